@@ -1,0 +1,71 @@
+// The one window, Main, and the settings it carries for the whole run.
+// Loading it is the program's start and unloading it the program's end.
+// Its handlers are spread over the files of their concern: the life cycle
+// here, the dialog in ui/settings_window.cpp.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/format_code.h"
+#include "platform/toolkit.h"
+#include "shell/tray_icon.h"
+
+namespace varnel {
+
+class Main {
+ private:
+  plat::Form form_;  // first: the control references below point into it
+
+ public:
+  Main();
+  ~Main();
+  Main(const Main&) = delete;
+  Main& operator=(const Main&) = delete;
+
+  plat::Form& Form() { return form_; }
+
+  // Settings, in their declared order.
+  bool KeyWasDown = false;
+  bool RunOnStartUp = false;
+  std::u16string CaptureFolder;
+  bool AutoOpen = false;
+  FormatCode CaptureFormat;
+
+  std::unique_ptr<varnel::TrayIcon> TrayIcon;
+
+  // Controls.
+  plat::Control& SetRunOnStartUp;
+  plat::Control& SetFolder;
+  plat::Control& JPGOption;
+  plat::Control& BMPOption;
+  plat::Control& SetAutoOpen;
+  plat::Control& OKButton;
+  plat::Control& CancelButton;
+  plat::Control& ApplyButton;
+  plat::Control& Browse;
+  plat::Control& OpenFolder;
+
+  // Life cycle.
+  void Form_Load();
+  void Form_Unload(std::int16_t& cancel);
+
+  // Dialog.
+  void OKButton_Click();
+  void ApplyButton_Click();
+  void CancelButton_Click();
+  void TrayIcon_MouseDblClick(std::int16_t Button);
+
+  // The settings file beside the executable, and the start-up command.
+  std::u16string SettingsFile() const;
+  std::u16string StartupCommand() const;
+
+ private:
+  void CopyControlsToSettings();
+  void CopySettingsToControls();
+  void EnableApply() { ApplyButton.SetEnabled(true); }
+  std::u16string DefaultFolder() const;
+};
+
+}  // namespace varnel

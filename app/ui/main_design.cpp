@@ -1,0 +1,37 @@
+#include "app/ui/main_design.h"
+
+namespace varnel {
+
+plat::FormDesign MainDesign() {
+  using K = plat::ControlKind;
+  using A = plat::Align;
+  plat::FormDesign d;
+  d.caption = u"Varnel";
+  d.clientWidth = 4275;
+  d.clientHeight = 4155;
+  d.timerIntervalMs = 1;
+  auto add = [&](const char16_t* name, K kind, const char16_t* caption, int left, int top, int width,
+                 int height, int tab, A align = A::Left) {
+    plat::ControlDesign c{name, kind, caption, left, top, width, height, tab, align};
+    d.controls.push_back(c);
+    return &d.controls.back();
+  };
+  add(u"Label3", K::Label, u"Press Print Screen to capture the whole screen.", 120, 180, 4035, 195, 0, A::Center);
+  add(u"Label4", K::Label, u"Press Alt and Print Screen to capture the current window.", 90, 420, 4095, 195, 1, A::Center);
+  add(u"SetRunOnStartUp", K::CheckBox, u"Launch Varnel on Windows &start-up", 420, 840, 3465, 195, 2);
+  add(u"Label1", K::Label, u"Capture &folder:", 120, 1260, 4035, 195, 3, A::Center);
+  add(u"SetFolder", K::TextBox, u"", 120, 1500, 4035, 285, 4);
+  add(u"Browse", K::Button, u"&Browse", 120, 1860, 1965, 315, 5);
+  add(u"OpenFolder", K::Button, u"O&pen folder", 2190, 1860, 1965, 315, 6);
+  add(u"Label5", K::Label, u"Capture fo&rmat:", 720, 2400, 1125, 195, 14, A::Right);
+  add(u"JPGOption", K::OptionButton, u"JPEG", 1920, 2400, 705, 195, 12)->value = 1;
+  add(u"BMPOption", K::OptionButton, u"Bitmap", 2700, 2400, 825, 195, 13);
+  add(u"SetAutoOpen", K::CheckBox, u"A&utomatically open screenshot after saving", 480, 2820, 3375, 195, 7);
+  add(u"OKButton", K::Button, u"&OK", 120, 3240, 1275, 315, 8)->isDefault = true;
+  add(u"CancelButton", K::Button, u"&Cancel", 1500, 3240, 1275, 315, 9)->isCancel = true;
+  add(u"ApplyButton", K::Button, u"&Apply", 2880, 3240, 1275, 315, 10)->enabled = false;
+  add(u"Label2", K::Label, u"(Double-right-click on tray icon to exit)", 120, 3780, 4035, 195, 11, A::Center);
+  return d;
+}
+
+}  // namespace varnel

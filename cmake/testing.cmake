@@ -1,0 +1,39 @@
+# Tests. Contract tests are written once and built for both backends:
+# natively against the simulated platform, and with MinGW against the real
+# one, run under Wine (see scripts/wine-run.sh, the cross-compiling
+# emulator). The simulated platform's own tests run natively only.
+
+if(WIN32)
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  set(VARNEL_GTEST gtest)
+else()
+  find_package(GTest REQUIRED)
+  set(VARNEL_GTEST GTest::gtest)
+endif()
+
+add_library(varnel_test_support STATIC platform/${VARNEL_BACKEND}/test_support.cpp)
+target_link_libraries(varnel_test_support PUBLIC varnel_platform ${VARNEL_GTEST})
+
+file(GLOB VARNEL_CONTRACT_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/contract/*.cpp)
+add_executable(contract_tests ${VARNEL_CONTRACT_TESTS} tests/test_main.cpp)
+target_link_libraries(contract_tests PRIVATE varnel_core varnel_test_support)
+add_test(NAME contract_tests COMMAND contract_tests)
+
+if(NOT WIN32)
+  file(GLOB VARNEL_SIM_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/sim/*.cpp)
+  add_executable(sim_tests ${VARNEL_SIM_TESTS} tests/test_main.cpp)
+  target_link_libraries(sim_tests PRIVATE varnel_core varnel_test_support)
+  add_test(NAME sim_tests COMMAND sim_tests)
+else()
+  # End-to-end drivers: small programs of ours that run Varnel.exe under
+  # Wine and act on it from outside, as a user's tools would.
+  file(GLOB VARNEL_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/*.cpp)
+  add_executable(e2e_tests ${VARNEL_E2E_TESTS} tests/test_main.cpp)
+  target_link_libraries(e2e_tests PRIVATE varnel_test_support)
+  target_compile_definitions(e2e_tests PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
+  add_dependencies(e2e_tests Varnel)
+  add_test(NAME e2e_tests COMMAND e2e_tests)
+endif()

@@ -1,0 +1,55 @@
+#include "platform/error.h"
+
+#include "platform/text.h"
+#include "platform/toolkit.h"
+
+namespace plat {
+
+namespace {
+
+std::u16string DefaultDescription(std::int32_t number) {
+  switch (number) {
+    case kErrInvalidArgument: return u"Invalid procedure call or argument";
+    case kErrOverflow: return u"Overflow";
+    case kErrOutOfMemory: return u"Out of memory";
+    case kErrSubscript: return u"Subscript out of range";
+    case kErrFileNotFound: return u"File not found";
+    case kErrFileAccess: return u"Path/File access error";
+    case kErrPathNotFound: return u"Path not found";
+    case kErrObjectNotSet: return u"Object variable not set";
+    case kErrNoPicture: return u"No picture on the clipboard";
+    default: return u"Application-defined or object-defined error";
+  }
+}
+
+}  // namespace
+
+Error::Error(std::int32_t number, std::u16string source, std::u16string description)
+    : number_(number), source_(std::move(source)), description_(std::move(description)) {
+  what_ = std::to_string(number_) + " " + ToUtf8(source_) + ": " + ToUtf8(description_);
+}
+
+void Raise(std::int32_t number, std::u16string source, std::u16string description) {
+  if (source.empty()) source = AppExeName();
+  if (description.empty()) description = DefaultDescription(number);
+  throw Error(number, std::move(source), std::move(description));
+}
+
+void ErrorState::Clear() {
+  number_ = 0;
+  source_.clear();
+  description_.clear();
+}
+
+void ErrorState::Set(const Error& e) {
+  number_ = e.number();
+  source_ = e.source();
+  description_ = e.description();
+}
+
+ErrorState& Err() {
+  static ErrorState state;
+  return state;
+}
+
+}  // namespace plat

@@ -1,0 +1,80 @@
+// Raised errors and the skip-on-failure rule.
+//
+// An operation fails by throwing plat::Error, which carries a number, a
+// source and a description. Handlers that run under the skip-on-failure
+// rule wrap each step in Step(): a failing step is abandoned without a
+// message, the error is kept in the error state, and the next step runs.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <new>
+#include <string>
+#include <utility>
+
+namespace plat {
+
+// Numbers of the toolkit's own errors.
+inline constexpr std::int32_t kErrInvalidArgument = 5;
+inline constexpr std::int32_t kErrOverflow = 6;
+inline constexpr std::int32_t kErrOutOfMemory = 7;
+inline constexpr std::int32_t kErrSubscript = 9;
+inline constexpr std::int32_t kErrFileNotFound = 53;
+inline constexpr std::int32_t kErrFileAccess = 75;
+inline constexpr std::int32_t kErrPathNotFound = 76;
+inline constexpr std::int32_t kErrObjectNotSet = 91;
+inline constexpr std::int32_t kErrNoPicture = 380;
+
+class Error : public std::exception {
+ public:
+  Error(std::int32_t number, std::u16string source, std::u16string description);
+  std::int32_t number() const { return number_; }
+  const std::u16string& source() const { return source_; }
+  const std::u16string& description() const { return description_; }
+  const char* what() const noexcept override { return what_.c_str(); }
+
+ private:
+  std::int32_t number_;
+  std::u16string source_;
+  std::u16string description_;
+  std::string what_;
+};
+
+// Throws an Error; the description defaults to the toolkit's text for the
+// number and the source to the application's name.
+[[noreturn]] void Raise(std::int32_t number, std::u16string source = {},
+                        std::u16string description = {});
+
+// The error state: the last error a Step() absorbed.
+class ErrorState {
+ public:
+  std::int32_t Number() const { return number_; }
+  const std::u16string& Source() const { return source_; }
+  const std::u16string& Description() const { return description_; }
+  void Clear();
+  void Set(const Error& e);
+
+ private:
+  std::int32_t number_ = 0;
+  std::u16string source_;
+  std::u16string description_;
+};
+
+ErrorState& Err();
+
+// Runs one step under the skip-on-failure rule. Returns false when the
+// step raised an error (which is then in Err()).
+template <class F>
+bool Step(F&& step) {
+  try {
+    std::forward<F>(step)();
+    return true;
+  } catch (const Error& e) {
+    Err().Set(e);
+  } catch (const std::bad_alloc&) {
+    Err().Set(Error(kErrOutOfMemory, {}, u"Out of memory"));
+  }
+  return false;
+}
+
+}  // namespace plat

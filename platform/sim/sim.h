@@ -1,0 +1,96 @@
+// The simulated Windows behind the platform layer, and the controls the
+// native tests use to arrange it and look into it: registry, profile files
+// in a sandbox folder, environment, key state, the notification area, the
+// window, message boxes, a call log and fault injection.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace plat {
+class Form;
+}
+
+namespace sim {
+
+using plat::Handle;
+
+// Clears every simulated store and points Windows paths ("C:\...") at a
+// fresh sandbox folder: "C:\a\b" becomes <sandbox>/C/a/b.
+void Reset(const std::filesystem::path& sandbox);
+std::filesystem::path HostPath(std::string_view windowsPath);
+
+// ---- call log and fault injection ----
+// Every simulated API call appends its name and main arguments.
+const std::vector<std::string>& Calls();
+void ClearCalls();
+std::size_t CountCalls(std::string_view functionName);
+// The next `times` calls of the named function fail with `code` (for the
+// registry) or with FALSE/0 (for the others).
+void InjectFault(const std::string& functionName, std::int32_t code, int times = 1);
+
+// ---- registry ----
+// In standard-user mode HKEY_LOCAL_MACHINE refuses any access that writes.
+void SetStandardUser(bool on);
+void CreateKey(Handle root, const std::string& path);
+bool KeyExists(Handle root, const std::string& path);
+struct RawValue {
+  std::uint32_t type;
+  std::vector<std::uint8_t> data;
+  bool operator==(const RawValue&) const = default;
+};
+void SetRawValue(Handle root, const std::string& path, const std::string& name, RawValue v);
+std::optional<RawValue> GetRawValue(Handle root, const std::string& path, const std::string& name);
+std::size_t OpenKeyHandles();
+
+// ---- application and environment ----
+void SetApp(const std::u16string& dir, const std::u16string& exeName);
+void SetEnv(const std::u16string& name, std::optional<std::u16string> value);
+void SetTwipsPerPixel(float x, float y);
+
+// ---- keyboard ----
+// Queues readings that GetAsyncKeyState(vk) returns in turn; when the
+// queue is empty it returns `idle` (default 0).
+void QueueKeyState(int vk, std::vector<std::int16_t> readings);
+void SetIdleKeyState(int vk, std::int16_t idle);
+
+// ---- notification area ----
+struct TrayCall {
+  std::uint32_t message;
+  std::vector<std::uint8_t> record;  // the 88-byte record of 32-bit Windows
+  bool result;
+};
+const std::vector<TrayCall>& TrayCalls();
+bool TrayIconPresent();
+
+// ---- the window ----
+// The form whose peer was created last (the program has one window).
+plat::Form* CurrentForm();
+bool WindowDestroyed();
+// User actions, delivered as the real window delivers them.
+void UserClick(const std::u16string& control);
+void UserType(const std::u16string& control, const std::u16string& text);
+void KeyUp(int keyCode, int shift = 0);
+void MouseMovePixels(int x, int y);
+// What the shell sends the owner of the notification-area icon.
+void ShellTrayMessage(std::uint32_t mouseMessage);
+void Tick(int count = 1);
+void CloseRequest();
+void EndSession();
+
+// ---- message boxes ----
+struct MessageBoxCall {
+  std::u16string prompt, title;
+};
+const std::vector<MessageBoxCall>& MessageBoxes();
+// Runs while a message box is open, like the modal loop that keeps
+// dispatching timer ticks.
+void WhileMessageBoxOpen(std::function<void()> action);
+
+}  // namespace sim

@@ -1,0 +1,81 @@
+#include "platform/sim/state.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+namespace sim {
+
+namespace {
+
+struct State {
+  std::filesystem::path sandbox;
+  std::vector<std::string> calls;
+  std::map<std::string, std::pair<std::int32_t, int>> faults;
+};
+
+State& S() {
+  static State s;
+  return s;
+}
+
+}  // namespace
+
+void Reset(const std::filesystem::path& sandbox) {
+  S() = State{};
+  S().sandbox = sandbox;
+  std::filesystem::remove_all(sandbox);
+  std::filesystem::create_directories(sandbox / "C");
+  detail::ResetRegistry();
+  detail::ResetShell();
+  detail::ResetToolkit();
+}
+
+std::filesystem::path HostPath(std::string_view windowsPath) {
+  std::string p(windowsPath);
+  std::replace(p.begin(), p.end(), '\\', '/');
+  std::filesystem::path out = S().sandbox;
+  if (p.size() >= 2 && p[1] == ':') {
+    out /= std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(p[0]))));
+    p = p.substr(2);
+  } else {
+    out /= "C";  // a relative or rooted path without a drive: drive C
+  }
+  while (!p.empty() && p.front() == '/') p.erase(p.begin());
+  return p.empty() ? out : out / p;
+}
+
+const std::vector<std::string>& Calls() { return S().calls; }
+void ClearCalls() { S().calls.clear(); }
+
+std::size_t CountCalls(std::string_view functionName) {
+  return static_cast<std::size_t>(std::count_if(S().calls.begin(), S().calls.end(), [&](const std::string& c) {
+    return c.compare(0, functionName.size(), functionName) == 0 &&
+           (c.size() == functionName.size() || c[functionName.size()] == '(');
+  }));
+}
+
+void InjectFault(const std::string& functionName, std::int32_t code, int times) {
+  S().faults[functionName] = {code, times};
+}
+
+namespace detail {
+
+void Log(std::string entry) { S().calls.push_back(std::move(entry)); }
+
+bool Fault(const std::string& functionName, std::int32_t* code) {
+  auto it = S().faults.find(functionName);
+  if (it == S().faults.end() || it->second.second <= 0) return false;
+  --it->second.second;
+  if (code) *code = it->second.first;
+  return true;
+}
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (auto& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+}  // namespace detail
+}  // namespace sim

@@ -1,0 +1,49 @@
+#include "platform/test_support.h"
+
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "platform/sim/sim.h"
+#include "platform/text.h"
+
+namespace plat::testing {
+
+namespace {
+std::string Ansi(const std::u16string& s) { return ToAnsi(s); }
+}  // namespace
+
+void BeginTest() {
+  sim::Reset(std::filesystem::temp_directory_path() / ("varnel-sim-" + std::to_string(::getpid())));
+  sim::CreateKey(kHKeyCurrentUser, Ansi(TestKey()));
+  std::filesystem::create_directories(sim::HostPath(Ansi(TempDir())));
+}
+
+std::u16string TempDir() { return u"C:\\scratch"; }
+std::u16string TestKey() { return u"Software\\VarnelTests"; }
+
+void WriteRaw(Handle root, const std::u16string& key, const std::u16string& name, const RawValue& v) {
+  sim::SetRawValue(root, Ansi(key), Ansi(name), {v.type, v.data});
+}
+
+std::optional<RawValue> ReadRaw(Handle root, const std::u16string& key, const std::u16string& name) {
+  auto v = sim::GetRawValue(root, Ansi(key), Ansi(name));
+  if (!v) return std::nullopt;
+  return RawValue{v->type, v->data};
+}
+
+bool KeyExists(Handle root, const std::u16string& key) { return sim::KeyExists(root, Ansi(key)); }
+
+std::optional<std::string> ReadFileBytes(const std::u16string& path) {
+  std::ifstream in(sim::HostPath(Ansi(path)), std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFileBytes(const std::u16string& path, const std::string& bytes) {
+  std::ofstream(sim::HostPath(Ansi(path)), std::ios::binary | std::ios::trunc) << bytes;
+}
+
+}  // namespace plat::testing

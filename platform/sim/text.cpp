@@ -1,0 +1,48 @@
+// The simulated system code page is Windows-1252, the ANSI code page of
+// Western-European Windows.
+#include "platform/text.h"
+
+#include <array>
+
+namespace plat {
+
+namespace {
+
+// 0x80..0x9F of Windows-1252; 0 marks the five unassigned bytes.
+constexpr std::array<char16_t, 32> kHigh = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+}  // namespace
+
+std::string ToAnsi(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char16_t c : text) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+      out += static_cast<char>(c);
+      continue;
+    }
+    char mapped = '?';
+    for (std::size_t i = 0; i < kHigh.size(); ++i)
+      if (kHigh[i] != 0 && kHigh[i] == c) mapped = static_cast<char>(0x80 + i);
+    out += mapped;
+  }
+  return out;
+}
+
+std::u16string FromAnsi(std::string_view bytes) {
+  std::u16string out;
+  out.reserve(bytes.size());
+  for (char ch : bytes) {
+    auto b = static_cast<unsigned char>(ch);
+    if (b >= 0x80 && b < 0xA0)
+      out += kHigh[b - 0x80] ? kHigh[b - 0x80] : static_cast<char16_t>(b);
+    else
+      out += static_cast<char16_t>(b);
+  }
+  return out;
+}
+
+}  // namespace plat

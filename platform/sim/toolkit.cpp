@@ -1,0 +1,226 @@
+// Simulated window toolkit: an in-memory window whose controls keep their
+// value, text and enabled state, user actions delivered as the real window
+// delivers them, message boxes that let ticks through, and the
+// application's environment.
+#include "platform/toolkit.h"
+
+#include <map>
+#include <optional>
+
+#include "platform/error.h"
+#include "platform/sim/state.h"
+#include "platform/text.h"
+
+namespace sim {
+
+namespace {
+
+struct ControlState {
+  int value;
+  std::u16string text;
+  bool enabled;
+};
+
+class SimFormPeer;
+
+struct Toolkit {
+  std::u16string appDir = u"C:\\Program Files\\Varnel";
+  std::u16string exeName = u"Varnel";
+  std::map<std::u16string, std::u16string> env{{u"USERPROFILE", u"C:\\Users\\user"}};
+  float tppX = 15, tppY = 15;
+  SimFormPeer* peer = nullptr;
+  plat::Form* form = nullptr;
+  bool destroyed = false;
+  std::vector<MessageBoxCall> boxes;
+  std::function<void()> whileBoxOpen;
+};
+
+Toolkit& T() {
+  static Toolkit t;
+  return t;
+}
+
+std::u16string Upper(std::u16string s) {
+  for (auto& c : s)
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  return s;
+}
+
+class SimFormPeer : public plat::FormPeer {
+ public:
+  SimFormPeer(plat::Form& form, const plat::FormDesign& design) : form_(form), design_(design) {
+    for (const auto& c : design.controls) controls_.push_back({c.value, c.caption, c.enabled});
+    T().peer = this;
+    T().form = &form;
+    T().destroyed = false;
+  }
+  ~SimFormPeer() override {
+    if (T().peer == this) {
+      T().peer = nullptr;
+      T().form = nullptr;
+    }
+  }
+  plat::Handle hWnd() const override { return 0x10010; }
+  void Show() override {
+    detail::Log("ShowWindow");
+    visible_ = true;
+  }
+  void Hide() override {
+    detail::Log("HideWindow");
+    visible_ = false;
+  }
+  bool Visible() const override { return visible_; }
+  void Destroy() override {
+    detail::Log("DestroyWindow");
+    visible_ = false;
+    T().destroyed = true;
+  }
+  plat::Handle IconHandle() const override { return 0x20020; }
+  int GetValue(int i) const override { return At(i).value; }
+  void SetValue(int i, int v) override { At(i).value = v; }
+  std::u16string GetText(int i) const override { return At(i).text; }
+  void SetText(int i, const std::u16string& text) override {
+    At(i).text = text;
+    if (design_.controls[static_cast<std::size_t>(i)].kind == plat::ControlKind::TextBox) form_.NotifyChange(i);
+  }
+  bool GetEnabled(int i) const override { return At(i).enabled; }
+  void SetEnabled(int i, bool e) override { At(i).enabled = e; }
+
+  int IndexOf(const std::u16string& name) const {
+    for (std::size_t i = 0; i < design_.controls.size(); ++i)
+      if (design_.controls[i].name == name) return static_cast<int>(i);
+    return -1;
+  }
+  const plat::FormDesign& design() const { return design_; }
+
+ private:
+  ControlState& At(int i) { return controls_[static_cast<std::size_t>(i)]; }
+  const ControlState& At(int i) const { return controls_[static_cast<std::size_t>(i)]; }
+  plat::Form& form_;
+  plat::FormDesign design_;
+  std::vector<ControlState> controls_;
+  bool visible_ = false;
+};
+
+}  // namespace
+
+namespace detail {
+void ResetToolkit() {
+  auto* peer = T().peer;
+  auto* form = T().form;
+  T() = Toolkit{};
+  T().peer = peer;  // a window that outlives the reset still reports here
+  T().form = form;
+}
+}  // namespace detail
+
+void SetApp(const std::u16string& dir, const std::u16string& exeName) {
+  T().appDir = dir;
+  T().exeName = exeName;
+}
+
+void SetEnv(const std::u16string& name, std::optional<std::u16string> value) {
+  if (value)
+    T().env[Upper(name)] = *value;
+  else
+    T().env.erase(Upper(name));
+}
+
+void SetTwipsPerPixel(float x, float y) {
+  T().tppX = x;
+  T().tppY = y;
+}
+
+plat::Form* CurrentForm() { return T().form; }
+bool WindowDestroyed() { return T().destroyed; }
+
+void UserClick(const std::u16string& control) {
+  auto* peer = T().peer;
+  if (!peer || T().destroyed) return;
+  int i = peer->IndexOf(control);
+  if (i < 0 || !peer->GetEnabled(i)) return;
+  auto& c = (*T().form)[control];
+  switch (c.design().kind) {
+    case plat::ControlKind::CheckBox:
+      peer->SetValue(i, peer->GetValue(i) == 1 ? 0 : 1);
+      T().form->NotifyClick(i);
+      break;
+    case plat::ControlKind::OptionButton:
+      c.SetValue(1);  // selects it, clears the others and raises Click
+      break;
+    case plat::ControlKind::Button:
+      T().form->NotifyClick(i);
+      break;
+    default:
+      break;
+  }
+}
+
+void UserType(const std::u16string& control, const std::u16string& text) {
+  auto* peer = T().peer;
+  if (!peer || T().destroyed) return;
+  int i = peer->IndexOf(control);
+  if (i >= 0 && peer->GetEnabled(i)) peer->SetText(i, text);
+}
+
+void KeyUp(int keyCode, int shift) {
+  if (T().form && !T().destroyed) T().form->NotifyKeyUp(keyCode, shift);
+}
+
+void MouseMovePixels(int x, int y) {
+  if (T().form && !T().destroyed)
+    T().form->NotifyMouseMove(0, 0, static_cast<float>(x) * T().tppX, static_cast<float>(y) * T().tppY);
+}
+
+void ShellTrayMessage(std::uint32_t mouseMessage) { MouseMovePixels(static_cast<int>(mouseMessage), 0); }
+
+void Tick(int count) {
+  for (int i = 0; i < count && T().form && !T().destroyed; ++i) T().form->NotifyTimer();
+}
+
+void CloseRequest() {
+  if (T().form && !T().destroyed) T().form->NotifyCloseRequest();
+}
+
+void EndSession() { CloseRequest(); }
+
+const std::vector<MessageBoxCall>& MessageBoxes() { return T().boxes; }
+void WhileMessageBoxOpen(std::function<void()> action) { T().whileBoxOpen = std::move(action); }
+
+}  // namespace sim
+
+namespace plat {
+
+std::unique_ptr<FormPeer> CreateFormPeer(Form& form, const FormDesign& design) {
+  return std::make_unique<sim::SimFormPeer>(form, design);
+}
+
+void DestroyPictureHandle(Handle, Picture::Type) {}
+
+float TwipsPerPixelX() { return sim::T().tppX; }
+float TwipsPerPixelY() { return sim::T().tppY; }
+
+void MsgBox(const std::u16string& prompt, const std::u16string& title) {
+  sim::detail::Log("MessageBox(" + ToUtf8(prompt) + "," + ToUtf8(title) + ")");
+  sim::T().boxes.push_back({prompt, title.empty() ? sim::T().exeName : title});
+  if (auto action = sim::T().whileBoxOpen) action();
+}
+
+std::u16string AppPath() { return sim::T().appDir; }
+std::u16string AppExeName() { return sim::T().exeName; }
+
+std::u16string Environ(const std::u16string& name) {
+  auto it = sim::T().env.find(sim::Upper(name));
+  return it == sim::T().env.end() ? std::u16string() : it->second;
+}
+
+std::int64_t FileLen(const std::u16string& path) {
+  std::error_code ec;
+  auto size = std::filesystem::file_size(sim::HostPath(ToAnsi(path)), ec);
+  if (ec) Raise(kErrFileNotFound);
+  return static_cast<std::int64_t>(size);
+}
+
+int RunMessageLoop() { return 0; }
+
+}  // namespace plat

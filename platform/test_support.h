@@ -1,0 +1,46 @@
+// What the platform contract tests need to arrange and inspect the machine
+// they run on, the same on both backends: a clean start, a scratch folder,
+// and raw access to registry values and files.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace plat::testing {
+
+// A clean start for one test: the simulated platform is reset; on real
+// Windows a new scratch folder is made and the test key is emptied.
+void BeginTest();
+// The scratch folder as a Windows path, without a trailing separator.
+std::u16string TempDir();
+// A registry key under HKEY_CURRENT_USER that exists and is empty after
+// BeginTest(), for the tests' own values.
+std::u16string TestKey();
+
+struct RawValue {
+  std::uint32_t type;
+  std::vector<std::uint8_t> data;
+  bool operator==(const RawValue&) const = default;
+};
+void WriteRaw(Handle root, const std::u16string& key, const std::u16string& name, const RawValue& v);
+std::optional<RawValue> ReadRaw(Handle root, const std::u16string& key, const std::u16string& name);
+bool KeyExists(Handle root, const std::u16string& key);
+
+std::optional<std::string> ReadFileBytes(const std::u16string& path);
+void WriteFileBytes(const std::u16string& path, const std::string& bytes);
+
+}  // namespace plat::testing
+
+namespace plat::testing {
+// Readable values in test failure messages.
+inline void PrintTo(const RawValue& v, std::ostream* os) {
+  *os << "{type " << v.type << ", bytes";
+  for (auto b : v.data) *os << ' ' << static_cast<int>(b);
+  *os << '}';
+}
+}  // namespace plat::testing

@@ -1,0 +1,103 @@
+#include "platform/toolkit.h"
+
+#include "platform/error.h"
+
+namespace plat {
+
+Picture::~Picture() {
+  if (owned_ && handle_ != 0) DestroyPictureHandle(handle_, type_);
+}
+
+Control::Control(Form& form, int index, const ControlDesign& design)
+    : form_(form), index_(index), design_(design) {}
+
+int Control::Value() const { return form_.peer().GetValue(index_); }
+
+void Control::SetValue(int value) {
+  if (design_.kind == ControlKind::OptionButton && value != 0) {
+    // Selecting one option button clears the others, without a click.
+    for (auto& other : form_.controls()) {
+      if (other.get() != this && other->design_.kind == ControlKind::OptionButton)
+        form_.peer().SetValue(other->index_, 0);
+    }
+    value = 1;
+  }
+  form_.peer().SetValue(index_, value);
+  if (design_.kind == ControlKind::CheckBox || design_.kind == ControlKind::OptionButton)
+    form_.NotifyClick(index_);
+}
+
+std::u16string Control::Text() const { return form_.peer().GetText(index_); }
+void Control::SetText(const std::u16string& text) { form_.peer().SetText(index_, text); }
+bool Control::Enabled() const { return form_.peer().GetEnabled(index_); }
+void Control::SetEnabled(bool enabled) { form_.peer().SetEnabled(index_, enabled); }
+
+Form::Form(const FormDesign& design) : design_(design) {
+  for (std::size_t i = 0; i < design_.controls.size(); ++i)
+    controls_.push_back(std::make_unique<Control>(*this, static_cast<int>(i), design_.controls[i]));
+  peer_ = CreateFormPeer(*this, design_);
+  icon_ = std::make_shared<Picture>(peer_->IconHandle(), Picture::Type::Icon, false);
+}
+
+Form::~Form() = default;
+
+Control& Form::operator[](std::u16string_view name) {
+  for (auto& c : controls_)
+    if (c->name() == name) return *c;
+  Raise(kErrObjectNotSet);
+}
+
+Handle Form::hWnd() const { return peer_->hWnd(); }
+
+void Form::Load() {
+  if (loaded_) return;
+  loaded_ = true;
+  if (OnLoad) OnLoad();
+}
+
+void Form::Show() {
+  if (!unloaded_) peer_->Show();
+}
+void Form::Hide() {
+  if (!unloaded_) peer_->Hide();
+}
+bool Form::Visible() const { return !unloaded_ && peer_->Visible(); }
+
+void Form::Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  if (OnUnload) OnUnload();
+  peer_->Destroy();
+}
+
+Form::Subscription Form::SubscribeMouseMove(MouseMoveHandler handler) {
+  return mouseMove_.insert(mouseMove_.end(), std::move(handler));
+}
+
+void Form::UnsubscribeMouseMove(Subscription s) { mouseMove_.erase(s); }
+
+void Form::NotifyClick(int index) {
+  if (auto& c = controls_[static_cast<std::size_t>(index)]; c->Click) c->Click();
+}
+
+void Form::NotifyChange(int index) {
+  if (auto& c = controls_[static_cast<std::size_t>(index)]; c->Change) c->Change();
+}
+
+void Form::NotifyMouseMove(int button, int shift, float xTwips, float yTwips) {
+  // Copy first: a handler may unsubscribe (or unload the window) while running.
+  auto handlers = mouseMove_;
+  for (auto& h : handlers) h(button, shift, xTwips, yTwips);
+}
+
+void Form::NotifyKeyUp(int keyCode, int shift) {
+  if (!unloaded_ && OnKeyUp) OnKeyUp(keyCode, shift);
+}
+
+void Form::NotifyTimer() {
+  if (loaded_ && !unloaded_ && OnTimer) OnTimer();
+}
+
+void Form::NotifyCloseRequest() { Unload(); }
+
+}  // namespace plat

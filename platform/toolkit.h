@@ -1,0 +1,192 @@
+// The window toolkit: the one window, its controls and timer, and the
+// application services the program relies on (its directory and name,
+// environment, files, message boxes, mouse-move reports in twips).
+//
+// Form and Control hold the toolkit's logic once; each backend supplies a
+// FormPeer that owns the native window (a real HWND in win32/, an in-memory
+// window in sim/) and reports user actions back to the Form.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace plat {
+
+enum class ControlKind { Label, CheckBox, OptionButton, TextBox, Button };
+enum class Align { Left, Center, Right };
+
+// One control of the window's design. Positions and sizes are in twips.
+struct ControlDesign {
+  std::u16string name;
+  ControlKind kind;
+  std::u16string caption;
+  int left, top, width, height;
+  int tabIndex;
+  Align align = Align::Left;
+  bool isDefault = false;  // pressed by Enter
+  bool isCancel = false;   // pressed by Escape
+  int value = 0;           // check box 0/1/2; option button 1 = selected
+  bool enabled = true;
+};
+
+struct FormDesign {
+  std::u16string caption;
+  int clientWidth = 0, clientHeight = 0;  // twips
+  std::vector<ControlDesign> controls;
+  unsigned timerIntervalMs = 0;           // 0: no timer
+};
+
+// A picture object: a bitmap or an icon, known by its handle.
+class Picture {
+ public:
+  enum class Type { None, Bitmap, Icon };
+  Picture(Handle handle, Type type, bool owned) : handle_(handle), type_(type), owned_(owned) {}
+  ~Picture();
+  Picture(const Picture&) = delete;
+  Picture& operator=(const Picture&) = delete;
+  Handle handle() const { return handle_; }
+  Type type() const { return type_; }
+
+ private:
+  Handle handle_;
+  Type type_;
+  bool owned_;
+};
+
+class Form;
+
+class Control {
+ public:
+  Control(Form& form, int index, const ControlDesign& design);
+  const ControlDesign& design() const { return design_; }
+  const std::u16string& name() const { return design_.name; }
+
+  // Check box: 0, 1 or 2. Option button: 1 selected, 0 not. Setting the
+  // value from code raises Click as a user's click would; selecting an
+  // option button clears the other option buttons of the window.
+  int Value() const;
+  void SetValue(int value);
+  // Caption, or the text of a text box. Setting a text box's text raises
+  // Change.
+  std::u16string Text() const;
+  void SetText(const std::u16string& text);
+  bool Enabled() const;
+  void SetEnabled(bool enabled);
+
+  std::function<void()> Click;   // buttons, check boxes, option buttons
+  std::function<void()> Change;  // text box
+
+ private:
+  Form& form_;
+  int index_;
+  ControlDesign design_;
+};
+
+// What a backend's native window does for the Form.
+class FormPeer {
+ public:
+  virtual ~FormPeer() = default;
+  virtual Handle hWnd() const = 0;
+  virtual void Show() = 0;
+  virtual void Hide() = 0;
+  virtual bool Visible() const = 0;
+  virtual void Destroy() = 0;  // after the unload handler; ends the program
+  virtual Handle IconHandle() const = 0;
+  virtual int GetValue(int index) const = 0;
+  virtual void SetValue(int index, int value) = 0;
+  virtual std::u16string GetText(int index) const = 0;
+  // For a text box the peer raises the Change notification itself, as a
+  // native edit control does for any new text.
+  virtual void SetText(int index, const std::u16string& text) = 0;
+  virtual bool GetEnabled(int index) const = 0;
+  virtual void SetEnabled(int index, bool enabled) = 0;
+};
+
+// Mouse-move subscriber: button, shift, x and y in twips.
+using MouseMoveHandler = std::function<void(int, int, float, float)>;
+
+class Form {
+ public:
+  explicit Form(const FormDesign& design);
+  ~Form();
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  // Event handlers, set by the program before Load().
+  std::function<void()> OnLoad;
+  std::function<void()> OnUnload;
+  std::function<void()> OnTimer;
+  std::function<void(int keyCode, int shift)> OnKeyUp;
+
+  Control& operator[](std::u16string_view name);
+  std::vector<std::unique_ptr<Control>>& controls() { return controls_; }
+
+  Handle hWnd() const;
+  std::shared_ptr<Picture> Icon() const { return icon_; }
+  void Load();    // runs OnLoad once; the window stays hidden unless shown
+  void Show();    // not modal
+  void Hide();
+  bool Visible() const;
+  void Unload();  // runs OnUnload once, then the window goes and the program ends
+  bool Loaded() const { return loaded_ && !unloaded_; }
+  bool Unloaded() const { return unloaded_; }
+
+  // Mouse-move subscriptions (the notification-area icon listens here).
+  using Subscription = std::list<MouseMoveHandler>::iterator;
+  Subscription SubscribeMouseMove(MouseMoveHandler handler);
+  void UnsubscribeMouseMove(Subscription s);
+
+  // Called by the backend.
+  void NotifyClick(int index);
+  void NotifyChange(int index);
+  void NotifyMouseMove(int button, int shift, float xTwips, float yTwips);
+  void NotifyKeyUp(int keyCode, int shift);
+  void NotifyTimer();
+  void NotifyCloseRequest();  // close button, Alt+F4, end of session
+  FormPeer& peer() { return *peer_; }
+  const FormPeer& peer() const { return *peer_; }
+
+ private:
+  FormDesign design_;
+  std::vector<std::unique_ptr<Control>> controls_;
+  std::unique_ptr<FormPeer> peer_;
+  std::shared_ptr<Picture> icon_;
+  std::list<MouseMoveHandler> mouseMove_;
+  bool loaded_ = false;
+  bool unloaded_ = false;
+};
+
+// Implemented by each backend.
+std::unique_ptr<FormPeer> CreateFormPeer(Form& form, const FormDesign& design);
+void DestroyPictureHandle(Handle handle, Picture::Type type);
+
+// Screen metrics: twips per pixel (15 at 96 dots per inch).
+float TwipsPerPixelX();
+float TwipsPerPixelY();
+
+// Modal message box with an OK button only; returns when dismissed.
+void MsgBox(const std::u16string& prompt, const std::u16string& title);
+
+// Application: the executable's directory (no trailing separator except at
+// a drive's root) and its base name without extension.
+std::u16string AppPath();
+std::u16string AppExeName();
+// An environment variable's value, empty when unset.
+std::u16string Environ(const std::u16string& name);
+
+// Files. FileLen raises kErrFileNotFound when the file does not exist.
+std::int64_t FileLen(const std::u16string& path);
+
+// Runs the message loop until the window has gone (real backend only).
+int RunMessageLoop();
+
+// The program's own entry, called by the executable's entry point.
+int ProgramEntry();
+
+}  // namespace plat

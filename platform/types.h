@@ -1,0 +1,70 @@
+// Plain value types shared by the platform layer and the code above it.
+// Nothing here depends on <windows.h>: handles are carried as integers wide
+// enough for a pointer, and each backend converts them at its own edge.
+#pragma once
+
+#include <cstdint>
+
+namespace plat {
+
+// Any operating-system handle (key, window, device context, bitmap, icon).
+using Handle = std::uintptr_t;
+
+// A predefined registry root is a 32-bit value that Windows sign-extends to
+// pointer width; keeping the same bits here lets the real backend pass it
+// through unchanged on both i686 and x86_64.
+constexpr Handle PredefinedRoot(std::uint32_t value) {
+  return static_cast<Handle>(static_cast<std::intptr_t>(static_cast<std::int32_t>(value)));
+}
+
+inline constexpr Handle kHKeyCurrentUser = PredefinedRoot(0x80000001u);
+inline constexpr Handle kHKeyLocalMachine = PredefinedRoot(0x80000002u);
+
+// Registry value types and the error codes the code above examines.
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+
+inline constexpr std::int32_t kErrorSuccess = 0;
+inline constexpr std::int32_t kErrorFileNotFound = 2;
+inline constexpr std::int32_t kErrorAccessDenied = 5;
+inline constexpr std::int32_t kErrorInvalidHandle = 6;
+inline constexpr std::int32_t kErrorMoreData = 234;
+
+// Access the program asks for on every key it opens: query, set, create
+// sub-key, enumerate, notify and create link.
+inline constexpr std::uint32_t kKeyAccess3F = 0x3F;
+
+// Virtual-key codes the program uses.
+inline constexpr int kVkSnapshot = 0x2C;
+inline constexpr int kVkF1 = 0x70;
+
+// Notification-area icon messages and flags.
+inline constexpr std::uint32_t kNimAdd = 0;
+inline constexpr std::uint32_t kNimModify = 1;
+inline constexpr std::uint32_t kNimDelete = 2;
+inline constexpr std::uint32_t kNifMessage = 1;
+inline constexpr std::uint32_t kNifIcon = 2;
+inline constexpr std::uint32_t kNifTip = 4;
+inline constexpr std::uint32_t kWmMouseMove = 0x200;
+
+// The notification-area icon record in its first form. The layout is the
+// platform's own: 88 bytes on 32-bit Windows, NOTIFYICONDATAA_V1_SIZE (104)
+// on 64-bit Windows.
+struct NotifyIconDataA {
+  std::uint32_t cbSize;
+  Handle hWnd;
+  std::uint32_t uID;
+  std::uint32_t uFlags;
+  std::uint32_t uCallbackMessage;
+  Handle hIcon;
+  char szTip[64];
+};
+
+// The size the record declares in cbSize. The simulated platform models
+// 32-bit Windows and reports the 88-byte form.
+std::uint32_t NotifyIconDataSize();
+
+}  // namespace plat

@@ -1,0 +1,83 @@
+// The real backend of api.h: straight calls of the Windows functions.
+#include "platform/api.h"
+
+#include <cstddef>
+
+#include "platform/win32/win.h"
+#include <shellapi.h>
+
+namespace plat {
+
+namespace {
+
+HKEY Key(Handle h) { return reinterpret_cast<HKEY>(h); }
+
+// Our record must be the platform's first form, field for field.
+static_assert(offsetof(NotifyIconDataA, hWnd) == offsetof(NOTIFYICONDATAA, hWnd));
+static_assert(offsetof(NotifyIconDataA, uID) == offsetof(NOTIFYICONDATAA, uID));
+static_assert(offsetof(NotifyIconDataA, uFlags) == offsetof(NOTIFYICONDATAA, uFlags));
+static_assert(offsetof(NotifyIconDataA, uCallbackMessage) == offsetof(NOTIFYICONDATAA, uCallbackMessage));
+static_assert(offsetof(NotifyIconDataA, hIcon) == offsetof(NOTIFYICONDATAA, hIcon));
+static_assert(offsetof(NotifyIconDataA, szTip) == offsetof(NOTIFYICONDATAA, szTip));
+static_assert(sizeof(NotifyIconDataA) == NOTIFYICONDATAA_V1_SIZE);
+#ifndef _WIN64
+static_assert(sizeof(NotifyIconDataA) == 88);
+#endif
+
+}  // namespace
+
+std::uint32_t NotifyIconDataSize() { return NOTIFYICONDATAA_V1_SIZE; }
+
+std::int32_t RegOpenKeyExA(Handle hKey, const char* lpSubKey, std::uint32_t ulOptions,
+                           std::uint32_t samDesired, Handle* phkResult) {
+  HKEY out = nullptr;
+  LONG rc = ::RegOpenKeyExA(Key(hKey), lpSubKey, ulOptions, samDesired, &out);
+  if (phkResult) *phkResult = reinterpret_cast<Handle>(out);
+  return rc;
+}
+
+std::int32_t RegQueryValueExA(Handle hKey, const char* lpValueName, std::uint32_t* lpReserved,
+                              std::uint32_t* lpType, std::uint8_t* lpData, std::uint32_t* lpcbData) {
+  DWORD type = 0, size = lpcbData ? *lpcbData : 0;
+  LONG rc = ::RegQueryValueExA(Key(hKey), lpValueName, reinterpret_cast<LPDWORD>(lpReserved),
+                               lpType ? &type : nullptr, lpData, lpcbData ? &size : nullptr);
+  if (lpType) *lpType = type;
+  if (lpcbData) *lpcbData = size;
+  return rc;
+}
+
+std::int32_t RegSetValueExA(Handle hKey, const char* lpValueName, std::uint32_t Reserved,
+                            std::uint32_t dwType, const std::uint8_t* lpData, std::uint32_t cbData) {
+  return ::RegSetValueExA(Key(hKey), lpValueName, Reserved, dwType, lpData, cbData);
+}
+
+std::int32_t RegDeleteValueA(Handle hKey, const char* lpValueName) {
+  return ::RegDeleteValueA(Key(hKey), lpValueName);
+}
+
+std::int32_t RegCloseKey(Handle hKey) { return ::RegCloseKey(Key(hKey)); }
+
+std::uint32_t GetPrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
+                                       const char* lpDefault, char* lpReturnedString,
+                                       std::uint32_t nSize, const char* lpFileName) {
+  return ::GetPrivateProfileStringA(lpAppName, lpKeyName, lpDefault, lpReturnedString, nSize,
+                                    lpFileName);
+}
+
+std::uint32_t GetPrivateProfileIntA(const char* lpAppName, const char* lpKeyName,
+                                    std::int32_t nDefault, const char* lpFileName) {
+  return ::GetPrivateProfileIntA(lpAppName, lpKeyName, nDefault, lpFileName);
+}
+
+bool WritePrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
+                                const char* lpString, const char* lpFileName) {
+  return ::WritePrivateProfileStringA(lpAppName, lpKeyName, lpString, lpFileName) != FALSE;
+}
+
+bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData) {
+  return ::Shell_NotifyIconA(dwMessage, reinterpret_cast<NOTIFYICONDATAA*>(lpData)) != FALSE;
+}
+
+std::int16_t GetAsyncKeyState(int vKey) { return ::GetAsyncKeyState(vKey); }
+
+}  // namespace plat

@@ -1,0 +1,117 @@
+#include "platform/test_support.h"
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/win32/win.h"
+
+namespace plat::testing {
+
+namespace {
+
+const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+HKEY Key(Handle h) { return reinterpret_cast<HKEY>(h); }
+
+std::u16string& Scratch() {
+  static std::u16string dir;
+  return dir;
+}
+
+// Deletes a folder and everything in it.
+void RemoveTree(const std::u16string& dir) {
+  std::u16string pattern = dir + u"\\*";
+  WIN32_FIND_DATAW fd;
+  HANDLE h = ::FindFirstFileW(W(pattern), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::u16string name(reinterpret_cast<const char16_t*>(fd.cFileName));
+      if (name == u"." || name == u"..") continue;
+      std::u16string full = dir + u"\\" + name;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(full);
+      } else {
+        ::SetFileAttributesW(W(full), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(W(full));
+      }
+    } while (::FindNextFileW(h, &fd));
+    ::FindClose(h);
+  }
+  ::RemoveDirectoryW(W(dir));
+}
+
+}  // namespace
+
+void BeginTest() {
+  wchar_t tmp[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, tmp);
+  std::u16string dir = reinterpret_cast<const char16_t*>(tmp);
+  if (!dir.empty() && dir.back() == u'\\') dir.pop_back();
+  const std::string id = std::to_string(::GetCurrentProcessId());
+  dir += u"\\varnel-test-" + std::u16string(id.begin(), id.end());
+  RemoveTree(dir);
+  ::CreateDirectoryW(W(dir), nullptr);
+  Scratch() = dir;
+
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, W(TestKey()));
+  HKEY k = nullptr;
+  ::RegCreateKeyExW(HKEY_CURRENT_USER, W(TestKey()), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
+  if (k) ::RegCloseKey(k);
+}
+
+std::u16string TempDir() { return Scratch(); }
+std::u16string TestKey() { return u"Software\\VarnelTests"; }
+
+void WriteRaw(Handle root, const std::u16string& key, const std::u16string& name, const RawValue& v) {
+  HKEY k = nullptr;
+  if (::RegCreateKeyExW(Key(root), W(key), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != 0) return;
+  // Raw bytes through the ANSI call, so a text value holds exactly these bytes.
+  std::string n(name.begin(), name.end());
+  ::RegSetValueExA(k, n.c_str(), 0, v.type, v.data.data(), static_cast<DWORD>(v.data.size()));
+  ::RegCloseKey(k);
+}
+
+std::optional<RawValue> ReadRaw(Handle root, const std::u16string& key, const std::u16string& name) {
+  HKEY k = nullptr;
+  if (::RegOpenKeyExW(Key(root), W(key), 0, KEY_READ, &k) != 0) return std::nullopt;
+  std::string n(name.begin(), name.end());
+  DWORD type = 0, size = 0;
+  std::optional<RawValue> out;
+  if (::RegQueryValueExA(k, n.c_str(), nullptr, &type, nullptr, &size) == 0) {
+    RawValue v{type, std::vector<std::uint8_t>(size)};
+    if (::RegQueryValueExA(k, n.c_str(), nullptr, &type, v.data.data(), &size) == 0) {
+      v.data.resize(size);
+      out = v;
+    }
+  }
+  ::RegCloseKey(k);
+  return out;
+}
+
+bool KeyExists(Handle root, const std::u16string& key) {
+  HKEY k = nullptr;
+  if (::RegOpenKeyExW(Key(root), W(key), 0, KEY_READ, &k) != 0) return false;
+  ::RegCloseKey(k);
+  return true;
+}
+
+std::optional<std::string> ReadFileBytes(const std::u16string& path) {
+  HANDLE h = ::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string out;
+  char buf[4096];
+  DWORD n = 0;
+  while (::ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
+  ::CloseHandle(h);
+  return out;
+}
+
+void WriteFileBytes(const std::u16string& path, const std::string& bytes) {
+  HANDLE h = ::CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  DWORD n = 0;
+  ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+  ::CloseHandle(h);
+}
+
+}  // namespace plat::testing

@@ -1,0 +1,338 @@
+// The real window toolkit: one top-level window with native controls, a
+// timer, and the message loop. The window is created hidden; user actions
+// come back to the Form as notifications.
+#include "platform/toolkit.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/error.h"
+#include "platform/win32/win.h"
+
+namespace plat {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"VarnelMain";
+constexpr UINT_PTR kTimerId = 1;
+constexpr int kFirstControlId = 100;
+constexpr int kIconResource = 1;
+
+const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+
+int ScreenDpi() {
+  HDC dc = ::GetDC(nullptr);
+  int dpi = dc ? ::GetDeviceCaps(dc, LOGPIXELSX) : 96;
+  if (dc) ::ReleaseDC(nullptr, dc);
+  return dpi > 0 ? dpi : 96;
+}
+
+int Pixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
+
+int ShiftState() {
+  int s = 0;
+  if (::GetKeyState(VK_SHIFT) < 0) s |= 1;
+  if (::GetKeyState(VK_CONTROL) < 0) s |= 2;
+  if (::GetKeyState(VK_MENU) < 0) s |= 4;
+  return s;
+}
+
+class Win32FormPeer;
+Win32FormPeer* g_peer = nullptr;
+
+class Win32FormPeer : public FormPeer {
+ public:
+  Win32FormPeer(Form& form, const FormDesign& design) : form_(form), design_(design) {
+    instance_ = ::GetModuleHandleW(nullptr);
+    RegisterClassOnce();
+    dpi_ = ScreenDpi();
+    icon_ = ::LoadIconW(instance_, MAKEINTRESOURCEW(kIconResource));
+    if (!icon_) icon_ = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    RECT r{0, 0, Pixels(design.clientWidth, dpi_), Pixels(design.clientHeight, dpi_)};
+    ::AdjustWindowRectEx(&r, style, FALSE, 0);
+    g_peer = this;
+    hwnd_ = ::CreateWindowExW(0, kClassName, W(design.caption), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                              r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance_, nullptr);
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    CreateControls();
+    if (design.timerIntervalMs > 0) ::SetTimer(hwnd_, kTimerId, design.timerIntervalMs, nullptr);
+  }
+
+  ~Win32FormPeer() override {
+    if (hwnd_) ::DestroyWindow(hwnd_);
+    if (font_) ::DeleteObject(font_);
+    if (g_peer == this) g_peer = nullptr;
+  }
+
+  Handle hWnd() const override { return reinterpret_cast<Handle>(hwnd_); }
+  void Show() override {
+    ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+    ::SetForegroundWindow(hwnd_);
+  }
+  void Hide() override { ::ShowWindow(hwnd_, SW_HIDE); }
+  bool Visible() const override { return ::IsWindowVisible(hwnd_) != FALSE; }
+  void Destroy() override {
+    ::KillTimer(hwnd_, kTimerId);
+    HWND h = hwnd_;
+    hwnd_ = nullptr;
+    ::DestroyWindow(h);
+  }
+  Handle IconHandle() const override { return reinterpret_cast<Handle>(icon_); }
+
+  int GetValue(int i) const override {
+    switch (Kind(i)) {
+      case ControlKind::CheckBox:
+      case ControlKind::OptionButton:
+        return static_cast<int>(::SendMessageW(Child(i), BM_GETCHECK, 0, 0));
+      default:
+        return 0;
+    }
+  }
+  void SetValue(int i, int v) override {
+    if (Kind(i) == ControlKind::CheckBox || Kind(i) == ControlKind::OptionButton)
+      ::SendMessageW(Child(i), BM_SETCHECK, static_cast<WPARAM>(v), 0);
+  }
+  std::u16string GetText(int i) const override {
+    HWND c = Child(i);
+    int n = ::GetWindowTextLengthW(c);
+    std::u16string s(static_cast<std::size_t>(n) + 1, u'\0');
+    n = ::GetWindowTextW(c, reinterpret_cast<wchar_t*>(s.data()), n + 1);
+    s.resize(static_cast<std::size_t>(std::max(n, 0)));
+    return s;
+  }
+  // The edit control itself sends EN_CHANGE for the new text.
+  void SetText(int i, const std::u16string& text) override { ::SetWindowTextW(Child(i), W(text)); }
+  bool GetEnabled(int i) const override { return ::IsWindowEnabled(Child(i)) != FALSE; }
+  void SetEnabled(int i, bool e) override { ::EnableWindow(Child(i), e ? TRUE : FALSE); }
+
+  HWND hwnd() const { return hwnd_; }
+  Form& form() { return form_; }
+
+  LRESULT OnMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+      case WM_COMMAND: {
+        const int id = LOWORD(wp);
+        const int code = HIWORD(wp);
+        int index = id - kFirstControlId;
+        if (id == IDOK) index = FindFlag(&ControlDesign::isDefault);
+        if (id == IDCANCEL) index = FindFlag(&ControlDesign::isCancel);
+        if (index < 0 || index >= static_cast<int>(design_.controls.size())) break;
+        if (Kind(index) == ControlKind::TextBox) {
+          if (code == EN_CHANGE) form_.NotifyChange(index);
+        } else if (code == BN_CLICKED) {
+          if (GetEnabled(index)) form_.NotifyClick(index);
+        }
+        return 0;
+      }
+      case DM_GETDEFID: {
+        const int index = FindFlag(&ControlDesign::isDefault);
+        if (index >= 0) return MAKELRESULT(kFirstControlId + index, DC_HASDEFID);
+        return 0;
+      }
+      case WM_MOUSEMOVE: {
+        const float tppx = 1440.0f / static_cast<float>(dpi_);
+        const int x = static_cast<short>(LOWORD(lp));
+        const int y = static_cast<short>(HIWORD(lp));
+        int button = 0;
+        if (wp & MK_LBUTTON) button |= 1;
+        if (wp & MK_RBUTTON) button |= 2;
+        if (wp & MK_MBUTTON) button |= 4;
+        form_.NotifyMouseMove(button, ShiftState(), static_cast<float>(x) * tppx,
+                              static_cast<float>(y) * tppx);
+        return 0;
+      }
+      case WM_TIMER:
+        if (wp == kTimerId) form_.NotifyTimer();
+        return 0;
+      case WM_CLOSE:
+        form_.NotifyCloseRequest();
+        return 0;
+      case WM_QUERYENDSESSION:
+        return TRUE;
+      case WM_ENDSESSION:
+        if (wp) form_.NotifyCloseRequest();
+        return 0;
+      case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+      default:
+        break;
+    }
+    return ::DefWindowProcW(h, msg, wp, lp);
+  }
+
+ private:
+  ControlKind Kind(int i) const { return design_.controls[static_cast<std::size_t>(i)].kind; }
+  HWND Child(int i) const { return ::GetDlgItem(hwnd_, kFirstControlId + i); }
+
+  int FindFlag(bool ControlDesign::*flag) const {
+    for (std::size_t i = 0; i < design_.controls.size(); ++i)
+      if (design_.controls[i].*flag) return static_cast<int>(i);
+    return -1;
+  }
+
+  void RegisterClassOnce() {
+    WNDCLASSEXW wc{};
+    if (::GetClassInfoExW(instance_, kClassName, &wc)) return;
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &Win32FormPeer::Proc;
+    wc.hInstance = instance_;
+    wc.hIcon = ::LoadIconW(instance_, MAKEINTRESOURCEW(kIconResource));
+    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    ::RegisterClassExW(&wc);
+  }
+
+  void CreateControls() {
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof ncm;
+    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
+      font_ = ::CreateFontIndirectW(&ncm.lfMessageFont);
+
+    // Created in tab order, which is also the order Tab moves the focus in.
+    std::vector<std::size_t> order(design_.controls.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      return design_.controls[a].tabIndex < design_.controls[b].tabIndex;
+    });
+    bool firstOption = true;
+    for (std::size_t i : order) {
+      const ControlDesign& c = design_.controls[i];
+      const wchar_t* cls = L"BUTTON";
+      DWORD style = WS_CHILD | WS_VISIBLE;
+      DWORD exStyle = 0;
+      switch (c.kind) {
+        case ControlKind::Label:
+          cls = L"STATIC";
+          style |= c.align == Align::Center ? SS_CENTER : c.align == Align::Right ? SS_RIGHT : SS_LEFT;
+          break;
+        case ControlKind::CheckBox:
+          style |= WS_TABSTOP | BS_AUTOCHECKBOX;
+          break;
+        case ControlKind::OptionButton:
+          style |= BS_AUTORADIOBUTTON | (firstOption ? WS_GROUP | WS_TABSTOP : 0);
+          firstOption = false;
+          break;
+        case ControlKind::TextBox:
+          cls = L"EDIT";
+          style |= WS_TABSTOP | ES_AUTOHSCROLL;
+          exStyle = WS_EX_CLIENTEDGE;
+          break;
+        case ControlKind::Button:
+          style |= WS_TABSTOP | (c.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+          break;
+      }
+      if (!c.enabled) style |= WS_DISABLED;
+      const std::u16string caption = c.kind == ControlKind::TextBox ? std::u16string() : c.caption;
+      HWND child = ::CreateWindowExW(
+          exStyle, cls, W(caption), style, Pixels(c.left, dpi_), Pixels(c.top, dpi_),
+          Pixels(c.width, dpi_), Pixels(c.height, dpi_), hwnd_,
+          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
+          instance_, nullptr);
+      if (font_) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+      if (c.value) ::SendMessageW(child, BM_SETCHECK, static_cast<WPARAM>(c.value), 0);
+    }
+  }
+
+  static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (g_peer && (g_peer->hwnd_ == h || g_peer->hwnd_ == nullptr)) return g_peer->OnMessage(h, msg, wp, lp);
+    return ::DefWindowProcW(h, msg, wp, lp);
+  }
+
+  Form& form_;
+  FormDesign design_;
+  HINSTANCE instance_ = nullptr;
+  HWND hwnd_ = nullptr;
+  HICON icon_ = nullptr;
+  HFONT font_ = nullptr;
+  int dpi_ = 96;
+};
+
+}  // namespace
+
+std::unique_ptr<FormPeer> CreateFormPeer(Form& form, const FormDesign& design) {
+  return std::make_unique<Win32FormPeer>(form, design);
+}
+
+void DestroyPictureHandle(Handle handle, Picture::Type type) {
+  if (type == Picture::Type::Icon)
+    ::DestroyIcon(reinterpret_cast<HICON>(handle));
+  else
+    ::DeleteObject(reinterpret_cast<HGDIOBJ>(handle));
+}
+
+float TwipsPerPixelX() { return 1440.0f / static_cast<float>(ScreenDpi()); }
+float TwipsPerPixelY() { return TwipsPerPixelX(); }
+
+void MsgBox(const std::u16string& prompt, const std::u16string& title) {
+  const std::u16string caption = title.empty() ? AppExeName() : title;
+  HWND owner = g_peer ? g_peer->hwnd() : nullptr;
+  ::MessageBoxW(owner, W(prompt), W(caption), MB_OK);
+}
+
+std::u16string AppPath() {
+  std::u16string path(MAX_PATH, u'\0');
+  for (;;) {
+    DWORD n = ::GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(path.data()),
+                                   static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  auto slash = path.find_last_of(u'\\');
+  std::u16string dir = slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
+  if (dir.size() == 2 && dir[1] == u':') dir += u'\\';  // a drive's root keeps its separator
+  return dir;
+}
+
+std::u16string AppExeName() {
+  std::u16string path(MAX_PATH, u'\0');
+  DWORD n = ::GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(path.data()),
+                                 static_cast<DWORD>(path.size()));
+  path.resize(n);
+  auto slash = path.find_last_of(u'\\');
+  std::u16string base = slash == std::u16string::npos ? path : path.substr(slash + 1);
+  auto dot = base.find_last_of(u'.');
+  return dot == std::u16string::npos ? base : base.substr(0, dot);
+}
+
+std::u16string Environ(const std::u16string& name) {
+  DWORD n = ::GetEnvironmentVariableW(W(name), nullptr, 0);
+  if (n == 0) return {};
+  std::u16string value(n, u'\0');
+  n = ::GetEnvironmentVariableW(W(name), reinterpret_cast<wchar_t*>(value.data()), n);
+  value.resize(n);
+  return value;
+}
+
+std::int64_t FileLen(const std::u16string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExW(W(path), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    Raise(kErrFileNotFound);
+  return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+int RunMessageLoop() {
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    HWND main = g_peer ? g_peer->hwnd() : nullptr;
+    if (main && (msg.hwnd == main || ::IsChild(main, msg.hwnd))) {
+      // Key releases reach the window whichever control has the focus.
+      if (msg.message == WM_KEYUP) g_peer->form().NotifyKeyUp(static_cast<int>(msg.wParam), ShiftState());
+      if (::IsDialogMessageW(main, &msg)) continue;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+}  // namespace plat

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what building and testing Varnel needs on Debian 12, as root.
+# Idempotent: when every package is present it only checks and returns.
+set -euo pipefail
+
+need=(cmake ninja-build g++ make pkg-config
+      mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+      wine wine64 wine32:i386 xvfb xauth x11-utils imagemagick
+      libturbojpeg0-dev libjpeg62-turbo-dev nasm
+      googletest libgtest-dev libbenchmark-dev
+      dpkg-dev)
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+  apt_updated=0
+fi
+
+missing=()
+for p in "${need[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+echo "setup: all build and test packages present"

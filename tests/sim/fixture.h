@@ -1,0 +1,55 @@
+// A simulated machine with Varnel installed in C:\Tools and a user whose
+// profile is C:\Users\ann.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/main_form.h"
+#include "platform/sim/sim.h"
+#include "platform/test_support.h"
+#include "platform/text.h"
+
+namespace varnel::testing {
+
+inline constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+class SimMachine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::testing::BeginTest();
+    std::filesystem::create_directories(sim::HostPath("C:\\Tools"));
+    sim::SetApp(u"C:\\Tools", u"Varnel");
+    sim::SetEnv(u"userprofile", u"C:\\Users\\ann");
+  }
+  void TearDown() override { main_.reset(); }
+
+  // Starts the program: the window is created hidden and loaded.
+  Main& Start() {
+    main_ = std::make_unique<Main>();
+    main_->Form().Load();
+    return *main_;
+  }
+  Main& main() { return *main_; }
+  plat::Form& form() { return main_->Form(); }
+
+  static std::optional<std::string> Ini() { return plat::testing::ReadFileBytes(u"C:\\Tools\\Varnel.ini"); }
+  static void WriteIni(const std::string& text) {
+    plat::testing::WriteFileBytes(u"C:\\Tools\\Varnel.ini", text);
+  }
+  static std::optional<std::string> RunEntry(plat::Handle root) {
+    auto v = sim::GetRawValue(root, kRun, "Varnel");
+    if (!v) return std::nullopt;
+    std::string text(v->data.begin(), v->data.end());
+    if (!text.empty() && text.back() == '\0') text.pop_back();  // the stored terminator
+    return text;
+  }
+
+ private:
+  std::unique_ptr<Main> main_;
+};
+
+}  // namespace varnel::testing

@@ -1,0 +1,174 @@
+// Start and end of the program on the simulated platform.
+#include "tests/sim/fixture.h"
+
+namespace varnel::testing {
+namespace {
+
+using LifecycleTest = SimMachine;
+
+constexpr char kQuotedExe[] = "\"C:\\Tools\\Varnel.exe\"";
+
+void ExpectFirstRunWindow(Main& m) {
+  EXPECT_TRUE(m.Form().Visible());
+  EXPECT_TRUE(m.RunOnStartUp);
+  EXPECT_EQ(m.SetRunOnStartUp.Value(), 1);
+  EXPECT_EQ(m.CaptureFolder, u"C:\\Users\\ann\\Desktop");
+  EXPECT_EQ(m.SetFolder.Text(), u"C:\\Users\\ann\\Desktop");
+  EXPECT_EQ(m.CaptureFormat, u"JPG");
+  EXPECT_EQ(m.JPGOption.Value(), 1);
+  EXPECT_EQ(m.BMPOption.Value(), 0);
+  EXPECT_FALSE(m.AutoOpen);
+  EXPECT_EQ(m.SetAutoOpen.Value(), 0);
+  EXPECT_FALSE(m.ApplyButton.Enabled());
+}
+
+TEST_F(LifecycleTest, FirstRunShowsDefaultsAndWritesEverythingAtTheEnd) {
+  Main& m = Start();
+  ExpectFirstRunWindow(m);
+  ASSERT_TRUE(m.TrayIcon);
+  EXPECT_EQ(m.TrayIcon->State(), 1);
+  EXPECT_TRUE(sim::TrayIconPresent());
+  EXPECT_FALSE(Ini().has_value());  // nothing is written before the end
+
+  sim::ShellTrayMessage(0x206);  // right double-click on the icon
+  EXPECT_TRUE(sim::WindowDestroyed());
+  EXPECT_FALSE(sim::TrayIconPresent());
+  EXPECT_EQ(Ini(), "[main]\r\npath=C:\\Users\\ann\\Desktop\r\nformat=JPG\r\nopen=0\r\n");
+  EXPECT_EQ(RunEntry(plat::kHKeyLocalMachine), kQuotedExe);
+  EXPECT_EQ(sim::GetRawValue(plat::kHKeyLocalMachine, kRun, "Varnel")->type, 1u);
+  // Handed over as its 21 bytes, without a terminator of ours.
+  EXPECT_EQ(sim::CountCalls("RegSetValueExA(Varnel,1,21)"), 1u);
+}
+
+TEST_F(LifecycleTest, EmptyFileIsAFirstRunAndUnsetProfileGivesBareDesktop) {
+  WriteIni("");
+  sim::SetEnv(u"userprofile", std::nullopt);
+  Main& m = Start();
+  EXPECT_TRUE(m.Form().Visible());
+  EXPECT_EQ(m.CaptureFolder, u"\\Desktop");
+}
+
+TEST_F(LifecycleTest, LaterRunStaysHiddenAndFollowsTheRegistry) {
+  WriteIni("[main]\r\nopen=1\r\n");
+  Main& m = Start();
+  EXPECT_FALSE(m.Form().Visible());
+  EXPECT_EQ(m.CaptureFolder, u"C:\\Users\\ann\\Desktop");
+  EXPECT_EQ(m.CaptureFormat, u"JPG");
+  EXPECT_TRUE(m.AutoOpen);
+  EXPECT_EQ(m.SetAutoOpen.Value(), 1);
+  EXPECT_FALSE(m.RunOnStartUp);  // no entry in the registry
+  EXPECT_EQ(m.SetRunOnStartUp.Value(), 0);
+  EXPECT_FALSE(m.ApplyButton.Enabled());
+  EXPECT_EQ(m.TrayIcon->Tooltip(), u"Varnel");
+
+  sim::CloseRequest();
+  EXPECT_TRUE(sim::WindowDestroyed());
+  EXPECT_FALSE(RunEntry(plat::kHKeyLocalMachine).has_value());
+  EXPECT_EQ(Ini(), "[main]\r\nopen=1\r\npath=C:\\Users\\ann\\Desktop\r\nformat=JPG\r\n");
+}
+
+TEST_F(LifecycleTest, FormatCodes) {
+  struct Case {
+    const char* stored;
+    const char16_t* code;
+    bool bitmap;
+  };
+  for (const Case& c : {Case{"bmp", u"BMP", true}, Case{"Jpg", u"JPG", false}, Case{"jpeg", u"JPE", false}}) {
+    SCOPED_TRACE(c.stored);
+    SetUp();
+    WriteIni(std::string("[main]\r\npath=C:\\Shots\r\nformat=") + c.stored + "\r\n");
+    Main& m = Start();
+    EXPECT_EQ(m.CaptureFormat, c.code);
+    EXPECT_EQ(m.BMPOption.Value(), c.bitmap ? 1 : 0);
+    EXPECT_EQ(m.JPGOption.Value(), c.bitmap ? 0 : 1);
+    EXPECT_EQ(m.CaptureFolder, u"C:\\Shots");
+    EXPECT_FALSE(m.ApplyButton.Enabled());
+    sim::CloseRequest();
+    // The code goes back as it was read, unless OK or Apply replaced it.
+    EXPECT_NE(Ini()->find(std::string("format=") + plat::ToAnsi(c.code) + "\r\n"), std::string::npos);
+  }
+}
+
+TEST_F(LifecycleTest, OpenValuesAreNormalisedOnTheWayBack) {
+  for (auto [stored, on, written] : {std::tuple{"2", true, "open=1"}, std::tuple{"yes", false, "open=0"}}) {
+    SCOPED_TRACE(stored);
+    SetUp();
+    WriteIni(std::string("[main]\r\nopen=") + stored + "\r\n");
+    Main& m = Start();
+    EXPECT_EQ(m.AutoOpen, on);
+    sim::ShellTrayMessage(0x206);
+    EXPECT_NE(Ini()->find(written), std::string::npos);
+  }
+}
+
+TEST_F(LifecycleTest, ShortFormatValueKeepsItsNul) {
+  // "bm" leaves its terminator in the third character: the code is "BM"
+  // and a NUL, which counts as JPEG and goes back as "BM".
+  WriteIni("[main]\r\nformat=bm\r\n");
+  Main& m = Start();
+  EXPECT_EQ(m.CaptureFormat, std::u16string(u"BM\0", 3));
+  EXPECT_EQ(m.JPGOption.Value(), 1);
+  sim::CloseRequest();
+  EXPECT_NE(Ini()->find("format=BM\r\n"), std::string::npos);
+}
+
+TEST_F(LifecycleTest, LongPathIsCutTo254Bytes) {
+  const std::string longPath = "C:\\" + std::string(300, 'x');
+  WriteIni("[main]\r\npath=" + longPath + "\r\n");
+  Main& m = Start();
+  EXPECT_EQ(m.CaptureFolder.size(), 254u);
+}
+
+TEST_F(LifecycleTest, StartupEntryIsRewrittenOrDeleted) {
+  WriteIni("[main]\r\npath=C:\\Shots\r\n");
+  sim::SetRawValue(plat::kHKeyLocalMachine, kRun, "Varnel", {1, {'"', 'o', 'l', 'd', '"'}});
+  Main& m = Start();
+  EXPECT_TRUE(m.RunOnStartUp);
+  EXPECT_EQ(m.SetRunOnStartUp.Value(), 1);
+  EXPECT_FALSE(m.ApplyButton.Enabled());
+  sim::CloseRequest();
+  EXPECT_EQ(RunEntry(plat::kHKeyLocalMachine), kQuotedExe);  // a moved exe is registered anew
+
+  // Unchecked and confirmed: the entry goes at the end.
+  Main& again = Start();
+  sim::UserClick(u"SetRunOnStartUp");
+  sim::UserClick(u"OKButton");
+  EXPECT_FALSE(again.RunOnStartUp);
+  EXPECT_TRUE(RunEntry(plat::kHKeyLocalMachine).has_value());
+  sim::ShellTrayMessage(0x206);
+  EXPECT_FALSE(RunEntry(plat::kHKeyLocalMachine).has_value());
+}
+
+TEST_F(LifecycleTest, BlankStartupEntryCountsAsAbsent) {
+  WriteIni("[main]\r\nopen=0\r\n");
+  sim::SetRawValue(plat::kHKeyLocalMachine, kRun, "Varnel", {1, {}});
+  EXPECT_FALSE(Start().RunOnStartUp);
+}
+
+TEST_F(LifecycleTest, EndOfSessionUnloadsOnceAndSavesEdits) {
+  WriteIni("[main]\r\npath=C:\\Shots\r\nformat=JPG\r\nopen=0\r\n");
+  Main& m = Start();
+  sim::UserType(u"SetFolder", u"D:\\Elsewhere");
+  sim::UserClick(u"ApplyButton");
+  EXPECT_EQ(m.CaptureFolder, u"D:\\Elsewhere");
+  sim::EndSession();
+  sim::CloseRequest();  // a second request after the end does nothing
+  EXPECT_EQ(sim::CountCalls("WritePrivateProfileStringA"), 3u);
+  EXPECT_EQ(Ini(), "[main]\r\npath=D:\\Elsewhere\r\nformat=JPG\r\nopen=0\r\n");
+}
+
+TEST_F(LifecycleTest, UnwritableSettingsAndRegistryEndQuietly) {
+  WriteIni("[main]\r\nopen=0\r\n");
+  Main& m = Start();
+  m.RunOnStartUp = true;
+  sim::InjectFault("WritePrivateProfileStringA", 0, 3);
+  sim::InjectFault("RegSetValueExA", plat::kErrorAccessDenied, 2);
+  sim::CloseRequest();
+  EXPECT_TRUE(sim::WindowDestroyed());
+  EXPECT_FALSE(sim::TrayIconPresent());
+  EXPECT_EQ(Ini(), "[main]\r\nopen=0\r\n");
+  EXPECT_EQ(sim::OpenKeyHandles(), 0u);  // every key opened was closed
+}
+
+}  // namespace
+}  // namespace varnel::testing
