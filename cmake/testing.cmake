@@ -30,10 +30,19 @@ if(NOT WIN32)
 else()
   # End-to-end drivers: small programs of ours that run Varnel.exe under
   # Wine and act on it from outside, as a user's tools would.
-  file(GLOB VARNEL_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/*.cpp)
-  add_executable(e2e_tests ${VARNEL_E2E_TESTS} tests/test_main.cpp)
-  target_link_libraries(e2e_tests PRIVATE varnel_test_support)
+  file(GLOB VARNEL_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/*_test.cpp)
+  add_executable(e2e_tests ${VARNEL_E2E_TESTS} tests/wine/driver.cpp tests/test_main.cpp)
+  target_link_libraries(e2e_tests PRIVATE ${VARNEL_GTEST})
+  target_include_directories(e2e_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_definitions(e2e_tests PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
   add_dependencies(e2e_tests Varnel)
   add_test(NAME e2e_tests COMMAND e2e_tests)
+endif()
+
+if(WIN32)
+  # The main job shown end to end (scripts/run.sh).
+  add_executable(varnel_demo tests/wine/demo_main.cpp tests/wine/driver.cpp)
+  target_include_directories(varnel_demo PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  target_compile_definitions(varnel_demo PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
+  add_dependencies(varnel_demo Varnel)
 endif()

@@ -8,7 +8,7 @@ need=(cmake ninja-build g++ make pkg-config
       wine wine64 wine32:i386 xvfb xauth x11-utils imagemagick
       libturbojpeg0-dev libjpeg62-turbo-dev nasm
       googletest libgtest-dev libbenchmark-dev
-      dpkg-dev)
+      dpkg-dev python3)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386

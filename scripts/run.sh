@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# The main job: build Varnel.exe (i686) and run it for real under Wine, in a
+# private WINEPREFIX and on a private Xvfb display when none is set.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+bash scripts/setup.sh
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target Varnel varnel_demo -- -j2 >/dev/null
+export WINEPREFIX="$root/build/run-prefix"
+rm -rf "$WINEPREFIX"
+scripts/with-display.sh bash -c '
+  scripts/wine-run.sh build/win32/varnel_demo.exe
+  echo "--- wine reg query of the start-up entry ---"
+  scripts/wine-run.sh reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" /v Varnel 2>/dev/null | tr -d "\r" | grep -v "^$" || true
+'

@@ -1,0 +1,146 @@
+#include "tests/wine/driver.h"
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+namespace {
+
+constexpr wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+std::wstring BuildDir() {
+  std::string dir = VARNEL_EXE_DIR;  // a Unix path: reach it through drive Z:
+  std::wstring w = L"Z:";
+  for (char c : dir) w += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  return w;
+}
+
+struct FindData {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindTopLevel(HWND h, LPARAM lp) {
+  auto* d = reinterpret_cast<FindData*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  wchar_t cls[64];
+  if (pid == d->pid && GetClassNameW(h, cls, 64) && std::wstring(cls) == L"VarnelMain") {
+    d->found = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+std::wstring MakeInstallFolder(const std::wstring& name) {
+  wchar_t tmp[MAX_PATH];
+  GetTempPathW(MAX_PATH, tmp);
+  std::wstring dir = std::wstring(tmp) + L"varnel-e2e-" + name;
+  CreateDirectoryW(dir.c_str(), nullptr);
+  for (const wchar_t* f : {L"Varnel.ini", L"Readme.txt", L"Varnel.exe"}) DeleteFileW((dir + L"\\" + f).c_str());
+  CopyFileW((BuildDir() + L"\\Varnel.exe").c_str(), (dir + L"\\Varnel.exe").c_str(), FALSE);
+  CopyFileW((BuildDir() + L"\\Readme.txt").c_str(), (dir + L"\\Readme.txt").c_str(), FALSE);
+  return dir;
+}
+
+std::optional<std::string> ReadFile(const std::wstring& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string out;
+  char buf[4096];
+  DWORD n = 0;
+  while (::ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
+  CloseHandle(h);
+  return out;
+}
+
+void WriteFile(const std::wstring& path, const std::string& bytes) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  DWORD n = 0;
+  ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+  CloseHandle(h);
+}
+
+std::wstring Environment(const wchar_t* name) {
+  wchar_t buf[1024];
+  DWORD n = GetEnvironmentVariableW(name, buf, 1024);
+  return n && n < 1024 ? std::wstring(buf, n) : std::wstring();
+}
+
+VarnelProcess::VarnelProcess(const std::wstring& folder) : exe_(folder + L"\\Varnel.exe") {
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  std::wstring cmd = L"\"" + exe_ + L"\"";
+  std::vector<wchar_t> line(cmd.begin(), cmd.end());
+  line.push_back(0);
+  CreateProcessW(exe_.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi_);
+  if (pi_.hProcess) WaitForInputIdle(pi_.hProcess, 15000);
+}
+
+VarnelProcess::~VarnelProcess() {
+  if (!pi_.hProcess) return;
+  if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
+  CloseHandle(pi_.hProcess);
+  CloseHandle(pi_.hThread);
+}
+
+HWND VarnelProcess::Window() {
+  for (int i = 0; i < 150 && !window_; ++i) {
+    FindData d{pi_.dwProcessId, nullptr};
+    EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&d));
+    window_ = d.found;
+    if (!window_) Sleep(100);
+  }
+  return window_;
+}
+
+HWND VarnelProcess::Control(const wchar_t* caption) {
+  HWND w = Window();
+  for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    wchar_t text[256];
+    GetWindowTextW(c, text, 256);
+    if (std::wstring(text) == caption) return c;
+  }
+  return nullptr;
+}
+
+bool VarnelProcess::WaitForExit(DWORD ms) {
+  return pi_.hProcess && WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0;
+}
+
+DWORD VarnelProcess::ExitCode() const {
+  DWORD code = 0;
+  GetExitCodeProcess(pi_.hProcess, &code);
+  return code;
+}
+
+void PostTrayMessage(HWND window, UINT mouseMessage) {
+  PostMessageW(window, WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage));
+}
+
+std::optional<std::string> MachineRunEntry() {
+  HKEY k = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRun, 0, KEY_QUERY_VALUE, &k) != 0) return std::nullopt;
+  char buf[1024];
+  DWORD size = sizeof buf, type = 0;
+  LONG rc = RegQueryValueExA(k, "Varnel", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
+  RegCloseKey(k);
+  if (rc != 0 || type != REG_SZ) return std::nullopt;
+  std::string s(buf, size);
+  if (!s.empty() && s.back() == '\0') s.pop_back();
+  return s;
+}
+
+void DeleteMachineRunEntry() {
+  HKEY k = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRun, 0, KEY_SET_VALUE, &k) != 0) return;
+  RegDeleteValueW(k, L"Varnel");
+  RegCloseKey(k);
+}
+
+}  // namespace e2e
