@@ -39,6 +39,9 @@ Main::Main()
   OKButton.Click = [this] { OKButton_Click(); };
   ApplyButton.Click = [this] { ApplyButton_Click(); };
   CancelButton.Click = [this] { CancelButton_Click(); };
+  Browse.Click = [this] { Browse_Click(); };
+  OpenFolder.Click = [this] { OpenFolder_Click(); };
+  form_.OnKeyUp = [this](int keyCode, int shift) { Form_KeyUp(keyCode, shift); };
   SetRunOnStartUp.Click = [this] { EnableApply(); };
   SetAutoOpen.Click = [this] { EnableApply(); };
   JPGOption.Click = [this] { EnableApply(); };
@@ -51,7 +54,9 @@ Main::~Main() = default;
 std::u16string Main::SettingsFile() const { return plat::AppPath() + u"\\Varnel.ini"; }
 
 std::u16string Main::StartupCommand() const {
-  return u"\"" + plat::AppPath() + u"\\" + plat::AppExeName() + u".exe\"";
+  std::u16string command(1, u'"');
+  command.append(plat::AppPath()).append(u"\\").append(plat::AppExeName()).append(u".exe\"");
+  return command;
 }
 
 std::u16string Main::DefaultFolder() const { return plat::Environ(u"userprofile") + u"\\Desktop"; }

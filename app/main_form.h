@@ -55,6 +55,9 @@ class Main {
   void OKButton_Click();
   void ApplyButton_Click();
   void CancelButton_Click();
+  void Browse_Click();
+  void OpenFolder_Click();
+  void Form_KeyUp(int KeyCode, int Shift);
   void TrayIcon_MouseDblClick(std::int16_t Button);
 
   // The settings file beside the executable, and the start-up command.

@@ -35,5 +35,15 @@ bool WritePrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
 // Shell (shell32) and keyboard (user32).
 bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData);
 std::int16_t GetAsyncKeyState(int vKey);
+// Returns a value above 32 on success.
+Handle ShellExecuteA(Handle hwnd, const char* lpOperation, const char* lpFile,
+                     const char* lpParameters, const char* lpDirectory, int nShowCmd);
+
+// The shell's folder dialog (shell32) and the allocator of the item
+// identifier list it returns (ole32). SHBrowseForFolderA returns 0 when
+// the dialog is cancelled.
+Handle SHBrowseForFolderA(BrowseInfoA* lpbi);
+bool SHGetPathFromIDListA(Handle pidl, char* pszPath);  // pszPath: MAX_PATH bytes
+void CoTaskMemFree(Handle pv);
 
 }  // namespace plat

@@ -63,6 +63,21 @@ struct NotifyIconDataA {
   char szTip[64];
 };
 
+// The folder dialog's description, laid out as the platform's BROWSEINFOA.
+inline constexpr std::uint32_t kBifReturnOnlyFsDirs = 1;
+inline constexpr std::uint32_t kMaxPath = 260;
+inline constexpr int kSwShowNormal = 1;
+struct BrowseInfoA {
+  Handle hwndOwner;
+  Handle pidlRoot;
+  char* pszDisplayName;
+  const char* lpszTitle;
+  std::uint32_t ulFlags;
+  Handle lpfn;
+  std::intptr_t lParam;
+  std::int32_t iImage;
+};
+
 // The size the record declares in cbSize. The simulated platform models
 // 32-bit Windows and reports the 88-byte form.
 std::uint32_t NotifyIconDataSize();

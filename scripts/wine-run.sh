@@ -13,5 +13,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w || true
+  # Wine's own MS Sans Serif and Tahoma (package fonts-wine) are not on its
+  # font path here: without them every dialog font falls back to a wider
+  # one and the window's texts no longer fit their places.
+  cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 fi
 exec wine "$@"

@@ -3,6 +3,10 @@
 // settings back into the controls. The Apply button's enabled state is the
 // only record of pending edits.
 #include "app/main_form.h"
+#include "platform/api.h"
+#include "platform/text.h"
+#include "platform/types.h"
+#include "shell/folder_browser.h"
 
 namespace varnel {
 
@@ -39,6 +43,26 @@ void Main::ApplyButton_Click() {
 void Main::CancelButton_Click() {
   form_.Hide();
   CopySettingsToControls();
+}
+
+void Main::Browse_Click() {
+  const std::u16string folder =
+      BrowseForFolderPath(form_.hWnd(), u"Select a folder to save screenshots to . . .");
+  if (!folder.empty()) SetFolder.SetText(folder);
+}
+
+namespace {
+
+void ShellOpen(plat::Handle owner, const std::u16string& file) {
+  plat::ShellExecuteA(owner, "open", plat::ToAnsi(file).c_str(), "", "", plat::kSwShowNormal);
+}
+
+}  // namespace
+
+void Main::OpenFolder_Click() { ShellOpen(form_.hWnd(), SetFolder.Text()); }
+
+void Main::Form_KeyUp(int KeyCode, int /*Shift: F1 works with any modifier*/) {
+  if (KeyCode == plat::kVkF1) ShellOpen(form_.hWnd(), plat::AppPath() + u"\\Readme.txt");
 }
 
 void Main::TrayIcon_MouseDblClick(std::int16_t Button) {

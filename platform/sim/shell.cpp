@@ -16,6 +16,11 @@ struct Shell {
   std::set<std::pair<std::uint32_t, std::uint32_t>> icons;  // (hWnd, uID)
   std::map<int, std::deque<std::int16_t>> keyQueue;
   std::map<int, std::int16_t> keyIdle;
+  std::vector<ShellExecution> executions;
+  std::deque<std::optional<std::string>> folderAnswers;
+  std::vector<FolderDialogCall> folderDialogs;
+  std::map<Handle, std::string> itemLists;  // live item identifier lists and their paths
+  Handle nextItemList = 0x30000;
 };
 
 Shell& Sh() {
@@ -56,6 +61,11 @@ void QueueKeyState(int vk, std::vector<std::int16_t> readings) {
 
 void SetIdleKeyState(int vk, std::int16_t idle) { Sh().keyIdle[vk] = idle; }
 
+const std::vector<ShellExecution>& ShellExecutions() { return Sh().executions; }
+void QueueFolderDialogAnswer(std::optional<std::string> path) { Sh().folderAnswers.push_back(std::move(path)); }
+const std::vector<FolderDialogCall>& FolderDialogs() { return Sh().folderDialogs; }
+std::size_t LiveItemLists() { return Sh().itemLists.size(); }
+
 }  // namespace sim
 
 namespace plat {
@@ -77,6 +87,44 @@ bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData) {
   }
   sh.trayCalls.push_back({dwMessage, lpData ? sim::Wire(*lpData) : std::vector<std::uint8_t>{}, ok});
   return ok;
+}
+
+Handle ShellExecuteA(Handle hwnd, const char* lpOperation, const char* lpFile,
+                     const char* lpParameters, const char* lpDirectory, int nShowCmd) {
+  auto str = [](const char* p) { return p ? std::string(p) : std::string(); };
+  sim::detail::Log("ShellExecuteA(" + str(lpOperation) + "," + str(lpFile) + ")");
+  sim::Sh().executions.push_back(
+      {hwnd, str(lpOperation), str(lpFile), str(lpParameters), str(lpDirectory), nShowCmd});
+  return 42;
+}
+
+Handle SHBrowseForFolderA(BrowseInfoA* lpbi) {
+  sim::detail::Log("SHBrowseForFolderA");
+  auto& sh = sim::Sh();
+  sh.folderDialogs.push_back({lpbi->hwndOwner, lpbi->lpszTitle ? lpbi->lpszTitle : "", lpbi->ulFlags,
+                              lpbi->pidlRoot == 0, lpbi->pszDisplayName != nullptr, lpbi->lpfn != 0});
+  if (sh.folderAnswers.empty()) return 0;
+  auto answer = sh.folderAnswers.front();
+  sh.folderAnswers.pop_front();
+  if (!answer) return 0;
+  Handle pidl = sh.nextItemList;
+  sh.nextItemList += 0x10;
+  sh.itemLists[pidl] = *answer;
+  return pidl;
+}
+
+bool SHGetPathFromIDListA(Handle pidl, char* pszPath) {
+  sim::detail::Log("SHGetPathFromIDListA");
+  auto it = sim::Sh().itemLists.find(pidl);
+  // An item without a file-system path (an empty answer) leaves the buffer alone.
+  if (it == sim::Sh().itemLists.end() || it->second.empty() || it->second.size() >= kMaxPath) return false;
+  std::memcpy(pszPath, it->second.c_str(), it->second.size() + 1);
+  return true;
+}
+
+void CoTaskMemFree(Handle pv) {
+  sim::detail::Log("CoTaskMemFree");
+  sim::Sh().itemLists.erase(pv);
 }
 
 std::int16_t GetAsyncKeyState(int vKey) {

@@ -69,6 +69,26 @@ struct TrayCall {
 const std::vector<TrayCall>& TrayCalls();
 bool TrayIconPresent();
 
+// ---- shell execution and the folder dialog ----
+struct ShellExecution {
+  Handle hwnd;
+  std::string verb, file, parameters, directory;
+  int show;
+};
+const std::vector<ShellExecution>& ShellExecutions();
+// What the user does in the next folder dialogs: a chosen path, or
+// nullopt to cancel. Without an answer queued the dialog is cancelled.
+void QueueFolderDialogAnswer(std::optional<std::string> path);
+struct FolderDialogCall {
+  Handle owner;
+  std::string title;
+  std::uint32_t flags;
+  bool rootIsDesktop, displayNameRequested, callback;
+};
+const std::vector<FolderDialogCall>& FolderDialogs();
+// Item identifier lists handed out and not yet freed.
+std::size_t LiveItemLists();
+
 // ---- the window ----
 // The form whose peer was created last (the program has one window).
 plat::Form* CurrentForm();
@@ -77,6 +97,9 @@ bool WindowDestroyed();
 void UserClick(const std::u16string& control);
 void UserType(const std::u16string& control, const std::u16string& text);
 void KeyUp(int keyCode, int shift = 0);
+// Enter and Escape press the default and the cancel button.
+void PressEnter();
+void PressEscape();
 void MouseMovePixels(int x, int y);
 // What the shell sends the owner of the notification-area icon.
 void ShellTrayMessage(std::uint32_t mouseMessage);

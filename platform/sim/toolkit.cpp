@@ -167,6 +167,18 @@ void KeyUp(int keyCode, int shift) {
   if (T().form && !T().destroyed) T().form->NotifyKeyUp(keyCode, shift);
 }
 
+namespace {
+void PressFlagged(bool plat::ControlDesign::*flag) {
+  auto* peer = T().peer;
+  if (!peer || T().destroyed) return;
+  for (const auto& c : peer->design().controls)
+    if (c.*flag) UserClick(c.name);
+}
+}  // namespace
+
+void PressEnter() { PressFlagged(&plat::ControlDesign::isDefault); }
+void PressEscape() { PressFlagged(&plat::ControlDesign::isCancel); }
+
 void MouseMovePixels(int x, int y) {
   if (T().form && !T().destroyed)
     T().form->NotifyMouseMove(0, 0, static_cast<float>(x) * T().tppX, static_cast<float>(y) * T().tppY);

@@ -4,7 +4,9 @@
 #include <cstddef>
 
 #include "platform/win32/win.h"
+#include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 namespace plat {
 
@@ -23,6 +25,10 @@ static_assert(sizeof(NotifyIconDataA) == NOTIFYICONDATAA_V1_SIZE);
 #ifndef _WIN64
 static_assert(sizeof(NotifyIconDataA) == 88);
 #endif
+static_assert(sizeof(BrowseInfoA) == sizeof(BROWSEINFOA));
+static_assert(offsetof(BrowseInfoA, lpszTitle) == offsetof(BROWSEINFOA, lpszTitle));
+static_assert(offsetof(BrowseInfoA, ulFlags) == offsetof(BROWSEINFOA, ulFlags));
+static_assert(offsetof(BrowseInfoA, iImage) == offsetof(BROWSEINFOA, iImage));
 
 }  // namespace
 
@@ -79,5 +85,22 @@ bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData) {
 }
 
 std::int16_t GetAsyncKeyState(int vKey) { return ::GetAsyncKeyState(vKey); }
+
+Handle ShellExecuteA(Handle hwnd, const char* lpOperation, const char* lpFile,
+                     const char* lpParameters, const char* lpDirectory, int nShowCmd) {
+  return reinterpret_cast<Handle>(::ShellExecuteA(reinterpret_cast<HWND>(hwnd), lpOperation, lpFile,
+                                                  lpParameters, lpDirectory, nShowCmd));
+}
+
+Handle SHBrowseForFolderA(BrowseInfoA* lpbi) {
+  // The dialog needs COM on this thread; the toolkit initialises it at start.
+  return reinterpret_cast<Handle>(::SHBrowseForFolderA(reinterpret_cast<BROWSEINFOA*>(lpbi)));
+}
+
+bool SHGetPathFromIDListA(Handle pidl, char* pszPath) {
+  return ::SHGetPathFromIDListA(reinterpret_cast<PCIDLIST_ABSOLUTE>(pidl), pszPath) != FALSE;
+}
+
+void CoTaskMemFree(Handle pv) { ::CoTaskMemFree(reinterpret_cast<void*>(pv)); }
 
 }  // namespace plat

@@ -8,6 +8,7 @@
 
 #include "platform/error.h"
 #include "platform/win32/win.h"
+#include <uxtheme.h>
 
 namespace plat {
 
@@ -17,6 +18,12 @@ constexpr wchar_t kClassName[] = L"VarnelMain";
 constexpr UINT_PTR kTimerId = 1;
 constexpr int kFirstControlId = 100;
 constexpr int kIconResource = 1;
+
+// The window's colours: black behind light-blue text for the window, its
+// labels, check boxes and option buttons; buttons and the text box keep
+// the system's colours.
+constexpr COLORREF kBack = RGB(0, 0, 0);
+constexpr COLORREF kText = RGB(0, 153, 255);
 
 const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
@@ -49,12 +56,19 @@ class Win32FormPeer : public FormPeer {
     icon_ = ::LoadIconW(instance_, MAKEINTRESOURCEW(kIconResource));
     if (!icon_) icon_ = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
 
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    // A fixed frame with a caption and a close button: the window is a
+    // dialog, so it cannot be resized, maximised or minimised to the taskbar.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     RECT r{0, 0, Pixels(design.clientWidth, dpi_), Pixels(design.clientHeight, dpi_)};
     ::AdjustWindowRectEx(&r, style, FALSE, 0);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    RECT work{0, 0, 800, 600};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     g_peer = this;
-    hwnd_ = ::CreateWindowExW(0, kClassName, W(design.caption), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                              r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance_, nullptr);
+    hwnd_ = ::CreateWindowExW(0, kClassName, W(design.caption), style,
+                              work.left + std::max(0L, (work.right - work.left - width) / 2),
+                              work.top + std::max(0L, (work.bottom - work.top - height) / 2), width,
+                              height, nullptr, nullptr, instance_, nullptr);
     ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     CreateControls();
@@ -132,6 +146,16 @@ class Win32FormPeer : public FormPeer {
         if (index >= 0) return MAKELRESULT(kFirstControlId + index, DC_HASDEFID);
         return 0;
       }
+      case WM_CTLCOLORSTATIC: {
+        const int index = ::GetDlgCtrlID(reinterpret_cast<HWND>(lp)) - kFirstControlId;
+        if (index < 0 || index >= static_cast<int>(design_.controls.size()) ||
+            Kind(index) == ControlKind::TextBox)
+          break;
+        HDC dc = reinterpret_cast<HDC>(wp);
+        ::SetTextColor(dc, kText);
+        ::SetBkColor(dc, kBack);
+        return reinterpret_cast<LRESULT>(::GetStockObject(BLACK_BRUSH));
+      }
       case WM_MOUSEMOVE: {
         const float tppx = 1440.0f / static_cast<float>(dpi_);
         const int x = static_cast<short>(LOWORD(lp));
@@ -183,16 +207,21 @@ class Win32FormPeer : public FormPeer {
     wc.hInstance = instance_;
     wc.hIcon = ::LoadIconW(instance_, MAKEINTRESOURCEW(kIconResource));
     wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = kClassName;
     ::RegisterClassExW(&wc);
   }
 
   void CreateControls() {
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof ncm;
-    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
-      font_ = ::CreateFontIndirectW(&ncm.lfMessageFont);
+    // MS Sans Serif at 8 points, the font the layout was drawn for, scaled
+    // with the screen's dots per inch.
+    LOGFONTW lf{};
+    lf.lfHeight = -::MulDiv(8, dpi_, 72);
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = DEFAULT_QUALITY;
+    ::lstrcpynW(lf.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
+    font_ = ::CreateFontIndirectW(&lf);
 
     // Created in tab order, which is also the order Tab moves the focus in.
     std::vector<std::size_t> order(design_.controls.size());
@@ -235,6 +264,10 @@ class Win32FormPeer : public FormPeer {
           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
           instance_, nullptr);
       if (font_) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+      // Themed check boxes and option buttons draw their text in the
+      // theme's colour whatever the window asks for; unthemed, they take ours.
+      if (c.kind == ControlKind::CheckBox || c.kind == ControlKind::OptionButton)
+        ::SetWindowTheme(child, L"", L"");
       if (c.value) ::SendMessageW(child, BM_SETCHECK, static_cast<WPARAM>(c.value), 0);
     }
   }

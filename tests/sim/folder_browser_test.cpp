@@ -1,0 +1,54 @@
+// The folder picker's answers, on the simulated shell.
+#include <gtest/gtest.h>
+
+#include "platform/sim/sim.h"
+#include "platform/test_support.h"
+#include "shell/folder_browser.h"
+
+namespace varnel {
+namespace {
+
+class FolderBrowserTest : public ::testing::Test {
+ protected:
+  void SetUp() override { plat::testing::BeginTest(); }
+  void TearDown() override { EXPECT_EQ(sim::LiveItemLists(), 0u); }  // every list freed
+};
+
+TEST_F(FolderBrowserTest, DialogDescription) {
+  BrowseForFolderPath(0x1234, u"Pick one");
+  ASSERT_EQ(sim::FolderDialogs().size(), 1u);
+  const auto& d = sim::FolderDialogs()[0];
+  EXPECT_EQ(d.owner, 0x1234u);
+  EXPECT_EQ(d.title, "Pick one");
+  EXPECT_EQ(d.flags, 1u);
+  EXPECT_TRUE(d.rootIsDesktop);
+  EXPECT_FALSE(d.displayNameRequested);
+  EXPECT_FALSE(d.callback);
+}
+
+TEST_F(FolderBrowserTest, Answers) {
+  sim::QueueFolderDialogAnswer(std::nullopt);
+  EXPECT_EQ(BrowseForFolderPath(0, u"t"), u"");
+  EXPECT_EQ(sim::CountCalls("CoTaskMemFree"), 0u);  // nothing to free after a cancel
+
+  sim::QueueFolderDialogAnswer(std::string("C:\\"));
+  EXPECT_EQ(BrowseForFolderPath(0, u"t"), u"C:\\");
+
+  const std::string longest = "C:\\" + std::string(256, 'd');  // 259 characters
+  sim::QueueFolderDialogAnswer(longest);
+  const std::u16string got = BrowseForFolderPath(0, u"t");
+  EXPECT_EQ(got.size(), 259u);
+  EXPECT_EQ(got.find(u'\0'), std::u16string::npos);
+
+  sim::QueueFolderDialogAnswer(std::string());  // an item without a file-system path
+  EXPECT_EQ(BrowseForFolderPath(0, u"t"), u"");
+  EXPECT_EQ(sim::CountCalls("CoTaskMemFree"), 3u);
+}
+
+TEST_F(FolderBrowserTest, AccentedPathComesBackFromTheCodePage) {
+  sim::QueueFolderDialogAnswer(std::string("D:\\Caf\xe9"));
+  EXPECT_EQ(BrowseForFolderPath(0, u"t"), u"D:\\Caf\u00e9");
+}
+
+}  // namespace
+}  // namespace varnel
