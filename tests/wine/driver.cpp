@@ -119,6 +119,91 @@ DWORD VarnelProcess::ExitCode() const {
   return code;
 }
 
+bool VarnelProcess::ShowWindowByTray() {
+  HWND w = Window();
+  PostTrayMessage(w, WM_LBUTTONDBLCLK);
+  for (int i = 0; i < 100 && !IsWindowVisible(w); ++i) Sleep(50);
+  return IsWindowVisible(w);
+}
+
+void RegisterOpenRecorder(std::initializer_list<const wchar_t*> classes, const std::wstring& log) {
+  const std::wstring command = L"\"" + BuildDir() + L"\\open_recorder.exe\" \"%1\"";
+  auto setDefault = [](const std::wstring& key, const std::wstring& value) {
+    HKEY k = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &k, nullptr) != 0)
+      return;
+    RegSetValueExW(k, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(k);
+  };
+  for (const wchar_t* cls : classes) {
+    std::wstring name = cls;
+    if (name.front() == L'.') {  // a file extension: give it a class of ours
+      setDefault(name, L"VarnelTests.recorded");
+      name = L"VarnelTests.recorded";
+    }
+    setDefault(name + L"\\shell\\open\\command", command);
+  }
+  DeleteFileW(log.c_str());
+  SetEnvironmentVariableW(L"VARNEL_OPEN_LOG", log.c_str());
+}
+
+bool WaitForLogLine(const std::wstring& log, const std::string& text) {
+  for (int i = 0; i < 150; ++i) {
+    auto content = ReadFile(log);
+    if (content && content->find(text) != std::string::npos) return true;
+    Sleep(100);
+  }
+  return false;
+}
+
+void PressKey(WORD vk, std::initializer_list<WORD> modifiers) {
+  std::vector<INPUT> in;
+  auto key = [&](WORD k, bool up) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = k;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.push_back(i);
+  };
+  for (WORD m : modifiers) key(m, false);
+  key(vk, false);
+  key(vk, true);
+  for (WORD m : modifiers) key(m, true);
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+  Sleep(300);
+}
+
+namespace {
+struct ClassFind {
+  DWORD pid;
+  const wchar_t* cls;
+  HWND found;
+};
+BOOL CALLBACK FindByClass(HWND h, LPARAM lp) {
+  auto* d = reinterpret_cast<ClassFind*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  wchar_t cls[64];
+  if (pid == d->pid && IsWindowVisible(h) && GetClassNameW(h, cls, 64) && std::wstring(cls) == d->cls) {
+    d->found = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
+HWND FindProcessWindow(DWORD pid, const wchar_t* cls, DWORD waitMs) {
+  for (DWORD waited = 0; waited <= waitMs; waited += 100) {
+    ClassFind d{pid, cls, nullptr};
+    EnumWindows(FindByClass, reinterpret_cast<LPARAM>(&d));
+    if (d.found) return d.found;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
 void PostTrayMessage(HWND window, UINT mouseMessage) {
   PostMessageW(window, WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage));
 }

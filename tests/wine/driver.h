@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -28,6 +29,9 @@ class VarnelProcess {
   HWND Control(const wchar_t* caption);
   bool WaitForExit(DWORD ms = 15000);
   DWORD ExitCode() const;
+  DWORD pid() const { return pi_.dwProcessId; }
+  // Shows the window through the tray icon's left double-click.
+  bool ShowWindowByTray();
   const std::wstring& exe() const { return exe_; }
 
  private:
@@ -35,6 +39,16 @@ class VarnelProcess {
   PROCESS_INFORMATION pi_{};
   HWND window_ = nullptr;
 };
+
+// Makes open_recorder.exe the "open" handler for the given file extensions
+// and classes (e.g. L".txt", L"Directory") and points its log at `log`.
+void RegisterOpenRecorder(std::initializer_list<const wchar_t*> classes, const std::wstring& log);
+// Waits until the recorder's log holds `text` (up to 15 s).
+bool WaitForLogLine(const std::wstring& log, const std::string& text);
+// Presses and releases a key through the input queue, with modifiers held.
+void PressKey(WORD vk, std::initializer_list<WORD> modifiers = {});
+// A visible window of class `cls` owned by process `pid` (waits for it).
+HWND FindProcessWindow(DWORD pid, const wchar_t* cls, DWORD waitMs = 10000);
 
 // Posts what the shell posts for a mouse message on the tray icon.
 void PostTrayMessage(HWND window, UINT mouseMessage);
