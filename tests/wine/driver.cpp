@@ -16,23 +16,6 @@ std::wstring BuildDir() {
   return w;
 }
 
-struct FindData {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK FindTopLevel(HWND h, LPARAM lp) {
-  auto* d = reinterpret_cast<FindData*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  wchar_t cls[64];
-  if (pid == d->pid && GetClassNameW(h, cls, 64) && std::wstring(cls) == L"VarnelMain") {
-    d->found = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 }  // namespace
 
 std::wstring MakeInstallFolder(const std::wstring& name) {
@@ -90,12 +73,7 @@ VarnelProcess::~VarnelProcess() {
 }
 
 HWND VarnelProcess::Window() {
-  for (int i = 0; i < 150 && !window_; ++i) {
-    FindData d{pi_.dwProcessId, nullptr};
-    EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&d));
-    window_ = d.found;
-    if (!window_) Sleep(100);
-  }
+  if (!window_) window_ = FindProcessWindow(pi_.dwProcessId, L"VarnelMain", 15000, false);
   return window_;
 }
 
@@ -179,6 +157,7 @@ namespace {
 struct ClassFind {
   DWORD pid;
   const wchar_t* cls;
+  bool visibleOnly;
   HWND found;
 };
 BOOL CALLBACK FindByClass(HWND h, LPARAM lp) {
@@ -186,7 +165,8 @@ BOOL CALLBACK FindByClass(HWND h, LPARAM lp) {
   DWORD pid = 0;
   GetWindowThreadProcessId(h, &pid);
   wchar_t cls[64];
-  if (pid == d->pid && IsWindowVisible(h) && GetClassNameW(h, cls, 64) && std::wstring(cls) == d->cls) {
+  if (pid == d->pid && (!d->visibleOnly || IsWindowVisible(h)) && GetClassNameW(h, cls, 64) &&
+      std::wstring(cls) == d->cls) {
     d->found = h;
     return FALSE;
   }
@@ -194,9 +174,9 @@ BOOL CALLBACK FindByClass(HWND h, LPARAM lp) {
 }
 }  // namespace
 
-HWND FindProcessWindow(DWORD pid, const wchar_t* cls, DWORD waitMs) {
+HWND FindProcessWindow(DWORD pid, const wchar_t* cls, DWORD waitMs, bool visibleOnly) {
   for (DWORD waited = 0; waited <= waitMs; waited += 100) {
-    ClassFind d{pid, cls, nullptr};
+    ClassFind d{pid, cls, visibleOnly, nullptr};
     EnumWindows(FindByClass, reinterpret_cast<LPARAM>(&d));
     if (d.found) return d.found;
     Sleep(100);

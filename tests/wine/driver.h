@@ -47,8 +47,9 @@ void RegisterOpenRecorder(std::initializer_list<const wchar_t*> classes, const s
 bool WaitForLogLine(const std::wstring& log, const std::string& text);
 // Presses and releases a key through the input queue, with modifiers held.
 void PressKey(WORD vk, std::initializer_list<WORD> modifiers = {});
-// A visible window of class `cls` owned by process `pid` (waits for it).
-HWND FindProcessWindow(DWORD pid, const wchar_t* cls, DWORD waitMs = 10000);
+// A top-level window of class `cls` owned by process `pid`, waiting for it
+// to appear (and, with visibleOnly, to be shown).
+HWND FindProcessWindow(DWORD pid, const wchar_t* cls, DWORD waitMs = 10000, bool visibleOnly = true);
 
 // Posts what the shell posts for a mouse message on the tray icon.
 void PostTrayMessage(HWND window, UINT mouseMessage);
