@@ -29,6 +29,8 @@ void Reset(const std::filesystem::path& sandbox) {
   detail::ResetRegistry();
   detail::ResetShell();
   detail::ResetToolkit();
+  detail::ResetGdi();
+  detail::ResetClipboard();
 }
 
 std::filesystem::path HostPath(std::string_view windowsPath) {
