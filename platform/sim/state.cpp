@@ -31,6 +31,7 @@ void Reset(const std::filesystem::path& sandbox) {
   detail::ResetToolkit();
   detail::ResetGdi();
   detail::ResetClipboard();
+  detail::ResetClock();
 }
 
 std::filesystem::path HostPath(std::string_view windowsPath) {

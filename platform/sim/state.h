@@ -18,6 +18,7 @@ void ResetShell();
 void ResetToolkit();
 void ResetGdi();
 void ResetClipboard();
+void ResetClock();
 
 // Between the simulated clipboard and the graphics objects: whether a
 // handle is a live bitmap, handing one to the clipboard (it then no longer
