@@ -12,6 +12,7 @@
 
 #include "bench/contents.h"
 #include "imaging/dib_section.h"
+#include "imaging/resample_kernels.h"
 
 #ifdef VARNEL_BENCH_OPENCV
 #include <opencv2/core.hpp>
@@ -74,7 +75,12 @@ long Differences(const cDIBSection& src, const cDIBSection& dst) {
   return differences;
 }
 
-void BM_Resample(benchmark::State& state, Content content, Size from, Size to) {
+void BM_Resample(benchmark::State& state, Content content, Size from, Size to,
+                 varnel::resample::Kernel kernel) {
+  if (!varnel::resample::Use(kernel)) {
+    state.SkipWithError("this processor cannot run the kernel");
+    return;
+  }
   const cDIBSection& src = Source(content, from);
   {
     auto check = src.Resample(to.h, to.w);
@@ -88,6 +94,7 @@ void BM_Resample(benchmark::State& state, Content content, Size from, Size to) {
     auto dst = src.Resample(to.h, to.w);
     benchmark::DoNotOptimize(dst->DIBSectionBitsPtr());
   }
+  varnel::resample::Use(varnel::resample::Best());
   state.counters["exact"] = 1;
   state.counters["Mpx/s"] =
       benchmark::Counter(static_cast<double>(to.w) * to.h * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
@@ -113,7 +120,13 @@ const bool registered = [] {
   for (Content content : {Content::Screen, Content::Photo})
     for (auto [from, to] : {std::pair{uhd, hd}, std::pair{hd, uhd}}) {
       const std::string name = std::string(varnel::bench::Name(content)) + "/" + Text(from) + "->" + Text(to);
-      benchmark::RegisterBenchmark(("Resample/" + name).c_str(), BM_Resample, content, from, to)
+      benchmark::RegisterBenchmark(("Resample/" + name).c_str(), BM_Resample, content, from, to,
+                                   varnel::resample::Best())
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
+      // The portable kernel, which the Windows builds run.
+      benchmark::RegisterBenchmark(("Resample-portable/" + name).c_str(), BM_Resample, content, from, to,
+                                   varnel::resample::Kernel::Portable)
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime();
 #ifdef VARNEL_BENCH_OPENCV

@@ -48,6 +48,13 @@ for name, b in runs.items():
     else:
         print(f"{case:45} {ours:8.2f}ms {'-':>10} {'-':>7} {target:5.1f}x  {exact}")
 for name, b in runs.items():
+    if name.startswith("Resample-portable/"):
+        case = name.removeprefix("Resample-portable/")
+        cv = runs.get("OpenCV/" + case)
+        ratio = f"{b['real_time'] / cv['real_time']:6.2f}x" if cv else "-"
+        exact = "yes" if b.get("exact") == 1 else "NO"
+        print(f"{'portable kernel: ' + case:45} {b['real_time']:8.2f}ms {'':>10} {ratio:>7} {'':>7}  {exact}")
+for name, b in runs.items():
     if name.startswith("BM_RandomiseBits/"):
         print(f"{'RandomiseBits ' + name.split('/', 1)[1]:45} {b['real_time']:8.2f}ms  {b['Mpx/s']:8.1f} Mpx/s")
 PY

@@ -110,15 +110,17 @@ Surface MakeSurface(std::int32_t w, std::int32_t h, int bpp, std::int64_t stride
   return s;
 }
 
+// Never destroyed, like the call log: buffers with static storage release
+// their objects at exit.
 Gdi& G() {
-  static Gdi g = [] {
-    Gdi fresh;
-    fresh.stock = std::make_unique<BitmapObj>();
-    fresh.stock->surface = MakeSurface(1, 1, 1, 2, false);
-    fresh.screen = MakeSurface(1280, 1024, 32, 1280 * 4, false);
+  static Gdi* g = [] {
+    auto* fresh = new Gdi;
+    fresh->stock = std::make_unique<BitmapObj>();
+    fresh->stock->surface = MakeSurface(1, 1, 1, 2, false);
+    fresh->screen = MakeSurface(1280, 1024, 32, 1280 * 4, false);
     return fresh;
   }();
-  return g;
+  return *g;
 }
 
 std::string H(Handle h) { return std::to_string(h); }
