@@ -11,12 +11,19 @@ namespace {
 struct State {
   std::filesystem::path sandbox;
   std::vector<std::string> calls;
-  std::map<std::string, std::pair<std::int32_t, int>> faults;
+  struct Fault {
+    std::int32_t code;
+    int times;
+    int after;
+  };
+  std::map<std::string, Fault> faults;
 };
 
+// Never destroyed: objects with static storage of the tests (an image
+// buffer held by a static cache, say) still make their calls at exit.
 State& S() {
-  static State s;
-  return s;
+  static State* s = new State;
+  return *s;
 }
 
 }  // namespace
@@ -29,6 +36,9 @@ void Reset(const std::filesystem::path& sandbox) {
   detail::ResetRegistry();
   detail::ResetShell();
   detail::ResetToolkit();
+  detail::ResetGdi();
+  detail::ResetClipboard();
+  detail::ResetClock();
 }
 
 std::filesystem::path HostPath(std::string_view windowsPath) {
@@ -55,8 +65,8 @@ std::size_t CountCalls(std::string_view functionName) {
   }));
 }
 
-void InjectFault(const std::string& functionName, std::int32_t code, int times) {
-  S().faults[functionName] = {code, times};
+void InjectFault(const std::string& functionName, std::int32_t code, int times, int after) {
+  S().faults[functionName] = {code, times, after};
 }
 
 namespace detail {
@@ -65,9 +75,13 @@ void Log(std::string entry) { S().calls.push_back(std::move(entry)); }
 
 bool Fault(const std::string& functionName, std::int32_t* code) {
   auto it = S().faults.find(functionName);
-  if (it == S().faults.end() || it->second.second <= 0) return false;
-  --it->second.second;
-  if (code) *code = it->second.first;
+  if (it == S().faults.end() || it->second.times <= 0) return false;
+  if (it->second.after > 0) {
+    --it->second.after;
+    return false;
+  }
+  --it->second.times;
+  if (code) *code = it->second.code;
   return true;
 }
 

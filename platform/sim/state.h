@@ -16,6 +16,16 @@ bool Fault(const std::string& functionName, std::int32_t* code = nullptr);
 void ResetRegistry();
 void ResetShell();
 void ResetToolkit();
+void ResetGdi();
+void ResetClipboard();
+void ResetClock();
+
+// Between the simulated clipboard and the graphics objects: whether a
+// handle is a live bitmap, handing one to the clipboard (it then no longer
+// counts as a live object of the program), and destroying it.
+bool IsBitmap(Handle h);
+void GiveBitmapToClipboard(Handle h);
+void DestroyClipboardBitmap(Handle h);
 
 std::string Lower(std::string_view s);
 
