@@ -29,6 +29,7 @@ void Reset(const std::filesystem::path& sandbox) {
   detail::ResetRegistry();
   detail::ResetShell();
   detail::ResetToolkit();
+  detail::ResetFiles();
 }
 
 std::filesystem::path HostPath(std::string_view windowsPath) {
