@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "platform/gdi_types.h"
 #include "platform/types.h"
 
 namespace plat {
@@ -48,5 +49,32 @@ bool SetFileAttributesA(const char* lpFileName, std::uint32_t dwFileAttributes);
 // Shell (shell32) and keyboard (user32).
 bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData);
 std::int16_t GetAsyncKeyState(int vKey);
+
+// Graphics (gdi32). Handles of device contexts and bitmaps; a null handle
+// is a refusal.
+Handle CreateDIBSection(Handle hdc, const BitmapInfo* pbmi, std::uint32_t usage, void** ppvBits,
+                        Handle hSection, std::uint32_t offset);
+Handle CreateCompatibleDC(Handle hdc);
+Handle CreateCompatibleBitmap(Handle hdc, std::int32_t cx, std::int32_t cy);
+Handle SelectObject(Handle hdc, Handle h);
+bool BitBlt(Handle hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy,
+            Handle hdcSrc, std::int32_t x1, std::int32_t y1, std::uint32_t rop);
+std::int32_t GetObjectA(Handle h, std::int32_t c, void* pv);
+bool DeleteObject(Handle ho);
+bool DeleteDC(Handle hdc);
+
+// Window device contexts (user32).
+Handle GetDesktopWindow();
+Handle GetDC(Handle hWnd);
+std::int32_t ReleaseDC(Handle hWnd, Handle hDC);
+
+// Clipboard (user32).
+bool OpenClipboard(Handle hWndNewOwner);
+bool EmptyClipboard();
+Handle SetClipboardData(std::uint32_t uFormat, Handle hMem);
+bool CloseClipboard();
+Handle GetClipboardData(std::uint32_t uFormat);
+bool IsClipboardFormatAvailable(std::uint32_t format);
+Handle GetClipboardOwner();
 
 }  // namespace plat

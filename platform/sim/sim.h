@@ -1,7 +1,8 @@
 // The simulated Windows behind the platform layer, and the controls the
 // native tests use to arrange it and look into it: registry, profile files
 // in a sandbox folder, environment, key state, the notification area, the
-// window, message boxes, a call log and fault injection.
+// window, message boxes, graphics and the clipboard, a call log and fault
+// injection.
 #pragma once
 
 #include <cstdint>
@@ -104,5 +105,34 @@ const std::vector<MessageBoxCall>& MessageBoxes();
 // Runs while a message box is open, like the modal loop that keeps
 // dispatching timer ticks.
 void WhileMessageBoxOpen(std::function<void()> action);
+
+// ---- graphics and clipboard ----
+// Pixels are given and reported as 0x00RRGGBB; x and y count from the top
+// left of the picture, whatever the bitmap's row order in memory.
+//
+// Device contexts and bitmaps alive now: every memory or window device
+// context not yet deleted or released, and every bitmap not yet deleted
+// (including one whose deletion waits until it is no longer selected),
+// leaving out stock objects and bitmaps that belong to the clipboard.
+std::size_t LiveGdiObjects();
+// The screen behind the desktop's device context (32 bits a pixel).
+// Default: 1280 x 1024, black.
+void SetScreen(std::int32_t width, std::int32_t height,
+               const std::function<std::uint32_t(std::int32_t x, std::int32_t y)>& rgb);
+std::uint32_t ScreenPixel(std::int32_t x, std::int32_t y);
+// A pixel of any live bitmap; nullopt for a handle that is no bitmap or a
+// point outside it.
+std::optional<std::uint32_t> BitmapPixel(Handle bitmap, std::int32_t x, std::int32_t y);
+// Bits a pixel of a live bitmap, 0 for a handle that is no bitmap.
+int BitmapBitsPixel(Handle bitmap);
+Handle DesktopWindow();
+
+// Another program opens the clipboard (for the window `owner`, 0 for none)
+// and keeps it open until it closes it again.
+void OtherProgramOpensClipboard(Handle owner = 0);
+void OtherProgramClosesClipboard();
+bool ClipboardIsOpen();
+// What the clipboard holds in a format, 0 for nothing.
+Handle ClipboardData(std::uint32_t format);
 
 }  // namespace sim

@@ -30,6 +30,8 @@ void Reset(const std::filesystem::path& sandbox) {
   detail::ResetShell();
   detail::ResetToolkit();
   detail::ResetFiles();
+  detail::ResetGdi();
+  detail::ResetClipboard();
 }
 
 std::filesystem::path HostPath(std::string_view windowsPath) {

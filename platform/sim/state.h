@@ -18,6 +18,8 @@ void ResetRegistry();
 void ResetShell();
 void ResetToolkit();
 void ResetFiles();
+void ResetGdi();
+void ResetClipboard();
 
 // The simulated file system, for the other simulated parts.
 plat::FileTime Now();
@@ -30,6 +32,13 @@ bool Writable(const std::filesystem::path& host);
 void FileWritten(const std::filesystem::path& host, bool replaced);
 // Forgets what was kept of a file that is gone.
 void ResetFileMeta(const std::filesystem::path& host);
+
+// Between the simulated clipboard and the graphics objects: whether a
+// handle is a live bitmap, handing one to the clipboard (it then no longer
+// counts as a live object of the program), and destroying it.
+bool IsBitmap(Handle h);
+void GiveBitmapToClipboard(Handle h);
+void DestroyClipboardBitmap(Handle h);
 
 std::string Lower(std::string_view s);
 

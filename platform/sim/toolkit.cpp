@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/api.h"
 #include "platform/error.h"
 #include "platform/sim/state.h"
 #include "platform/text.h"
@@ -195,7 +196,9 @@ std::unique_ptr<FormPeer> CreateFormPeer(Form& form, const FormDesign& design) {
   return std::make_unique<sim::SimFormPeer>(form, design);
 }
 
-void DestroyPictureHandle(Handle, Picture::Type) {}
+void DestroyPictureHandle(Handle handle, Picture::Type type) {
+  if (type == Picture::Type::Bitmap) DeleteObject(handle);
+}
 
 float TwipsPerPixelX() { return sim::T().tppX; }
 float TwipsPerPixelY() { return sim::T().tppY; }

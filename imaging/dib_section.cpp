@@ -1,0 +1,132 @@
+#include "imaging/dib_section.h"
+
+#include "platform/api.h"
+#include "platform/checked.h"
+#include "platform/error.h"
+#include "platform/gdi_handles.h"
+
+namespace varnel {
+
+namespace {
+
+// Width x 3 rounded up to a multiple of 4, in checked arithmetic.
+std::int32_t ScanLineBytes(std::int32_t width) {
+  return plat::CheckedAdd(plat::CheckedMul(width, 3), 3) & ~std::int32_t{3};
+}
+
+// Writes the header for a 24-bit picture of the size and creates a DIB
+// section for it. `bits` receives the pixel address (null on failure).
+// Raises the overflow error, with nothing created, when the picture's size
+// in bytes does not fit 32 bits.
+plat::Handle NewSection(plat::Handle lhDC, std::int32_t lWidth, std::int32_t lHeight, plat::BitmapInfo& info,
+                        std::uint8_t*& bits) {
+  plat::BitmapInfoHeader& h = info.bmiHeader;
+  h.biSize = sizeof(plat::BitmapInfoHeader);
+  h.biWidth = lWidth;
+  h.biHeight = lHeight;
+  h.biPlanes = 1;
+  h.biBitCount = 24;
+  h.biCompression = plat::kBiRgb;
+  h.biSizeImage = static_cast<std::uint32_t>(plat::CheckedMul(lHeight, ScanLineBytes(lWidth)));
+  void* address = nullptr;
+  plat::Handle section = plat::CreateDIBSection(lhDC, &info, plat::kDibRgbColors, &address, 0, 0);
+  bits = section != 0 ? static_cast<std::uint8_t*>(address) : nullptr;
+  return section;
+}
+
+}  // namespace
+
+cDIBSection::~cDIBSection() { ClearUp(); }
+
+bool cDIBSection::CreateDIB(plat::Handle lhDC, std::int32_t lWidth, std::int32_t lHeight, plat::Handle& hDib) {
+  // The new section belongs to the caller. The header and pixel address of
+  // a buffer this object holds keep describing that buffer, so that its
+  // readers never reach pixels the caller may delete; an empty object only
+  // records the size.
+  plat::BitmapInfo local{};
+  std::uint8_t* bits = nullptr;
+  const bool ready = hMemDC != 0 && hDibBitmap != 0;
+  hDib = NewSection(lhDC, lWidth, lHeight, ready ? local : tBitmapInfo, bits);
+  return hDib != 0;
+}
+
+bool cDIBSection::Create(std::int32_t lWidth, std::int32_t lHeight) {
+  ClearUp();
+  hMemDC = plat::CreateCompatibleDC(0);
+  if (hMemDC == 0) return false;
+  plat::Handle section = 0;
+  try {
+    section = NewSection(hMemDC, lWidth, lHeight, tBitmapInfo, lBitsPtr);
+  } catch (...) {
+    // An overflowing size leaves no device context behind either.
+    plat::DeleteDC(hMemDC);
+    hMemDC = 0;
+    throw;
+  }
+  if (section != 0) {
+    hDibBitmap = section;
+    hPrevBitmap = plat::SelectObject(hMemDC, hDibBitmap);
+    return true;
+  }
+  plat::DeleteDC(hMemDC);
+  hMemDC = 0;
+  return false;
+}
+
+void cDIBSection::CreateFromPicture(const std::shared_ptr<plat::Picture>& picThis) {
+  if (!picThis) plat::Raise(plat::kErrObjectNotSet);
+  plat::Bitmap description{};
+  plat::GetObjectA(picThis->handle(), sizeof description, &description);
+  if (!Create(description.bmWidth, description.bmHeight)) return;
+
+  plat::WindowDC desktop(plat::GetDesktopWindow());
+  if (desktop.get() == 0) return;
+  plat::MemoryDC picture(desktop.get());
+  desktop.Release();
+  if (picture.get() == 0) return;
+  plat::Selection selected(picture.get(), picThis->handle());
+  LoadPictureBlt(picture.get(), 0, 0, -1, -1, plat::kSrcCopy);
+}
+
+std::int32_t cDIBSection::BytesPerScanLine() const { return ScanLineBytes(tBitmapInfo.bmiHeader.biWidth); }
+
+std::int32_t cDIBSection::Width() const { return tBitmapInfo.bmiHeader.biWidth; }
+
+std::int32_t cDIBSection::Height() const { return tBitmapInfo.bmiHeader.biHeight; }
+
+void cDIBSection::LoadPictureBlt(plat::Handle lhDC, std::int32_t lSrcLeft, std::int32_t lSrcTop,
+                                 std::int32_t lSrcWidth, std::int32_t lSrcHeight, std::uint32_t eRop) {
+  if (lSrcWidth < 0) lSrcWidth = Width();
+  if (lSrcHeight < 0) lSrcHeight = Height();
+  plat::BitBlt(hMemDC, 0, 0, lSrcWidth, lSrcHeight, lhDC, lSrcLeft, lSrcTop, eRop);
+}
+
+void cDIBSection::PaintPicture(plat::Handle lhDC, std::int32_t lDestLeft, std::int32_t lDestTop,
+                               std::int32_t lDestWidth, std::int32_t lDestHeight, std::int32_t lSrcLeft,
+                               std::int32_t lSrcTop, std::uint32_t eRop) {
+  if (lDestWidth < 0) lDestWidth = Width();
+  if (lDestHeight < 0) lDestHeight = Height();
+  plat::BitBlt(lhDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, hMemDC, lSrcLeft, lSrcTop, eRop);
+}
+
+plat::Handle cDIBSection::hdc() const { return hMemDC; }
+
+plat::Handle cDIBSection::hDib() const { return hDibBitmap; }
+
+std::uint8_t* cDIBSection::DIBSectionBitsPtr() const { return lBitsPtr; }
+
+void cDIBSection::ClearUp() {
+  if (hMemDC != 0) {
+    if (hDibBitmap != 0) {
+      plat::SelectObject(hMemDC, hPrevBitmap);
+      plat::DeleteObject(hDibBitmap);
+    }
+    plat::DeleteDC(hMemDC);
+  }
+  hMemDC = 0;
+  hDibBitmap = 0;
+  hPrevBitmap = 0;
+  lBitsPtr = nullptr;
+}
+
+}  // namespace varnel

@@ -1,0 +1,93 @@
+// The program's in-memory image: a 24-bit bottom-up DIB section kept
+// selected into a memory device context that the object owns. The same
+// pixels are reached by drawing through hdc(), as the bitmap hDib(), and as
+// bytes through DIBSectionBitsPtr(): three bytes a pixel (blue, green,
+// red), each scan line padded to a multiple of 4 bytes, the bottom row of
+// the picture first in memory.
+//
+// Hold objects in std::shared_ptr: the object lives while a holder keeps a
+// reference. Handles and the pixel address it returns are lent: they stay
+// valid until the next Create, CreateFromPicture or ClearUp, or the
+// object's destruction, and the caller never releases them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/gdi_types.h"
+#include "platform/toolkit.h"
+#include "platform/types.h"
+
+namespace varnel {
+
+class cDIBSection {
+ public:
+  cDIBSection() = default;
+  ~cDIBSection();
+  cDIBSection(const cDIBSection&) = delete;
+  cDIBSection& operator=(const cDIBSection&) = delete;
+
+  // Puts a copy of the picture on the clipboard as a device-dependent
+  // bitmap. The device-independent form (the default) is not supported:
+  // it shows a message and returns false. True only when the clipboard
+  // took the bitmap.
+  bool CopyToClipboard(bool bAsDIB = true);
+
+  // Writes the header for lWidth x lHeight and creates a DIB section for
+  // it; hDib receives the new section's handle (0 on failure). Selects and
+  // releases nothing: it is the step inside Create.
+  bool CreateDIB(plat::Handle lhDC, std::int32_t lWidth, std::int32_t lHeight, plat::Handle& hDib);
+
+  // Creates the buffer at the size of the picture's bitmap and copies the
+  // picture in. Stops at the first step that fails; ask hdc() or hDib()
+  // whether it worked.
+  void CreateFromPicture(const std::shared_ptr<plat::Picture>& picThis);
+
+  // Releases any buffer held, then creates a ready buffer of the size.
+  bool Create(std::int32_t lWidth, std::int32_t lHeight);
+
+  std::int32_t BytesPerScanLine() const;
+  std::int32_t Width() const;
+  std::int32_t Height() const;
+  // The header last written by CreateDIB (all zero on a new object).
+  const plat::BitmapInfoHeader& Header() const { return tBitmapInfo.bmiHeader; }
+
+  // Copies an area of lhDC into the buffer's top-left corner. A negative
+  // width or height stands for the buffer's own.
+  void LoadPictureBlt(plat::Handle lhDC, std::int32_t lSrcLeft = 0, std::int32_t lSrcTop = 0,
+                      std::int32_t lSrcWidth = -1, std::int32_t lSrcHeight = -1,
+                      std::uint32_t eRop = plat::kSrcCopy);
+  // Draws the buffer into lhDC. A negative width or height stands for the
+  // buffer's own.
+  void PaintPicture(plat::Handle lhDC, std::int32_t lDestLeft = 0, std::int32_t lDestTop = 0,
+                    std::int32_t lDestWidth = -1, std::int32_t lDestHeight = -1, std::int32_t lSrcLeft = 0,
+                    std::int32_t lSrcTop = 0, std::uint32_t eRop = plat::kSrcCopy);
+
+  plat::Handle hdc() const;
+  plat::Handle hDib() const;
+  std::uint8_t* DIBSectionBitsPtr() const;
+
+  // Overwrites every pixel with noise: grey (the three bytes equal) or
+  // colour (blue 0, green and red random). Padding bytes are kept.
+  void RandomiseBits(bool bGray = false);
+
+  // Releases the device context and the DIB section. The header stays.
+  void ClearUp();
+
+  // A new buffer with the picture scaled bilinearly to the new size (height
+  // first), or an unchanged copy when the size is the same; nullptr when
+  // the new buffer cannot be created. Raises the subscript error when the
+  // source is too small to interpolate from.
+  std::shared_ptr<cDIBSection> Resample(std::int32_t lNewHeight, std::int32_t lNewWidth) const;
+
+ private:
+  void InterpolateInto(cDIBSection& destination) const;
+
+  plat::Handle hDibBitmap = 0;
+  plat::Handle hPrevBitmap = 0;
+  plat::Handle hMemDC = 0;
+  std::uint8_t* lBitsPtr = nullptr;
+  plat::BitmapInfo tBitmapInfo{};
+};
+
+}  // namespace varnel

@@ -1,0 +1,121 @@
+// Simulated clipboard: one open state shared by every program, an owner,
+// and contents by format. The program under test is one program; another
+// one can be made to hold the clipboard open. Emptying the clipboard, or
+// replacing a format's data, destroys the bitmap it held, as Windows does.
+#include <map>
+
+#include "platform/api.h"
+#include "platform/sim/state.h"
+
+namespace sim {
+
+namespace {
+
+struct Clipboard {
+  bool open = false;
+  bool openByOther = false;
+  Handle openWindow = 0;  // the window the clipboard was opened for
+  Handle owner = 0;
+  std::map<std::uint32_t, Handle> data;
+};
+
+Clipboard& C() {
+  static Clipboard c;
+  return c;
+}
+
+bool OpenByUs() { return C().open && !C().openByOther; }
+
+void Release(std::uint32_t format, Handle h) {
+  if (format == plat::kCfBitmap) detail::DestroyClipboardBitmap(h);
+}
+
+}  // namespace
+
+namespace detail {
+void ResetClipboard() { C() = Clipboard{}; }
+}  // namespace detail
+
+void OtherProgramOpensClipboard(Handle owner) {
+  C().open = true;
+  C().openByOther = true;
+  C().openWindow = owner;
+}
+
+void OtherProgramClosesClipboard() {
+  if (C().openByOther) C().open = C().openByOther = false;
+}
+
+bool ClipboardIsOpen() { return C().open; }
+
+Handle ClipboardData(std::uint32_t format) {
+  auto it = C().data.find(format);
+  return it == C().data.end() ? 0 : it->second;
+}
+
+}  // namespace sim
+
+namespace plat {
+
+using sim::detail::Fault;
+using sim::detail::Log;
+
+bool OpenClipboard(Handle hWndNewOwner) {
+  Log("OpenClipboard(" + std::to_string(hWndNewOwner) + ")");
+  if (Fault("OpenClipboard")) return false;
+  auto& c = sim::C();
+  // Open already: only the same opener with the same window may open again.
+  if (c.open) return !c.openByOther && c.openWindow == hWndNewOwner;
+  c.open = true;
+  c.openByOther = false;
+  c.openWindow = hWndNewOwner;
+  return true;
+}
+
+bool EmptyClipboard() {
+  Log("EmptyClipboard()");
+  if (Fault("EmptyClipboard") || !sim::OpenByUs()) return false;
+  auto& c = sim::C();
+  for (const auto& [format, h] : c.data) sim::Release(format, h);
+  c.data.clear();
+  c.owner = c.openWindow;
+  return true;
+}
+
+Handle SetClipboardData(std::uint32_t uFormat, Handle hMem) {
+  Log("SetClipboardData(" + std::to_string(uFormat) + "," + std::to_string(hMem) + ")");
+  if (Fault("SetClipboardData") || !sim::OpenByUs() || hMem == 0) return 0;
+  if (uFormat == kCfBitmap && !sim::detail::IsBitmap(hMem)) return 0;
+  auto& c = sim::C();
+  auto it = c.data.find(uFormat);
+  if (it != c.data.end() && it->second != hMem) sim::Release(uFormat, it->second);
+  c.data[uFormat] = hMem;
+  if (uFormat == kCfBitmap) sim::detail::GiveBitmapToClipboard(hMem);
+  return hMem;
+}
+
+bool CloseClipboard() {
+  Log("CloseClipboard()");
+  if (Fault("CloseClipboard") || !sim::OpenByUs()) return false;
+  sim::C().open = false;
+  sim::C().openWindow = 0;
+  return true;
+}
+
+Handle GetClipboardData(std::uint32_t uFormat) {
+  Log("GetClipboardData(" + std::to_string(uFormat) + ")");
+  if (Fault("GetClipboardData") || !sim::OpenByUs()) return 0;
+  return sim::ClipboardData(uFormat);
+}
+
+bool IsClipboardFormatAvailable(std::uint32_t format) {
+  Log("IsClipboardFormatAvailable(" + std::to_string(format) + ")");
+  return sim::ClipboardData(format) != 0;
+}
+
+Handle GetClipboardOwner() {
+  Log("GetClipboardOwner()");
+  return sim::C().owner;
+}
+
+}  // namespace plat
