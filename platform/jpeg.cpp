@@ -80,7 +80,7 @@ IJLERR ijlInit(JPEG_CORE_PROPERTIES* jcprops) {
 IJLERR ijlWrite(JPEG_CORE_PROPERTIES* jcprops, IJLIOTYPE iotype) {
   if (jcprops == nullptr) return IJL_INVALID_JPEG_PROPERTIES;
   if (jcprops->encoder == nullptr) return IJL_INVALID_ENCODER;
-  if (IJLERR r = jpeg_backend::OnWrite(iotype); r != IJL_OK) return r;
+  if (IJLERR r = jpeg_backend::OnWrite(*jcprops, iotype); r != IJL_OK) return r;
   if (iotype != IJL_JFILE_WRITEWHOLEIMAGE) return IJL_UNSUPPORTED_MODE;
   const JPEG_CORE_PROPERTIES& p = *jcprops;
   if (p.JPGFile == nullptr || p.JPGFile[0] == '\0') return IJL_INVALID_FILENAME;

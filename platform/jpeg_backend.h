@@ -14,7 +14,7 @@ namespace plat::jpeg_backend {
 // Called at the start of ijlInit and ijlWrite (after their own argument
 // checks); a non-zero result makes the call fail with that code.
 IJLERR OnInit();
-IJLERR OnWrite(IJLIOTYPE iotype);
+IJLERR OnWrite(const JPEG_CORE_PROPERTIES& jcprops, IJLIOTYPE iotype);
 void OnFree();
 
 // Writes `size` bytes as the whole content of the file named by the ANSI

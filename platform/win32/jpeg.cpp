@@ -8,7 +8,7 @@
 namespace plat::jpeg_backend {
 
 IJLERR OnInit() { return IJL_OK; }
-IJLERR OnWrite(IJLIOTYPE) { return IJL_OK; }
+IJLERR OnWrite(const JPEG_CORE_PROPERTIES&, IJLIOTYPE) { return IJL_OK; }
 void OnFree() {}
 
 IJLERR WriteWholeFile(const char* ansiName, const std::uint8_t* data, std::size_t size) {
