@@ -14,18 +14,20 @@ else()
   set(VARNEL_GTEST GTest::gtest)
 endif()
 
-add_library(varnel_test_support STATIC platform/${VARNEL_BACKEND}/test_support.cpp)
+add_library(varnel_test_support STATIC
+  platform/${VARNEL_BACKEND}/test_support.cpp
+  platform/${VARNEL_BACKEND}/test_desktop.cpp)
 target_link_libraries(varnel_test_support PUBLIC varnel_platform ${VARNEL_GTEST})
 
 file(GLOB VARNEL_CONTRACT_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/contract/*.cpp)
-add_executable(contract_tests ${VARNEL_CONTRACT_TESTS} tests/test_main.cpp)
+add_executable(contract_tests ${VARNEL_CONTRACT_TESTS} tests/test_main.cpp tests/gdi_leak_check.cpp)
 # The JPEG tests decode what the program wrote with libjpeg-turbo.
 target_link_libraries(contract_tests PRIVATE varnel_core varnel_test_support Varnel::turbojpeg)
 add_test(NAME contract_tests COMMAND contract_tests)
 
 if(NOT WIN32)
   file(GLOB VARNEL_SIM_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/sim/*.cpp)
-  add_executable(sim_tests ${VARNEL_SIM_TESTS} tests/test_main.cpp)
+  add_executable(sim_tests ${VARNEL_SIM_TESTS} tests/test_main.cpp tests/gdi_leak_check.cpp)
   target_link_libraries(sim_tests PRIVATE varnel_core varnel_test_support Varnel::turbojpeg)
   add_test(NAME sim_tests COMMAND sim_tests)
 else()

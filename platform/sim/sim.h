@@ -127,6 +127,11 @@ std::optional<std::uint32_t> BitmapPixel(Handle bitmap, std::int32_t x, std::int
 int BitmapBitsPixel(Handle bitmap);
 Handle DesktopWindow();
 
+// ---- time of day ----
+// Fixes what Timer() returns (seconds since midnight); nullopt goes back to
+// the machine's clock.
+void SetTimeOfDay(std::optional<float> seconds);
+
 // Another program opens the clipboard (for the window `owner`, 0 for none)
 // and keeps it open until it closes it again.
 void OtherProgramOpensClipboard(Handle owner = 0);

@@ -32,6 +32,7 @@ void Reset(const std::filesystem::path& sandbox) {
   detail::ResetFiles();
   detail::ResetGdi();
   detail::ResetClipboard();
+  detail::ResetClock();
 }
 
 std::filesystem::path HostPath(std::string_view windowsPath) {

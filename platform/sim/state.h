@@ -20,6 +20,7 @@ void ResetToolkit();
 void ResetFiles();
 void ResetGdi();
 void ResetClipboard();
+void ResetClock();
 
 // The simulated file system, for the other simulated parts.
 plat::FileTime Now();

@@ -8,10 +8,23 @@
 #include "platform/api.h"
 #include "platform/error.h"
 #include "platform/test_support.h"
+#include "tests/contract/pictures.h"
 
 namespace {
 
 using varnel::cDIBSection;
+using varnel::testing::BitmapDC;
+using varnel::testing::Fill;
+using varnel::testing::FirstDifference;
+using varnel::testing::Pattern;
+using varnel::testing::PixelAt;
+using varnel::testing::ScreenPicture;
+
+constexpr std::uint32_t kGrey = 0x808080;
+
+std::uint32_t Shifted(std::int32_t x, std::int32_t y, std::int32_t dx, std::int32_t dy) {
+  return Pattern(x + dx, y + dy);
+}
 
 class DibSectionTest : public ::testing::Test {
  protected:
@@ -132,6 +145,126 @@ TEST_F(DibSectionTest, OverflowingSizesRaiseTheOverflowError) {
   }
   EXPECT_EQ(dib.hdc(), 0u);
   EXPECT_EQ(dib.Width(), 100000);
+}
+
+TEST_F(DibSectionTest, LoadPictureBltCopiesIntoTheTopLeftCorner) {
+  BitmapDC source(10, 8, Pattern);
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(4, 3));
+
+  // Defaults: the buffer's whole size from the source's top left.
+  dib.LoadPictureBlt(source.get());
+  EXPECT_EQ(FirstDifference(dib, Pattern), "");
+
+  // An offset into the source.
+  dib.LoadPictureBlt(source.get(), 5, 2);
+  EXPECT_EQ(FirstDifference(dib, [](auto x, auto y) { return Shifted(x, y, 5, 2); }), "");
+
+  // A partial area lands in the top-left corner, the rest stays.
+  Fill(dib, [](auto, auto) { return kGrey; });
+  dib.LoadPictureBlt(source.get(), 1, 1, 2, 1);
+  EXPECT_EQ(FirstDifference(dib, [](auto x, auto y) { return x < 2 && y < 1 ? Pattern(x + 1, y + 1) : kGrey; }), "");
+
+  // Width or height 0 transfers nothing.
+  Fill(dib, [](auto, auto) { return kGrey; });
+  dib.LoadPictureBlt(source.get(), 0, 0, 0, -1);
+  dib.LoadPictureBlt(source.get(), 0, 0, -1, 0);
+  EXPECT_EQ(FirstDifference(dib, [](auto, auto) { return kGrey; }), "");
+
+  // Any negative width or height stands for the buffer's.
+  dib.LoadPictureBlt(source.get(), 3, 4, -5, -2);
+  EXPECT_EQ(FirstDifference(dib, [](auto x, auto y) { return Shifted(x, y, 3, 4); }), "");
+}
+
+TEST_F(DibSectionTest, LoadPictureBltAppliesTheRasterOperation) {
+  BitmapDC source(4, 3, Pattern);
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(4, 3));
+  Fill(dib, [](auto x, auto) { return x % 2 ? 0xFFFFFFu : 0x0F0F0Fu; });
+  dib.LoadPictureBlt(source.get(), 0, 0, -1, -1, plat::kSrcInvert);
+  EXPECT_EQ(FirstDifference(dib, [](auto x, auto y) { return Pattern(x, y) ^ (x % 2 ? 0xFFFFFFu : 0x0F0F0Fu); }), "");
+  dib.LoadPictureBlt(source.get(), 0, 0, -1, -1, plat::kSrcAnd);
+  EXPECT_EQ(FirstDifference(dib, [](auto x, auto y) {
+              return (Pattern(x, y) ^ (x % 2 ? 0xFFFFFFu : 0x0F0F0Fu)) & Pattern(x, y);
+            }),
+            "");
+  dib.LoadPictureBlt(source.get(), 0, 0, -1, -1, plat::kNotSrcCopy);
+  EXPECT_EQ(FirstDifference(dib, [](auto x, auto y) { return ~Pattern(x, y) & 0xFFFFFFu; }), "");
+  dib.LoadPictureBlt(source.get(), 0, 0, -1, -1, plat::kBlackness);
+  EXPECT_EQ(FirstDifference(dib, [](auto, auto) { return 0u; }), "");
+  dib.LoadPictureBlt(source.get(), 0, 0, -1, -1, plat::kSrcPaint);
+  EXPECT_EQ(FirstDifference(dib, Pattern), "");
+  dib.LoadPictureBlt(source.get(), 0, 0, -1, -1, plat::kWhiteness);
+  EXPECT_EQ(FirstDifference(dib, [](auto, auto) { return 0xFFFFFFu; }), "");
+}
+
+TEST_F(DibSectionTest, PaintPictureDrawsTheBuffer) {
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(3, 2));
+  Fill(dib, Pattern);
+  auto grey = [](auto, auto) { return kGrey; };
+
+  {  // Only the device context: the whole buffer to the top-left corner.
+    BitmapDC target(6, 5, grey);
+    dib.PaintPicture(target.get());
+    for (std::int32_t y = 0; y < 5; ++y)
+      for (std::int32_t x = 0; x < 6; ++x)
+        EXPECT_EQ(target.Pixel(x, y), x < 3 && y < 2 ? Pattern(x, y) : kGrey) << x << "," << y;
+  }
+  {  // A destination offset, negative sizes and a source offset.
+    BitmapDC target(6, 5, grey);
+    dib.PaintPicture(target.get(), 2, 3, -1, -7, 1, 0);
+    for (std::int32_t y = 0; y < 5; ++y)
+      for (std::int32_t x = 0; x < 6; ++x) {
+        // 3 x 2 from source (1, 0); only 2 x 2 of it lies in the buffer.
+        const bool inside = x >= 2 && x < 4 && y >= 3 && y < 5;
+        EXPECT_EQ(target.Pixel(x, y), inside ? Pattern(x - 2 + 1, y - 3) : kGrey) << x << "," << y;
+      }
+  }
+  {  // Width 0 draws nothing.
+    BitmapDC target(6, 5, grey);
+    dib.PaintPicture(target.get(), 0, 0, 0);
+    EXPECT_EQ(target.Pixel(0, 0), kGrey);
+  }
+}
+
+TEST_F(DibSectionTest, CreateFromPictureTakesThePicturesSizeAndPixels) {
+  auto picture = ScreenPicture(800, 600, Pattern);
+  ASSERT_TRUE(picture);
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(5, 5));
+  dib.CreateFromPicture(picture);
+  ASSERT_NE(dib.hdc(), 0u);
+  ASSERT_NE(dib.hDib(), 0u);
+  EXPECT_EQ(dib.Width(), 800);
+  EXPECT_EQ(dib.Height(), 600);
+  EXPECT_EQ(dib.BytesPerScanLine(), 2400);
+  EXPECT_EQ(FirstDifference(dib, Pattern), "");
+  // The picture is still whole and can be taken again.
+  cDIBSection again;
+  again.CreateFromPicture(picture);
+  EXPECT_EQ(FirstDifference(again, Pattern), "");
+}
+
+TEST_F(DibSectionTest, CreateFromPictureOfNoBitmapLeavesAnEmptyBuffer) {
+  auto none = std::make_shared<plat::Picture>(0, plat::Picture::Type::None, false);
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(5, 5));
+  dib.CreateFromPicture(none);
+  EXPECT_EQ(dib.hdc(), 0u);
+  EXPECT_EQ(dib.hDib(), 0u);
+  EXPECT_EQ(dib.Width(), 0);
+  EXPECT_EQ(dib.Height(), 0);
+}
+
+TEST_F(DibSectionTest, CreateFromPictureWithoutAPictureRaises) {
+  cDIBSection dib;
+  try {
+    dib.CreateFromPicture(nullptr);
+    ADD_FAILURE() << "no error";
+  } catch (const plat::Error& e) {
+    EXPECT_EQ(e.number(), plat::kErrObjectNotSet);
+  }
 }
 
 }  // namespace

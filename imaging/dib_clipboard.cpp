@@ -1,0 +1,40 @@
+// cDIBSection::CopyToClipboard: the picture goes to the clipboard as a
+// screen-compatible (device-dependent) bitmap.
+#include "imaging/dib_section.h"
+#include "platform/gdi_handles.h"
+
+namespace varnel {
+
+bool cDIBSection::CopyToClipboard(bool bAsDIB) {
+  bool result = false;
+  const plat::Handle desktopWindow = plat::GetDesktopWindow();
+  plat::WindowDC desktop(desktopWindow);
+  if (desktop.get() == 0) return false;
+  plat::MemoryDC memory(desktop.get());
+  if (memory.get() == 0) return false;
+
+  if (bAsDIB) {
+    plat::MsgBox(u"I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!", u"");
+    return false;
+  }
+
+  // Compatible with the screen, not with the memory context (whose own
+  // bitmap is a 1 x 1 monochrome one).
+  plat::GdiObject bitmap(plat::CreateCompatibleBitmap(desktop.get(), Width(), Height()));
+  if (bitmap.get() == 0) return false;
+  {
+    plat::Selection selected(memory.get(), bitmap.get());
+    PaintPicture(memory.get(), 0, 0, -1, -1, 0, 0, plat::kSrcCopy);
+  }
+
+  plat::OpenedClipboard clipboard(0);
+  if (!clipboard.is_open()) return false;
+  plat::EmptyClipboard();
+  if (plat::SetClipboardData(plat::kCfBitmap, bitmap.get()) != 0) {
+    bitmap.release();  // the clipboard's now
+    result = true;
+  }
+  return result;
+}
+
+}  // namespace varnel

@@ -1,0 +1,25 @@
+#include "platform/test_desktop.h"
+
+#include "platform/sim/sim.h"
+
+namespace plat::testing {
+
+std::optional<std::size_t> LiveGdiObjects() { return sim::LiveGdiObjects(); }
+
+MessageBoxCatcher::MessageBoxCatcher() : first_(sim::MessageBoxes().size()) {}
+MessageBoxCatcher::~MessageBoxCatcher() = default;
+
+std::vector<ShownMessageBox> MessageBoxCatcher::Shown() const {
+  std::vector<ShownMessageBox> out;
+  const auto& all = sim::MessageBoxes();
+  for (std::size_t i = first_; i < all.size(); ++i) out.push_back({all[i].prompt, all[i].title});
+  return out;
+}
+
+struct ClipboardHolder::Impl {};
+
+ClipboardHolder::ClipboardHolder() { sim::OtherProgramOpensClipboard(0x30030); }
+ClipboardHolder::~ClipboardHolder() { sim::OtherProgramClosesClipboard(); }
+bool ClipboardHolder::holding() const { return sim::ClipboardIsOpen(); }
+
+}  // namespace plat::testing

@@ -1,0 +1,14 @@
+// The time of day from the system's local time.
+#include "platform/random.h"
+#include "platform/win32/win.h"
+
+namespace plat {
+
+float Timer() {
+  SYSTEMTIME t;
+  ::GetLocalTime(&t);
+  return static_cast<float>(t.wHour * 3600 + t.wMinute * 60 + t.wSecond) +
+         static_cast<float>(t.wMilliseconds) / 1000.0f;
+}
+
+}  // namespace plat
