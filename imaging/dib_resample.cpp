@@ -21,18 +21,19 @@
 // needs, and the horizontal step then reads those results.
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "imaging/dib_section.h"
 #include "imaging/pixel_grid.h"
+#include "imaging/resample_kernels.h"
 #include "platform/checked.h"
 
 namespace varnel {
 
 namespace {
 
-constexpr int kFractionBits = 23;
-constexpr std::int32_t kOne = 1 << kFractionBits;
+using resample::kOne;
 
 // Where one destination column or scan line samples the source.
 struct Sample {
@@ -59,14 +60,6 @@ inline std::int32_t Lerp(double a, double b, float d) {
   return static_cast<std::int32_t>(std::nearbyint((1.0 - w) * a + w * b));
 }
 
-// The same for d = weight / 2^23 on integers: the quotient of
-// a x (2^23 - weight) + b x weight by 2^23, rounded half to even. Both
-// products are at most 255 x 2^23 together, so 32 bits hold the sum.
-inline std::int32_t LerpFixed(std::int32_t a, std::int32_t b, std::int32_t weight) {
-  const std::int32_t n = a * (kOne - weight) + b * weight;
-  return (n + (kOne / 2 - 1) + ((n >> kFractionBits) & 1)) >> kFractionBits;
-}
-
 inline std::uint8_t Limit(std::int32_t c) { return static_cast<std::uint8_t>(std::clamp(c, 0, 255)); }
 
 // One destination pixel exactly as the steps read.
@@ -78,30 +71,6 @@ void PixelAsWritten(const std::uint8_t* lower, const std::uint8_t* upper, const 
     const std::int32_t left = Lerp(l0[k], l1[k], dy);
     const std::int32_t right = Lerp(l0[k + 3], l1[k + 3], dy);
     out[k] = Limit(Lerp(left, right, col.fraction));
-  }
-}
-
-// Vertical step for a run of source bytes.
-void VerticalFixed(const std::uint8_t* lower, const std::uint8_t* upper, std::uint8_t* out, std::int32_t n,
-                   std::int32_t weight) {
-  const std::int32_t keep = kOne - weight;
-  for (std::int32_t j = 0; j < n; ++j) {
-    const std::int32_t v = lower[j] * keep + upper[j] * weight;
-    out[j] = static_cast<std::uint8_t>((v + (kOne / 2 - 1) + ((v >> kFractionBits) & 1)) >> kFractionBits);
-  }
-}
-
-// Horizontal step for a destination scan line from the vertical results.
-// The results lie in 0..255 (a weighted mean of bytes), so no limit is
-// needed.
-void HorizontalFixed(const std::uint8_t* vertical, const std::int32_t* offset, const std::int32_t* weight,
-                     std::uint8_t* out, std::int32_t width) {
-  for (std::int32_t x = 0; x < width; ++x) {
-    const std::uint8_t* p = vertical + offset[x];
-    const std::int32_t w = weight[x];
-    out[3 * x] = static_cast<std::uint8_t>(LerpFixed(p[0], p[3], w));
-    out[3 * x + 1] = static_cast<std::uint8_t>(LerpFixed(p[1], p[4], w));
-    out[3 * x + 2] = static_cast<std::uint8_t>(LerpFixed(p[2], p[5], w));
   }
 }
 
@@ -157,9 +126,10 @@ void cDIBSection::InterpolateInto(cDIBSection& destination) const {
   std::vector<std::size_t> inexactCols;
   for (std::size_t x = 0; x < cols.size(); ++x)
     if (!cols[x].exact) inexactCols.push_back(x);
+  const resample::Horizontal horizontal(offset, std::move(weight));
 
   const auto span = static_cast<std::int32_t>(lastByte - firstByte + 1);
-  std::vector<std::uint8_t> vertical(static_cast<std::size_t>(span));
+  std::vector<std::uint8_t> vertical(static_cast<std::size_t>(span) + resample::Horizontal::kPadding);
   for (std::int32_t y = 0; y < dstH; ++y) {
     const Sample& row = rows[static_cast<std::size_t>(y)];
     const std::uint8_t* lower = source.Line(row.index);
@@ -170,8 +140,8 @@ void cDIBSection::InterpolateInto(cDIBSection& destination) const {
         PixelAsWritten(lower, upper, cols[static_cast<std::size_t>(x)], row.fraction, out + 3 * x);
       continue;
     }
-    VerticalFixed(lower + firstByte, upper + firstByte, vertical.data(), span, row.weight);
-    HorizontalFixed(vertical.data(), offset.data(), weight.data(), out, dstW);
+    resample::Vertical(lower + firstByte, upper + firstByte, vertical.data(), span, row.weight);
+    horizontal.Run(vertical.data(), out);
     for (std::size_t x : inexactCols) {
       const std::uint8_t* p = vertical.data() + offset[x];
       for (int k = 0; k < 3; ++k) out[3 * x + k] = Limit(Lerp(p[k], p[k + 3], cols[x].fraction));

@@ -33,8 +33,9 @@ const std::vector<std::string>& Calls();
 void ClearCalls();
 std::size_t CountCalls(std::string_view functionName);
 // The next `times` calls of the named function fail with `code` (for the
-// registry) or with FALSE/0 (for the others).
-void InjectFault(const std::string& functionName, std::int32_t code, int times = 1);
+// registry) or with FALSE/0 (for the others), after `after` calls that
+// still succeed.
+void InjectFault(const std::string& functionName, std::int32_t code, int times = 1, int after = 0);
 
 // ---- files ----
 // What the simulated file system keeps of a file beyond its bytes: the

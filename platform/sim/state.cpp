@@ -11,7 +11,12 @@ namespace {
 struct State {
   std::filesystem::path sandbox;
   std::vector<std::string> calls;
-  std::map<std::string, std::pair<std::int32_t, int>> faults;
+  struct Fault {
+    std::int32_t code;
+    int times;
+    int after;
+  };
+  std::map<std::string, Fault> faults;
 };
 
 State& S() {
@@ -59,8 +64,8 @@ std::size_t CountCalls(std::string_view functionName) {
   }));
 }
 
-void InjectFault(const std::string& functionName, std::int32_t code, int times) {
-  S().faults[functionName] = {code, times};
+void InjectFault(const std::string& functionName, std::int32_t code, int times, int after) {
+  S().faults[functionName] = {code, times, after};
 }
 
 namespace detail {
@@ -69,9 +74,13 @@ void Log(std::string entry) { S().calls.push_back(std::move(entry)); }
 
 bool Fault(const std::string& functionName, std::int32_t* code) {
   auto it = S().faults.find(functionName);
-  if (it == S().faults.end() || it->second.second <= 0) return false;
-  --it->second.second;
-  if (code) *code = it->second.first;
+  if (it == S().faults.end() || it->second.times <= 0) return false;
+  if (it->second.after > 0) {
+    --it->second.after;
+    return false;
+  }
+  --it->second.times;
+  if (code) *code = it->second.code;
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imaging/dib_section.h"
+#include "imaging/resample_kernels.h"
 #include "platform/error.h"
 #include "platform/test_support.h"
 #include "tests/contract/pictures.h"
@@ -148,31 +149,45 @@ TEST_F(ResampleTest, ASourceTooSmallToInterpolateFails) {
   EXPECT_THROW(src.Resample(2, 50), plat::Error);
 }
 
+// Every kernel this processor runs, the best one last (and left in use).
+std::vector<varnel::resample::Kernel> Kernels() {
+  using varnel::resample::Kernel;
+  std::vector<Kernel> out{Kernel::Portable};
+  if (varnel::resample::Best() != Kernel::Portable) out.push_back(varnel::resample::Best());
+  return out;
+}
+
 TEST_F(ResampleTest, AgreesWithTheDirectFormEverywhere) {
   std::mt19937 random(20240607);
   struct Case {
     int srcW, srcH, dstW, dstH;
   };
   // Reductions and enlargements, with scales whose positions below 1 carry
-  // finer fractions than the rest, and ones that reach into the padding.
-  const Case cases[] = {{64, 48, 32, 24},  {37, 29, 101, 77}, {5, 4, 123, 97},   {200, 3, 7, 250},
-                        {3, 3, 1000, 2},   {97, 61, 96, 60},  {2, 2, 4097, 5},  {1920, 2, 3840, 3}};
-  for (const Case& c : cases) {
-    cDIBSection src;
-    ASSERT_TRUE(src.Create(c.srcW, c.srcH));
-    std::uint8_t* bits = src.DIBSectionBitsPtr();
-    for (int i = 0; i < src.BytesPerScanLine() * c.srcH; ++i) bits[i] = static_cast<std::uint8_t>(random());
-    auto dst = src.Resample(c.dstH, c.dstW);
-    ASSERT_TRUE(dst);
-    const auto expected = Reference(src, c.dstW, c.dstH, dst->BytesPerScanLine());
-    int differences = 0;
-    for (int y = 0; y < c.dstH; ++y)
-      for (int i = 0; i < 3 * c.dstW; ++i) {
-        const std::size_t at = static_cast<std::size_t>(y) * dst->BytesPerScanLine() + i;
-        if (dst->DIBSectionBitsPtr()[at] != expected[at] && ++differences < 4)
-          ADD_FAILURE() << c.srcW << "x" << c.srcH << " to " << c.dstW << "x" << c.dstH << ": byte " << i << " of line "
-                        << y << " is " << int(dst->DIBSectionBitsPtr()[at]) << ", expected " << int(expected[at]);
-      }
+  // finer fractions than the rest, wide ones for whole blocks of pixels,
+  // and steep reductions whose blocks read far apart.
+  const Case cases[] = {{64, 48, 32, 24}, {37, 29, 101, 77}, {5, 4, 123, 97},   {200, 3, 7, 250},
+                        {3, 3, 1000, 2},  {97, 61, 96, 60},  {2, 2, 4097, 5},   {1920, 2, 3840, 3},
+                        {3840, 3, 1920, 2}, {1000, 5, 100, 3}, {1000, 4, 390, 3}, {129, 2, 50, 1}};
+  for (auto kernel : Kernels()) {
+    for (const Case& c : cases) {
+      ASSERT_TRUE(varnel::resample::Use(kernel));
+      SCOPED_TRACE(kernel == varnel::resample::Kernel::Portable ? "portable kernel" : "wide kernel");
+      cDIBSection src;
+      ASSERT_TRUE(src.Create(c.srcW, c.srcH));
+      std::uint8_t* bits = src.DIBSectionBitsPtr();
+      for (int i = 0; i < src.BytesPerScanLine() * c.srcH; ++i) bits[i] = static_cast<std::uint8_t>(random());
+      auto dst = src.Resample(c.dstH, c.dstW);
+      ASSERT_TRUE(dst);
+      const auto expected = Reference(src, c.dstW, c.dstH, dst->BytesPerScanLine());
+      int differences = 0;
+      for (int y = 0; y < c.dstH; ++y)
+        for (int i = 0; i < 3 * c.dstW; ++i) {
+          const std::size_t at = static_cast<std::size_t>(y) * dst->BytesPerScanLine() + i;
+          if (dst->DIBSectionBitsPtr()[at] != expected[at] && ++differences < 4)
+            ADD_FAILURE() << c.srcW << "x" << c.srcH << " to " << c.dstW << "x" << c.dstH << ": byte " << i << " of line "
+                          << y << " is " << int(dst->DIBSectionBitsPtr()[at]) << ", expected " << int(expected[at]);
+        }
+    }
   }
 }
 

@@ -1,0 +1,137 @@
+// The simulated graphics and clipboard where tests rely on them beyond what
+// the contract tests pin to Wine: the screen picture, object counts,
+// refusals, and the clipboard's open state and owner.
+#include <gtest/gtest.h>
+
+#include "imaging/dib_section.h"
+#include "platform/api.h"
+#include "platform/gdi_handles.h"
+#include "platform/sim/sim.h"
+#include "platform/test_support.h"
+#include "tests/contract/pictures.h"
+
+namespace {
+
+using varnel::cDIBSection;
+using varnel::testing::Fill;
+using varnel::testing::FirstDifference;
+using varnel::testing::Pattern;
+
+class GdiSimTest : public ::testing::Test {
+ protected:
+  void SetUp() override { plat::testing::BeginTest(); }
+  void TearDown() override { EXPECT_EQ(sim::LiveGdiObjects(), 0u); }
+};
+
+TEST_F(GdiSimTest, TheDesktopContextDrawsOnTheScreenPicture) {
+  sim::SetScreen(300, 200, Pattern);
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(30, 20));
+  {
+    plat::WindowDC desktop(plat::GetDesktopWindow());
+    dib.LoadPictureBlt(desktop.get(), 270, 180);
+    EXPECT_EQ(FirstDifference(dib, [](auto x, auto y) { return Pattern(x + 270, y + 180); }), "");
+    Fill(dib, [](auto, auto) { return 0x010203u; });
+    dib.PaintPicture(desktop.get(), 290, 195);
+  }
+  EXPECT_EQ(sim::ScreenPixel(289, 199), Pattern(289, 199));
+  EXPECT_EQ(sim::ScreenPixel(290, 195), 0x010203u);
+  EXPECT_EQ(sim::ScreenPixel(299, 199), 0x010203u);
+}
+
+TEST_F(GdiSimTest, OperationsOnThePatternAreRefused) {
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(4, 4));
+  Fill(dib, Pattern);
+  EXPECT_FALSE(plat::BitBlt(dib.hdc(), 0, 0, 4, 4, 0, 0, 0, plat::kPatCopy));
+  EXPECT_FALSE(plat::BitBlt(dib.hdc(), 0, 0, 4, 4, dib.hdc(), 0, 0, 0x00FC008A));  // PATPAINT... with source
+  EXPECT_EQ(FirstDifference(dib, Pattern), "");
+  // A source operation without a source context, and no destination.
+  EXPECT_FALSE(plat::BitBlt(dib.hdc(), 0, 0, 4, 4, 0, 0, 0, plat::kSrcCopy));
+  EXPECT_FALSE(plat::BitBlt(0, 0, 0, 4, 4, dib.hdc(), 0, 0, plat::kSrcCopy));
+  // Operations on the destination alone need no source.
+  EXPECT_TRUE(plat::BitBlt(dib.hdc(), 0, 0, 4, 4, 0, 0, 0, plat::kDstInvert));
+  EXPECT_EQ(FirstDifference(dib, [](auto x, auto y) { return ~Pattern(x, y) & 0xFFFFFFu; }), "");
+}
+
+TEST_F(GdiSimTest, ObjectsAreCountedUntilTheyGo) {
+  const plat::Handle screen = plat::GetDC(0);
+  EXPECT_EQ(sim::LiveGdiObjects(), 1u);
+  const plat::Handle dc = plat::CreateCompatibleDC(screen);
+  const plat::Handle other = plat::CreateCompatibleDC(screen);
+  const plat::Handle bitmap = plat::CreateCompatibleBitmap(screen, 8, 8);
+  EXPECT_EQ(sim::LiveGdiObjects(), 4u);
+
+  const plat::Handle stock = plat::SelectObject(dc, bitmap);
+  ASSERT_NE(stock, 0u);
+  // One context at a time; never a window's context.
+  EXPECT_EQ(plat::SelectObject(other, bitmap), 0u);
+  EXPECT_EQ(plat::SelectObject(screen, bitmap), 0u);
+  // Deleting a selected bitmap waits until it is deselected.
+  EXPECT_TRUE(plat::DeleteObject(bitmap));
+  EXPECT_EQ(sim::LiveGdiObjects(), 4u);
+  EXPECT_EQ(plat::SelectObject(dc, stock), bitmap);
+  EXPECT_EQ(sim::LiveGdiObjects(), 3u);
+  EXPECT_FALSE(plat::DeleteObject(bitmap));
+  // The stock bitmap is never deleted; a zero size hands it out.
+  EXPECT_TRUE(plat::DeleteObject(stock));
+  EXPECT_EQ(plat::CreateCompatibleBitmap(screen, 0, 5), stock);
+
+  EXPECT_FALSE(plat::DeleteDC(screen));  // released, not deleted
+  EXPECT_TRUE(plat::DeleteDC(dc));
+  EXPECT_TRUE(plat::DeleteDC(other));
+  EXPECT_FALSE(plat::DeleteDC(other));
+  EXPECT_EQ(plat::ReleaseDC(0, screen), 1);
+  EXPECT_EQ(plat::ReleaseDC(0, screen), 0);
+}
+
+TEST_F(GdiSimTest, ABitmapDeletedWhileSelectedGoesWithItsContext) {
+  plat::WindowDC screen(0);
+  const plat::Handle dc = plat::CreateCompatibleDC(screen.get());
+  const plat::Handle bitmap = plat::CreateCompatibleBitmap(screen.get(), 4, 4);
+  plat::SelectObject(dc, bitmap);
+  EXPECT_TRUE(plat::DeleteObject(bitmap));
+  EXPECT_EQ(sim::BitmapBitsPixel(bitmap), 0);  // no longer usable
+  EXPECT_EQ(sim::LiveGdiObjects(), 3u);        // but not gone yet
+  plat::DeleteDC(dc);
+  EXPECT_EQ(sim::LiveGdiObjects(), 1u);
+}
+
+TEST_F(GdiSimTest, ClipboardOpenStateAndOwner) {
+  cDIBSection dib;
+  ASSERT_TRUE(dib.Create(2, 2));
+  EXPECT_FALSE(plat::EmptyClipboard());  // not open
+  EXPECT_EQ(plat::SetClipboardData(plat::kCfBitmap, dib.hDib()), 0u);
+  EXPECT_FALSE(plat::CloseClipboard());
+
+  ASSERT_TRUE(plat::OpenClipboard(0x10010));
+  EXPECT_TRUE(plat::OpenClipboard(0x10010));  // again, for the same window
+  EXPECT_FALSE(plat::OpenClipboard(0));
+  EXPECT_TRUE(plat::EmptyClipboard());
+  EXPECT_EQ(plat::GetClipboardOwner(), 0x10010u);
+  EXPECT_EQ(plat::SetClipboardData(plat::kCfBitmap, 12345), 0u);  // not a bitmap
+  EXPECT_TRUE(plat::CloseClipboard());
+  EXPECT_FALSE(plat::IsClipboardFormatAvailable(plat::kCfBitmap));
+
+  sim::OtherProgramOpensClipboard(0x30030);
+  EXPECT_FALSE(plat::OpenClipboard(0));
+  EXPECT_FALSE(plat::CloseClipboard());  // not ours to close
+  EXPECT_EQ(plat::GetClipboardData(plat::kCfBitmap), 0u);
+  sim::OtherProgramClosesClipboard();
+  EXPECT_TRUE(plat::OpenClipboard(0));
+  EXPECT_TRUE(plat::CloseClipboard());
+}
+
+TEST_F(GdiSimTest, AFaultCanWaitForLaterCalls) {
+  sim::InjectFault("CreateCompatibleDC", 0, 1, 2);
+  const plat::Handle a = plat::CreateCompatibleDC(0);
+  const plat::Handle b = plat::CreateCompatibleDC(0);
+  EXPECT_EQ(plat::CreateCompatibleDC(0), 0u);
+  const plat::Handle c = plat::CreateCompatibleDC(0);
+  EXPECT_NE(a, 0u);
+  EXPECT_NE(b, 0u);
+  EXPECT_NE(c, 0u);
+  for (plat::Handle h : {a, b, c}) plat::DeleteDC(h);
+}
+
+}  // namespace
