@@ -39,8 +39,7 @@ inline std::optional<DecodedJpeg> DecodeJpeg(const std::string& file) {
   return out;
 }
 
-// PSNR in decibels of two byte sequences of the same length (infinite when
-// they are equal).
+// Peak signal-to-noise ratio of two pictures of the same size, in dB.
 inline double Psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
   double sum = 0;
   for (std::size_t i = 0; i < a.size(); ++i) {

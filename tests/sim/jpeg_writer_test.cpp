@@ -80,13 +80,6 @@ TEST_F(SimJpegWriterTest, ReplacingAFileMakesTheCallsInOrder) {
   EXPECT_EQ(after->attributes, plat::kFileAttributeHidden);
 }
 
-TEST_F(SimJpegWriterTest, NewFileIsWrittenWithoutCopyingTimes) {
-  sim::ClearCalls();
-  ASSERT_EQ(Save().number(), 0);
-  const std::vector<std::string> expected = {"ijlInit", "FindFirstFileA", "ijlWrite", "ijlFree"};
-  EXPECT_EQ(Names(), expected);
-}
-
 TEST_F(SimJpegWriterTest, RecordDescribesTheBufferBottomUp) {
   // Widths 1 to 5 pad their lines with 1, 2, 3, 0 and 1 bytes.
   const int pads[] = {1, 2, 3, 0, 1};
