@@ -18,6 +18,11 @@ bool cDIBSection::CopyToClipboard(bool bAsDIB) {
     return false;
   }
 
+  // A buffer without pixels has no picture to give: asking the platform
+  // for a bitmap of its size would put an empty or 1 x 1 bitmap on the
+  // clipboard and report success.
+  if (hMemDC == 0 || hDibBitmap == 0) return false;
+
   // Compatible with the screen, not with the memory context (whose own
   // bitmap is a 1 x 1 monochrome one).
   plat::GdiObject bitmap(plat::CreateCompatibleBitmap(desktop.get(), Width(), Height()));

@@ -28,6 +28,7 @@
 #include "imaging/pixel_grid.h"
 #include "imaging/resample_kernels.h"
 #include "platform/checked.h"
+#include "platform/error.h"
 
 namespace varnel {
 
@@ -79,6 +80,9 @@ void PixelAsWritten(const std::uint8_t* lower, const std::uint8_t* upper, const 
 std::shared_ptr<cDIBSection> cDIBSection::Resample(std::int32_t lNewHeight, std::int32_t lNewWidth) const {
   auto result = std::make_shared<cDIBSection>();
   if (!result->Create(lNewWidth, lNewHeight)) return nullptr;
+  // A source whose pixels were released fails as the worker does on it,
+  // rather than handing back a copy of nothing.
+  if (hDibBitmap == 0) plat::Raise(plat::kErrSubscript);
   if (lNewWidth == Width() && lNewHeight == Height())
     result->LoadPictureBlt(hdc(), 0, 0, -1, -1, plat::kSrcCopy);
   else

@@ -33,9 +33,11 @@ class cDIBSection {
   // took the bitmap.
   bool CopyToClipboard(bool bAsDIB = true);
 
-  // Writes the header for lWidth x lHeight and creates a DIB section for
-  // it; hDib receives the new section's handle (0 on failure). Selects and
-  // releases nothing: it is the step inside Create.
+  // Creates a 24-bit DIB section of lWidth x lHeight; hDib receives its
+  // handle (0 on failure) and the caller owns it. Selects and releases
+  // nothing. An empty object records the size in its header; a ready one
+  // keeps describing its own buffer. Raises the overflow error when the
+  // size in bytes does not fit 32 bits.
   bool CreateDIB(plat::Handle lhDC, std::int32_t lWidth, std::int32_t lHeight, plat::Handle& hDib);
 
   // Creates the buffer at the size of the picture's bitmap and copies the

@@ -110,4 +110,22 @@ TEST_F(DibClipboardTest, AClipboardHeldByAnotherProgramIsLeftAlone) {
   plat::CloseClipboard();
 }
 
+TEST_F(DibClipboardTest, ABufferWithoutPixelsPutsNothingThere) {
+  cDIBSection first;
+  ASSERT_TRUE(first.Create(2, 3));
+  ASSERT_TRUE(first.CopyToClipboard(false));
+
+  plat::testing::MessageBoxCatcher boxes;
+  cDIBSection never;
+  EXPECT_FALSE(never.CopyToClipboard(false));
+  cDIBSection cleared;
+  ASSERT_TRUE(cleared.Create(16, 16));
+  cleared.ClearUp();
+  EXPECT_FALSE(cleared.CopyToClipboard(false));
+  EXPECT_TRUE(boxes.Shown().empty());
+  auto copy = ClipboardPicture();
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(copy->Width(), 2);
+}
+
 }  // namespace

@@ -147,6 +147,7 @@ TEST_F(ResampleTest, ASourceTooSmallToInterpolateFails) {
   EXPECT_THROW(src.Resample(2, 50), plat::Error);
   src.ClearUp();
   EXPECT_THROW(src.Resample(2, 50), plat::Error);
+  EXPECT_THROW(src.Resample(1, 100), plat::Error);  // the same size as well
 }
 
 // Every kernel this processor runs, the best one last (and left in use).

@@ -15,7 +15,6 @@ using varnel::testing::BitmapDC;
 using varnel::testing::Fill;
 using varnel::testing::FirstDifference;
 using varnel::testing::Pattern;
-using varnel::testing::PixelAt;
 
 class GdiTest : public ::testing::Test {
  protected:
@@ -96,35 +95,6 @@ TEST_F(GdiTest, ATransferWithinOnePictureReadsItAsItWas) {
   EXPECT_TRUE(plat::BitBlt(dib.hdc(), 1, 1, 5, 2, dib.hdc(), 0, 0, plat::kSrcCopy));
   EXPECT_EQ(FirstDifference(dib, [](auto x, auto y) { return x >= 1 && y >= 1 ? Pattern(x - 1, y - 1) : Pattern(x, y); }),
             "");
-}
-
-TEST_F(GdiTest, ColourToMonochromeKeepsOnlyWhite) {
-  cDIBSection dib;
-  ASSERT_TRUE(dib.Create(4, 1));
-  const std::uint32_t colours[] = {0xFFFFFF, 0x000000, 0xFEFFFF, 0x123456};
-  Fill(dib, [&](auto x, auto) { return colours[x]; });
-  plat::MemoryDC memory(0);
-  plat::GdiObject mono(plat::CreateCompatibleBitmap(memory.get(), 4, 1));
-  {
-    plat::Selection selected(memory.get(), mono.get());
-    dib.PaintPicture(memory.get());
-    Fill(dib, [](auto, auto) { return 0x808080u; });
-    dib.LoadPictureBlt(memory.get());
-  }
-  EXPECT_EQ(PixelAt(dib, 0, 0), 0xFFFFFFu);
-  EXPECT_EQ(PixelAt(dib, 1, 0), 0u);
-  EXPECT_EQ(PixelAt(dib, 2, 0), 0u);
-  EXPECT_EQ(PixelAt(dib, 3, 0), 0u);
-}
-
-TEST_F(GdiTest, DeletedBitmapsAreGone) {
-  plat::WindowDC screen(plat::GetDesktopWindow());
-  const plat::Handle bitmap = plat::CreateCompatibleBitmap(screen.get(), 2, 2);
-  ASSERT_NE(bitmap, 0u);
-  EXPECT_TRUE(plat::DeleteObject(bitmap));
-  plat::Bitmap bm{};
-  EXPECT_EQ(plat::GetObjectA(bitmap, sizeof bm, &bm), 0);
-  EXPECT_EQ(plat::ReleaseDC(plat::GetDesktopWindow(), 0), 0);
 }
 
 }  // namespace
