@@ -6,7 +6,7 @@ find_package(OpenCV QUIET COMPONENTS core imgproc)
 
 file(GLOB VARNEL_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/bench/*.cpp)
 add_executable(varnel_bench ${VARNEL_BENCH_SOURCES})
-target_link_libraries(varnel_bench PRIVATE varnel_imaging benchmark::benchmark)
+target_link_libraries(varnel_bench PRIVATE varnel_imaging benchmark::benchmark Varnel::turbojpeg)
 target_include_directories(varnel_bench PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 if(OpenCV_FOUND)
   target_compile_definitions(varnel_bench PRIVATE VARNEL_BENCH_OPENCV=1)

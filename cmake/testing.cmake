@@ -21,13 +21,14 @@ target_link_libraries(varnel_test_support PUBLIC varnel_platform ${VARNEL_GTEST}
 
 file(GLOB VARNEL_CONTRACT_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/contract/*.cpp)
 add_executable(contract_tests ${VARNEL_CONTRACT_TESTS} tests/test_main.cpp tests/gdi_leak_check.cpp)
-target_link_libraries(contract_tests PRIVATE varnel_core varnel_test_support)
+# The JPEG tests decode what the program wrote with libjpeg-turbo.
+target_link_libraries(contract_tests PRIVATE varnel_core varnel_test_support Varnel::turbojpeg)
 add_test(NAME contract_tests COMMAND contract_tests)
 
 if(NOT WIN32)
   file(GLOB VARNEL_SIM_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/sim/*.cpp)
   add_executable(sim_tests ${VARNEL_SIM_TESTS} tests/test_main.cpp tests/gdi_leak_check.cpp)
-  target_link_libraries(sim_tests PRIVATE varnel_core varnel_test_support)
+  target_link_libraries(sim_tests PRIVATE varnel_core varnel_test_support Varnel::turbojpeg)
   add_test(NAME sim_tests COMMAND sim_tests)
 else()
   # End-to-end drivers: small programs of ours that run Varnel.exe under

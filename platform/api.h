@@ -33,6 +33,19 @@ std::uint32_t GetPrivateProfileIntA(const char* lpAppName, const char* lpKeyName
 bool WritePrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
                                 const char* lpString, const char* lpFileName);
 
+// Files (kernel32). Names are ANSI paths. FindFirstFileA matches the last
+// part of the name with the wildcards * and ? as the platform does, and
+// returns kInvalidHandleValue when nothing matches; its handle is closed
+// with FindClose.
+Handle FindFirstFileA(const char* lpFileName, Win32FindDataA* lpFindFileData);
+bool FindClose(Handle hFindFile);
+HFile _lopen(const char* lpPathName, std::int32_t iReadWrite);
+HFile _lclose(HFile hFile);
+// A null time, or one of 0, leaves that time unchanged.
+bool SetFileTime(Handle hFile, const FileTime* lpCreationTime, const FileTime* lpLastAccessTime,
+                 const FileTime* lpLastWriteTime);
+bool SetFileAttributesA(const char* lpFileName, std::uint32_t dwFileAttributes);
+
 // Shell (shell32) and keyboard (user32).
 bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData);
 std::int16_t GetAsyncKeyState(int vKey);

@@ -13,6 +13,7 @@ std::u16string DefaultDescription(std::int32_t number) {
     case kErrOverflow: return u"Overflow";
     case kErrOutOfMemory: return u"Out of memory";
     case kErrSubscript: return u"Subscript out of range";
+    case kErrBadFileName: return u"Bad file name or number";
     case kErrFileNotFound: return u"File not found";
     case kErrFileAccess: return u"Path/File access error";
     case kErrPathNotFound: return u"Path not found";

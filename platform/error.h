@@ -19,6 +19,7 @@ inline constexpr std::int32_t kErrInvalidArgument = 5;
 inline constexpr std::int32_t kErrOverflow = 6;
 inline constexpr std::int32_t kErrOutOfMemory = 7;
 inline constexpr std::int32_t kErrSubscript = 9;
+inline constexpr std::int32_t kErrBadFileName = 52;
 inline constexpr std::int32_t kErrFileNotFound = 53;
 inline constexpr std::int32_t kErrFileAccess = 75;
 inline constexpr std::int32_t kErrPathNotFound = 76;

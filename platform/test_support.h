@@ -31,6 +31,13 @@ void WriteRaw(Handle root, const std::u16string& key, const std::u16string& name
 std::optional<RawValue> ReadRaw(Handle root, const std::u16string& key, const std::u16string& name);
 bool KeyExists(Handle root, const std::u16string& key);
 
+// True when the real backend runs under Wine rather than Windows. Wine on a
+// Linux file system cannot keep a file's creation time (it reports the
+// last-write time instead), always reports the archive attribute on a file,
+// and, run as root, lets a read-only file be opened for writing; it does
+// refuse to delete one.
+bool UnderWine();
+
 std::optional<std::string> ReadFileBytes(const std::u16string& path);
 void WriteFileBytes(const std::u16string& path, const std::string& bytes);
 

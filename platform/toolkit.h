@@ -182,6 +182,10 @@ std::u16string Environ(const std::u16string& name);
 
 // Files. FileLen raises kErrFileNotFound when the file does not exist.
 std::int64_t FileLen(const std::u16string& path);
+// Deletes the one file named (no wildcards). Raises kErrFileNotFound when
+// there is no such file, kErrPathNotFound when its folder is missing, and
+// kErrFileAccess when it cannot be deleted (read-only, in use).
+void Kill(const std::u16string& path);
 
 // Runs the message loop until the window has gone (real backend only).
 int RunMessageLoop();

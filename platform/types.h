@@ -78,6 +78,54 @@ struct BrowseInfoA {
   std::int32_t iImage;
 };
 
+// ---- files (kernel32) ----
+
+// A file time: 100-nanosecond intervals since 1 January 1601 (UTC), in two
+// 32-bit halves, as the platform lays it out.
+struct FileTime {
+  std::uint32_t dwLowDateTime;
+  std::uint32_t dwHighDateTime;
+};
+
+// What FindFirstFileA reports of a file, in the platform's layout (the
+// ANSI form of WIN32_FIND_DATA).
+struct Win32FindDataA {
+  std::uint32_t dwFileAttributes;
+  FileTime ftCreationTime;
+  FileTime ftLastAccessTime;
+  FileTime ftLastWriteTime;
+  std::uint32_t nFileSizeHigh;
+  std::uint32_t nFileSizeLow;
+  std::uint32_t dwReserved0;
+  std::uint32_t dwReserved1;
+  char cFileName[260];
+  char cAlternateFileName[14];
+};
+
+// What FindFirstFileA returns when nothing matches.
+inline constexpr Handle kInvalidHandleValue = ~Handle{0};
+
+// File attributes.
+inline constexpr std::uint32_t kFileAttributeReadOnly = 0x01;
+inline constexpr std::uint32_t kFileAttributeHidden = 0x02;
+inline constexpr std::uint32_t kFileAttributeSystem = 0x04;
+inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kFileAttributeArchive = 0x20;
+inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
+
+// _lopen: a file handle of the 16-bit-compatible calls, its error value,
+// and the open modes.
+using HFile = std::int32_t;
+inline constexpr HFile kHFileError = -1;
+inline constexpr std::int32_t kOfRead = 0x00;
+inline constexpr std::int32_t kOfWrite = 0x01;
+inline constexpr std::int32_t kOfReadWrite = 0x02;
+inline constexpr std::int32_t kOfShareDenyWrite = 0x20;
+
+// The handle the handle-taking file calls (SetFileTime) accept for an
+// HFile; the value is sign-extended as the platform does.
+constexpr Handle HandleOf(HFile f) { return static_cast<Handle>(static_cast<std::intptr_t>(f)); }
+
 // The size the record declares in cbSize. The simulated platform models
 // 32-bit Windows and reports the 88-byte form.
 std::uint32_t NotifyIconDataSize();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks (native build), then prints the figures:
 # Resample against OpenCV's cv::resize (INTER_LINEAR, one thread) with the
-# ratio and its target, and RandomiseBits in megapixels a second. Installs
+# ratio and its target, RandomiseBits in megapixels a second, and the JPEG
+# writer against a bare tjCompress2 plus file write, with the ratio. Installs
 # libopencv-dev first when it is missing (it serves the benchmarks only).
 # Extra arguments go to the benchmark program (e.g. --benchmark_filter=...).
 set -euo pipefail
@@ -47,6 +48,14 @@ for name, b in runs.items():
         print(f"{case:45} {ours:8.2f}ms {cv['real_time']:8.2f}ms {ratio:6.2f}x {target:5.1f}x  {exact}  {verdict}")
     else:
         print(f"{case:45} {ours:8.2f}ms {'-':>10} {'-':>7} {target:5.1f}x  {exact}")
+print()
+print(f"{'JPEG writer, quality 90':45} {'writer':>10} {'bare':>10} {'ratio':>7} {'target':>7}")
+for name, b in runs.items():
+    if name.startswith("BM_WriterVsBareEncoder/"):
+        case = name.removeprefix("BM_WriterVsBareEncoder/").removesuffix("/manual_time")
+        ratio = b["ratio"]
+        verdict = "met" if ratio <= 1.05 else "MISSED"
+        print(f"{case:45} {b['writer_ms']:8.2f}ms {b['bare_ms']:8.2f}ms {ratio:6.3f}x {1.05:5.2f}x  {verdict}")
 for name, b in runs.items():
     if name.startswith("Resample-portable/"):
         case = name.removeprefix("Resample-portable/")

@@ -5,6 +5,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 bash scripts/setup.sh
+bash scripts/build-libjpeg-turbo-mingw.sh i686-w64-mingw32
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target Varnel varnel_demo -- -j2 >/dev/null
 export WINEPREFIX="$root/build/run-prefix"

@@ -6,6 +6,8 @@ set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 bash scripts/setup.sh || exit 1
+# Static libjpeg-turbo for the two MinGW-w64 targets (cached after the first run).
+bash scripts/build-libjpeg-turbo-mingw.sh || exit 1
 
 results="$root/build/test-results"
 rm -rf "$results"

@@ -37,6 +37,18 @@ std::size_t CountCalls(std::string_view functionName);
 // still succeed.
 void InjectFault(const std::string& functionName, std::int32_t code, int times = 1, int after = 0);
 
+// ---- files ----
+// What the simulated file system keeps of a file beyond its bytes: the
+// three times as Windows reports them, and its attributes.
+struct FileMeta {
+  plat::FileTime creation, lastAccess, lastWrite;
+  std::uint32_t attributes;
+};
+std::optional<FileMeta> FileInfo(std::string_view windowsPath);
+// Handles left open by FindFirstFileA and _lopen.
+std::size_t OpenFindHandles();
+std::size_t OpenFileHandles();
+
 // ---- registry ----
 // In standard-user mode HKEY_LOCAL_MACHINE refuses any access that writes.
 void SetStandardUser(bool on);

@@ -36,6 +36,7 @@ void Reset(const std::filesystem::path& sandbox) {
   detail::ResetRegistry();
   detail::ResetShell();
   detail::ResetToolkit();
+  detail::ResetFiles();
   detail::ResetGdi();
   detail::ResetClipboard();
   detail::ResetClock();

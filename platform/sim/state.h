@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "platform/sim/sim.h"
@@ -16,9 +17,22 @@ bool Fault(const std::string& functionName, std::int32_t* code = nullptr);
 void ResetRegistry();
 void ResetShell();
 void ResetToolkit();
+void ResetFiles();
 void ResetGdi();
 void ResetClipboard();
 void ResetClock();
+
+// The simulated file system, for the other simulated parts.
+plat::FileTime Now();
+bool ValidFileName(std::string_view windowsName);
+// True when a file may be created or overwritten under the host path: it
+// does not exist, or is a file that is not read-only, hidden, system or open.
+bool Writable(const std::filesystem::path& host);
+// Records that a file was just written: times now, attributes archive;
+// an overwritten file keeps its creation time.
+void FileWritten(const std::filesystem::path& host, bool replaced);
+// Forgets what was kept of a file that is gone.
+void ResetFileMeta(const std::filesystem::path& host);
 
 // Between the simulated clipboard and the graphics objects: whether a
 // handle is a live bitmap, handing one to the clipboard (it then no longer

@@ -34,6 +34,8 @@ std::optional<RawValue> ReadRaw(Handle root, const std::u16string& key, const st
 
 bool KeyExists(Handle root, const std::u16string& key) { return sim::KeyExists(root, Ansi(key)); }
 
+bool UnderWine() { return false; }
+
 std::optional<std::string> ReadFileBytes(const std::u16string& path) {
   std::ifstream in(sim::HostPath(Ansi(path)), std::ios::binary);
   if (!in) return std::nullopt;

@@ -30,6 +30,21 @@ static_assert(offsetof(BrowseInfoA, lpszTitle) == offsetof(BROWSEINFOA, lpszTitl
 static_assert(offsetof(BrowseInfoA, ulFlags) == offsetof(BROWSEINFOA, ulFlags));
 static_assert(offsetof(BrowseInfoA, iImage) == offsetof(BROWSEINFOA, iImage));
 
+// The file records too.
+static_assert(sizeof(FileTime) == sizeof(FILETIME));
+static_assert(offsetof(FileTime, dwHighDateTime) == offsetof(FILETIME, dwHighDateTime));
+static_assert(sizeof(Win32FindDataA) == sizeof(WIN32_FIND_DATAA));
+static_assert(offsetof(Win32FindDataA, ftCreationTime) == offsetof(WIN32_FIND_DATAA, ftCreationTime));
+static_assert(offsetof(Win32FindDataA, ftLastAccessTime) == offsetof(WIN32_FIND_DATAA, ftLastAccessTime));
+static_assert(offsetof(Win32FindDataA, ftLastWriteTime) == offsetof(WIN32_FIND_DATAA, ftLastWriteTime));
+static_assert(offsetof(Win32FindDataA, nFileSizeLow) == offsetof(WIN32_FIND_DATAA, nFileSizeLow));
+static_assert(offsetof(Win32FindDataA, cFileName) == offsetof(WIN32_FIND_DATAA, cFileName));
+static_assert(offsetof(Win32FindDataA, cAlternateFileName) == offsetof(WIN32_FIND_DATAA, cAlternateFileName));
+static_assert(kInvalidHandleValue == static_cast<Handle>(-1));  // INVALID_HANDLE_VALUE
+static_assert(kHFileError == HFILE_ERROR);
+
+const FILETIME* Ft(const FileTime* t) { return reinterpret_cast<const FILETIME*>(t); }
+
 }  // namespace
 
 std::uint32_t NotifyIconDataSize() { return NOTIFYICONDATAA_V1_SIZE; }
@@ -78,6 +93,27 @@ std::uint32_t GetPrivateProfileIntA(const char* lpAppName, const char* lpKeyName
 bool WritePrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
                                 const char* lpString, const char* lpFileName) {
   return ::WritePrivateProfileStringA(lpAppName, lpKeyName, lpString, lpFileName) != FALSE;
+}
+
+Handle FindFirstFileA(const char* lpFileName, Win32FindDataA* lpFindFileData) {
+  return reinterpret_cast<Handle>(
+      ::FindFirstFileA(lpFileName, reinterpret_cast<WIN32_FIND_DATAA*>(lpFindFileData)));
+}
+
+bool FindClose(Handle hFindFile) { return ::FindClose(reinterpret_cast<HANDLE>(hFindFile)) != FALSE; }
+
+HFile _lopen(const char* lpPathName, std::int32_t iReadWrite) { return ::_lopen(lpPathName, iReadWrite); }
+
+HFile _lclose(HFile hFile) { return ::_lclose(hFile); }
+
+bool SetFileTime(Handle hFile, const FileTime* lpCreationTime, const FileTime* lpLastAccessTime,
+                 const FileTime* lpLastWriteTime) {
+  return ::SetFileTime(reinterpret_cast<HANDLE>(hFile), Ft(lpCreationTime), Ft(lpLastAccessTime),
+                       Ft(lpLastWriteTime)) != FALSE;
+}
+
+bool SetFileAttributesA(const char* lpFileName, std::uint32_t dwFileAttributes) {
+  return ::SetFileAttributesA(lpFileName, dwFileAttributes) != FALSE;
 }
 
 bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData) {

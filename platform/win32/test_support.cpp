@@ -95,6 +95,11 @@ bool KeyExists(Handle root, const std::u16string& key) {
   return true;
 }
 
+bool UnderWine() {
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 std::optional<std::string> ReadFileBytes(const std::u16string& path) {
   HANDLE h = ::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return std::nullopt;

@@ -353,6 +353,20 @@ std::int64_t FileLen(const std::u16string& path) {
   return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+void Kill(const std::u16string& path) {
+  const DWORD attributes = ::GetFileAttributesW(W(path));
+  DWORD error = attributes == INVALID_FILE_ATTRIBUTES ? ::GetLastError() : ERROR_SUCCESS;
+  if (error == ERROR_SUCCESS && (attributes & FILE_ATTRIBUTE_DIRECTORY)) error = ERROR_FILE_NOT_FOUND;
+  if (error == ERROR_SUCCESS && !::DeleteFileW(W(path))) error = ::GetLastError();
+  switch (error) {
+    case ERROR_SUCCESS: return;
+    case ERROR_FILE_NOT_FOUND: Raise(kErrFileNotFound);
+    case ERROR_PATH_NOT_FOUND: Raise(kErrPathNotFound);
+    case ERROR_INVALID_NAME: Raise(kErrBadFileName);
+    default: Raise(kErrFileAccess);
+  }
+}
+
 int RunMessageLoop() {
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -1,0 +1,120 @@
+// SaveDibAsJpeg against a bare tjCompress2 call with the same settings on
+// the same buffer, followed by the same file write: the writer's cost over
+// the encoder it wraps. Each iteration runs both, one after the other, so
+// that a busy machine slows both alike; the Time column is the writer's,
+// and the counters give both in milliseconds and their ratio (target: at
+// most 1.05).
+//
+// Both contents of bench/contents.h, each at 1920 x 1080 and 3840 x 2160.
+// Runs on the simulated platform: files go to a sandbox folder, each
+// written as a new file, as the capture service does.
+#include <benchmark/benchmark.h>
+#include <turbojpeg.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include "bench/contents.h"
+#include "imaging/dib_section.h"
+#include "imaging/jpeg_writer.h"
+#include "platform/sim/sim.h"
+#include "platform/toolkit.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using varnel::cDIBSection;
+using varnel::bench::Content;
+
+// The simulated platform's sandbox for the files, set up before any
+// benchmark runs (a reset forgets every graphics object) and removed at exit.
+std::filesystem::path Sandbox() {
+  return std::filesystem::temp_directory_path() / ("varnel-bench-" + std::to_string(::getpid()));
+}
+const bool kSandbox = [] {
+  sim::Reset(Sandbox());
+  std::filesystem::create_directories(sim::HostPath("C:\\bench"));
+  std::atexit([] { std::filesystem::remove_all(Sandbox()); });
+  return true;
+}();
+
+void BM_WriterVsBareEncoder(benchmark::State& state, Content content, int w, int h) {
+  cDIBSection dib;
+  if (!dib.Create(w, h)) {
+    state.SkipWithError("no buffer");
+    return;
+  }
+  varnel::bench::Paint(dib, content);
+
+  const std::u16string name = u"C:\\bench\\capture.jpg";
+  const std::filesystem::path bareHost = sim::HostPath("C:\\bench\\bare.jpg");
+  tjhandle tj = tjInitCompress();
+  const int pitch = dib.BytesPerScanLine();
+  unsigned long bytes = 0;
+
+  auto writer = [&] { varnel::mIntelJPEGLibrary::SaveDibAsJpeg(dib, name, 90); };
+  auto bare = [&] {
+    unsigned char* jpeg = nullptr;
+    tjCompress2(tj, dib.DIBSectionBitsPtr(), w, pitch, h, TJPF_BGR, &jpeg, &bytes, TJSAMP_444, 90,
+                TJFLAG_ACCURATEDCT | TJFLAG_BOTTOMUP);
+    {
+      std::ofstream out(bareHost, std::ios::binary | std::ios::trunc);
+      out.write(reinterpret_cast<const char*>(jpeg), static_cast<std::streamsize>(bytes));
+    }
+    tjFree(jpeg);
+  };
+  auto seconds = [](auto&& run) {
+    const auto t0 = Clock::now();
+    run();
+    return std::chrono::duration<double>(Clock::now() - t0).count();
+  };
+
+  double writerSeconds = 0, bareSeconds = 0;
+  bool writerFirst = true;
+  for (auto _ : state) {
+    // Taking turns at going first, so neither profits from the other's
+    // warm caches.
+    double writerTime, bareTime;
+    if (writerFirst) {
+      writerTime = seconds(writer);
+      bareTime = seconds(bare);
+    } else {
+      bareTime = seconds(bare);
+      writerTime = seconds(writer);
+    }
+    writerFirst = !writerFirst;
+    writerSeconds += writerTime;
+    bareSeconds += bareTime;
+    state.SetIterationTime(writerTime);
+
+    // Both files are new at the next iteration, as captures are.
+    state.PauseTiming();
+    plat::Kill(name);
+    std::filesystem::remove(bareHost);
+    sim::ClearCalls();
+    state.ResumeTiming();
+  }
+  tjDestroy(tj);
+  const double n = static_cast<double>(state.iterations());
+  state.counters["writer_ms"] = 1000 * writerSeconds / n;
+  state.counters["bare_ms"] = 1000 * bareSeconds / n;
+  state.counters["ratio"] = writerSeconds / bareSeconds;
+  state.counters["jpeg_KiB"] = static_cast<double>(bytes) / 1024;
+}
+
+#define VARNEL_JPEG_BENCH(content, w, h)                                                   \
+  BENCHMARK_CAPTURE(BM_WriterVsBareEncoder, content/w##x##h, Content::content, w, h) \
+      ->UseManualTime()                                                                \
+      ->Unit(benchmark::kMillisecond)
+
+VARNEL_JPEG_BENCH(Screen, 1920, 1080);
+VARNEL_JPEG_BENCH(Screen, 3840, 2160);
+VARNEL_JPEG_BENCH(Photo, 1920, 1080);
+VARNEL_JPEG_BENCH(Photo, 3840, 2160);
+
+}  // namespace

@@ -1,0 +1,148 @@
+// The JPEG library of the platform layer: what ijlWrite puts in the file,
+// and the failures it reports instead of writing. The same cases on the
+// simulated platform and on Wine.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/jpeg.h"
+#include "platform/test_support.h"
+#include "platform/text.h"
+#include "tests/contract/jpeg_decode.h"
+
+namespace {
+
+using plat::testing::ReadFileBytes;
+using plat::testing::TempDir;
+using plat::testing::WriteFileBytes;
+using varnel::testing::DecodeJpeg;
+
+constexpr int kWidth = 17, kHeight = 16, kPad = 1;  // 17 x 3 = 51 bytes a row, padded to 52
+
+// A 24-bit picture, red in its top half and blue in its bottom half, stored
+// bottom-up with the padding bytes set to a value no pixel has.
+std::vector<std::uint8_t> RedOverBlue() {
+  const int pitch = kWidth * 3 + kPad;
+  std::vector<std::uint8_t> bits(static_cast<std::size_t>(pitch * kHeight), 0x5A);
+  for (int row = 0; row < kHeight; ++row) {
+    const bool bottomHalf = row < kHeight / 2;  // the first rows in memory are the bottom ones
+    for (int x = 0; x < kWidth; ++x) {
+      std::uint8_t* p = &bits[static_cast<std::size_t>(row * pitch + x * 3)];
+      p[0] = bottomHalf ? 255 : 0;  // blue
+      p[1] = 0;
+      p[2] = bottomHalf ? 0 : 255;  // red
+    }
+  }
+  return bits;
+}
+
+class JpegLibraryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::testing::BeginTest();
+    path_ = TempDir() + u"\\out.jpg";
+    name_ = plat::ToAnsi(path_);
+    bits_ = RedOverBlue();
+    ASSERT_EQ(plat::ijlInit(&props_), plat::IJL_OK);
+    props_.DIBBytes = bits_.data();
+    props_.DIBWidth = kWidth;
+    props_.DIBHeight = -kHeight;
+    props_.DIBPadBytes = kPad;
+    props_.JPGFile = name_.c_str();
+    props_.JPGWidth = kWidth;
+    props_.JPGHeight = kHeight;
+    props_.jquality = 90;
+  }
+  void TearDown() override { plat::ijlFree(&props_); }
+  plat::IJLERR Write() { return plat::ijlWrite(&props_, plat::IJL_JFILE_WRITEWHOLEIMAGE); }
+
+  std::u16string path_;
+  std::string name_;
+  std::vector<std::uint8_t> bits_;
+  plat::JPEG_CORE_PROPERTIES props_{};
+};
+
+TEST_F(JpegLibraryTest, WritesABottomUpPaddedBufferAsAFullChromaJpeg) {
+  WriteFileBytes(path_, std::string(100000, 'x'));  // replaced whole
+  ASSERT_EQ(Write(), plat::IJL_OK);
+  auto file = ReadFileBytes(path_);
+  ASSERT_TRUE(file);
+  ASSERT_GE(file->size(), 4u);
+  EXPECT_EQ(static_cast<unsigned char>((*file)[0]), 0xFF);
+  EXPECT_EQ(static_cast<unsigned char>((*file)[1]), 0xD8);
+  EXPECT_EQ(static_cast<unsigned char>(file->back()), 0xD9);
+  auto jpeg = DecodeJpeg(*file);
+  ASSERT_TRUE(jpeg);
+  EXPECT_EQ(jpeg->width, kWidth);
+  EXPECT_EQ(jpeg->height, kHeight);
+  EXPECT_EQ(jpeg->subsampling, TJSAMP_444);
+  // Red on top, blue below, in every column: the padding was skipped.
+  for (int x : {0, kWidth / 2, kWidth - 1}) {
+    EXPECT_GT(jpeg->At(x, 0)[2], 240) << x;
+    EXPECT_LT(jpeg->At(x, 0)[0], 15) << x;
+    EXPECT_GT(jpeg->At(x, kHeight - 1)[0], 240) << x;
+    EXPECT_LT(jpeg->At(x, kHeight - 1)[2], 15) << x;
+  }
+}
+
+TEST_F(JpegLibraryTest, PositiveHeightIsATopDownBuffer) {
+  props_.DIBHeight = kHeight;
+  ASSERT_EQ(Write(), plat::IJL_OK);
+  auto jpeg = DecodeJpeg(ReadFileBytes(path_).value_or(""));
+  ASSERT_TRUE(jpeg);
+  EXPECT_GT(jpeg->At(0, 0)[0], 240);               // blue on top now
+  EXPECT_GT(jpeg->At(0, kHeight - 1)[2], 240);     // red below
+}
+
+TEST_F(JpegLibraryTest, InvalidDescriptionsFailWithoutAFile) {
+  const plat::JPEG_CORE_PROPERTIES good = props_;
+  const std::vector<std::pair<const char*, void (*)(plat::JPEG_CORE_PROPERTIES&)>> cases = {
+      {"width 0", [](auto& p) { p.DIBWidth = 0; p.JPGWidth = 0; }},
+      {"height 0", [](auto& p) { p.DIBHeight = 0; p.JPGHeight = 0; }},
+      {"negative width", [](auto& p) { p.DIBWidth = -4; p.JPGWidth = -4; }},
+      {"no pixels", [](auto& p) { p.DIBBytes = nullptr; }},
+      {"negative padding", [](auto& p) { p.DIBPadBytes = -1; }},
+      {"row too long", [](auto& p) { p.DIBPadBytes = 0x7FFFFFF0; }},
+      {"scaled width", [](auto& p) { p.JPGWidth = kWidth / 2; }},
+      {"scaled height", [](auto& p) { p.JPGHeight = kHeight + 1; }},
+      {"quality 0", [](auto& p) { p.jquality = 0; }},
+      {"quality 101", [](auto& p) { p.jquality = 101; }},
+      {"4 channels", [](auto& p) { p.DIBChannels = 4; }},
+      {"grey JPEG", [](auto& p) { p.JPGChannels = 1; p.JPGColor = plat::IJL_G; }},
+      {"no file name", [](auto& p) { p.JPGFile = nullptr; }},
+      {"empty file name", [](auto& p) { p.JPGFile = ""; }},
+  };
+  for (const auto& [what, spoil] : cases) {
+    props_ = good;
+    spoil(props_);
+    EXPECT_NE(Write(), plat::IJL_OK) << what;
+    EXPECT_FALSE(ReadFileBytes(path_)) << what;
+  }
+  props_ = good;
+  EXPECT_NE(plat::ijlWrite(&props_, static_cast<plat::IJLIOTYPE>(7)), plat::IJL_OK);
+  EXPECT_FALSE(ReadFileBytes(path_));
+  EXPECT_NE(plat::ijlWrite(nullptr, plat::IJL_JFILE_WRITEWHOLEIMAGE), plat::IJL_OK);
+  EXPECT_NE(plat::ijlInit(nullptr), plat::IJL_OK);
+
+  plat::JPEG_CORE_PROPERTIES neverInitialised{};
+  neverInitialised.JPGFile = name_.c_str();
+  EXPECT_NE(plat::ijlWrite(&neverInitialised, plat::IJL_JFILE_WRITEWHOLEIMAGE), plat::IJL_OK);
+  EXPECT_FALSE(ReadFileBytes(path_));
+}
+
+TEST_F(JpegLibraryTest, FileThatCannotBeCreatedIsReportedAndNothingIsLeft) {
+  const std::string missingFolder = plat::ToAnsi(TempDir() + u"\\absent\\out.jpg");
+  props_.JPGFile = missingFolder.c_str();
+  EXPECT_NE(Write(), plat::IJL_OK);
+  EXPECT_FALSE(ReadFileBytes(TempDir() + u"\\absent\\out.jpg"));
+
+  const std::string wildcard = plat::ToAnsi(TempDir() + u"\\?.jpg");
+  props_.JPGFile = wildcard.c_str();
+  EXPECT_EQ(Write(), plat::IJL_INVALID_FILENAME);
+
+  const std::string folder = plat::ToAnsi(TempDir());
+  props_.JPGFile = folder.c_str();
+  EXPECT_NE(Write(), plat::IJL_OK);
+}
+
+}  // namespace
