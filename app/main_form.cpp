@@ -42,6 +42,7 @@ Main::Main()
   Browse.Click = [this] { Browse_Click(); };
   OpenFolder.Click = [this] { OpenFolder_Click(); };
   form_.OnKeyUp = [this](int keyCode, int shift) { Form_KeyUp(keyCode, shift); };
+  form_.OnTimer = [this] { Timer_Timer(); };
   SetRunOnStartUp.Click = [this] { EnableApply(); };
   SetAutoOpen.Click = [this] { EnableApply(); };
   JPGOption.Click = [this] { EnableApply(); };

@@ -51,6 +51,9 @@ class Main {
   void Form_Load();
   void Form_Unload(std::int16_t& cancel);
 
+  // Capture.
+  void Timer_Timer();
+
   // Dialog.
   void OKButton_Click();
   void ApplyButton_Click();
@@ -65,10 +68,15 @@ class Main {
   std::u16string StartupCommand() const;
 
  private:
+  void Capture();
   void CopyControlsToSettings();
   void CopySettingsToControls();
   void EnableApply() { ApplyButton.SetEnabled(true); }
   std::u16string DefaultFolder() const;
+
+  // Set while the folder message is open: the ticks its modal loop keeps
+  // delivering must not start a second capture or a second message.
+  bool folderMessageOpen_ = false;
 };
 
 }  // namespace varnel

@@ -12,6 +12,7 @@ std::u16string DefaultDescription(std::int32_t number) {
     case kErrInvalidArgument: return u"Invalid procedure call or argument";
     case kErrOverflow: return u"Overflow";
     case kErrOutOfMemory: return u"Out of memory";
+    case kErrInternal: return u"Internal error";
     case kErrSubscript: return u"Subscript out of range";
     case kErrBadFileName: return u"Bad file name or number";
     case kErrFileNotFound: return u"File not found";

@@ -18,6 +18,7 @@ namespace plat {
 inline constexpr std::int32_t kErrInvalidArgument = 5;
 inline constexpr std::int32_t kErrOverflow = 6;
 inline constexpr std::int32_t kErrOutOfMemory = 7;
+inline constexpr std::int32_t kErrInternal = 51;
 inline constexpr std::int32_t kErrSubscript = 9;
 inline constexpr std::int32_t kErrBadFileName = 52;
 inline constexpr std::int32_t kErrFileNotFound = 53;
@@ -74,6 +75,10 @@ bool Step(F&& step) {
     Err().Set(e);
   } catch (const std::bad_alloc&) {
     Err().Set(Error(kErrOutOfMemory, {}, u"Out of memory"));
+  } catch (const std::exception&) {
+    // Anything else the standard library throws is still one failed step,
+    // never the end of the program.
+    Err().Set(Error(kErrInternal, {}, u"Internal error"));
   }
   return false;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 
+#include "platform/file_write.h"
 #include "platform/jpeg_backend.h"
 
 namespace plat {
@@ -97,7 +98,12 @@ IJLERR ijlWrite(JPEG_CORE_PROPERTIES* jcprops, IJLIOTYPE iotype) {
                              &outSize, samp, p.jquality, flags);
   TjBuffer jpeg(out);
   if (rc != 0 || !jpeg) return IJL_EXCEPTION_DETECTED;
-  return jpeg_backend::WriteWholeFile(p.JPGFile, jpeg.get(), outSize);
+  switch (detail::WriteWholeFile(p.JPGFile, {{jpeg.get(), outSize}})) {
+    case detail::WriteResult::Ok: return IJL_OK;
+    case detail::WriteResult::BadName: return IJL_INVALID_FILENAME;
+    case detail::WriteResult::Failed: break;
+  }
+  return IJL_FILE_ERROR;
 }
 
 IJLERR ijlFree(JPEG_CORE_PROPERTIES* jcprops) {

@@ -1,7 +1,6 @@
 // Internal to the platform layer: what each backend supplies to the JPEG
 // library of jpeg.h. The encoding is shared; the backends differ only in
-// how the finished file reaches the disk and, in the simulated one, in the
-// call log and the faults a test can inject.
+// the call log and the faults a test can inject in the simulated one.
 #pragma once
 
 #include <cstddef>
@@ -16,11 +15,5 @@ namespace plat::jpeg_backend {
 IJLERR OnInit();
 IJLERR OnWrite(const JPEG_CORE_PROPERTIES& jcprops, IJLIOTYPE iotype);
 void OnFree();
-
-// Writes `size` bytes as the whole content of the file named by the ANSI
-// name, creating or replacing it. On any failure no file is left under the
-// name by this call, and the result says why: IJL_INVALID_FILENAME or
-// IJL_FILE_ERROR.
-IJLERR WriteWholeFile(const char* ansiName, const std::uint8_t* data, std::size_t size);
 
 }  // namespace plat::jpeg_backend

@@ -52,11 +52,16 @@ class Picture {
   Picture& operator=(const Picture&) = delete;
   Handle handle() const { return handle_; }
   Type type() const { return type_; }
+  // For the toolkit's own copies, which are 24-bit bottom-up DIB sections:
+  // their pixels, laid out as a bitmap file holds them. Null otherwise.
+  std::uint8_t* dibBits() const { return dibBits_; }
+  void set_dibBits(std::uint8_t* bits) { dibBits_ = bits; }
 
  private:
   Handle handle_;
   Type type_;
   bool owned_;
+  std::uint8_t* dibBits_ = nullptr;
 };
 
 class Form;
@@ -186,6 +191,21 @@ std::int64_t FileLen(const std::u16string& path);
 // there is no such file, kErrPathNotFound when its folder is missing, and
 // kErrFileAccess when it cannot be deleted (read-only, in use).
 void Kill(const std::u16string& path);
+// Makes a folder the current directory; raises kErrPathNotFound when it
+// cannot (missing, not a valid path, drive not ready, access refused).
+void ChDir(const std::u16string& path);
+// True when a file or folder stands under the name.
+bool FileExists(const std::u16string& path);
+
+// The clipboard's picture: a copy of its bitmap, taken with the clipboard
+// open only for the copy. Raises kErrNoPicture when the clipboard holds no
+// bitmap (a metafile alone counts as none) or another program keeps it open.
+std::shared_ptr<Picture> ClipboardPicture();
+// The picture writer: a bitmap picture becomes a Windows bitmap file of 24
+// bits a pixel, bottom-up, without colour table. Raises kErrInvalidArgument
+// for a picture that is no bitmap and kErrFileAccess when the file cannot be
+// written (no partial file is left then).
+void SavePicture(const Picture& picture, const std::u16string& path);
 
 // Runs the message loop until the window has gone (real backend only).
 int RunMessageLoop();

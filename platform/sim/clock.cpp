@@ -2,6 +2,7 @@
 #include <ctime>
 #include <optional>
 
+#include "platform/clock.h"
 #include "platform/random.h"
 #include "platform/sim/state.h"
 
@@ -12,17 +13,34 @@ std::optional<float>& Fixed() {
   static std::optional<float> t;
   return t;
 }
+
+std::optional<plat::LocalTime>& FixedNow() {
+  static std::optional<plat::LocalTime> t;
+  return t;
+}
 }  // namespace
 
 namespace detail {
-void ResetClock() { Fixed().reset(); }
+void ResetClock() {
+  Fixed().reset();
+  FixedNow().reset();
+}
 }  // namespace detail
 
 void SetTimeOfDay(std::optional<float> seconds) { Fixed() = seconds; }
+void SetNow(std::optional<plat::LocalTime> now) { FixedNow() = now; }
 
 }  // namespace sim
 
 namespace plat {
+
+LocalTime Now() {
+  if (sim::FixedNow()) return *sim::FixedNow();
+  const std::time_t now = std::time(nullptr);
+  tm local{};
+  localtime_r(&now, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+}
 
 float Timer() {
   if (sim::Fixed()) return *sim::Fixed();

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/types.h"
 
 namespace plat {
@@ -155,6 +156,8 @@ Handle DesktopWindow();
 // Fixes what Timer() returns (seconds since midnight); nullopt goes back to
 // the machine's clock.
 void SetTimeOfDay(std::optional<float> seconds);
+// Fixes what Now() returns; nullopt goes back to the machine's clock.
+void SetNow(std::optional<plat::LocalTime> now);
 
 // Another program opens the clipboard (for the window `owner`, 0 for none)
 // and keeps it open until it closes it again.

@@ -1,8 +1,15 @@
-// The time of day from the system's local time.
+// The date and time of day from the system's local time.
+#include "platform/clock.h"
 #include "platform/random.h"
 #include "platform/win32/win.h"
 
 namespace plat {
+
+LocalTime Now() {
+  SYSTEMTIME t;
+  ::GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
 
 float Timer() {
   SYSTEMTIME t;

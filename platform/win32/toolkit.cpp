@@ -367,6 +367,14 @@ void Kill(const std::u16string& path) {
   }
 }
 
+void ChDir(const std::u16string& path) {
+  if (path.empty() || !::SetCurrentDirectoryW(W(path))) Raise(kErrPathNotFound);
+}
+
+bool FileExists(const std::u16string& path) {
+  return ::GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES;
+}
+
 int RunMessageLoop() {
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -1,0 +1,224 @@
+// Print Screen to a file, on the simulated platform.
+#include <turbojpeg.h>
+
+#include "platform/api.h"
+#include "platform/error.h"
+#include "platform/gdi_handles.h"
+#include "tests/contract/pictures.h"
+#include "tests/sim/fixture.h"
+
+namespace varnel::testing {
+namespace {
+
+constexpr std::int16_t kDown = static_cast<std::int16_t>(0x8000);
+
+class CaptureTest : public SimMachine {
+ protected:
+  void SetUp() override {
+    SimMachine::SetUp();
+    std::filesystem::create_directories(sim::HostPath("C:\\Shots"));
+    sim::SetNow(plat::LocalTime{2026, 3, 2, 14, 5, 7});
+  }
+  Main& StartWith(const std::string& format, bool autoOpen = false, const std::string& folder = "C:\\Shots") {
+    WriteIni("[main]\r\npath=" + folder + "\r\nformat=" + format + "\r\nopen=" + (autoOpen ? "1" : "0") + "\r\n");
+    return Start();
+  }
+  // Windows' own part of Print Screen: a screen picture on the clipboard.
+  static void PutPictureOnClipboard(std::int32_t width, std::int32_t height) {
+    plat::Handle bitmap;
+    {
+      auto picture = ScreenPicture(width, height, Pattern);
+      ASSERT_TRUE(picture);
+      plat::Handle copy = plat::CreateCompatibleBitmap(plat::WindowDC(plat::GetDesktopWindow()).get(), width, height);
+      plat::MemoryDC from(0), to(0);
+      plat::Selection a(from.get(), picture->handle()), b(to.get(), copy);
+      plat::BitBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, plat::kSrcCopy);
+      bitmap = copy;
+    }
+    ASSERT_TRUE(plat::OpenClipboard(0x777));
+    plat::EmptyClipboard();
+    plat::SetClipboardData(plat::kCfBitmap, bitmap);
+    plat::CloseClipboard();
+  }
+  static void PressAndRelease() {
+    sim::QueueKeyState(0x2C, {kDown});
+    sim::Tick(2);
+  }
+  static std::vector<std::string> ShotFiles() {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(sim::HostPath("C:\\Shots")))
+      names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  static std::string Shot(const std::string& name) {
+    return *plat::testing::ReadFileBytes(plat::FromUtf8("C:\\Shots\\" + name));
+  }
+};
+
+TEST_F(CaptureTest, KeyStates) {
+  StartWith("JPG");
+  PutPictureOnClipboard(64, 48);
+  // Only the lowest bit (pressed between two ticks) counts as down: the
+  // capture follows on the next tick.
+  sim::QueueKeyState(0x2C, {1});
+  sim::Tick();
+  EXPECT_TRUE(main().KeyWasDown);
+  EXPECT_TRUE(ShotFiles().empty());
+  sim::Tick();
+  EXPECT_FALSE(main().KeyWasDown);
+  EXPECT_EQ(ShotFiles(), std::vector<std::string>{"2026-03-02-14-05-07.jpg"});
+
+  // Idle ticks: one key query each, nothing else.
+  sim::ClearCalls();
+  sim::Tick(5);
+  EXPECT_EQ(sim::Calls(), std::vector<std::string>(5, "GetAsyncKeyState(44)"));
+}
+
+TEST_F(CaptureTest, HeldKeyGivesOneFileStampedAtTheRelease) {
+  StartWith("JPG");
+  PutPictureOnClipboard(64, 48);
+  sim::QueueKeyState(0x2C, std::vector<std::int16_t>(200, kDown | 1));
+  sim::Tick(200);
+  EXPECT_TRUE(ShotFiles().empty());
+  sim::SetNow(plat::LocalTime{2026, 3, 2, 14, 5, 9});
+  sim::Tick(3);
+  EXPECT_EQ(ShotFiles(), std::vector<std::string>{"2026-03-02-14-05-09.jpg"});
+  EXPECT_EQ(sim::LiveGdiObjects(), 0u);  // the buffer went with the tick
+}
+
+TEST_F(CaptureTest, JpegHoldsTheClipboardPicture) {
+  StartWith("JPG");
+  PutPictureOnClipboard(120, 80);
+  PressAndRelease();
+  const std::string jpeg = Shot("2026-03-02-14-05-07.jpg");
+  tjhandle tj = tjInitDecompress();
+  int w = 0, h = 0, sub = 0, space = 0;
+  ASSERT_EQ(tjDecompressHeader3(tj, reinterpret_cast<const unsigned char*>(jpeg.data()),
+                                static_cast<unsigned long>(jpeg.size()), &w, &h, &sub, &space), 0);
+  tjDestroy(tj);
+  EXPECT_EQ(w, 120);
+  EXPECT_EQ(h, 80);
+  EXPECT_EQ(sub, TJSAMP_444);
+}
+
+TEST_F(CaptureTest, BitmapWithAutoOpen) {
+  StartWith("BMP", true);
+  PutPictureOnClipboard(5, 3);
+  PressAndRelease();
+  ASSERT_EQ(ShotFiles(), std::vector<std::string>{"2026-03-02-14-05-07.bmp"});
+  const std::string bmp = Shot("2026-03-02-14-05-07.bmp");
+  // 24 bits a pixel, bottom-up, rows padded to 16 bytes for a width of 5.
+  ASSERT_EQ(bmp.size(), 54u + 16u * 3u);
+  EXPECT_EQ(bmp.substr(0, 2), "BM");
+  EXPECT_EQ(static_cast<std::uint8_t>(bmp[28]), 24);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) {
+      const std::size_t at = 54 + static_cast<std::size_t>(2 - y) * 16 + static_cast<std::size_t>(x) * 3;
+      const std::uint32_t rgb = static_cast<std::uint8_t>(bmp[at]) | (static_cast<std::uint8_t>(bmp[at + 1]) << 8) |
+                                (static_cast<std::uint8_t>(bmp[at + 2]) << 16);
+      EXPECT_EQ(rgb, Pattern(x, y)) << x << "," << y;
+    }
+  ASSERT_EQ(sim::ShellExecutions().size(), 1u);
+  EXPECT_EQ(sim::ShellExecutions()[0].verb, "open");
+  EXPECT_EQ(sim::ShellExecutions()[0].file, "C:\\Shots\\2026-03-02-14-05-07.BMP");
+  EXPECT_EQ(sim::ShellExecutions()[0].hwnd, form().hWnd());
+  EXPECT_EQ(sim::ShellExecutions()[0].show, 1);
+}
+
+TEST_F(CaptureTest, FolderAtADrivesRoot) {
+  std::filesystem::create_directories(sim::HostPath("D:\\"));
+  StartWith("JPG", false, "D:\\");
+  PutPictureOnClipboard(8, 8);
+  PressAndRelease();
+  EXPECT_TRUE(std::filesystem::exists(sim::HostPath("D:\\2026-03-02-14-05-07.jpg")));
+  EXPECT_EQ(sim::CountCalls("ijlWrite(8,D:\\\\2026-03-02-14-05-07.jpg,DIB 8x-8 pad 0,JPG 8x8 q 90)"), 1u);
+}
+
+TEST_F(CaptureTest, MissingOrEmptyFolderShowsOneMessagePerRelease) {
+  for (const char* folder : {"C:\\Gone", ""}) {
+    SCOPED_TRACE(folder);
+    SetUp();
+    StartWith("JPG", true, folder);
+    PutPictureOnClipboard(8, 8);
+    // The modal loop keeps delivering ticks, with the key down and up again.
+    sim::WhileMessageBoxOpen([] {
+      sim::SetIdleKeyState(0x2C, kDown);
+      sim::Tick(3);
+      sim::SetIdleKeyState(0x2C, 0);
+      sim::Tick(3);
+    });
+    PressAndRelease();
+    EXPECT_TRUE(form().Visible());
+    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(sim::MessageBoxes()[0].prompt, u"Capture folder does not exist.");
+    EXPECT_EQ(sim::MessageBoxes()[0].title, u"Error");
+    EXPECT_FALSE(main().KeyWasDown);
+    EXPECT_TRUE(sim::ShellExecutions().empty());
+    EXPECT_EQ(sim::CountCalls("ijlWrite"), 0u);
+    // The next press tries again.
+    sim::WhileMessageBoxOpen(nullptr);
+    PressAndRelease();
+    EXPECT_EQ(sim::MessageBoxes().size(), 2u);
+  }
+}
+
+TEST_F(CaptureTest, FolderDeletedWhileRunning) {
+  StartWith("BMP");
+  PutPictureOnClipboard(8, 8);
+  PressAndRelease();
+  std::filesystem::remove_all(sim::HostPath("C:\\Shots"));
+  PressAndRelease();
+  EXPECT_EQ(sim::MessageBoxes().size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(sim::HostPath("C:\\Shots")));
+}
+
+TEST_F(CaptureTest, EmptyClipboardWritesNothingButStillAsksTheShell) {
+  StartWith("JPG", true);
+  PressAndRelease();
+  EXPECT_TRUE(ShotFiles().empty());
+  EXPECT_TRUE(sim::MessageBoxes().empty());
+  ASSERT_EQ(sim::ShellExecutions().size(), 1u);
+  EXPECT_EQ(sim::ShellExecutions()[0].file, "C:\\Shots\\2026-03-02-14-05-07.JPG");
+  EXPECT_EQ(sim::LiveGdiObjects(), 0u);
+}
+
+TEST_F(CaptureTest, UnknownFormatCodeWritesJpeg) {
+  StartWith("png", true);  // read back as "PNG": not "BMP", so JPEG
+  PutPictureOnClipboard(8, 8);
+  PressAndRelease();
+  EXPECT_EQ(ShotFiles(), std::vector<std::string>{"2026-03-02-14-05-07.jpg"});
+  EXPECT_EQ(sim::ShellExecutions()[0].file, "C:\\Shots\\2026-03-02-14-05-07.JPG");
+}
+
+TEST_F(CaptureTest, CapturesOfOneSecondAllKeptUnderTheirOwnNames) {
+  for (const char* format : {"JPG", "BMP"}) {
+    SCOPED_TRACE(format);
+    SetUp();
+    StartWith(format, true);
+    PutPictureOnClipboard(8, 8);
+    for (int i = 0; i < 5; ++i) PressAndRelease();
+    const std::string ext = std::string(format) == "BMP" ? "bmp" : "jpg";
+    std::vector<std::string> expected{"2026-03-02-14-05-07-2." + ext, "2026-03-02-14-05-07-3." + ext,
+                                      "2026-03-02-14-05-07-4." + ext, "2026-03-02-14-05-07-5." + ext,
+                                      "2026-03-02-14-05-07." + ext};
+    EXPECT_EQ(ShotFiles(), expected);
+    // Auto-open gets the file each capture actually wrote.
+    ASSERT_EQ(sim::ShellExecutions().size(), 5u);
+    EXPECT_EQ(sim::ShellExecutions()[1].file, "C:\\Shots\\2026-03-02-14-05-07-2." + std::string(format));
+  }
+}
+
+TEST_F(CaptureTest, FailedWriteEndsOnlyThatCapture) {
+  StartWith("JPG");
+  PutPictureOnClipboard(8, 8);
+  sim::InjectFault("ijlWrite", -5);
+  PressAndRelease();
+  EXPECT_TRUE(ShotFiles().empty());
+  EXPECT_EQ(plat::Err().Number(), 26001);
+  PressAndRelease();
+  EXPECT_EQ(ShotFiles().size(), 1u);
+}
+
+}  // namespace
+}  // namespace varnel::testing
