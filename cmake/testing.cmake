@@ -35,7 +35,7 @@ else()
   # Wine and act on it from outside, as a user's tools would.
   file(GLOB VARNEL_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/*_test.cpp)
   add_executable(e2e_tests ${VARNEL_E2E_TESTS} tests/wine/driver.cpp tests/test_main.cpp)
-  target_link_libraries(e2e_tests PRIVATE ${VARNEL_GTEST})
+  target_link_libraries(e2e_tests PRIVATE ${VARNEL_GTEST} Varnel::turbojpeg)
   target_include_directories(e2e_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_definitions(e2e_tests PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
   add_executable(open_recorder WIN32 tests/wine/open_recorder.cpp)

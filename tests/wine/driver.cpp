@@ -1,5 +1,6 @@
 #include "tests/wine/driver.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -182,6 +183,86 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* cls, DWORD waitMs, bool visible
     Sleep(100);
   }
   return nullptr;
+}
+
+std::uint32_t Pattern(int x, int y) {
+  return (static_cast<std::uint32_t>(x * 7 + y) & 0xFF) | ((static_cast<std::uint32_t>(y * 3) & 0xFF) << 8) |
+         ((static_cast<std::uint32_t>(x ^ y) & 0xFF) << 16);
+}
+
+bool PutPictureOnClipboard(int width, int height, Paint paint) {
+  // Paint into a top-down 32-bit DIB section, then copy it into a bitmap
+  // compatible with the screen: the kind Print Screen leaves.
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP ddb = CreateCompatibleBitmap(screen, width, height);
+  ReleaseDC(nullptr, screen);
+  if (!dib || !ddb) return false;
+  auto* px = static_cast<std::uint32_t*>(bits);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) px[static_cast<std::size_t>(y) * width + x] = paint(x, y);
+  HDC from = CreateCompatibleDC(nullptr), to = CreateCompatibleDC(nullptr);
+  HGDIOBJ oldFrom = SelectObject(from, dib), oldTo = SelectObject(to, ddb);
+  BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY);
+  SelectObject(from, oldFrom);
+  SelectObject(to, oldTo);
+  DeleteDC(from);
+  DeleteDC(to);
+  DeleteObject(dib);
+
+  static HWND owner = CreateWindowExW(0, L"STATIC", L"clipboard owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      nullptr, nullptr);
+  bool ok = false;
+  for (int i = 0; i < 50 && !ok; ++i) {
+    if (OpenClipboard(owner)) {
+      EmptyClipboard();
+      ok = SetClipboardData(CF_BITMAP, ddb) != nullptr;
+      CloseClipboard();
+    } else {
+      Sleep(20);
+    }
+  }
+  if (!ok) DeleteObject(ddb);
+  return ok;
+}
+
+void PressPrintScreen() {
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = VK_SNAPSHOT;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(1, &in[0], sizeof(INPUT));
+  Sleep(60);  // a few of Varnel's ticks see it held
+  SendInput(1, &in[1], sizeof(INPUT));
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((folder + L"\\" + pattern).c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::wstring> WaitForFiles(const std::wstring& folder, std::size_t count, DWORD ms) {
+  for (DWORD waited = 0; waited < ms; waited += 20) {
+    auto names = FilesIn(folder);
+    if (names.size() >= count) return names;
+    Sleep(20);
+  }
+  return FilesIn(folder);
 }
 
 void PostTrayMessage(HWND window, UINT mouseMessage) {

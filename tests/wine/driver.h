@@ -6,7 +6,9 @@
 
 #include <initializer_list>
 #include <optional>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -50,6 +52,19 @@ void PressKey(WORD vk, std::initializer_list<WORD> modifiers = {});
 // A top-level window of class `cls` owned by process `pid`, waiting for it
 // to appear (and, with visibleOnly, to be shown).
 HWND FindProcessWindow(DWORD pid, const wchar_t* cls, DWORD waitMs = 10000, bool visibleOnly = true);
+
+// Pixels as 0x00RRGGBB from the top left.
+using Paint = std::uint32_t (*)(int x, int y);
+std::uint32_t Pattern(int x, int y);
+// Puts a screen-compatible bitmap holding the paint on the clipboard, as
+// Windows does for Print Screen. False when the clipboard refused it.
+bool PutPictureOnClipboard(int width, int height, Paint paint = Pattern);
+// Presses and releases Print Screen through the input queue.
+void PressPrintScreen();
+// Files in a folder matching a wildcard pattern, sorted by name.
+std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern = L"*");
+// Waits until exactly `count` files match (up to `ms`).
+std::vector<std::wstring> WaitForFiles(const std::wstring& folder, std::size_t count, DWORD ms = 15000);
 
 // Posts what the shell posts for a mouse message on the tray icon.
 void PostTrayMessage(HWND window, UINT mouseMessage);

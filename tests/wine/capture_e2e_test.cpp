@@ -1,0 +1,139 @@
+// Print Screen to a file, for real under Wine: a known picture on the
+// clipboard, Print Screen pressed and released through the input queue,
+// and the file that Varnel.exe writes.
+#include <gtest/gtest.h>
+
+#include <cwctype>
+
+#include "tests/contract/jpeg_decode.h"
+#include "tests/wine/driver.h"
+
+namespace {
+
+constexpr int kWidth = 640, kHeight = 400;
+
+std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+
+// "YYYY-MM-DD-HH-NN-SS" plus an extension, and within a few seconds of
+// the local time around the capture.
+bool StampedNear(const std::wstring& name, const wchar_t* ext, const SYSTEMTIME& before, const SYSTEMTIME& after) {
+  if (name.size() != 19 + wcslen(ext) || name.substr(19) != ext) return false;
+  for (std::size_t i = 0; i < 19; ++i)
+    if ((i == 4 || i == 7 || i == 10 || i == 13 || i == 16) ? name[i] != L'-' : !std::iswdigit(name[i])) return false;
+  SYSTEMTIME t{};
+  swscanf(name.c_str(), L"%4hu-%2hu-%2hu-%2hu-%2hu-%2hu", &t.wYear, &t.wMonth, &t.wDay, &t.wHour, &t.wMinute,
+          &t.wSecond);
+  auto seconds = [](const SYSTEMTIME& s) {
+    FILETIME f;
+    SystemTimeToFileTime(&s, &f);
+    return (static_cast<long long>(f.dwHighDateTime) << 32 | f.dwLowDateTime) / 10000000;
+  };
+  return seconds(t) >= seconds(before) && seconds(t) <= seconds(after);
+}
+
+class CaptureE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = e2e::MakeInstallFolder(L"capture");
+    shots_ = dir_ + L"\\shots";
+    CreateDirectoryW(shots_.c_str(), nullptr);
+    for (const auto& f : e2e::FilesIn(shots_)) DeleteFileW((shots_ + L"\\" + f).c_str());
+    log_ = dir_ + L"\\opened.log";
+    e2e::RegisterOpenRecorder({L".jpg", L".bmp"}, log_);
+  }
+  void WriteSettings(const std::string& format, bool autoOpen, const std::wstring& folder) {
+    e2e::WriteFile(dir_ + L"\\Varnel.ini", "[main]\r\npath=" + Narrow(folder) + "\r\nformat=" + format +
+                                               "\r\nopen=" + (autoOpen ? "1" : "0") + "\r\n");
+  }
+  std::wstring dir_, shots_, log_;
+};
+
+TEST_F(CaptureE2E, JpegHoldsThePictureAndReachesTheOpenHandler) {
+  WriteSettings("JPG", true, shots_);
+  e2e::VarnelProcess p(dir_);
+  ASSERT_NE(p.Window(), nullptr);
+  ASSERT_TRUE(e2e::PutPictureOnClipboard(kWidth, kHeight));
+  SYSTEMTIME before, after;
+  GetLocalTime(&before);
+  e2e::PressPrintScreen();
+  auto files = e2e::WaitForFiles(shots_, 1);
+  GetLocalTime(&after);
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_TRUE(StampedNear(files[0], L".jpg", before, after)) << Narrow(files[0]);
+
+  auto jpeg = varnel::testing::DecodeJpeg(*e2e::ReadFile(shots_ + L"\\" + files[0]));
+  ASSERT_TRUE(jpeg);
+  ASSERT_EQ(jpeg->width, kWidth);
+  ASSERT_EQ(jpeg->height, kHeight);
+  std::vector<std::uint8_t> expected;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const std::uint32_t rgb = e2e::Pattern(x, y);
+      expected.insert(expected.end(), {static_cast<std::uint8_t>(rgb), static_cast<std::uint8_t>(rgb >> 8),
+                                       static_cast<std::uint8_t>(rgb >> 16)});
+    }
+  const double psnr = varnel::testing::Psnr(jpeg->bgr, expected);
+  std::printf("JPEG capture of %dx%d: PSNR %.2f dB\n", kWidth, kHeight, psnr);
+  EXPECT_GT(psnr, 33.0);
+
+  // The shell is asked to open the file just written.
+  const std::string stem = Narrow(files[0].substr(0, 19));
+  EXPECT_TRUE(e2e::WaitForLogLine(log_, stem + ".JPG"));
+  PostMessageW(p.Window(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(p.WaitForExit());
+}
+
+TEST_F(CaptureE2E, BitmapHoldsThePictureExactly) {
+  WriteSettings("BMP", false, shots_);
+  e2e::VarnelProcess p(dir_);
+  ASSERT_NE(p.Window(), nullptr);
+  ASSERT_TRUE(e2e::PutPictureOnClipboard(kWidth, kHeight));
+  e2e::PressPrintScreen();
+  auto files = e2e::WaitForFiles(shots_, 1);
+  ASSERT_EQ(files.size(), 1u);
+  Sleep(300);  // the single write is done once the name exists, but be safe
+  const std::string bmp = *e2e::ReadFile(shots_ + L"\\" + files[0]);
+  const std::size_t stride = (kWidth * 3 + 3) & ~3u;
+  ASSERT_EQ(bmp.size(), 54 + stride * kHeight);
+  int wrong = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const auto* px = reinterpret_cast<const std::uint8_t*>(bmp.data()) + 54 + (kHeight - 1 - y) * stride + x * 3;
+      if ((px[0] | px[1] << 8 | px[2] << 16) != static_cast<int>(e2e::Pattern(x, y))) ++wrong;
+    }
+  EXPECT_EQ(wrong, 0);
+  PostMessageW(p.Window(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(p.WaitForExit());
+}
+
+TEST_F(CaptureE2E, MissingFolderShowsOneErrorAndWritesNothing) {
+  const std::wstring gone = dir_ + L"\\no such folder";
+  WriteSettings("JPG", false, gone);
+  e2e::VarnelProcess p(dir_);
+  ASSERT_NE(p.Window(), nullptr);
+  ASSERT_TRUE(e2e::PutPictureOnClipboard(64, 64));
+  e2e::PressPrintScreen();
+  HWND box = e2e::FindProcessWindow(p.pid(), L"#32770");
+  ASSERT_NE(box, nullptr);
+  wchar_t title[64];
+  GetWindowTextW(box, title, 64);
+  EXPECT_EQ(std::wstring(title), L"Error");
+  EXPECT_NE(FindWindowExW(box, nullptr, L"Static", L"Capture folder does not exist."), nullptr);
+  EXPECT_TRUE(IsWindowVisible(p.Window()));
+  Sleep(500);  // ticks keep coming while the box is open: still one box
+  int boxes = 0;
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", nullptr));) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == p.pid() && IsWindowVisible(w)) ++boxes;
+  }
+  EXPECT_EQ(boxes, 1);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 50 && IsWindow(box); ++i) Sleep(100);
+  EXPECT_FALSE(IsWindow(box));
+  EXPECT_EQ(GetFileAttributesW(gone.c_str()), INVALID_FILE_ATTRIBUTES);
+  PostMessageW(p.Window(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(p.WaitForExit());
+}
+
+}  // namespace
