@@ -48,6 +48,7 @@ if(WIN32)
   # The main job shown end to end (scripts/run.sh).
   add_executable(varnel_demo tests/wine/demo_main.cpp tests/wine/driver.cpp)
   target_include_directories(varnel_demo PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(varnel_demo PRIVATE Varnel::turbojpeg)
   target_compile_definitions(varnel_demo PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
   add_dependencies(varnel_demo Varnel)
 endif()

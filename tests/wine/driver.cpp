@@ -190,6 +190,41 @@ std::uint32_t Pattern(int x, int y) {
          ((static_cast<std::uint32_t>(x ^ y) & 0xFF) << 16);
 }
 
+namespace {
+
+// Hands a bitmap to the clipboard, which then owns it.
+bool GiveToClipboard(HBITMAP bitmap) {
+  static HWND owner = CreateWindowExW(0, L"STATIC", L"clipboard owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      nullptr, nullptr);
+  bool ok = false;
+  for (int i = 0; i < 50 && !ok; ++i) {
+    if (OpenClipboard(owner)) {
+      EmptyClipboard();
+      ok = SetClipboardData(CF_BITMAP, bitmap) != nullptr;
+      CloseClipboard();
+    } else {
+      Sleep(20);
+    }
+  }
+  if (!ok) DeleteObject(bitmap);
+  return ok;
+}
+
+}  // namespace
+
+SIZE PutScreenOnClipboard() {
+  const SIZE size{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  HDC screen = GetDC(nullptr);
+  HBITMAP copy = CreateCompatibleBitmap(screen, size.cx, size.cy);
+  HDC to = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(to, copy);
+  BitBlt(to, 0, 0, size.cx, size.cy, screen, 0, 0, SRCCOPY);
+  SelectObject(to, old);
+  DeleteDC(to);
+  ReleaseDC(nullptr, screen);
+  return GiveToClipboard(copy) ? size : SIZE{0, 0};
+}
+
 bool PutPictureOnClipboard(int width, int height, Paint paint) {
   // Paint into a top-down 32-bit DIB section, then copy it into a bitmap
   // compatible with the screen: the kind Print Screen leaves.
@@ -217,20 +252,7 @@ bool PutPictureOnClipboard(int width, int height, Paint paint) {
   DeleteDC(to);
   DeleteObject(dib);
 
-  static HWND owner = CreateWindowExW(0, L"STATIC", L"clipboard owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                      nullptr, nullptr);
-  bool ok = false;
-  for (int i = 0; i < 50 && !ok; ++i) {
-    if (OpenClipboard(owner)) {
-      EmptyClipboard();
-      ok = SetClipboardData(CF_BITMAP, ddb) != nullptr;
-      CloseClipboard();
-    } else {
-      Sleep(20);
-    }
-  }
-  if (!ok) DeleteObject(ddb);
-  return ok;
+  return GiveToClipboard(ddb);
 }
 
 void PressPrintScreen() {

@@ -59,6 +59,9 @@ std::uint32_t Pattern(int x, int y);
 // Puts a screen-compatible bitmap holding the paint on the clipboard, as
 // Windows does for Print Screen. False when the clipboard refused it.
 bool PutPictureOnClipboard(int width, int height, Paint paint = Pattern);
+// What Windows does on Print Screen, done by hand where the platform does
+// not: a copy of the whole screen on the clipboard. Returns its size.
+SIZE PutScreenOnClipboard();
 // Presses and releases Print Screen through the input queue.
 void PressPrintScreen();
 // Files in a folder matching a wildcard pattern, sorted by name.
