@@ -10,9 +10,9 @@ need=(cmake ninja-build g++ make pkg-config
       googletest libgtest-dev libbenchmark-dev
       dpkg-dev python3)
 
+# 32-bit Wine needs the i386 architecture (the update below then fetches its lists).
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
-  apt_updated=0
 fi
 
 missing=()

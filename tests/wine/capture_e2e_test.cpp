@@ -84,7 +84,7 @@ TEST_F(CaptureE2E, JpegHoldsThePictureAndReachesTheOpenHandler) {
 }
 
 TEST_F(CaptureE2E, BitmapHoldsThePictureExactly) {
-  WriteSettings("BMP", false, shots_);
+  WriteSettings("BMP", true, shots_);
   e2e::VarnelProcess p(dir_);
   ASSERT_NE(p.Window(), nullptr);
   ASSERT_TRUE(e2e::PutPictureOnClipboard(kWidth, kHeight));
@@ -102,6 +102,7 @@ TEST_F(CaptureE2E, BitmapHoldsThePictureExactly) {
       if ((px[0] | px[1] << 8 | px[2] << 16) != static_cast<int>(e2e::Pattern(x, y))) ++wrong;
     }
   EXPECT_EQ(wrong, 0);
+  EXPECT_TRUE(e2e::WaitForLogLine(log_, Narrow(files[0].substr(0, 19)) + ".BMP"));
   PostMessageW(p.Window(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(p.WaitForExit());
 }
