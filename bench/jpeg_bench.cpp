@@ -13,13 +13,12 @@
 
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "bench/contents.h"
+#include "bench/sandbox.h"
 #include "imaging/dib_section.h"
 #include "imaging/jpeg_writer.h"
 #include "platform/sim/sim.h"
@@ -31,17 +30,8 @@ using Clock = std::chrono::steady_clock;
 using varnel::cDIBSection;
 using varnel::bench::Content;
 
-// The simulated platform's sandbox for the files, set up before any
-// benchmark runs (a reset forgets every graphics object) and removed at exit.
-std::filesystem::path Sandbox() {
-  return std::filesystem::temp_directory_path() / ("varnel-bench-" + std::to_string(::getpid()));
-}
-const bool kSandbox = [] {
-  sim::Reset(Sandbox());
-  std::filesystem::create_directories(sim::HostPath("C:\\bench"));
-  std::atexit([] { std::filesystem::remove_all(Sandbox()); });
-  return true;
-}();
+// The sandbox is made before any benchmark runs.
+const bool kSandbox = (varnel::bench::UseSandbox(), true);
 
 void BM_WriterVsBareEncoder(benchmark::State& state, Content content, int w, int h) {
   cDIBSection dib;

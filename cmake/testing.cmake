@@ -51,4 +51,11 @@ if(WIN32)
   target_link_libraries(varnel_demo PRIVATE Varnel::turbojpeg)
   target_compile_definitions(varnel_demo PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
   add_dependencies(varnel_demo Varnel)
+  # Capture timings and memory under Wine (scripts/measure-capture.sh). It
+  # runs the toolkit's capture steps itself too, to show where time goes.
+  add_executable(capture_measure tests/wine/capture_measure.cpp tests/wine/driver.cpp)
+  target_include_directories(capture_measure PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  target_compile_definitions(capture_measure PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
+  target_link_libraries(capture_measure PRIVATE varnel_imaging Varnel::turbojpeg psapi)
+  add_dependencies(capture_measure Varnel)
 endif()

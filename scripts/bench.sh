@@ -2,8 +2,10 @@
 # Builds and runs the benchmarks (native build), then prints the figures:
 # Resample against OpenCV's cv::resize (INTER_LINEAR, one thread) with the
 # ratio and its target, RandomiseBits in megapixels a second, and the JPEG
-# writer against a bare tjCompress2 plus file write, with the ratio. Installs
-# libopencv-dev first when it is missing (it serves the benchmarks only).
+# writer against a bare tjCompress2 plus file write, with the ratio, and the
+# picture writer (bitmap files) against one plain write of the same bytes,
+# with the ratio. Installs libopencv-dev first when it is missing (it serves
+# the benchmarks only).
 # Extra arguments go to the benchmark program (e.g. --benchmark_filter=...).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -66,4 +68,13 @@ for name, b in runs.items():
 for name, b in runs.items():
     if name.startswith("BM_RandomiseBits/"):
         print(f"{'RandomiseBits ' + name.split('/', 1)[1]:45} {b['real_time']:8.2f}ms  {b['Mpx/s']:8.1f} Mpx/s")
+print()
+print(f"{'picture writer, 24-bit bitmap file':45} {'writer':>10} {'plain':>10} {'ratio':>7} {'target':>7}")
+for name, b in runs.items():
+    if name.startswith("BM_PictureWriterVsPlainWrite/"):
+        case = name.removeprefix("BM_PictureWriterVsPlainWrite/").removesuffix("/manual_time")
+        case += f" ({b['file_MiB']:.1f} MiB)"
+        ratio = b["ratio"]
+        verdict = "met" if ratio <= 1.1 else "MISSED"
+        print(f"{case:45} {b['writer_ms']:8.2f}ms {b['plain_ms']:8.2f}ms {ratio:6.3f}x {1.1:5.2f}x  {verdict}")
 PY

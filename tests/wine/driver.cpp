@@ -255,14 +255,17 @@ bool PutPictureOnClipboard(int width, int height, Paint paint) {
   return GiveToClipboard(ddb);
 }
 
-void PressPrintScreen() {
+std::int64_t PressPrintScreen() {
   INPUT in[2] = {};
   in[0].type = in[1].type = INPUT_KEYBOARD;
   in[0].ki.wVk = in[1].ki.wVk = VK_SNAPSHOT;
   in[1].ki.dwFlags = KEYEVENTF_KEYUP;
   SendInput(1, &in[0], sizeof(INPUT));
   Sleep(60);  // a few of Varnel's ticks see it held
+  LARGE_INTEGER released;
+  QueryPerformanceCounter(&released);
   SendInput(1, &in[1], sizeof(INPUT));
+  return released.QuadPart;
 }
 
 std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern) {

@@ -32,6 +32,8 @@ class VarnelProcess {
   bool WaitForExit(DWORD ms = 15000);
   DWORD ExitCode() const;
   DWORD pid() const { return pi_.dwProcessId; }
+  // The process's handle (all access), e.g. for its memory counters.
+  HANDLE process() const { return pi_.hProcess; }
   // Shows the window through the tray icon's left double-click.
   bool ShowWindowByTray();
   const std::wstring& exe() const { return exe_; }
@@ -62,8 +64,9 @@ bool PutPictureOnClipboard(int width, int height, Paint paint = Pattern);
 // What Windows does on Print Screen, done by hand where the platform does
 // not: a copy of the whole screen on the clipboard. Returns its size.
 SIZE PutScreenOnClipboard();
-// Presses and releases Print Screen through the input queue.
-void PressPrintScreen();
+// Presses and releases Print Screen through the input queue. Returns the
+// performance counter's reading taken just before the release is sent.
+std::int64_t PressPrintScreen();
 // Files in a folder matching a wildcard pattern, sorted by name.
 std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern = L"*");
 // Waits until exactly `count` files match (up to `ms`).

@@ -1,0 +1,685 @@
+// How long Print Screen takes to become a file, and how much memory a
+// large capture costs, measured on Varnel.exe under Wine from outside.
+//
+//   capture_measure [--reps N] [--memory-captures M]
+//
+// 1. The clocks this depends on: the period of a 1 ms timer (Varnel polls
+//    the key on one) and of this program's polling (Sleep(1)).
+// 2. Time from the release of Print Screen to the complete file, for
+//    1920 x 1080 and 3840 x 2160 pictures, JPEG and BMP, N times each
+//    (default 7): the picture goes on the clipboard, Print Screen is
+//    pressed and released through the input queue, and the capture folder
+//    is polled about every millisecond. Complete means: a JPEG that ends in
+//    FF D9 (and, checked afterwards, decodes at the full size), a BMP of
+//    the full size (and, checked afterwards, holding the picture exactly).
+//    Also the time at which the file's name first appears.
+// 3. Varnel.exe's memory around M (default 3) 3840 x 2160 JPEG captures in
+//    a fresh process: its counters (GetProcessMemoryInfo on its handle)
+//    idle after start-up, just before the key, sampled at every poll
+//    during the capture, and after it.
+// 4. Where the time goes: the capture's steps, run by the same toolkit
+//    code in a child process of this program (which, like Varnel.exe, does
+//    not own the clipboard), and that process's memory after each round.
+//
+//   capture_measure --steps PARENTID WORKFOLDER
+// is that child.
+#include <windows.h>
+#include <psapi.h>
+#include <turbojpeg.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "imaging/dib_section.h"
+#include "imaging/jpeg_writer.h"
+#include "platform/text.h"
+#include "platform/toolkit.h"
+#include "tests/contract/jpeg_decode.h"
+#include "tests/wine/driver.h"
+
+namespace {
+
+constexpr int kQuality = 90;  // as Varnel saves JPEG files
+
+struct Size {
+  int w, h;
+};
+constexpr Size kSizes[] = {{1920, 1080}, {3840, 2160}};
+
+double Frequency() {
+  static const double f = [] {
+    LARGE_INTEGER q;
+    QueryPerformanceFrequency(&q);
+    return static_cast<double>(q.QuadPart);
+  }();
+  return f;
+}
+
+std::int64_t Now() {
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return t.QuadPart;
+}
+
+double Ms(std::int64_t from, std::int64_t to) { return 1000.0 * static_cast<double>(to - from) / Frequency(); }
+
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const std::size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+std::size_t BmpSize(Size s) { return 54 + static_cast<std::size_t>((s.w * 3 + 3) & ~3) * static_cast<std::size_t>(s.h); }
+
+// A whole file in one read, sharing it with whoever else has it open.
+std::string ReadWhole(const std::wstring& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return {};
+  LARGE_INTEGER size{};
+  GetFileSizeEx(h, &size);
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD n = 0;
+  if (!bytes.empty() && (!::ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) ||
+                         n != bytes.size()))
+    bytes.clear();
+  CloseHandle(h);
+  return bytes;
+}
+
+// One plain write of `bytes` as a new file, opened as the picture writer
+// and the JPEG library open theirs.
+bool WritePlain(const std::wstring& path, const void* bytes, std::size_t size) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD n = 0;
+  const bool ok = ::WriteFile(h, bytes, static_cast<DWORD>(size), &n, nullptr) && n == size;
+  return CloseHandle(h) && ok;
+}
+
+// Whether the capture at `path` is complete. While Varnel.exe writes it,
+// it holds the file without sharing, so opening it fails until then.
+bool Complete(const std::wstring& path, bool jpeg, Size s) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  bool done = GetFileSizeEx(h, &size) != 0;
+  if (done && !jpeg) done = static_cast<std::size_t>(size.QuadPart) == BmpSize(s);
+  if (done && jpeg) {
+    unsigned char tail[2] = {};
+    DWORD n = 0;
+    LARGE_INTEGER at;
+    at.QuadPart = size.QuadPart - 2;
+    done = size.QuadPart > 4 && SetFilePointerEx(h, at, nullptr, FILE_BEGIN) &&
+           ::ReadFile(h, tail, 2, &n, nullptr) && n == 2 && tail[0] == 0xFF && tail[1] == 0xD9;
+  }
+  CloseHandle(h);
+  return done;
+}
+
+// Whether a complete file holds the picture: the JPEG decodes at the full
+// size, the BMP holds every pixel of the pattern exactly.
+bool Verify(const std::wstring& path, bool jpeg, Size s) {
+  const std::string bytes = ReadWhole(path);
+  if (jpeg) {
+    auto decoded = varnel::testing::DecodeJpeg(bytes);
+    return decoded && decoded->width == s.w && decoded->height == s.h;
+  }
+  if (bytes.size() != BmpSize(s)) return false;
+  const std::size_t stride = static_cast<std::size_t>((s.w * 3 + 3) & ~3);
+  const auto* rows = reinterpret_cast<const std::uint8_t*>(bytes.data()) + 54;
+  for (int y = 0; y < s.h; ++y) {
+    const std::uint8_t* px = rows + static_cast<std::size_t>(s.h - 1 - y) * stride;
+    for (int x = 0; x < s.w; ++x, px += 3)
+      if (static_cast<std::uint32_t>(px[0] | px[1] << 8 | px[2] << 16) != e2e::Pattern(x, y)) return false;
+  }
+  return true;
+}
+
+PROCESS_MEMORY_COUNTERS_EX Memory(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS_EX m{};
+  m.cb = sizeof m;
+  GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m), sizeof m);
+  return m;
+}
+
+double MiB(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+
+// ---- 1. clocks ----
+
+void MeasureClocks() {
+  MSG msg;
+  PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // this thread gets a queue
+  const UINT_PTR timer = SetTimer(nullptr, 0, 1, nullptr);
+  int ticks = 0;
+  const std::int64_t t0 = Now();
+  std::int64_t last = t0;
+  while (Ms(t0, Now()) < 1000) {
+    if (GetMessageW(&msg, nullptr, 0, 0) && msg.message == WM_TIMER) {
+      ++ticks;
+      last = Now();
+    }
+  }
+  KillTimer(nullptr, timer);
+  const double tick = ticks ? Ms(t0, last) / ticks : 0;
+
+  std::vector<double> sleeps;
+  for (int i = 0; i < 200; ++i) {
+    const std::int64_t s0 = Now();
+    Sleep(1);
+    sleeps.push_back(Ms(s0, Now()));
+  }
+  std::printf("A 1 ms timer (SetTimer) ticks every %.2f ms on average (%d ticks in 1 s).\n", tick, ticks);
+  std::printf("Sleep(1), the folder poll's pause, takes %.2f ms (median; min %.2f, max %.2f).\n\n",
+              Median(sleeps), *std::min_element(sleeps.begin(), sleeps.end()),
+              *std::max_element(sleeps.begin(), sleeps.end()));
+}
+
+// ---- 2. release to file ----
+
+class Capturer {
+ public:
+  Capturer(const std::wstring& name, const char* format) {
+    dir_ = e2e::MakeInstallFolder(name);
+    shots_ = dir_ + L"\\shots";
+    CreateDirectoryW(shots_.c_str(), nullptr);
+    Clear();
+    std::string folder(shots_.begin(), shots_.end());
+    e2e::WriteFile(dir_ + L"\\Varnel.ini",
+                   "[main]\r\npath=" + folder + "\r\nformat=" + format + "\r\nopen=0\r\n");
+    jpeg_ = std::strcmp(format, "JPG") == 0;
+    process_ = std::make_unique<e2e::VarnelProcess>(dir_);
+  }
+  ~Capturer() {
+    if (process_->Window()) PostMessageW(process_->Window(), WM_CLOSE, 0, 0);
+    process_->WaitForExit(15000);
+    Clear();
+  }
+  bool Ready() { return process_->Window() != nullptr; }
+  HANDLE process() const { return process_->process(); }
+  const std::wstring& shots() const { return shots_; }
+
+  struct Result {
+    bool ok = false;
+    double appearedMs = 0, completeMs = 0;
+    int polls = 0;
+    std::string error;
+  };
+
+  // One capture: the picture on the clipboard, Print Screen, and the
+  // file. `beforeKey` runs just before the key goes down, `during` at
+  // every poll (e.g. to sample memory).
+  template <typename BeforeKey, typename During>
+  Result Capture(Size s, BeforeKey&& beforeKey, During&& during) {
+    Result r;
+    Clear();
+    if (!e2e::PutPictureOnClipboard(s.w, s.h)) {
+      r.error = "the clipboard refused the picture";
+      return r;
+    }
+    Sleep(300);  // the clipboard's other users settle first
+    const wchar_t* pattern = jpeg_ ? L"\\*.jpg" : L"\\*.bmp";
+    beforeKey();
+    const std::int64_t released = e2e::PressPrintScreen();
+    std::wstring name;
+    for (;;) {
+      const std::int64_t probe = Now();
+      if (Ms(released, probe) > 30000) {
+        r.error = name.empty() ? "no file within 30 s" : "file not complete within 30 s";
+        return r;
+      }
+      ++r.polls;
+      during();
+      if (name.empty()) {
+        WIN32_FIND_DATAW fd;
+        HANDLE h = FindFirstFileW((shots_ + pattern).c_str(), &fd);
+        if (h != INVALID_HANDLE_VALUE) {
+          name = fd.cFileName;
+          FindClose(h);
+          r.appearedMs = Ms(released, probe);
+        }
+      }
+      if (!name.empty() && Complete(shots_ + L"\\" + name, jpeg_, s)) {
+        r.completeMs = Ms(released, probe);
+        break;
+      }
+      Sleep(1);
+    }
+    Sleep(100);  // a second file would show up by now
+    const auto files = e2e::FilesIn(shots_);
+    if (files.size() != 1) {
+      r.error = std::to_string(files.size()) + " files instead of one";
+      return r;
+    }
+    if (!Verify(shots_ + L"\\" + name, jpeg_, s)) {
+      r.error = jpeg_ ? "the JPEG does not decode at the full size" : "the BMP does not hold the picture";
+      return r;
+    }
+    r.ok = true;
+    return r;
+  }
+  Result Capture(Size s) {
+    return Capture(s, [] {}, [] {});
+  }
+
+ private:
+  void Clear() {
+    for (const auto& f : e2e::FilesIn(shots_)) DeleteFileW((shots_ + L"\\" + f).c_str());
+  }
+  std::wstring dir_, shots_;
+  bool jpeg_ = false;
+  std::unique_ptr<e2e::VarnelProcess> process_;
+};
+
+bool MeasureTimes(int reps) {
+  bool allOk = true;
+  std::printf("Release of Print Screen to the complete file (%d captures each; ms):\n", reps);
+  std::printf("%-6s %-11s %8s %8s %8s   %s\n", "format", "picture", "median", "min", "max",
+              "name appears (median)  polls");
+  for (const char* format : {"JPG", "BMP"}) {
+    Capturer c(std::wstring(L"measure-") + (format[0] == 'J' ? L"jpg" : L"bmp"), format);
+    if (!c.Ready()) {
+      std::printf("FAILED: Varnel.exe showed no window\n");
+      return false;
+    }
+    c.Capture({64, 64});  // a first capture, not counted: loads what capture loads
+    for (Size s : kSizes) {
+      std::vector<double> complete, appeared;
+      int polls = 0;
+      for (int i = 0; i < reps; ++i) {
+        auto r = c.Capture(s);
+        if (!r.ok) {
+          std::printf("FAILED: %s %dx%d capture %d: %s\n", format, s.w, s.h, i + 1, r.error.c_str());
+          allOk = false;
+          continue;
+        }
+        complete.push_back(r.completeMs);
+        appeared.push_back(r.appearedMs);
+        polls += r.polls;
+      }
+      if (complete.empty()) continue;
+      char picture[32];
+      std::snprintf(picture, sizeof picture, "%dx%d", s.w, s.h);
+      std::printf("%-6s %-11s %8.1f %8.1f %8.1f   %8.1f %16.1f a capture\n", format, picture, Median(complete),
+                  *std::min_element(complete.begin(), complete.end()),
+                  *std::max_element(complete.begin(), complete.end()), Median(appeared),
+                  static_cast<double>(polls) / static_cast<double>(complete.size()));
+    }
+  }
+  std::printf("\n");
+  return allOk;
+}
+
+// ---- 3. memory ----
+
+bool MeasureMemory(int captures) {
+  const Size s{3840, 2160};
+  Capturer c(L"measure-memory", "JPG");
+  if (!c.Ready()) {
+    std::printf("FAILED: Varnel.exe showed no window\n");
+    return false;
+  }
+  Sleep(500);
+  auto show = [](const char* when, const PROCESS_MEMORY_COUNTERS_EX& m) {
+    std::printf("%-44s %9.1f %9.1f %9.1f %9.1f\n", when, MiB(m.WorkingSetSize), MiB(m.PeakWorkingSetSize),
+                MiB(m.PagefileUsage), MiB(m.PeakPagefileUsage));
+  };
+  std::printf("Varnel.exe's memory, 3840x2160 JPEG captures in a fresh process (MiB):\n");
+  std::printf("%-44s %9s %9s %9s %9s\n", "", "working", "peak", "pagefile", "peak");
+  std::printf("%-44s %9s %9s %9s %9s\n", "", "set", "working", "usage", "pagefile");
+  const auto idle = Memory(c.process());
+  show("idle after start-up (the baseline)", idle);
+  bool ok = true;
+  bool peakIsCurrent = false;
+  PROCESS_MEMORY_COUNTERS_EX last = idle;
+  for (int i = 1; i <= captures; ++i) {
+    // Sampled at every poll: what the counters show while the capture runs.
+    SIZE_T sampledWorking = 0, sampledPagefile = 0;
+    HANDLE process = c.process();
+    auto sample = [&] {
+      const auto m = Memory(process);
+      sampledWorking = std::max(sampledWorking, m.WorkingSetSize);
+      sampledPagefile = std::max(sampledPagefile, m.PagefileUsage);
+    };
+    // With the picture on the clipboard, just before the key goes down.
+    PROCESS_MEMORY_COUNTERS_EX before{};
+    auto r = c.Capture(s, [&] { before = Memory(process); }, sample);
+    if (!r.ok) {
+      std::printf("FAILED: capture %d: %s\n", i, r.error.c_str());
+      ok = false;
+      continue;
+    }
+    Sleep(300);
+    const auto after = Memory(process);
+    char when[64];
+    std::snprintf(when, sizeof when, "capture %d: before the key", i);
+    show(when, before);
+    std::snprintf(when, sizeof when, "capture %d: highest sampled during it", i);
+    std::printf("%-44s %9.1f %9s %9.1f %9s   (%d samples, %.0f ms)\n", when, MiB(sampledWorking), "",
+                MiB(sampledPagefile), "", r.polls, r.completeMs);
+    std::snprintf(when, sizeof when, "capture %d: 300 ms after the file", i);
+    show(when, after);
+    if (after.PeakPagefileUsage < sampledPagefile) peakIsCurrent = true;
+    last = after;
+  }
+  const double clipboardMiB = 4.0 * s.w * s.h / (1024 * 1024), copyMiB = MiB(BmpSize(s) - 54);
+  std::printf("Kept after the captures: %+.1f MiB a capture (pagefile usage). For scale: the clipboard's\n",
+              (MiB(last.PagefileUsage) - MiB(idle.PagefileUsage)) / captures);
+  std::printf("32-bit bitmap is %.1f MiB, a 24-bit copy %.1f MiB.\n", clipboardMiB, copyMiB);
+  if (peakIsCurrent)
+    std::printf("PeakPagefileUsage stayed below what was sampled during the capture: here it reports the\n"
+                "current usage, not a peak; the sampled figure stands for the peak.\n");
+  std::printf("\n");
+  return ok;
+}
+
+// ---- 4. steps, in a child process ----
+
+// The child runs rounds on the clipboard's picture when told to, and stays
+// warm between them. Each round: the job file holds "<kind> <width>
+// <height> <order>" (kind: jpg, bmp, fetch or quit; order 1 puts the plain
+// write before the library's), the result file gets the figures in ms in
+// the order of kStepNames (-1 for steps not run), then this process's
+// pagefile usage and working set in bytes once the round has released
+// everything it made.
+constexpr const char* kStepNames[] = {
+    "GetClipboardData, first call in the process",
+    "GetClipboardData, again",
+    "ClipboardPicture (24-bit copy)",
+    "JPEG: second buffer (CreateFromPicture)",
+    "JPEG: SaveDibAsJpeg (encode + write)",
+    "JPEG: encode alone (tjCompress2)",
+    "JPEG: write alone (one WriteFile)",
+    "BMP: SavePicture",
+    "BMP: write alone (one WriteFile)",
+};
+constexpr int kSteps = sizeof kStepNames / sizeof kStepNames[0];
+
+std::wstring EventName(DWORD parent, const wchar_t* what) {
+  return L"VarnelCaptureMeasure-" + std::to_wstring(parent) + L"-" + what;
+}
+
+bool Fetch() {
+  for (int i = 0; i < 100 && !OpenClipboard(nullptr); ++i) Sleep(5);
+  HANDLE bitmap = GetClipboardData(CF_BITMAP);
+  CloseClipboard();
+  return bitmap != nullptr;
+}
+
+std::vector<double> Round(const std::string& kind, Size s, bool plainFirst, const std::wstring& work) {
+  std::vector<double> t(kSteps, -1);
+  std::int64_t t0 = Now();
+  if (!Fetch()) return {};
+  t[0] = Ms(t0, Now());
+  t0 = Now();
+  Fetch();
+  t[1] = Ms(t0, Now());
+  if (kind == "fetch") return t;
+
+  t0 = Now();
+  std::shared_ptr<plat::Picture> picture = plat::ClipboardPicture();
+  t[2] = Ms(t0, Now());
+  if (kind == "jpg") {
+    t0 = Now();
+    auto buffer = std::make_shared<varnel::cDIBSection>();
+    buffer->CreateFromPicture(picture);
+    t[3] = Ms(t0, Now());
+    picture.reset();  // as in a capture, the clipboard's copy goes here
+    const std::wstring name = work + L"\\steps.jpg", plain = work + L"\\plain.jpg";
+    auto library = [&] {
+      const std::int64_t from = Now();
+      varnel::mIntelJPEGLibrary::SaveDibAsJpeg(*buffer, std::u16string(name.begin(), name.end()), kQuality);
+      t[4] = Ms(from, Now());
+    };
+    // The same encoding as the JPEG library's, into memory, then written.
+    auto alone = [&] {
+      tjhandle tj = tjInitCompress();
+      unsigned char* out = nullptr;
+      unsigned long outSize = 0;
+      std::int64_t from = Now();
+      tjCompress2(tj, buffer->DIBSectionBitsPtr(), s.w, buffer->BytesPerScanLine(), s.h, TJPF_BGR, &out, &outSize,
+                  TJSAMP_444, kQuality, TJFLAG_ACCURATEDCT | TJFLAG_BOTTOMUP);
+      t[5] = Ms(from, Now());
+      from = Now();
+      WritePlain(plain, out, outSize);
+      t[6] = Ms(from, Now());
+      tjFree(out);
+      tjDestroy(tj);
+    };
+    if (plainFirst) {
+      alone();
+      library();
+    } else {
+      library();
+      alone();
+    }
+    DeleteFileW(name.c_str());
+    DeleteFileW(plain.c_str());
+  } else {
+    const std::wstring name = work + L"\\steps.bmp", plain = work + L"\\plain.bmp";
+    // The plain side: as many bytes as the picture writer's file, the rows
+    // taken from the picture.
+    std::string bytes(BmpSize(s), '\0');
+    std::memcpy(bytes.data(), "BM", 2);
+    std::memcpy(bytes.data() + 54, picture->dibBits(), bytes.size() - 54);
+    auto library = [&] {
+      const std::int64_t from = Now();
+      plat::SavePicture(*picture, std::u16string(name.begin(), name.end()));
+      t[7] = Ms(from, Now());
+    };
+    auto alone = [&] {
+      const std::int64_t from = Now();
+      WritePlain(plain, bytes.data(), bytes.size());
+      t[8] = Ms(from, Now());
+    };
+    if (plainFirst) {
+      alone();
+      library();
+    } else {
+      library();
+      alone();
+    }
+    DeleteFileW(name.c_str());
+    DeleteFileW(plain.c_str());
+  }
+  return t;
+}
+
+int RunSteps(DWORD parent, const std::wstring& work) {
+  HANDLE go = OpenEventW(EVENT_ALL_ACCESS, FALSE, EventName(parent, L"go").c_str());
+  HANDLE done = OpenEventW(EVENT_ALL_ACCESS, FALSE, EventName(parent, L"done").c_str());
+  if (!go || !done) return 2;
+  for (;;) {
+    if (WaitForSingleObject(go, 120000) != WAIT_OBJECT_0) return 3;
+    char kind[16] = {};
+    Size s{};
+    int order = 0;
+    const auto job = e2e::ReadFile(work + L"\\job.txt");
+    if (!job || std::sscanf(job->c_str(), "%15s %d %d %d", kind, &s.w, &s.h, &order) != 4) return 4;
+    if (std::string(kind) == "quit") return 0;
+    std::vector<double> t;
+    try {
+      t = Round(kind, s, order != 0, work);
+    } catch (...) {
+      t.clear();
+    }
+    std::string text;
+    for (double v : t) text += std::to_string(v) + "\n";
+    if (!t.empty()) {
+      const auto m = Memory(GetCurrentProcess());
+      text += std::to_string(m.PagefileUsage) + "\n" + std::to_string(m.WorkingSetSize) + "\n";
+    }
+    e2e::WriteFile(work + L"\\result.txt", text);
+    SetEvent(done);
+  }
+}
+
+class StepsChild {
+ public:
+  StepsChild() {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    work_ = std::wstring(tmp) + L"varnel-e2e-measure-steps";
+    CreateDirectoryW(work_.c_str(), nullptr);
+    const DWORD self = GetCurrentProcessId();
+    go_ = CreateEventW(nullptr, FALSE, FALSE, EventName(self, L"go").c_str());
+    done_ = CreateEventW(nullptr, FALSE, FALSE, EventName(self, L"done").c_str());
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring cmd = L"\"" + std::wstring(exe) + L"\" --steps " + std::to_wstring(self) + L" \"" + work_ + L"\"";
+    std::vector<wchar_t> line(cmd.begin(), cmd.end());
+    line.push_back(0);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    CreateProcessW(exe, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+  }
+  ~StepsChild() {
+    if (pi_.hProcess) {
+      e2e::WriteFile(work_ + L"\\job.txt", "quit 0 0 0\n");
+      SetEvent(go_);
+      if (WaitForSingleObject(pi_.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi_.hProcess, 9);
+      CloseHandle(pi_.hProcess);
+      CloseHandle(pi_.hThread);
+    }
+    CloseHandle(go_);
+    CloseHandle(done_);
+  }
+  bool Started() const { return pi_.hProcess != nullptr; }
+
+  struct Figures {
+    std::vector<double> ms;  // by kStepNames, -1 for steps not run
+    double pagefileMiB = 0, workingSetMiB = 0;
+  };
+  // One round on whatever the clipboard holds now.
+  std::optional<Figures> Round(const char* kind, Size s, bool plainFirst) {
+    DeleteFileW((work_ + L"\\result.txt").c_str());
+    e2e::WriteFile(work_ + L"\\job.txt", std::string(kind) + " " + std::to_string(s.w) + " " +
+                                             std::to_string(s.h) + " " + (plainFirst ? "1" : "0") + "\n");
+    SetEvent(go_);
+    HANDLE both[2] = {done_, pi_.hProcess};
+    if (WaitForMultipleObjects(2, both, FALSE, 120000) != WAIT_OBJECT_0) return std::nullopt;
+    const auto text = e2e::ReadFile(work_ + L"\\result.txt");
+    if (!text) return std::nullopt;
+    std::vector<double> v;
+    const char* p = text->c_str();
+    for (char* end = nullptr;; p = end) {
+      const double x = std::strtod(p, &end);
+      if (end == p) break;
+      v.push_back(x);
+    }
+    if (v.size() != kSteps + 2) return std::nullopt;
+    Figures f;
+    f.ms.assign(v.begin(), v.begin() + kSteps);
+    f.pagefileMiB = v[kSteps] / (1024.0 * 1024.0);
+    f.workingSetMiB = v[kSteps + 1] / (1024.0 * 1024.0);
+    return f;
+  }
+
+ private:
+  std::wstring work_;
+  HANDLE go_ = nullptr, done_ = nullptr;
+  PROCESS_INFORMATION pi_{};
+};
+
+bool MeasureSteps(int reps) {
+  // An even number of rounds, half of them with the plain write first.
+  const int rounds = reps + reps % 2;
+  bool ok = true;
+  // A fresh child for each kind and size, warmed up first: the clipboard
+  // memory it keeps (see below) would fill a 32-bit process otherwise.
+  // Returns its private memory (pagefile usage) after each round.
+  auto group = [&](const char* kind, Size s, std::vector<std::vector<double>>& figures) {
+    std::vector<double> memory;
+    StepsChild child;
+    if (!child.Started()) {
+      std::printf("FAILED: the steps process did not start\n");
+      ok = false;
+      return memory;
+    }
+    for (int i = -1; i < rounds; ++i) {
+      const Size size = i < 0 ? Size{64, 64} : s;
+      if (!e2e::PutPictureOnClipboard(size.w, size.h)) {
+        ok = false;
+        continue;
+      }
+      Sleep(300);
+      auto f = child.Round(kind, size, i % 2 != 0);
+      if (!f) {
+        std::printf("FAILED: a %s round at %dx%d\n", kind, size.w, size.h);
+        ok = false;
+        continue;
+      }
+      if (i < 0) continue;  // the warm-up round
+      for (int k = 0; k < kSteps; ++k)
+        if (f->ms[k] >= 0) figures[k].push_back(f->ms[k]);
+      memory.push_back(f->pagefileMiB);
+    }
+    return memory;
+  };
+
+  std::printf("The capture's steps, by the same toolkit code in another process that does not own the\n");
+  std::printf("clipboard either (median of %d rounds, ms):\n", rounds);
+  std::printf("  %-48s %10s %10s\n", "", "1920x1080", "3840x2160");
+  std::vector<std::vector<double>> medians(kSteps);
+  // Private memory after each 3840 x 2160 round, by kind.
+  std::vector<std::pair<const char*, std::vector<double>>> kept;
+  for (Size s : kSizes) {
+    std::vector<std::vector<double>> figures(kSteps);
+    for (const char* kind : {"jpg", "bmp"}) {
+      auto memory = group(kind, s, figures);
+      if (s.w == 3840) kept.emplace_back(kind, memory);
+    }
+    for (int k = 0; k < kSteps; ++k) medians[k].push_back(figures[k].empty() ? -1 : Median(figures[k]));
+  }
+  for (int k = 0; k < kSteps; ++k) {
+    std::printf("  %-48s", kStepNames[k]);
+    for (double m : medians[k]) std::printf(" %10.1f", m);
+    std::printf("\n");
+  }
+
+  // Only GetClipboardData, to tell what it keeps from what the toolkit keeps.
+  std::vector<std::vector<double>> unused(kSteps);
+  kept.emplace_back("fetch", group("fetch", {3840, 2160}, unused));
+  std::printf("\nThat process's private memory (pagefile usage) after each 3840x2160 round, once the round\n");
+  std::printf("has released all it made (MiB; a fresh process for each line):\n");
+  for (const auto& [kind, m] : kept) {
+    if (m.size() < 2) continue;
+    const char* what = std::strcmp(kind, "jpg") == 0   ? "JPEG steps"
+                       : std::strcmp(kind, "bmp") == 0 ? "BMP steps"
+                                                       : "GetClipboardData only";
+    std::printf("  %-24s %7.1f after the first, %7.1f after the last: %+6.1f a round\n", what, m.front(), m.back(),
+                (m.back() - m.front()) / static_cast<double>(m.size() - 1));
+  }
+  std::printf("\n");
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::strcmp(argv[1], "--steps") == 0) {
+    const std::string work(argv[3]);
+    return RunSteps(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)), std::wstring(work.begin(), work.end()));
+  }
+  int reps = 7, memoryCaptures = 3;
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], "--reps") == 0) reps = std::max(2, std::atoi(argv[i + 1]));
+    if (std::strcmp(argv[i], "--memory-captures") == 0) memoryCaptures = std::max(1, std::atoi(argv[i + 1]));
+  }
+
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  MeasureClocks();
+  bool ok = MeasureTimes(reps);
+  ok = MeasureMemory(memoryCaptures) && ok;
+  ok = MeasureSteps(reps) && ok;
+  return ok ? 0 : 1;
+}
