@@ -175,6 +175,11 @@ TEST_F(CaptureTest, FolderDeletedWhileRunning) {
 
 TEST_F(CaptureTest, EmptyClipboardWritesNothingButStillAsksTheShell) {
   StartWith("JPG", true);
+  // A metafile alone is no picture for a capture.
+  ASSERT_TRUE(plat::OpenClipboard(0x777));
+  plat::EmptyClipboard();
+  plat::SetClipboardData(14, 0x5555);  // CF_ENHMETAFILE
+  plat::CloseClipboard();
   PressAndRelease();
   EXPECT_TRUE(ShotFiles().empty());
   EXPECT_TRUE(sim::MessageBoxes().empty());
