@@ -46,6 +46,18 @@
 
 namespace {
 
+// Runs the two sides of a comparison, the given one first.
+template <class A, class B>
+void InTurn(bool aFirst, A& a, B& b) {
+  if (aFirst) {
+    a();
+    b();
+  } else {
+    b();
+    a();
+  }
+}
+
 constexpr int kQuality = 90;  // as Varnel saves JPEG files
 
 struct Size {
@@ -455,13 +467,7 @@ std::vector<double> Round(const std::string& kind, Size s, bool plainFirst, cons
       tjFree(out);
       tjDestroy(tj);
     };
-    if (plainFirst) {
-      alone();
-      library();
-    } else {
-      library();
-      alone();
-    }
+    InTurn(plainFirst, alone, library);
     DeleteFileW(name.c_str());
     DeleteFileW(plain.c_str());
   } else {
@@ -481,13 +487,7 @@ std::vector<double> Round(const std::string& kind, Size s, bool plainFirst, cons
       WritePlain(plain, bytes.data(), bytes.size());
       t[8] = Ms(from, Now());
     };
-    if (plainFirst) {
-      alone();
-      library();
-    } else {
-      library();
-      alone();
-    }
+    InTurn(plainFirst, alone, library);
     DeleteFileW(name.c_str());
     DeleteFileW(plain.c_str());
   }
