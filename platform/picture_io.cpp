@@ -55,16 +55,11 @@ void Put32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
 }  // namespace
 
 std::shared_ptr<Picture> ClipboardPicture() {
-  Handle bitmap = 0;
-  std::shared_ptr<Picture> copy;
-  {
-    OpenedClipboard clipboard(0);
-    if (!clipboard.is_open()) Raise(kErrNoPicture);
-    bitmap = GetClipboardData(kCfBitmap);
-    if (!bitmap) Raise(kErrNoPicture);
-    copy = CopyAsDib(bitmap);
-  }
-  return copy;
+  OpenedClipboard clipboard(0);  // closed again as soon as the copy is taken
+  if (!clipboard.is_open()) Raise(kErrNoPicture);
+  const Handle bitmap = GetClipboardData(kCfBitmap);
+  if (!bitmap) Raise(kErrNoPicture);
+  return CopyAsDib(bitmap);
 }
 
 void SavePicture(const Picture& picture, const std::u16string& path) {

@@ -1,4 +1,5 @@
-// Simulated time of day: the machine's own local time unless a test sets it.
+// Simulated date and time of day: the machine's own local time unless a
+// test fixes them.
 #include <ctime>
 #include <optional>
 

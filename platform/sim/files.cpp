@@ -1,5 +1,5 @@
-// Simulated kernel32 file calls and the toolkit's file deletion, on real
-// files in the sandbox. What Linux does not keep for a file (a creation
+// Simulated kernel32 file calls and the toolkit's file services (length,
+// deletion, current directory, existence), on real files in the sandbox. What Linux does not keep for a file (a creation
 // time, Windows attributes such as read-only) and the three times as
 // Windows reports them live in a side table keyed by host path, so they
 // behave as on Windows: a read-only file cannot be opened for writing,
@@ -276,5 +276,23 @@ void Kill(const std::u16string& path) {
   if (!std::filesystem::remove(host, ec)) Raise(kErrFileAccess);
   sim::detail::ResetFileMeta(host);
 }
+
+std::int64_t FileLen(const std::u16string& path) {
+  const auto host = sim::HostPath(ToAnsi(path));
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(host, ec);
+  if (ec || !sim::IsFile(host)) Raise(kErrFileNotFound);
+  return static_cast<std::int64_t>(size);
+}
+
+void ChDir(const std::u16string& path) {
+  const std::string name = ToAnsi(path);
+  Log("ChDir(" + name + ")");
+  std::error_code ec;
+  if (name.empty() || Fault("ChDir") || !std::filesystem::is_directory(sim::HostPath(name), ec))
+    Raise(kErrPathNotFound);
+}
+
+bool FileExists(const std::u16string& path) { return sim::Exists(sim::HostPath(ToAnsi(path))); }
 
 }  // namespace plat

@@ -229,26 +229,6 @@ std::u16string Environ(const std::u16string& name) {
   return it == sim::T().env.end() ? std::u16string() : it->second;
 }
 
-std::int64_t FileLen(const std::u16string& path) {
-  std::error_code ec;
-  auto size = std::filesystem::file_size(sim::HostPath(ToAnsi(path)), ec);
-  if (ec) Raise(kErrFileNotFound);
-  return static_cast<std::int64_t>(size);
-}
-
-void ChDir(const std::u16string& path) {
-  sim::detail::Log("ChDir(" + ToUtf8(path) + ")");
-  std::error_code ec;
-  const std::string ansi = ToAnsi(path);
-  if (ansi.empty() || sim::detail::Fault("ChDir") || !std::filesystem::is_directory(sim::HostPath(ansi), ec))
-    Raise(kErrPathNotFound);
-}
-
-bool FileExists(const std::u16string& path) {
-  std::error_code ec;
-  return std::filesystem::exists(sim::HostPath(ToAnsi(path)), ec);
-}
-
 int RunMessageLoop() { return 0; }
 
 }  // namespace plat
