@@ -18,6 +18,7 @@
 #include <string>
 
 #include "bench/contents.h"
+#include "bench/in_turns.h"
 #include "bench/sandbox.h"
 #include "imaging/dib_section.h"
 #include "imaging/jpeg_writer.h"
@@ -26,7 +27,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using varnel::bench::InTurns;
 using varnel::cDIBSection;
 using varnel::bench::Content;
 
@@ -58,26 +59,10 @@ void BM_WriterVsBareEncoder(benchmark::State& state, Content content, int w, int
     }
     tjFree(jpeg);
   };
-  auto seconds = [](auto&& run) {
-    const auto t0 = Clock::now();
-    run();
-    return std::chrono::duration<double>(Clock::now() - t0).count();
-  };
-
   double writerSeconds = 0, bareSeconds = 0;
-  bool writerFirst = true;
+  InTurns turns;
   for (auto _ : state) {
-    // Taking turns at going first, so neither profits from the other's
-    // warm caches.
-    double writerTime, bareTime;
-    if (writerFirst) {
-      writerTime = seconds(writer);
-      bareTime = seconds(bare);
-    } else {
-      bareTime = seconds(bare);
-      writerTime = seconds(writer);
-    }
-    writerFirst = !writerFirst;
+    const auto [writerTime, bareTime] = turns.Time(writer, bare);
     writerSeconds += writerTime;
     bareSeconds += bareTime;
     state.SetIterationTime(writerTime);

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "bench/contents.h"
+#include "bench/in_turns.h"
 #include "bench/sandbox.h"
 #include "imaging/dib_section.h"
 #include "platform/api.h"
@@ -37,7 +38,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using varnel::bench::InTurns;
 using varnel::cDIBSection;
 
 // Windows' part of Print Screen: a screen-compatible bitmap of the desktop
@@ -107,13 +108,8 @@ void BM_PictureWriterVsPlainWrite(benchmark::State& state, int w, int h) {
     return;
   }
 
-  auto seconds = [](auto&& run) {
-    const auto t0 = Clock::now();
-    run();
-    return std::chrono::duration<double>(Clock::now() - t0).count();
-  };
   std::vector<double> writerTimes, plainTimes;
-  bool writerFirst = true;
+  InTurns turns;
   int serial = 0;
   for (auto _ : state) {
     // Fresh names each time, as every capture makes a new file.
@@ -125,17 +121,7 @@ void BM_PictureWriterVsPlainWrite(benchmark::State& state, int w, int h) {
       std::ofstream out(plainHost, std::ios::binary | std::ios::trunc);
       out.write(contiguous.data(), static_cast<std::streamsize>(contiguous.size()));
     };
-    // Taking turns at going first, so neither profits from the other's
-    // warm caches or pays for the other's write-back.
-    double writerTime, plainTime;
-    if (writerFirst) {
-      writerTime = seconds(writer);
-      plainTime = seconds(plain);
-    } else {
-      plainTime = seconds(plain);
-      writerTime = seconds(writer);
-    }
-    writerFirst = !writerFirst;
+    const auto [writerTime, plainTime] = turns.Time(writer, plain);
     writerTimes.push_back(writerTime);
     plainTimes.push_back(plainTime);
     state.SetIterationTime(writerTime);
