@@ -30,6 +30,11 @@ if(NOT WIN32)
   add_executable(sim_tests ${VARNEL_SIM_TESTS} tests/test_main.cpp tests/gdi_leak_check.cpp)
   target_link_libraries(sim_tests PRIVATE varnel_core varnel_test_support Varnel::turbojpeg)
   add_test(NAME sim_tests COMMAND sim_tests)
+  if(NOT VARNEL_SANITIZE)
+    # The project's own scripts: the test summary and the choice of Wine loader.
+    find_package(Python3 REQUIRED COMPONENTS Interpreter)
+    add_test(NAME script_tests COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/tests/scripts/script_tests.py)
+  endif()
 else()
   # End-to-end drivers: small programs of ours that run Varnel.exe under
   # Wine and act on it from outside, as a user's tools would.

@@ -4,10 +4,13 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
-cmake --build --preset win32 --target Varnel -- -j2 >/dev/null
+source scripts/wine-env.sh
+preset="$VARNEL_MAIN_PRESET"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target Varnel -- -j2 >/dev/null
 work="$root/build/screenshot"
 rm -rf "$work" && mkdir -p "$work"
-cp build/win32/Varnel.exe build/win32/Readme.txt "$work/"
+cp "build/$preset/Varnel.exe" "build/$preset/Readme.txt" "$work/"
 scripts/with-display.sh bash -c '
   scripts/wine-run.sh explorer /desktop=varnel,480x400 "'"$work"'/Varnel.exe" &
   sleep 8

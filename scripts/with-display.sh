@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs a command with an X display: the one in DISPLAY if set, otherwise a
 # private Xvfb server (1280x1024, 24 bits, 96 dots per inch) that is
-# stopped again afterwards, together with the Wine server of our prefix.
+# stopped again afterwards, together with the Wine server of our prefix
+# (the one scripts/wine-env.sh picks for this machine).
 set -uo pipefail
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh" || exit 2
 started=""
 if [ -z "${DISPLAY:-}" ]; then
   for n in $(seq 90 120); do
@@ -16,7 +17,7 @@ if [ -z "${DISPLAY:-}" ]; then
   done
 fi
 cleanup() {
-  WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}" wineserver -k >/dev/null 2>&1 || true
+  wineserver -k >/dev/null 2>&1 || true
   [ -n "$started" ] && kill "$started" 2>/dev/null && wait "$started" 2>/dev/null
   return 0
 }

@@ -1,0 +1,153 @@
+#!/usr/bin/env python3
+"""Tests of the project's own scripts, run by CTest in the native presets.
+
+Writes its results as GoogleTest does (to the folder named by GTEST_OUTPUT,
+"xml:<dir>/"), so the test command's summary counts them like the others.
+"""
+import importlib.util
+import io
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+import xml.etree.ElementTree as ET
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+
+def load_summary():
+    spec = importlib.util.spec_from_file_location("test_summary", os.path.join(ROOT, "scripts", "test-summary.py"))
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+summary = load_summary()
+
+
+def gtest_report(passed, failed):
+    cases = [f'<testcase classname="S" name="ok{i}" result="completed"/>' for i in range(passed)]
+    cases += [f'<testcase classname="S" name="bad{i}"><failure message="x"/></testcase>' for i in range(failed)]
+    return f'<testsuites><testsuite name="S">{"".join(cases)}</testsuite></testsuites>'
+
+
+def ctest_report(programs):
+    cases = []
+    for name, ok in programs.items():
+        body = "" if ok else '<failure message="Failed"/>'
+        cases.append(f'<testcase name="{name}" status="{"run" if ok else "fail"}">{body}</testcase>')
+    return f'<testsuite>{"".join(cases)}</testsuite>'
+
+
+class TestSummaryCounts(unittest.TestCase):
+    """Every way a test program can end, and what the summary line makes of it."""
+
+    def run_case(self, layout):
+        with tempfile.TemporaryDirectory() as results:
+            for preset, files in layout.items():
+                os.makedirs(os.path.join(results, preset))
+                for name, text in files.items():
+                    with open(os.path.join(results, preset, name), "w") as f:
+                        f.write(text)
+            out = io.StringIO()
+            total = summary.summarize(results, list(layout), out)
+            return total, out.getvalue()
+
+    def test_table(self):
+        rows = [
+            # (what happened, layout, passed, failed, skipped, text the output must hold)
+            ("all pass", {"p": {"programs": "a\n", "ctest.junit.xml": ctest_report({"a": True}),
+                                "a.xml": gtest_report(3, 0)}}, 3, 0, 0, "0 failed"),
+            ("a case fails", {"p": {"programs": "a\n", "ctest.junit.xml": ctest_report({"a": False}),
+                                    "a.xml": gtest_report(2, 1)}}, 2, 1, 0, "FAILED p/a: S.bad0"),
+            ("never started: no report", {"p": {"programs": "a\nb\n",
+                                                "ctest.junit.xml": ctest_report({"a": True, "b": False}),
+                                                "a.xml": gtest_report(1, 0)}}, 1, 1, 0, "FAILED p/b: no result"),
+            ("fails at exit after passing", {"p": {"programs": "a\n", "ctest.junit.xml": ctest_report({"a": False}),
+                                                   "a.xml": gtest_report(4, 0)}}, 4, 1, 0, "ended in failure"),
+            ("no CTest report", {"p": {"programs": "a\n", "a.xml": gtest_report(1, 0)}}, 1, 1, 0,
+             "EXIT FAILED"),
+            ("truncated report", {"p": {"programs": "a\n", "ctest.junit.xml": ctest_report({"a": False}),
+                                        "a.xml": "<testsuites><testsu"}}, 0, 1, 0, "unreadable"),
+            ("no programs at all", {"p": {"programs": ""}}, 0, 1, 0, "no test programs"),
+            ("skipped preset counts the other's tests",
+             {"p": {"programs": "a\n", "ctest.junit.xml": ctest_report({"a": True}), "a.xml": gtest_report(5, 0)},
+              "q": {"programs": "a\n", "skipped": "no 32-bit\n"}}, 5, 0, 5, "q: skipped, 1 test programs (5 tests"),
+        ]
+        for what, layout, passed, failed, skipped, text in rows:
+            with self.subTest(what):
+                total, out = self.run_case(layout)
+                self.assertEqual((total["passed"], total["failed"], total["skipped"]), (passed, failed, skipped), out)
+                self.assertIn(text, out)
+                self.assertIn(f"{passed} passed, {failed} failed, {skipped} skipped", out.splitlines()[-1])
+
+
+class TestWineChoice(unittest.TestCase):
+    """The loader and build that scripts/wine-env.sh picks, decided by trying the 32-bit loader."""
+
+    def choose(self, env):
+        script = ('source "$1/scripts/wine-env.sh" && '
+                  'echo "$VARNEL_WINE_ARCH|$VARNEL_MAIN_PRESET|$VARNEL_WINE|${WINEPREFIX##*/}|$VARNEL_WINE_WHY"')
+        clean = {k: v for k, v in os.environ.items() if not k.startswith(("VARNEL_", "WINE"))}
+        out = subprocess.run(["bash", "-c", script, "-", ROOT], env={**clean, **env}, capture_output=True,
+                             text=True, check=True).stdout.strip()
+        return out.split("|")
+
+    def test_table(self):
+        with tempfile.TemporaryDirectory() as d:
+            refusing = os.path.join(d, "wine32")
+            with open(refusing, "w") as f:
+                f.write("#!/bin/sh\necho \"$0: cannot execute binary file: Exec format error\" >&2\nexit 126\n")
+            os.chmod(refusing, 0o755)
+            rows = [
+                # (case, environment, arch, preset, loader, prefix, reason holds)
+                ("32-bit loader runs", {"VARNEL_WINE32_LOADER": "/bin/echo"},
+                 "win32", "win32", "/usr/bin/wine", "wineprefix", "runs 32-bit programs"),
+                ("32-bit loader refused", {"VARNEL_WINE32_LOADER": refusing, "VARNEL_WINE64_LOADER": "/x/wine64"},
+                 "win64", "win64", "/x/wine64", "wineprefix64", "Exec format error"),
+                ("32-bit loader missing", {"VARNEL_WINE32_LOADER": os.path.join(d, "none")},
+                 "win64", "win64", "/usr/lib/wine/wine64", "wineprefix64", "cannot run 32-bit programs"),
+                ("forced to 64 bits", {"VARNEL_WINE32_LOADER": "/bin/echo", "VARNEL_WINE_ARCH": "win64"},
+                 "win64", "win64", "/usr/lib/wine/wine64", "wineprefix64", "forces the 64-bit path"),
+                ("loader given", {"VARNEL_WINE32_LOADER": "/bin/echo", "VARNEL_WINE": "/no/such/wine"},
+                 "win32", "win32", "/no/such/wine", "wineprefix", "runs 32-bit programs"),
+            ]
+            for case, env, arch, preset, loader, prefix, why in rows:
+                with self.subTest(case):
+                    got = self.choose(env)
+                    self.assertEqual(got[:4], [arch, preset, loader, prefix])
+                    self.assertIn(why, got[4])
+
+
+def write_gtest_xml(result, path):
+    suites = ET.Element("testsuites", tests=str(result.testsRun), failures=str(len(result.failures)),
+                        errors=str(len(result.errors)))
+    suite = ET.SubElement(suites, "testsuite", name="script_tests")
+    bad = {id(t): msg for t, msg in result.failures + result.errors}
+    for test in result.ran:
+        case = ET.SubElement(suite, "testcase", classname=type(test).__name__, name=test._testMethodName)
+        if id(test) in bad:
+            ET.SubElement(case, "failure", message="failed").text = bad[id(test)]
+    ET.ElementTree(suites).write(path)
+
+
+class Recording(unittest.TextTestResult):
+    def __init__(self, *args, **kwargs):
+        super().__init__(*args, **kwargs)
+        self.ran = []
+
+    def startTest(self, test):
+        super().startTest(test)
+        self.ran.append(test)
+
+
+if __name__ == "__main__":
+    tests = unittest.defaultTestLoader.loadTestsFromModule(sys.modules[__name__])
+    result = unittest.TextTestRunner(resultclass=Recording, verbosity=2).run(tests)
+    target = os.environ.get("GTEST_OUTPUT", "")
+    if target.startswith("xml:"):
+        folder = target[4:]
+        os.makedirs(folder, exist_ok=True)
+        write_gtest_xml(result, os.path.join(folder, "script_tests.xml"))
+    sys.exit(0 if result.wasSuccessful() else 1)
