@@ -34,6 +34,9 @@ if(NOT WIN32)
     # The project's own scripts: the test summary and the choice of Wine loader.
     find_package(Python3 REQUIRED COMPONENTS Interpreter)
     add_test(NAME script_tests COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/tests/scripts/script_tests.py)
+    # The downloads: built by scripts/package.sh, then once more from a copy
+    # of the sources elsewhere, which must give the same bytes.
+    add_test(NAME package_tests COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/tests/scripts/package_tests.py)
   endif()
 else()
   # End-to-end drivers: small programs of ours that run Varnel.exe under

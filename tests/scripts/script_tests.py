@@ -120,15 +120,18 @@ class TestWineChoice(unittest.TestCase):
                     self.assertIn(why, got[4])
 
 
-def write_gtest_xml(result, path):
+def write_gtest_xml(result, path, name):
     suites = ET.Element("testsuites", tests=str(result.testsRun), failures=str(len(result.failures)),
                         errors=str(len(result.errors)))
-    suite = ET.SubElement(suites, "testsuite", name="script_tests")
+    suite = ET.SubElement(suites, "testsuite", name=name)
     bad = {id(t): msg for t, msg in result.failures + result.errors}
+    skipped = {id(t): why for t, why in result.skipped}
     for test in result.ran:
         case = ET.SubElement(suite, "testcase", classname=type(test).__name__, name=test._testMethodName)
         if id(test) in bad:
             ET.SubElement(case, "failure", message="failed").text = bad[id(test)]
+        elif id(test) in skipped:
+            ET.SubElement(case, "skipped", message=skipped[id(test)])
     ET.ElementTree(suites).write(path)
 
 
@@ -142,12 +145,17 @@ class Recording(unittest.TextTestResult):
         self.ran.append(test)
 
 
-if __name__ == "__main__":
-    tests = unittest.defaultTestLoader.loadTestsFromModule(sys.modules[__name__])
+def run_as_test_program(module, name):
+    """Runs a module's tests and reports them as GoogleTest would, as program `name`."""
+    tests = unittest.defaultTestLoader.loadTestsFromModule(module)
     result = unittest.TextTestRunner(resultclass=Recording, verbosity=2).run(tests)
     target = os.environ.get("GTEST_OUTPUT", "")
     if target.startswith("xml:"):
         folder = target[4:]
         os.makedirs(folder, exist_ok=True)
-        write_gtest_xml(result, os.path.join(folder, "script_tests.xml"))
-    sys.exit(0 if result.wasSuccessful() else 1)
+        write_gtest_xml(result, os.path.join(folder, name + ".xml"), name)
+    return 0 if result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(run_as_test_program(sys.modules[__name__], "script_tests"))
