@@ -41,29 +41,46 @@ if(NOT WIN32)
 else()
   # End-to-end drivers: small programs of ours that run Varnel.exe under
   # Wine and act on it from outside, as a user's tools would.
+  add_library(varnel_e2e_driver STATIC tests/wine/driver.cpp)
+  target_include_directories(varnel_e2e_driver PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_compile_definitions(varnel_e2e_driver PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
+  target_link_libraries(varnel_e2e_driver PUBLIC version)
   file(GLOB VARNEL_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/*_test.cpp)
-  add_executable(e2e_tests ${VARNEL_E2E_TESTS} tests/wine/driver.cpp tests/test_main.cpp)
-  target_link_libraries(e2e_tests PRIVATE ${VARNEL_GTEST} Varnel::turbojpeg)
-  target_include_directories(e2e_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-  target_compile_definitions(e2e_tests PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
+  list(FILTER VARNEL_E2E_TESTS EXCLUDE REGEX "/installer_e2e_test\\.cpp$")
+  add_executable(e2e_tests ${VARNEL_E2E_TESTS} tests/test_main.cpp)
+  target_link_libraries(e2e_tests PRIVATE varnel_e2e_driver ${VARNEL_GTEST} Varnel::turbojpeg)
+  target_compile_definitions(e2e_tests PRIVATE VARNEL_VERSION="${PROJECT_VERSION}")
   add_executable(open_recorder WIN32 tests/wine/open_recorder.cpp)
   target_link_options(open_recorder PRIVATE -municode)
   add_dependencies(e2e_tests Varnel open_recorder)
   add_test(NAME e2e_tests COMMAND e2e_tests)
+
+  # The installer end to end, in a fresh prefix. scripts/package.sh builds
+  # it (the test command runs that first). The x86 installer is the one that
+  # ships; the x86_64 tests run the same script built as a 64-bit program,
+  # which takes the same 64-bit path on 64-bit Windows and also runs where
+  # 32-bit programs cannot.
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    set(setup "${CMAKE_SOURCE_DIR}/build/package/Varnel-${PROJECT_VERSION}-setup-amd64.exe")
+  else()
+    set(setup "${CMAKE_SOURCE_DIR}/dist/Varnel-${PROJECT_VERSION}-setup.exe")
+  endif()
+  add_executable(installer_tests tests/wine/installer_e2e_test.cpp tests/test_main.cpp)
+  target_link_libraries(installer_tests PRIVATE varnel_e2e_driver ${VARNEL_GTEST} ole32 uuid shell32)
+  target_compile_definitions(installer_tests PRIVATE VARNEL_VERSION="${PROJECT_VERSION}" VARNEL_SETUP_EXE="${setup}")
+  add_test(NAME installer_tests COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/fresh-prefix.sh
+    ${CMAKE_BINARY_DIR}/installer-prefix $<TARGET_FILE:installer_tests>)
+  unset(setup)
 endif()
 
 if(WIN32)
   # The main job shown end to end (scripts/run.sh).
-  add_executable(varnel_demo tests/wine/demo_main.cpp tests/wine/driver.cpp)
-  target_include_directories(varnel_demo PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(varnel_demo PRIVATE Varnel::turbojpeg)
-  target_compile_definitions(varnel_demo PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
+  add_executable(varnel_demo tests/wine/demo_main.cpp)
+  target_link_libraries(varnel_demo PRIVATE varnel_e2e_driver Varnel::turbojpeg)
   add_dependencies(varnel_demo Varnel)
   # Capture timings and memory under Wine (scripts/measure-capture.sh). It
   # runs the toolkit's capture steps itself too, to show where time goes.
-  add_executable(capture_measure tests/wine/capture_measure.cpp tests/wine/driver.cpp)
-  target_include_directories(capture_measure PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-  target_compile_definitions(capture_measure PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
-  target_link_libraries(capture_measure PRIVATE varnel_imaging Varnel::turbojpeg psapi)
+  add_executable(capture_measure tests/wine/capture_measure.cpp)
+  target_link_libraries(capture_measure PRIVATE varnel_e2e_driver varnel_imaging Varnel::turbojpeg psapi)
   add_dependencies(capture_measure Varnel)
 endif()

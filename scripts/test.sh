@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Every test: native tests on the simulated platform (plain and under
-# AddressSanitizer with UndefinedBehaviorSanitizer), then the contract and
-# end-to-end tests built with MinGW-w64 for i686 and x86_64, under Wine.
+# AddressSanitizer with UndefinedBehaviorSanitizer) and of the downloads
+# that scripts/package.sh makes, then the contract and end-to-end tests
+# built with MinGW-w64 for i686 and x86_64, under Wine, the installer's
+# among them.
 # Where this machine cannot run 32-bit programs, the i686 build is still
 # made but its tests are reported as skipped (see scripts/wine-env.sh).
 # Ends with one line, "N passed, N failed, N skipped"; a test program that
@@ -25,6 +27,14 @@ for preset in linux linux-asan win32 win64; do
     exit 1
   }
 done
+
+# The downloads, which the installer tests install (dist/, build/package/).
+echo "=== package"
+bash scripts/package.sh >"$root/build/package.log" 2>&1 || {
+  tail -40 "$root/build/package.log"
+  exit 1
+}
+grep '^package: makensis' "$root/build/package.log" || true
 
 # Each test program gets this long before CTest stops it (and it counts as failed).
 timeout=900
@@ -51,6 +61,8 @@ else
   ctest --preset win32 -N | sed -n 's/^ *Test *#[0-9]*: //p' >"$results/win32/programs"
   echo "$VARNEL_WINE_WHY" >"$results/win32/skipped"
   echo "=== test win32 under Wine: skipped, $VARNEL_WINE_WHY"
+  echo "=== the x86 installer dist/Varnel-*-setup.exe: not run, $VARNEL_WINE_WHY;" \
+    "its script runs end to end built for amd64 (win64 installer_tests)"
 fi
 for preset in "${wine_presets[@]}"; do
   echo "=== test $preset under Wine ($VARNEL_WINE)"

@@ -1,6 +1,7 @@
 #include "tests/wine/driver.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -10,14 +11,17 @@ namespace {
 
 constexpr wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-std::wstring BuildDir() {
-  std::string dir = VARNEL_EXE_DIR;  // a Unix path: reach it through drive Z:
+std::wstring BuildDir() { return WindowsPath(VARNEL_EXE_DIR); }
+
+}  // namespace
+
+std::wstring WindowsPath(const std::string& unixPath) {
   std::wstring w = L"Z:";
-  for (char c : dir) w += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  for (char c : unixPath) w += c == '/' ? L'\\' : static_cast<wchar_t>(c);
   return w;
 }
 
-}  // namespace
+std::wstring BuiltFile(const wchar_t* name) { return BuildDir() + L"\\" + name; }
 
 std::wstring MakeInstallFolder(const std::wstring& name) {
   wchar_t tmp[MAX_PATH];
@@ -305,6 +309,35 @@ std::optional<std::string> MachineRunEntry() {
   std::string s(buf, size);
   if (!s.empty() && s.back() == '\0') s.pop_back();
   return s;
+}
+
+VersionResource ReadVersionResource(const std::wstring& exe) {
+  VersionResource out;
+  DWORD ignored = 0;
+  std::vector<BYTE> block(GetFileVersionInfoSizeW(exe.c_str(), &ignored));
+  if (block.empty() || !GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(block.size()), block.data()))
+    return out;
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT size = 0;
+  if (VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &size) && fixed) {
+    out.fixed = std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
+                L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
+                std::to_wstring(LOWORD(fixed->dwFileVersionLS));
+  }
+  WORD* translation = nullptr;
+  if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &size) ||
+      size < 4)
+    return out;
+  wchar_t prefix[64];
+  swprintf(prefix, 64, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
+  for (const wchar_t* name : {L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName", L"LegalCopyright",
+                              L"OriginalFilename", L"ProductName", L"ProductVersion"}) {
+    wchar_t* text = nullptr;
+    if (VerQueryValueW(block.data(), (prefix + std::wstring(name)).c_str(), reinterpret_cast<void**>(&text), &size) &&
+        text)
+      out.strings[name] = text;
+  }
+  return out;
 }
 
 void DeleteMachineRunEntry() {
