@@ -1,7 +1,6 @@
 #include "tests/wine/driver.h"
 
 #include <algorithm>
-#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -20,8 +19,6 @@ std::wstring WindowsPath(const std::string& unixPath) {
   for (char c : unixPath) w += c == '/' ? L'\\' : static_cast<wchar_t>(c);
   return w;
 }
-
-std::wstring BuiltFile(const wchar_t* name) { return BuildDir() + L"\\" + name; }
 
 std::wstring MakeInstallFolder(const std::wstring& name) {
   wchar_t tmp[MAX_PATH];
@@ -309,35 +306,6 @@ std::optional<std::string> MachineRunEntry() {
   std::string s(buf, size);
   if (!s.empty() && s.back() == '\0') s.pop_back();
   return s;
-}
-
-VersionResource ReadVersionResource(const std::wstring& exe) {
-  VersionResource out;
-  DWORD ignored = 0;
-  std::vector<BYTE> block(GetFileVersionInfoSizeW(exe.c_str(), &ignored));
-  if (block.empty() || !GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(block.size()), block.data()))
-    return out;
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT size = 0;
-  if (VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &size) && fixed) {
-    out.fixed = std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
-                L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
-                std::to_wstring(LOWORD(fixed->dwFileVersionLS));
-  }
-  WORD* translation = nullptr;
-  if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &size) ||
-      size < 4)
-    return out;
-  wchar_t prefix[64];
-  swprintf(prefix, 64, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
-  for (const wchar_t* name : {L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName", L"LegalCopyright",
-                              L"OriginalFilename", L"ProductName", L"ProductVersion"}) {
-    wchar_t* text = nullptr;
-    if (VerQueryValueW(block.data(), (prefix + std::wstring(name)).c_str(), reinterpret_cast<void**>(&text), &size) &&
-        text)
-      out.strings[name] = text;
-  }
-  return out;
 }
 
 void DeleteMachineRunEntry() {

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <initializer_list>
-#include <map>
 #include <optional>
 #include <cstdint>
 #include <string>
@@ -15,8 +14,6 @@ namespace e2e {
 
 // A Unix path of the build machine as Wine reaches it, through drive Z:.
 std::wstring WindowsPath(const std::string& unixPath);
-// The build's file of that name, e.g. L"Varnel.exe".
-std::wstring BuiltFile(const wchar_t* name);
 // A fresh folder holding a copy of Varnel.exe (and Readme.txt).
 std::wstring MakeInstallFolder(const std::wstring& name);
 std::optional<std::string> ReadFile(const std::wstring& path);
@@ -79,14 +76,6 @@ std::vector<std::wstring> WaitForFiles(const std::wstring& folder, std::size_t c
 
 // Posts what the shell posts for a mouse message on the tray icon.
 void PostTrayMessage(HWND window, UINT mouseMessage);
-
-// An exe's version resource: the fixed file version ("1.2.3.4") and the
-// strings of its first translation by name; both empty when it has none.
-struct VersionResource {
-  std::wstring fixed;
-  std::map<std::wstring, std::wstring> strings;
-};
-VersionResource ReadVersionResource(const std::wstring& exe);
 
 // The start-up entry under HKEY_LOCAL_MACHINE, if any.
 std::optional<std::string> MachineRunEntry();

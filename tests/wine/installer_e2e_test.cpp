@@ -6,9 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
-#include <shobjidl.h>
 
 #include <cstring>
+#include <map>
+#include <vector>
 
 #include "tests/wine/driver.h"
 
@@ -95,23 +96,24 @@ WORD NativeMachine() {
   return si.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
 }
 
-std::wstring ShortcutTarget(const std::wstring& lnk) {
-  std::wstring target;
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  IShellLinkW* link = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                 reinterpret_cast<void**>(&link)))) {
-    IPersistFile* file = nullptr;
-    wchar_t path[MAX_PATH] = L"";
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-      if (SUCCEEDED(file->Load(lnk.c_str(), STGM_READ)) && SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, 0)))
-        target = path;
-      file->Release();
-    }
-    link->Release();
-  }
-  CoUninitialize();
-  return target;
+// What Explorer's Properties, Details shows of an exe: its version
+// resource's fixed file version (as "1.2.3.4") under the name L"", and its
+// strings in US English, Unicode (Varnel's one translation) by name.
+std::wstring VersionField(const std::wstring& exe, const std::wstring& name) {
+  DWORD ignored = 0;
+  std::vector<BYTE> block(GetFileVersionInfoSizeW(exe.c_str(), &ignored));
+  void* value = nullptr;
+  UINT size = 0;
+  if (block.empty() || !GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
+      !VerQueryValueW(block.data(), name.empty() ? L"\\" : (L"\\StringFileInfo\\040904b0\\" + name).c_str(), &value,
+                      &size) ||
+      !value)
+    return L"";
+  if (!name.empty()) return static_cast<const wchar_t*>(value);
+  const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+  const DWORD ms = fixed->dwFileVersionMS, ls = fixed->dwFileVersionLS;
+  return std::to_wstring(HIWORD(ms)) + L"." + std::to_wstring(LOWORD(ms)) + L"." + std::to_wstring(HIWORD(ls)) + L"." +
+         std::to_wstring(LOWORD(ls));
 }
 
 std::wstring CommonPrograms() {
@@ -148,6 +150,11 @@ bool MakeWritable(const std::wstring& folder, bool writable) {
   }
   return false;
 }
+
+struct Field {
+  const wchar_t* name;
+  std::wstring value;
+};
 
 std::map<std::wstring, std::string> Contents(const std::wstring& folder) {
   std::map<std::wstring, std::string> out;
@@ -191,21 +198,31 @@ TEST_F(InstallerE2E, InstallFirstRunCaptureAndUninstall) {
   EXPECT_EQ(e2e::FilesIn(dir_), (std::vector<std::wstring>{L"LICENSE", L"Readme.txt", L"THIRD-PARTY-NOTICES.txt",
                                                            L"Uninstall.exe", L"Varnel.exe"}));
   EXPECT_EQ(ExeMachine(InstalledExe()), NativeMachine());
-  EXPECT_EQ(e2e::ReadVersionResource(InstalledExe()).strings[L"FileVersion"], Widen(VARNEL_VERSION));
-  EXPECT_EQ(ShortcutTarget(CommonPrograms() + L"\\Varnel.lnk"), InstalledExe());
+  EXPECT_TRUE(Exists(CommonPrograms() + L"\\Varnel.lnk"));
+  const std::wstring version = Widen(VARNEL_VERSION);
+  const Field resource[] = {
+      {L"", version + L".0"},
+      {L"FileVersion", version},
+      {L"ProductVersion", version},
+      {L"ProductName", L"Varnel"},
+      {L"FileDescription", L"Varnel screen capture"},
+      {L"CompanyName", L"the Varnel authors"},
+      {L"LegalCopyright", L"Copyright (c) 2026 the Varnel authors"},
+      {L"OriginalFilename", L"Varnel.exe"},
+  };
+  for (const auto& row : resource)
+    EXPECT_EQ(VersionField(InstalledExe(), row.name), row.value) << "version resource: " << Narrow(row.name);
   const std::wstring uninstaller = L"\"" + dir_ + L"\\Uninstall.exe\"";
-  const struct {
-    const wchar_t* name;
-    std::wstring value;
-  } entry[] = {
+  const Field entry[] = {
       {L"DisplayName", L"Varnel"},
-      {L"DisplayVersion", Widen(VARNEL_VERSION)},
+      {L"DisplayVersion", version},
       {L"Publisher", L"the Varnel authors"},
       {L"UninstallString", uninstaller},
       {L"QuietUninstallString", uninstaller + L" /S"},
   };
   for (const auto& row : entry)
-    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kUninstallKey, row.name), row.value) << Narrow(row.name);
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kUninstallKey, row.name), row.value)
+        << "uninstall entry: " << Narrow(row.name);
   EXPECT_GT(std::stoul(RegistryText(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize").value_or(L"0")), 1000u)
       << "kilobytes of the installed files";
 
