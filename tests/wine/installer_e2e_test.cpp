@@ -186,13 +186,8 @@ class InstallerE2E : public ::testing::Test {
 };
 
 TEST_F(InstallerE2E, InstallFirstRunCaptureAndUninstall) {
-  // The user's profile, so that the first run proposes a capture folder of
-  // this test's own.
-  const std::wstring profile = e2e::Environment(L"TEMP") + L"\\varnel-installer-user";
-  const std::wstring shots = profile + L"\\Desktop";
-  CreateDirectoryW(profile.c_str(), nullptr);
+  const std::wstring shots = e2e::Environment(L"TEMP") + L"\\varnel-installer-shots";
   CreateDirectoryW(shots.c_str(), nullptr);
-  SetEnvironmentVariableW(L"USERPROFILE", profile.c_str());
 
   ASSERT_EQ(Install(), 0);
   EXPECT_EQ(e2e::FilesIn(dir_), (std::vector<std::wstring>{L"LICENSE", L"Readme.txt", L"THIRD-PARTY-NOTICES.txt",
@@ -234,6 +229,9 @@ TEST_F(InstallerE2E, InstallFirstRunCaptureAndUninstall) {
     HWND w = first.Window();
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(IsWindowVisible(w)) << "not a first run";
+    // The user types a capture folder and presses OK.
+    SendMessageW(FindWindowExW(w, nullptr, L"Edit", nullptr), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(shots.c_str()));
+    SendMessageW(first.Control(L"&OK"), BM_CLICK, 0, 0);
     ASSERT_TRUE(e2e::PutPictureOnClipboard(320, 200));
     e2e::PressPrintScreen();
     EXPECT_EQ(e2e::WaitForFiles(shots, 1).size(), 1u) << "no capture landed";
