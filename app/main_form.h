@@ -16,6 +16,8 @@
 
 namespace varnel {
 
+class cDIBSection;
+
 class Main {
  private:
   plat::Form form_;  // first: the control references below point into it
@@ -82,7 +84,7 @@ class Main {
   };
   void BeginCapture();
   void ContinueCapture();
-  void SaveCapture(const std::shared_ptr<plat::Picture>& picture, std::uint32_t sequence);
+  void SaveCapture(cDIBSection& buffer, std::uint32_t sequence);
   void ReportUnsaved(const plat::ErrorState& why, const std::u16string& file);
   void ShowMessage(const std::u16string& prompt, const std::u16string& title, bool showWindow);
   void CopyControlsToSettings();

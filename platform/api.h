@@ -87,6 +87,13 @@ void CoTaskMemFree(Handle pv);
 // is a refusal.
 Handle CreateDIBSection(Handle hdc, const BitmapInfo* pbmi, std::uint32_t usage, void** ppvBits,
                         Handle hSection, std::uint32_t offset);
+// Copies scan lines start .. start + cLines - 1 (counted from the bottom of
+// the picture) of a bitmap that is selected into no device context into
+// lpvBits, in the format lpbmi describes (here: 24 or 32 bits a pixel,
+// BI_RGB, the bitmap's width, bottom-up for a positive biHeight). Returns
+// the number of lines copied, 0 on failure.
+std::int32_t GetDIBits(Handle hdc, Handle hbm, std::uint32_t start, std::uint32_t cLines, void* lpvBits,
+                       BitmapInfo* lpbmi, std::uint32_t usage);
 Handle CreateCompatibleDC(Handle hdc);
 Handle CreateCompatibleBitmap(Handle hdc, std::int32_t cx, std::int32_t cy);
 Handle SelectObject(Handle hdc, Handle h);
