@@ -6,7 +6,6 @@ built a second time from a copy of the sources in another folder.
 Reports as GoogleTest does (see script_tests.py).
 """
 import hashlib
-import importlib.util
 import os
 import shutil
 import struct
@@ -20,14 +19,6 @@ import zipfile
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 DOCS = ["Readme.txt", "LICENSE", "THIRD-PARTY-NOTICES.txt"]
 MACHINE = {"win32": 0x14C, "win64": 0x8664}
-
-
-def load_script_tests():
-    spec = importlib.util.spec_from_file_location("script_tests", os.path.join(ROOT, "tests", "scripts",
-                                                                               "script_tests.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
 
 
 def missing_tools():
@@ -130,4 +121,6 @@ class TestPackages(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    sys.exit(load_script_tests().run_as_test_program(sys.modules[__name__], "package_tests"))
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    import script_tests
+    sys.exit(script_tests.run_as_test_program(sys.modules[__name__], "package_tests"))
