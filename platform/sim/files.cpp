@@ -295,4 +295,9 @@ void ChDir(const std::u16string& path) {
 
 bool FileExists(const std::u16string& path) { return sim::Exists(sim::HostPath(ToAnsi(path))); }
 
+bool FolderExists(const std::u16string& path) {
+  std::error_code ec;
+  return sim::detail::ValidFileName(ToUtf8(path)) && std::filesystem::is_directory(sim::HostPath(path), ec);
+}
+
 }  // namespace plat

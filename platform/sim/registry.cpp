@@ -69,6 +69,7 @@ void ResetRegistry() {
 }  // namespace detail
 
 void SetStandardUser(bool on) { R().standardUser = on; }
+bool detail::StandardUser() { return R().standardUser; }
 
 void CreateKey(Handle root, const std::string& path) {
   auto full = KeyPath(root, path);

@@ -24,9 +24,11 @@ namespace sim {
 using plat::Handle;
 
 // Clears every simulated store and points Windows paths ("C:\...") at a
-// fresh sandbox folder: "C:\a\b" becomes <sandbox>/C/a/b.
+// fresh sandbox folder: "C:\a\b" becomes <sandbox>/C/a/b, its names in
+// UTF-8. A narrow path is in the ANSI code page, as the "A" calls take it.
 void Reset(const std::filesystem::path& sandbox);
 std::filesystem::path HostPath(std::string_view windowsPath);
+std::filesystem::path HostPath(std::u16string_view windowsPath);
 
 // ---- call log and fault injection ----
 // Every simulated API call appends its name and main arguments.
@@ -51,7 +53,10 @@ std::size_t OpenFindHandles();
 std::size_t OpenFileHandles();
 
 // ---- registry ----
-// In standard-user mode HKEY_LOCAL_MACHINE refuses any access that writes.
+// In standard-user mode HKEY_LOCAL_MACHINE refuses any access that writes
+// (reading, KEY_READ, stays allowed), and so do the folders C:\Program Files,
+// C:\Program Files (x86) and C:\Windows to the profile functions and the
+// shell's creation of folders.
 void SetStandardUser(bool on);
 void CreateKey(Handle root, const std::string& path);
 bool KeyExists(Handle root, const std::string& path);
@@ -84,13 +89,26 @@ struct TrayCall {
 const std::vector<TrayCall>& TrayCalls();
 bool TrayIconPresent();
 
-// ---- shell execution and the folder dialog ----
+// ---- shell execution, special folders and the folder dialog ----
+// Texts given and reported here are UTF-8.
 struct ShellExecution {
   Handle hwnd;
   std::string verb, file, parameters, directory;
   int show;
+  Handle result;
 };
+// Every ShellExecuteA and ShellExecuteW call, the ANSI ones converted.
+// Results as Windows gives them: kSeErrFileNotFound when nothing stands
+// under the name; for a folder the verbs "open" and "explore" (or none)
+// succeed; for a file only "open" (or none), and only for the kinds that
+// have a handler (.jpg, .jpeg, .bmp, .txt, and .exe, which then runs);
+// anything else is kSeErrNoAssoc.
 const std::vector<ShellExecution>& ShellExecutions();
+// Where SHGetFolderPathW finds a special folder (kCsidl...). By default the
+// desktop is C:\Users\user\Desktop and the application data
+// C:\Users\user\AppData\Roaming, both made by Reset; a folder set here is
+// not created.
+void SetShellFolder(int csidl, const std::u16string& path);
 // What the user does in the next folder dialogs: a chosen path, or
 // nullopt to cancel. Without an answer queued the dialog is cancelled.
 void QueueFolderDialogAnswer(std::optional<std::string> path);
@@ -118,6 +136,9 @@ void PressEscape();
 void MouseMovePixels(int x, int y);
 // What the shell sends the owner of the notification-area icon.
 void ShellTrayMessage(std::uint32_t mouseMessage);
+// Explorer ends and starts again: the notification area forgets every
+// icon, then the shell broadcasts that it was created anew.
+void ExplorerRestarts();
 void Tick(int count = 1);
 void CloseRequest();
 void EndSession();

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <map>
 
+#include "platform/text.h"
+
 namespace sim {
 
 namespace {
@@ -42,8 +44,10 @@ void Reset(const std::filesystem::path& sandbox) {
   detail::ResetClock();
 }
 
-std::filesystem::path HostPath(std::string_view windowsPath) {
-  std::string p(windowsPath);
+std::filesystem::path HostPath(std::string_view windowsPath) { return HostPath(plat::FromAnsi(windowsPath)); }
+
+std::filesystem::path HostPath(std::u16string_view windowsPath) {
+  std::string p = plat::ToUtf8(windowsPath);
   std::replace(p.begin(), p.end(), '\\', '/');
   std::filesystem::path out = S().sandbox;
   if (p.size() >= 2 && p[1] == ':') {
@@ -84,6 +88,16 @@ bool Fault(const std::string& functionName, std::int32_t* code) {
   --it->second.times;
   if (code) *code = it->second.code;
   return true;
+}
+
+bool WriteProtected(const std::filesystem::path& host) {
+  if (!StandardUser()) return false;
+  const std::filesystem::path target = host.lexically_normal();
+  for (const char16_t* folder : {u"C:\\Program Files", u"C:\\Program Files (x86)", u"C:\\Windows"}) {
+    const std::filesystem::path base = HostPath(folder).lexically_normal();
+    if (std::mismatch(base.begin(), base.end(), target.begin(), target.end()).first == base.end()) return true;
+  }
+  return false;
 }
 
 std::string Lower(std::string_view s) {
