@@ -50,6 +50,8 @@ class Main {
   // Life cycle.
   void Form_Load();
   void Form_Unload(std::int16_t& cancel);
+  void Form_TaskbarCreated();
+  void Form_OtherInstance();
 
   // Capture.
   void Timer_Timer();
@@ -63,8 +65,9 @@ class Main {
   void Form_KeyUp(int KeyCode, int Shift);
   void TrayIcon_MouseDblClick(std::int16_t Button);
 
-  // The settings file beside the executable, and the start-up command.
-  std::u16string SettingsFile() const;
+  // The settings file read at start (see settings_file.h), and the
+  // start-up command.
+  const std::u16string& SettingsFile() const { return settingsFile_; }
   std::u16string StartupCommand() const;
 
  private:
@@ -73,6 +76,8 @@ class Main {
   void CopySettingsToControls();
   void EnableApply() { ApplyButton.SetEnabled(true); }
   std::u16string DefaultFolder() const;
+
+  std::u16string settingsFile_;
 
   // Set while the folder message is open: the ticks its modal loop keeps
   // delivering must not start a second capture or a second message.
