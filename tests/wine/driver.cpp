@@ -1,5 +1,7 @@
 #include "tests/wine/driver.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -27,7 +29,73 @@ std::wstring MakeInstallFolder(const std::wstring& name) {
   for (const wchar_t* f : {L"Varnel.ini", L"Readme.txt", L"Varnel.exe"}) DeleteFileW((dir + L"\\" + f).c_str());
   CopyFileW((BuildDir() + L"\\Varnel.exe").c_str(), (dir + L"\\Varnel.exe").c_str(), FALSE);
   CopyFileW((BuildDir() + L"\\Readme.txt").c_str(), (dir + L"\\Readme.txt").c_str(), FALSE);
+  DeleteFileW(UserSettingsFile().c_str());
   return dir;
+}
+
+std::wstring UserSettingsFile() {
+  wchar_t appData[MAX_PATH];
+  if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData) != S_OK) return {};
+  return std::wstring(appData) + L"\\Varnel\\Varnel.ini";
+}
+
+namespace {
+
+// The Unix path of a Windows one, through Wine's own call.
+std::string UnixPath(const std::wstring& path) {
+  using ToUnix = char*(CDECL*)(LPCWSTR);
+  auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
+  if (!unix) return {};
+  std::string out = unix;
+  HeapFree(GetProcessHeap(), 0, unix);
+  return out;
+}
+
+// chattr with the flag change; Wine starts a Unix program like a Windows
+// one, but its handle cannot be waited on: the caller watches the effect.
+void Chattr(const char* change, const std::string& unixPath) {
+  std::wstring cmd = L"chattr ";
+  for (const char* c = change; *c; ++c) cmd += static_cast<wchar_t>(*c);
+  cmd += L" \"";
+  for (char c : unixPath) cmd += static_cast<wchar_t>(static_cast<unsigned char>(c));
+  cmd += L"\"";
+  std::vector<wchar_t> line(cmd.begin(), cmd.end());
+  line.push_back(0);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (CreateProcessW(L"Z:\\usr\\bin\\chattr", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+}
+
+bool CanCreateIn(const std::wstring& folder) {
+  // A probe left behind when the flag came between its creation and its
+  // deletion goes first; where it cannot, no new file can be made either.
+  const std::wstring probe = folder + L"\\.varnel-probe";
+  DeleteFileW(probe.c_str());
+  HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
+}  // namespace
+
+ReadOnlyFolder::ReadOnlyFolder(const std::wstring& folder) : folder_(folder), unixPath_(UnixPath(folder)) {
+  if (unixPath_.empty()) return;
+  Chattr("+i", unixPath_);
+  for (int i = 0; i < 100 && CanCreateIn(folder_); ++i) Sleep(50);
+  ok_ = !CanCreateIn(folder_);
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+  if (unixPath_.empty()) return;
+  Chattr("-i", unixPath_);
+  for (int i = 0; i < 100 && !CanCreateIn(folder_); ++i) Sleep(50);
 }
 
 std::optional<std::string> ReadFile(const std::wstring& path) {
@@ -121,6 +189,8 @@ void RegisterOpenRecorder(std::initializer_list<const wchar_t*> classes, const s
     if (name.front() == L'.') {  // a file extension: give it a class of ours
       setDefault(name, L"VarnelTests.recorded");
       name = L"VarnelTests.recorded";
+    } else {
+      setDefault(name + L"\\shell\\explore\\command", command);
     }
     setDefault(name + L"\\shell\\open\\command", command);
   }

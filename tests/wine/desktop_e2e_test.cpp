@@ -1,0 +1,239 @@
+// Varnel.exe away from the easy case, for real under Wine: names outside
+// the code page, an exe folder it cannot write, a desktop moved elsewhere,
+// Explorer restarting, a second start, and the settings window's keys and
+// folder button.
+#include "tests/wine/driver.h"
+
+#include <gtest/gtest.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+using e2e::VarnelProcess;
+
+HWND Edit(VarnelProcess& p) { return FindWindowExW(p.Window(), nullptr, L"Edit", nullptr); }
+
+std::wstring Text(HWND h) {
+  wchar_t buf[512] = {0};
+  SendMessageW(h, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf));
+  return buf;
+}
+
+void SetText(HWND h, const std::wstring& text) {
+  SendMessageW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Types the folder into the shown window, presses OK and ends Varnel.
+void ChooseFolderAndEnd(VarnelProcess& p, const std::wstring& folder) {
+  SetText(Edit(p), folder);
+  SendMessageW(p.Control(L"&OK"), BM_CLICK, 0, 0);
+  e2e::PostTrayMessage(p.Window(), WM_RBUTTONDBLCLK);
+  ASSERT_TRUE(p.WaitForExit());
+}
+
+// The text of a file in Unicode form: the UTF-16 LE mark, then the text.
+std::optional<std::wstring> UnicodeText(const std::optional<std::string>& bytes) {
+  if (!bytes || bytes->compare(0, 2, "\xFF\xFE") != 0) return std::nullopt;
+  std::wstring text;
+  for (std::size_t i = 2; i + 1 < bytes->size(); i += 2)
+    text += static_cast<wchar_t>(static_cast<unsigned char>((*bytes)[i]) |
+                                 (static_cast<unsigned char>((*bytes)[i + 1]) << 8));
+  return text;
+}
+
+// "Фото Λήψη": not a letter of it in the ANSI code page.
+const std::wstring kFolder = L"C:\\\u0424\u043e\u0442\u043e \u039b\u03ae\u03c8\u03b7";
+
+TEST(DesktopE2E, SettingsInAnyScriptSurviveARestart) {
+  // Installed in "Программы", whose name is out of the code page too.
+  const std::wstring dir = e2e::MakeInstallFolder(L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b");
+  e2e::WriteFile(dir + L"\\Varnel.ini", "[other]\r\nkeep=Caf\xe9\r\n[main]\r\npath=C:\\Shots\r\nformat=JPG\r\nopen=0\r\n");
+  {
+    VarnelProcess p(dir);
+    ASSERT_TRUE(p.ShowWindowByTray());
+    EXPECT_EQ(Text(Edit(p)), L"C:\\Shots");  // read
+    ChooseFolderAndEnd(p, kFolder);
+  }
+  // Unicode now, everything else kept.
+  EXPECT_EQ(UnicodeText(e2e::ReadFile(dir + L"\\Varnel.ini")),
+            L"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\npath=" + kFolder + L"\r\nformat=JPG\r\nopen=0\r\n");
+  VarnelProcess again(dir);
+  ASSERT_TRUE(again.ShowWindowByTray());
+  EXPECT_EQ(Text(Edit(again)), kFolder);
+  e2e::PostTrayMessage(again.Window(), WM_RBUTTONDBLCLK);
+  EXPECT_TRUE(again.WaitForExit());
+  e2e::DeleteMachineRunEntry();
+}
+
+TEST(DesktopE2E, ReadOnlyExeFolderKeepsTheSettingsPerUser) {
+  const std::wstring dir = e2e::MakeInstallFolder(L"readonly");
+  struct Cleanup {
+    ~Cleanup() {
+      DeleteFileW(e2e::UserSettingsFile().c_str());
+      e2e::DeleteMachineRunEntry();
+    }
+  } cleanup;
+  e2e::ReadOnlyFolder readOnly(dir);
+  if (!readOnly.ok()) GTEST_SKIP() << "this machine cannot make a folder read-only for root";
+  {
+    VarnelProcess p(dir);
+    ASSERT_NE(p.Window(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(p.Window()));  // a first run
+    ChooseFolderAndEnd(p, L"C:\\Shots");
+  }
+  EXPECT_FALSE(e2e::ReadFile(dir + L"\\Varnel.ini").has_value());
+  EXPECT_EQ(e2e::ReadFile(e2e::UserSettingsFile()), "[main]\r\npath=C:\\Shots\r\nformat=JPG\r\nopen=0\r\n");
+
+  // No first run any more: hidden, with the folder chosen.
+  VarnelProcess again(dir);
+  ASSERT_NE(again.Window(), nullptr);
+  Sleep(500);
+  EXPECT_FALSE(IsWindowVisible(again.Window()));
+  ASSERT_TRUE(again.ShowWindowByTray());
+  EXPECT_EQ(Text(Edit(again)), L"C:\\Shots");
+  e2e::PostTrayMessage(again.Window(), WM_RBUTTONDBLCLK);
+  EXPECT_TRUE(again.WaitForExit());
+}
+
+TEST(DesktopE2E, DefaultFolderIsTheShellsDesktopAndCapturesLandThere) {
+  // A profile without a Desktop folder: the desktop was moved elsewhere.
+  const std::wstring dir = e2e::MakeInstallFolder(L"desktop");
+  const std::wstring profile = e2e::Environment(L"USERPROFILE");
+  SetEnvironmentVariableW(L"USERPROFILE", dir.c_str());
+  struct Restore {
+    std::wstring profile;
+    ~Restore() {
+      SetEnvironmentVariableW(L"USERPROFILE", profile.c_str());
+      e2e::DeleteMachineRunEntry();
+    }
+  } restore{profile};
+  wchar_t desktop[MAX_PATH];
+  ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop), S_OK);
+  ASSERT_NE(GetFileAttributesW(desktop), INVALID_FILE_ATTRIBUTES);
+  ASSERT_EQ(GetFileAttributesW((dir + L"\\Desktop").c_str()), INVALID_FILE_ATTRIBUTES);
+  const auto before = e2e::FilesIn(desktop, L"*.jpg");
+
+  VarnelProcess p(dir);
+  ASSERT_NE(p.Window(), nullptr);
+  EXPECT_EQ(Text(Edit(p)), desktop);
+  SendMessageW(p.Control(L"&OK"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(e2e::PutPictureOnClipboard(64, 48));
+  e2e::PressPrintScreen();
+  std::vector<std::wstring> after;
+  for (int i = 0; i < 150 && after.size() <= before.size(); ++i, Sleep(100)) after = e2e::FilesIn(desktop, L"*.jpg");
+  ASSERT_EQ(after.size(), before.size() + 1);
+  for (const auto& name : after)
+    if (std::find(before.begin(), before.end(), name) == before.end())
+      DeleteFileW((std::wstring(desktop) + L"\\" + name).c_str());
+  EXPECT_EQ(e2e::FindProcessWindow(p.pid(), L"#32770", 0), nullptr);  // no folder message
+  e2e::PostTrayMessage(p.Window(), WM_RBUTTONDBLCLK);
+  EXPECT_TRUE(p.WaitForExit());
+}
+
+// Whether the shell holds Varnel's icon: only an icon it holds can be
+// modified (any program may ask, naming the window and the icon's number).
+bool IconShown(HWND window) {
+  NOTIFYICONDATAW d{};
+  d.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  d.hWnd = window;
+  d.uID = 1;
+  return Shell_NotifyIconW(NIM_MODIFY, &d) != FALSE;
+}
+
+TEST(DesktopE2E, TrayIconComesBackWhenExplorerRestarts) {
+  const std::wstring dir = e2e::MakeInstallFolder(L"tray");
+  e2e::WriteFile(dir + L"\\Varnel.ini", "[main]\r\npath=C:\\Shots\r\n");
+  VarnelProcess p(dir);
+  HWND w = p.Window();
+  ASSERT_NE(w, nullptr);
+  for (int i = 0; i < 50 && !IconShown(w); ++i) Sleep(100);
+  ASSERT_TRUE(IconShown(w));
+
+  // What a restart of Explorer amounts to: the icon is forgotten, then the
+  // new taskbar announces itself to every top-level window.
+  NOTIFYICONDATAW d{};
+  d.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  d.hWnd = w;
+  d.uID = 1;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &d));
+  EXPECT_FALSE(IconShown(w));
+  PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  for (int i = 0; i < 50 && !IconShown(w); ++i) Sleep(100);
+  EXPECT_TRUE(IconShown(w));
+
+  e2e::PostTrayMessage(w, WM_RBUTTONDBLCLK);
+  EXPECT_TRUE(p.WaitForExit());
+}
+
+int VarnelWindows() {
+  int n = 0;
+  EnumWindows(
+      [](HWND h, LPARAM count) {
+        wchar_t cls[64];
+        if (GetClassNameW(h, cls, 64) && std::wstring(cls) == L"VarnelMain") ++*reinterpret_cast<int*>(count);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&n));
+  return n;
+}
+
+TEST(DesktopE2E, SecondStartShowsTheRunningWindowAndEnds) {
+  const std::wstring dir = e2e::MakeInstallFolder(L"twice");
+  e2e::WriteFile(dir + L"\\Varnel.ini", "[main]\r\npath=C:\\Shots\r\n");
+  VarnelProcess first(dir);
+  ASSERT_NE(first.Window(), nullptr);
+  Sleep(500);
+  EXPECT_FALSE(IsWindowVisible(first.Window()));
+
+  VarnelProcess second(dir);
+  ASSERT_TRUE(second.WaitForExit());
+  EXPECT_EQ(second.ExitCode(), 0u);
+  for (int i = 0; i < 50 && !IsWindowVisible(first.Window()); ++i) Sleep(100);
+  EXPECT_TRUE(IsWindowVisible(first.Window()));
+  EXPECT_EQ(VarnelWindows(), 1);
+  e2e::PostTrayMessage(first.Window(), WM_RBUTTONDBLCLK);
+  EXPECT_TRUE(first.WaitForExit());
+}
+
+TEST(DesktopE2E, AltF1OpensTheReadMeAndOpenFolderNeverStartsAProgram) {
+  const std::wstring dir = e2e::MakeInstallFolder(L"keys");
+  e2e::WriteFile(dir + L"\\Varnel.ini", "[main]\r\npath=C:\\Shots\r\n");
+  const std::wstring log = dir + L"\\opened.log";
+  e2e::RegisterOpenRecorder({L".txt"}, log);
+  VarnelProcess p(dir);
+  ASSERT_TRUE(p.ShowWindowByTray());
+  SetForegroundWindow(p.Window());
+  Sleep(200);
+  e2e::PressKey(VK_F1, {VK_MENU});
+  EXPECT_TRUE(e2e::WaitForLogLine(log, "Readme.txt"));
+
+  // A program named as the folder, one that would leave a line in the log
+  // if started: only the folder message comes.
+  DeleteFileW(log.c_str());
+  const std::wstring program = dir + L"\\recorder.exe";
+  wchar_t here[MAX_PATH];
+  GetModuleFileNameW(nullptr, here, MAX_PATH);
+  std::wstring recorder = here;
+  recorder = recorder.substr(0, recorder.rfind(L'\\')) + L"\\open_recorder.exe";
+  ASSERT_TRUE(CopyFileW(recorder.c_str(), program.c_str(), FALSE));
+  SetText(Edit(p), program);
+  PostMessageW(p.Control(L"O&pen folder"), BM_CLICK, 0, 0);
+  HWND message = e2e::FindProcessWindow(p.pid(), L"#32770");
+  ASSERT_NE(message, nullptr);
+  bool said = false;
+  for (HWND c = GetWindow(message, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    said = said || Text(c) == L"Capture folder does not exist.";
+  EXPECT_TRUE(said);
+  PostMessageW(message, WM_COMMAND, IDOK, 0);
+  Sleep(1000);
+  EXPECT_FALSE(e2e::ReadFile(log).has_value());
+  PostMessageW(p.Window(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(p.WaitForExit());
+  e2e::DeleteMachineRunEntry();
+}
+
+}  // namespace
