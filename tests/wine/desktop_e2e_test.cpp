@@ -169,15 +169,15 @@ TEST(DesktopE2E, TrayIconComesBackWhenExplorerRestarts) {
   EXPECT_TRUE(p.WaitForExit());
 }
 
+BOOL CALLBACK CountVarnelWindow(HWND h, LPARAM count) {
+  wchar_t cls[64];
+  if (GetClassNameW(h, cls, 64) && std::wstring(cls) == L"VarnelMain") ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
 int VarnelWindows() {
   int n = 0;
-  EnumWindows(
-      [](HWND h, LPARAM count) {
-        wchar_t cls[64];
-        if (GetClassNameW(h, cls, 64) && std::wstring(cls) == L"VarnelMain") ++*reinterpret_cast<int*>(count);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&n));
+  EnumWindows(CountVarnelWindow, reinterpret_cast<LPARAM>(&n));
   return n;
 }
 
