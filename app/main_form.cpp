@@ -9,6 +9,7 @@
 #include "app/ui/main_design.h"
 #include "platform/api.h"
 #include "platform/error.h"
+#include "platform/files.h"
 
 namespace varnel {
 
@@ -44,6 +45,8 @@ Main::Main()
   form_.OnTimer = [this] { Timer_Timer(); };
   form_.OnTaskbarCreated = [this] { Form_TaskbarCreated(); };
   form_.OnOtherInstance = [this] { Form_OtherInstance(); };
+  // What is on the clipboard now was there before Varnel: not a capture.
+  lastSequence_ = plat::GetClipboardSequenceNumber();
   SetRunOnStartUp.Click = [this] { EnableApply(); };
   SetAutoOpen.Click = [this] { EnableApply(); };
   JPGOption.Click = [this] { EnableApply(); };

@@ -5,6 +5,7 @@
 
 #include "platform/api.h"
 #include "platform/error.h"
+#include "platform/files.h"
 #include "platform/profile_file.h"
 #include "platform/text.h"
 #include "platform/toolkit.h"

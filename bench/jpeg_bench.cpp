@@ -23,6 +23,7 @@
 #include "imaging/dib_section.h"
 #include "imaging/jpeg_writer.h"
 #include "platform/sim/sim.h"
+#include "platform/files.h"
 #include "platform/toolkit.h"
 
 namespace {

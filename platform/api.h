@@ -1,8 +1,7 @@
 // The operating-system functions the program calls, under their Windows
 // names and with their Windows argument order, inside namespace plat.
-// Texts of the "A" functions are in the system ANSI code page (see
-// text.h); those of the "W" functions are UTF-16, which the platform keeps
-// whole whatever the code page.
+// Texts of the "A" functions are in the system ANSI code page (see text.h),
+// those of the "W" functions UTF-16.
 // Two backends implement this header: win32/ forwards to the real
 // functions, sim/ to an in-memory Windows used by the native tests.
 #pragma once
@@ -46,18 +45,40 @@ std::uint32_t GetPrivateProfileIntW(const char16_t* lpAppName, const char16_t* l
 bool WritePrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName,
                                 const char16_t* lpString, const char16_t* lpFileName);
 
-// Files (kernel32). Names are ANSI paths. FindFirstFileA matches the last
-// part of the name with the wildcards * and ? as the platform does, and
-// returns kInvalidHandleValue when nothing matches; its handle is closed
-// with FindClose.
-Handle FindFirstFileA(const char* lpFileName, Win32FindDataA* lpFindFileData);
+// Files (kernel32). Names are UTF-16 and end at their first NUL. A path of
+// kMaxPathChars characters or more works only in the long-path form
+// ("\\?\C:\..." or "\\?\UNC\server\share\..."), which the calls take
+// unchanged, without resolving "." or "..". Every call that fails leaves
+// the reason in GetLastError().
+//
+// FindFirstFileW matches the last part of the name with the wildcards *
+// and ?, and returns kInvalidHandleValue when nothing matches; its handle
+// is closed with FindClose.
+Handle FindFirstFileW(const char16_t* lpFileName, Win32FindDataW* lpFindFileData);
 bool FindClose(Handle hFindFile);
-HFile _lopen(const char* lpPathName, std::int32_t iReadWrite);
-HFile _lclose(HFile hFile);
+// Returns kInvalidFileAttributes when nothing stands under the name.
+std::uint32_t GetFileAttributesW(const char16_t* lpFileName);
+bool SetFileAttributesW(const char16_t* lpFileName, std::uint32_t dwFileAttributes);
+// Opens or creates a file (no security attributes, no template); returns
+// kInvalidHandleValue when it cannot. The handle is closed with CloseHandle.
+Handle CreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, std::uint32_t dwShareMode,
+                   std::uint32_t dwCreationDisposition, std::uint32_t dwFlagsAndAttributes);
+// Writes at the file's position; *written tells how much went out.
+bool WriteFile(Handle hFile, const void* lpBuffer, std::uint32_t nNumberOfBytesToWrite,
+               std::uint32_t* lpNumberOfBytesWritten);
+bool CloseHandle(Handle hObject);
+bool DeleteFileW(const char16_t* lpFileName);
 // A null time, or one of 0, leaves that time unchanged.
 bool SetFileTime(Handle hFile, const FileTime* lpCreationTime, const FileTime* lpLastAccessTime,
                  const FileTime* lpLastWriteTime);
-bool SetFileAttributesA(const char* lpFileName, std::uint32_t dwFileAttributes);
+
+// Milliseconds since the system started, wrapping after 49.7 days.
+std::uint32_t GetTickCount();
+
+// The calling thread's last error: set by a failing call above, or by the
+// program itself (the JPEG library leaves the cause of a failed write there).
+std::uint32_t GetLastError();
+void SetLastError(std::uint32_t dwErrCode);
 
 // Shell (shell32) and keyboard (user32).
 bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData);
@@ -91,6 +112,13 @@ std::int32_t SHGetFolderPathAndSubDirW(Handle hwnd, int csidl, Handle hToken, st
 // is a refusal.
 Handle CreateDIBSection(Handle hdc, const BitmapInfo* pbmi, std::uint32_t usage, void** ppvBits,
                         Handle hSection, std::uint32_t offset);
+// Copies scan lines start .. start + cLines - 1 (counted from the bottom of
+// the picture) of a bitmap that is selected into no device context into
+// lpvBits, in the format lpbmi describes (here: 24 or 32 bits a pixel,
+// BI_RGB, the bitmap's width, bottom-up for a positive biHeight). Returns
+// the number of lines copied, 0 on failure.
+std::int32_t GetDIBits(Handle hdc, Handle hbm, std::uint32_t start, std::uint32_t cLines, void* lpvBits,
+                       BitmapInfo* lpbmi, std::uint32_t usage);
 Handle CreateCompatibleDC(Handle hdc);
 Handle CreateCompatibleBitmap(Handle hdc, std::int32_t cx, std::int32_t cy);
 Handle SelectObject(Handle hdc, Handle h);
@@ -113,5 +141,8 @@ bool CloseClipboard();
 Handle GetClipboardData(std::uint32_t uFormat);
 bool IsClipboardFormatAvailable(std::uint32_t format);
 Handle GetClipboardOwner();
+// Counts every change of the clipboard's content, by any program; reading
+// the clipboard leaves it as it is.
+std::uint32_t GetClipboardSequenceNumber();
 
 }  // namespace plat

@@ -2,8 +2,10 @@
 // settings; OK and Apply copy the controls into the settings, Cancel the
 // settings back into the controls. The Apply button's enabled state is the
 // only record of pending edits.
+#include "app/capture_folder.h"
 #include "app/main_form.h"
 #include "platform/api.h"
+#include "platform/files.h"
 #include "platform/toolkit.h"
 #include "platform/types.h"
 #include "shell/folder_browser.h"
@@ -60,12 +62,12 @@ plat::Handle ShellRun(plat::Handle owner, const char16_t* verb, const std::u16st
 }  // namespace
 
 void Main::OpenFolder_Click() {
-  // Only a folder that exists goes to the shell: a text that names a
-  // program file must never start that program. The closing separator
-  // keeps the shell from trying "folder.exe" and the like beside it.
-  std::u16string folder = SetFolder.Text();
+  // The folder a capture would go to, and only if it exists: a text that
+  // names a program file must never start that program. The closing
+  // separator keeps the shell from trying "folder.exe" and the like beside it.
+  std::u16string folder = ResolveCaptureFolder(SetFolder.Text(), plat::AppPath());
   if (!plat::FolderExists(folder)) {
-    plat::MsgBox(u"Capture folder does not exist.", u"Error");
+    ShowMessage(u"Capture folder does not exist.", u"Error", false);
     return;
   }
   if (folder.back() != u'\\') folder += u'\\';

@@ -92,22 +92,22 @@ Profile Load(const fs::path& host) {
   return p;
 }
 
-bool Save(const fs::path& host, const Profile& p) {
-  std::u16string text;
-  for (const auto& l : p.lines) text += l + u"\r\n";
-  std::ofstream out(host, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out << (p.unicode ? std::string(kMark, 2) + ToUtf16Le(text) : ToAnsi(text));
-  return static_cast<bool>(out.flush());
+// Through the simulated kernel32, so that its rules hold here too: a
+// missing folder, a name Windows refuses, a read-only file, a folder that
+// denies writes, a full disk.
+bool WriteWhole(const std::u16string& path, const std::string& bytes) {
+  const Handle h = CreateFileW(path.c_str(), kGenericWrite, 0, kCreateAlways, kFileAttributeNormal);
+  if (h == kInvalidHandleValue) return false;
+  std::uint32_t written = 0;
+  const auto size = static_cast<std::uint32_t>(bytes.size());
+  const bool ok = WriteFile(h, bytes.data(), size, &written) && written == size;
+  return CloseHandle(h) && ok;
 }
 
-// A profile file may be created or changed under the name: a valid name in
-// an existing folder, not read-only, and not in a folder the user may not
-// write to.
-bool MayWrite(std::u16string_view windowsName, const fs::path& host) {
-  std::error_code ec;
-  return sim::detail::ValidFileName(ToUtf8(windowsName)) && fs::is_directory(host.parent_path(), ec) &&
-         !sim::detail::WriteProtected(host) && sim::detail::Writable(host);
+bool Save(const std::u16string& path, const Profile& p) {
+  std::u16string text;
+  for (const auto& l : p.lines) text += l + u"\r\n";
+  return WriteWhole(path, p.unicode ? std::string(kMark, 2) + ToUtf16Le(text) : ToAnsi(text));
 }
 
 bool IsSection(const std::u16string& line, std::u16string* name) {
@@ -158,7 +158,6 @@ std::u16string StripQuotes(std::u16string v) {
 // The value of section/key, or nullopt when the file, section or key is missing.
 std::optional<std::u16string> Lookup(std::u16string_view section, std::u16string_view key,
                                      std::u16string_view file) {
-  if (!sim::detail::ValidFileName(ToUtf8(file))) return std::nullopt;
   const Profile p = Load(sim::HostPath(file));
   long header, end;
   FindSection(p.lines, section, &header, &end);
@@ -194,23 +193,21 @@ std::uint32_t GetInt(std::u16string_view section, std::u16string_view key, std::
 
 // Null key: the whole section goes. Null value: the key goes.
 bool WriteString(std::u16string_view section, const std::u16string* key, const std::u16string* value,
-                 std::u16string_view file) {
-  const fs::path host = sim::HostPath(file);
-  if (!MayWrite(file, host)) return false;
-  Profile p = Load(host);
+                 const std::u16string& file) {
+  Profile p = Load(sim::HostPath(file));
   auto& lines = p.lines;
   long header, end;
   FindSection(lines, section, &header, &end);
   if (!key) {
     if (header >= 0) lines.erase(lines.begin() + header, lines.begin() + end);
-    return Save(host, p);
+    return Save(file, p);
   }
   const std::u16string entry = *key + u"=" + (value ? *value : std::u16string());
   if (header < 0) {
     if (!value) return true;
     lines.push_back(u"[" + std::u16string(section) + u"]");
     lines.push_back(entry);
-    return Save(host, p);
+    return Save(file, p);
   }
   long at = FindKey(lines, header, end, *key);
   if (at >= 0) {
@@ -226,7 +223,7 @@ bool WriteString(std::u16string_view section, const std::u16string* key, const s
     while (last > header + 1 && Trim(lines[static_cast<std::size_t>(last - 1)]).empty()) --last;
     lines.insert(lines.begin() + last, entry);
   }
-  return Save(host, p);
+  return Save(file, p);
 }
 
 template <class Char>
@@ -324,21 +321,21 @@ bool WritePrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKey
 
 bool ConvertProfileToUnicode(const std::u16string& path) {
   LogCall("ConvertProfileToUnicode", {path});
-  const fs::path host = sim::HostPath(path);
-  const std::optional<std::string> bytes = ReadBytes(host);
+  const std::optional<std::string> bytes = ReadBytes(sim::HostPath(path));
   if (bytes && bytes->compare(0, 2, kMark) == 0) return true;
-  if (!MayWrite(path, host) || sim::detail::Fault("ConvertProfileToUnicode")) return false;
+  const std::uint32_t attributes = GetFileAttributesW(path.c_str());
+  if (attributes != kInvalidFileAttributes && (attributes & (kFileAttributeReadOnly | kFileAttributeDirectory)))
+    return false;
   // Replaced whole: the new form beside it, then moved over it.
-  const fs::path fresh = host.string() + ".new";
-  {
-    std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
-    out << kMark << ToUtf16Le(FromAnsi(bytes.value_or(std::string())));
-    if (!out.flush()) return false;
-  }
+  const std::u16string fresh = path + u".new";
   std::error_code ec;
-  fs::rename(fresh, host, ec);
-  if (ec) fs::remove(fresh, ec);
-  return !ec;
+  if (!sim::detail::Fault("ConvertProfileToUnicode") &&
+      WriteWhole(fresh, kMark + ToUtf16Le(FromAnsi(bytes.value_or(std::string()))))) {
+    fs::rename(sim::HostPath(fresh), sim::HostPath(path), ec);
+    if (!ec) return true;
+  }
+  fs::remove(sim::HostPath(fresh), ec);
+  return false;
 }
 
 }  // namespace plat

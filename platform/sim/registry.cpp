@@ -69,7 +69,6 @@ void ResetRegistry() {
 }  // namespace detail
 
 void SetStandardUser(bool on) { R().standardUser = on; }
-bool detail::StandardUser() { return R().standardUser; }
 
 void CreateKey(Handle root, const std::string& path) {
   auto full = KeyPath(root, path);

@@ -103,11 +103,8 @@ namespace {
 Handle Execute(const char* function, Handle hwnd, const std::u16string& verb, const std::u16string& file,
                const std::u16string& parameters, const std::u16string& directory, int show) {
   sim::detail::Log(std::string(function) + "(" + ToUtf8(verb) + "," + ToUtf8(file) + ")");
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::path host = sim::HostPath(file);
-  const bool valid = sim::detail::ValidFileName(ToUtf8(file));
-  const std::u16string extension = fs::path(ToUtf8(file)).extension().u16string();
+  const std::uint32_t attributes = GetFileAttributesW(file.c_str());
+  const std::u16string extension = std::filesystem::path(ToUtf8(file)).extension().u16string();
   auto one_of = [](const std::u16string& s, std::initializer_list<std::u16string_view> set) {
     for (auto item : set) {
       if (s.size() == item.size() &&
@@ -120,9 +117,9 @@ Handle Execute(const char* function, Handle hwnd, const std::u16string& verb, co
     return false;
   };
   Handle result = kSeErrNoAssoc;
-  if (!valid || !fs::exists(host, ec))
+  if (file.empty() || attributes == kInvalidFileAttributes)
     result = kSeErrFileNotFound;
-  else if (fs::is_directory(host, ec))
+  else if (attributes & kFileAttributeDirectory)
     result = verb.empty() || one_of(verb, {u"open", u"explore"}) ? 42 : kSeErrNoAssoc;
   else if ((verb.empty() || one_of(verb, {u"open"})) &&
            one_of(extension, {u".jpg", u".jpeg", u".bmp", u".txt", u".exe"}))
@@ -196,7 +193,7 @@ std::int32_t SHGetFolderPathAndSubDirW(Handle /*hwnd*/, int csidl, Handle /*hTok
   const auto host = sim::HostPath(path);
   if (!std::filesystem::is_directory(host, ec)) {
     if (!(csidl & kCsidlFlagCreate)) return pszSubDir ? kPathNotFound : kEFail;
-    if (sim::detail::WriteProtected(host) || !std::filesystem::create_directories(host, ec)) return kAccessDenied;
+    if (!std::filesystem::create_directories(host, ec)) return kAccessDenied;
   }
   std::copy(path.begin(), path.end(), pszPath);
   pszPath[path.size()] = u'\0';

@@ -25,23 +25,6 @@ void ResetClock();
 // The notification area forgets its icons (Explorer ended).
 void ForgetTrayIcons();
 
-// The simulated file system, for the other simulated parts.
-plat::FileTime Now();
-bool ValidFileName(std::string_view windowsName);
-// True when a file may be created or overwritten under the host path: it
-// does not exist, or is a file that is not read-only, hidden, system or open.
-bool Writable(const std::filesystem::path& host);
-// Records that a file was just written: times now, attributes archive;
-// an overwritten file keeps its creation time.
-void FileWritten(const std::filesystem::path& host, bool replaced);
-// Forgets what was kept of a file that is gone.
-void ResetFileMeta(const std::filesystem::path& host);
-// Standard-user mode (SetStandardUser), and whether it keeps the user from
-// creating or changing anything under the host path: the folders only
-// administrators may write to (Program Files and Windows) refuse them.
-bool StandardUser();
-bool WriteProtected(const std::filesystem::path& host);
-
 // Between the simulated clipboard and the graphics objects: whether a
 // handle is a live bitmap, handing one to the clipboard (it then no longer
 // counts as a live object of the program), and destroying it.

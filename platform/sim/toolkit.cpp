@@ -197,7 +197,10 @@ void ExplorerRestarts() {
 }
 
 void Tick(int count) {
-  for (int i = 0; i < count && T().form && !T().destroyed; ++i) T().form->NotifyTimer();
+  for (int i = 0; i < count && T().form && !T().destroyed; ++i) {
+    AdvanceTickCount(kTickMs);
+    T().form->NotifyTimer();
+  }
 }
 
 void CloseRequest() {

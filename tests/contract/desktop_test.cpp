@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/api.h"
+#include "platform/files.h"
 #include "platform/test_support.h"
 #include "platform/text.h"
 #include "platform/toolkit.h"

@@ -52,6 +52,7 @@ TEST_F(SettingsFileTest, UnwritableExeFolderSendsTheSettingsToTheUser) {
   sim::SetStandardUser(true);
   const std::u16string dir = u"C:\\Program Files\\Varnel";
   std::filesystem::create_directories(sim::HostPath(dir));
+  sim::DenyWrites("C:\\Program Files\\Varnel");
   sim::SetApp(dir, u"Varnel");
 
   Main& m = Start();

@@ -39,65 +39,6 @@ std::wstring UserSettingsFile() {
   return std::wstring(appData) + L"\\Varnel\\Varnel.ini";
 }
 
-namespace {
-
-// The Unix path of a Windows one, through Wine's own call.
-std::string UnixPath(const std::wstring& path) {
-  using ToUnix = char*(CDECL*)(LPCWSTR);
-  auto toUnix = reinterpret_cast<ToUnix>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
-  if (!unix) return {};
-  std::string out = unix;
-  HeapFree(GetProcessHeap(), 0, unix);
-  return out;
-}
-
-// chattr with the flag change; Wine starts a Unix program like a Windows
-// one, but its handle cannot be waited on: the caller watches the effect.
-void Chattr(const char* change, const std::string& unixPath) {
-  std::wstring cmd = L"chattr ";
-  for (const char* c = change; *c; ++c) cmd += static_cast<wchar_t>(*c);
-  cmd += L" \"";
-  for (char c : unixPath) cmd += static_cast<wchar_t>(static_cast<unsigned char>(c));
-  cmd += L"\"";
-  std::vector<wchar_t> line(cmd.begin(), cmd.end());
-  line.push_back(0);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (CreateProcessW(L"Z:\\usr\\bin\\chattr", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  }
-}
-
-bool CanCreateIn(const std::wstring& folder) {
-  // A probe left behind when the flag came between its creation and its
-  // deletion goes first; where it cannot, no new file can be made either.
-  const std::wstring probe = folder + L"\\.varnel-probe";
-  DeleteFileW(probe.c_str());
-  HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(h);
-  return true;
-}
-
-}  // namespace
-
-ReadOnlyFolder::ReadOnlyFolder(const std::wstring& folder) : folder_(folder), unixPath_(UnixPath(folder)) {
-  if (unixPath_.empty()) return;
-  Chattr("+i", unixPath_);
-  for (int i = 0; i < 100 && CanCreateIn(folder_); ++i) Sleep(50);
-  ok_ = !CanCreateIn(folder_);
-}
-
-ReadOnlyFolder::~ReadOnlyFolder() {
-  if (unixPath_.empty()) return;
-  Chattr("-i", unixPath_);
-  for (int i = 0; i < 100 && !CanCreateIn(folder_); ++i) Sleep(50);
-}
-
 std::optional<std::string> ReadFile(const std::wstring& path) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, 0, nullptr);
@@ -358,6 +299,36 @@ std::vector<std::wstring> WaitForFiles(const std::wstring& folder, std::size_t c
     Sleep(20);
   }
   return FilesIn(folder);
+}
+
+HWND WaitForMessageBox(DWORD pid, DWORD ms) { return FindProcessWindow(pid, L"#32770", ms); }
+
+std::wstring WindowText(HWND window) {
+  wchar_t buf[2048] = {0};
+  SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, nullptr);
+  return buf;
+}
+
+std::wstring MessageBoxText(HWND box) {
+  // The prompt is the box's static control with the id 0xFFFF.
+  HWND text = GetDlgItem(box, 0xFFFF);
+  return text ? WindowText(text) : std::wstring();
+}
+
+bool DismissMessageBox(HWND box) {
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 50 && IsWindow(box); ++i) Sleep(100);
+  return !IsWindow(box);
+}
+
+int CountMessageBoxes(DWORD pid) {
+  int boxes = 0;
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", nullptr));) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == pid && IsWindowVisible(w)) ++boxes;
+  }
+  return boxes;
 }
 
 void PostTrayMessage(HWND window, UINT mouseMessage) {

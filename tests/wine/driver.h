@@ -47,25 +47,6 @@ class VarnelProcess {
   HWND window_ = nullptr;
 };
 
-// While one lives, no file can be created, renamed or deleted in the
-// folder, as in one under Program Files for a standard user. Wine runs as
-// root here, and root writes anywhere, so the folder gets the immutable
-// flag on the Unix side (chattr, started through Wine). ok() is false
-// where this machine cannot do that.
-class ReadOnlyFolder {
- public:
-  explicit ReadOnlyFolder(const std::wstring& folder);
-  ~ReadOnlyFolder();
-  ReadOnlyFolder(const ReadOnlyFolder&) = delete;
-  ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
-  bool ok() const { return ok_; }
-
- private:
-  std::wstring folder_;
-  std::string unixPath_;
-  bool ok_ = false;
-};
-
 // Makes open_recorder.exe the "open" handler for the given file extensions
 // and classes (e.g. L".txt", L"Directory"; a class gets it for "explore"
 // too) and points its log at `log`.
@@ -94,6 +75,15 @@ std::int64_t PressPrintScreen();
 std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern = L"*");
 // Waits until exactly `count` files match (up to `ms`).
 std::vector<std::wstring> WaitForFiles(const std::wstring& folder, std::size_t count, DWORD ms = 15000);
+
+// A visible message box of process `pid` (waits up to `ms`), its title and
+// its text, and OK pressed on it.
+HWND WaitForMessageBox(DWORD pid, DWORD ms = 5000);
+std::wstring WindowText(HWND window);  // also of another process's control
+std::wstring MessageBoxText(HWND box);
+bool DismissMessageBox(HWND box);
+// Visible message boxes of process `pid` now.
+int CountMessageBoxes(DWORD pid);
 
 // Posts what the shell posts for a mouse message on the tray icon.
 void PostTrayMessage(HWND window, UINT mouseMessage);
