@@ -100,29 +100,25 @@ bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData) {
 
 namespace {
 
+std::u16string Lower(std::u16string s) {
+  for (auto& c : s)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  return s;
+}
+
 Handle Execute(const char* function, Handle hwnd, const std::u16string& verb, const std::u16string& file,
                const std::u16string& parameters, const std::u16string& directory, int show) {
   sim::detail::Log(std::string(function) + "(" + ToUtf8(verb) + "," + ToUtf8(file) + ")");
   const std::uint32_t attributes = GetFileAttributesW(file.c_str());
-  const std::u16string extension = std::filesystem::path(ToUtf8(file)).extension().u16string();
-  auto one_of = [](const std::u16string& s, std::initializer_list<std::u16string_view> set) {
-    for (auto item : set) {
-      if (s.size() == item.size() &&
-          std::equal(s.begin(), s.end(), item.begin(), [](char16_t a, char16_t b) {
-            auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
-            return lower(a) == lower(b);
-          }))
-        return true;
-    }
-    return false;
-  };
+  const std::u16string v = Lower(verb);
+  const std::u16string ext = Lower(std::filesystem::path(ToUtf8(file)).extension().u16string());
   Handle result = kSeErrNoAssoc;
   if (file.empty() || attributes == kInvalidFileAttributes)
     result = kSeErrFileNotFound;
   else if (attributes & kFileAttributeDirectory)
-    result = verb.empty() || one_of(verb, {u"open", u"explore"}) ? 42 : kSeErrNoAssoc;
-  else if ((verb.empty() || one_of(verb, {u"open"})) &&
-           one_of(extension, {u".jpg", u".jpeg", u".bmp", u".txt", u".exe"}))
+    result = v.empty() || v == u"open" || v == u"explore" ? 42 : kSeErrNoAssoc;
+  else if ((v.empty() || v == u"open") &&
+           (ext == u".jpg" || ext == u".jpeg" || ext == u".bmp" || ext == u".txt" || ext == u".exe"))
     result = 42;
   sim::Sh().executions.push_back(
       {hwnd, ToUtf8(verb), ToUtf8(file), ToUtf8(parameters), ToUtf8(directory), show, result});

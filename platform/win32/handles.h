@@ -15,12 +15,4 @@ struct FileTraits {
 };
 using UniqueFile = Unique<FileTraits>;
 
-// A kernel object (mutex, event): its creating calls fail with null.
-struct KernelObjectTraits {
-  using Type = HANDLE;
-  static Type Empty() { return nullptr; }
-  static void Close(Type h) { ::CloseHandle(h); }
-};
-using UniqueKernelObject = Unique<KernelObjectTraits>;
-
 }  // namespace plat::win32

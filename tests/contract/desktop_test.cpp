@@ -1,7 +1,6 @@
 // What the program needs of the desktop around it: the shell's execution
-// and special folders with names in any script, the folder test, and the
-// claim of one copy per session. The same cases on the simulated platform
-// and on Wine.
+// and special folders with names in any script, and the claim of one copy
+// per session. The same cases on the simulated platform and on Wine.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,7 +9,6 @@
 #include "platform/api.h"
 #include "platform/files.h"
 #include "platform/test_support.h"
-#include "platform/text.h"
 #include "platform/toolkit.h"
 
 namespace {
@@ -57,26 +55,6 @@ TEST_F(DesktopTest, SpecialFoldersAndTheirSubFolders) {
   EXPECT_EQ(std::u16string(path.data()), made);
   EXPECT_TRUE(plat::FolderExists(made));
   plat::testing::RemoveFolder(made);
-}
-
-TEST_F(DesktopTest, FolderExistsOnlyForFolders) {
-  std::vector<char16_t> path(plat::kMaxPath, u'\0');
-  const std::u16string sub = u"VarnelTests" + kPhotos.substr(1);
-  ASSERT_EQ(plat::SHGetFolderPathAndSubDirW(0, plat::kCsidlAppData | plat::kCsidlFlagCreate, 0,
-                                            plat::kShgfpTypeCurrent, sub.c_str(), path.data()),
-            0);
-  const std::u16string folder = path.data();  // named in Cyrillic
-  plat::testing::WriteFileBytes(TempDir() + u"\\file.txt", "x");
-  struct Row {
-    std::u16string path;
-    bool folder;
-  };
-  for (const Row& row : {Row{TempDir(), true}, Row{folder, true}, Row{TempDir() + u"\\file.txt", false},
-                         Row{TempDir() + kPhotos, false}, Row{u"", false}}) {
-    SCOPED_TRACE(plat::ToUtf8(row.path));
-    EXPECT_EQ(plat::FolderExists(row.path), row.folder);
-  }
-  plat::testing::RemoveFolder(folder);
 }
 
 TEST(InstanceClaimTest, OneHolderPerNameUntilItLetsGo) {

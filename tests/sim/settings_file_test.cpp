@@ -95,10 +95,9 @@ TEST_F(SettingsFileTest, PerUserFileWinsWhenItHasContent) {
     EXPECT_EQ(m.CaptureFolder, row.folder);
     m.CaptureFolder = u"E:\\New";
     sim::CloseRequest();
-    // The edit goes back where the settings came from.
-    const bool user = m.SettingsFile() == kUserIni;
-    EXPECT_EQ(user, row.folder == std::u16string(u"C:\\Mine"));
-    EXPECT_NE((user ? UserIni() : Ini())->find("path=E:\\New\r\n"), std::string::npos);
+    // The edit goes back to the file it came from, and only there.
+    const bool user = row.folder == std::u16string(u"C:\\Mine");
+    EXPECT_NE((user ? UserIni() : Ini())->find("E:\\New"), std::string::npos);
     EXPECT_EQ((user ? Ini() : UserIni()).value_or("").find("E:\\New"), std::string::npos);
   }
 }
