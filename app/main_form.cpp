@@ -15,7 +15,9 @@ namespace varnel {
 
 namespace {
 
-constexpr std::uint32_t kPathBuffer = 255;
+// Room for the longest path Windows takes (the long-path form's limit): a
+// capture folder the user could type and use is read back whole.
+constexpr std::uint32_t kPathBuffer = 32768;
 
 }  // namespace
 

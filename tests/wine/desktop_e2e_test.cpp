@@ -54,19 +54,39 @@ std::optional<std::wstring> UnicodeText(const std::optional<std::string>& bytes)
 // "Фото Λήψη": not a letter of it in the ANSI code page.
 const std::wstring kFolder = L"C:\\\u0424\u043e\u0442\u043e \u039b\u03ae\u03c8\u03b7";
 
-TEST(DesktopE2E, SettingsInAnyScriptSurviveARestart) {
+std::string Utf8(const std::wstring& w) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+TEST(DesktopE2E, SettingsAndCapturesInAnyScript) {
   // Installed in "Программы", whose name is out of the code page too.
   const std::wstring dir = e2e::MakeInstallFolder(L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b");
-  e2e::WriteFile(dir + L"\\Varnel.ini", "[other]\r\nkeep=Caf\xe9\r\n[main]\r\npath=C:\\Shots\r\nformat=JPG\r\nopen=0\r\n");
+  e2e::WriteFile(dir + L"\\Varnel.ini", "[other]\r\nkeep=Caf\xe9\r\n[main]\r\npath=C:\\Shots\r\nformat=JPG\r\nopen=1\r\n");
+  CreateDirectoryW(kFolder.c_str(), nullptr);
+  for (const auto& f : e2e::FilesIn(kFolder)) DeleteFileW((kFolder + L"\\" + f).c_str());
+  const std::wstring log = dir + L"\\opened.log";
+  e2e::RegisterOpenRecorder({L".jpg"}, log);
   {
     VarnelProcess p(dir);
     ASSERT_TRUE(p.ShowWindowByTray());
     EXPECT_EQ(Text(Edit(p)), L"C:\\Shots");  // read
-    ASSERT_TRUE(ChooseFolderAndEnd(p, kFolder));
+    SetText(Edit(p), kFolder);
+    SendMessageW(p.Control(L"&OK"), BM_CLICK, 0, 0);
+    // A capture lands there under its stamp, and the shell is asked to open that name.
+    ASSERT_TRUE(e2e::PutPictureOnClipboard(320, 200));
+    e2e::PressPrintScreen();
+    const auto files = e2e::WaitForFiles(kFolder, 1);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].size(), 23u);  // YYYY-MM-DD-HH-NN-SS.jpg
+    EXPECT_TRUE(e2e::WaitForLogLine(log, Utf8(kFolder + L"\\" + files[0].substr(0, 19) + L".JPG")));
+    EXPECT_TRUE(End(p));
   }
   // Unicode now, everything else kept.
   EXPECT_EQ(UnicodeText(e2e::ReadFile(dir + L"\\Varnel.ini")),
-            L"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\npath=" + kFolder + L"\r\nformat=JPG\r\nopen=0\r\n");
+            L"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\npath=" + kFolder + L"\r\nformat=JPG\r\nopen=1\r\n");
   VarnelProcess again(dir);
   ASSERT_TRUE(again.ShowWindowByTray());
   EXPECT_EQ(Text(Edit(again)), kFolder);
