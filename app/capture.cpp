@@ -183,8 +183,8 @@ void Main::SaveCapture(cDIBSection& buffer, std::uint32_t sequence) {
 
   if (AutoOpen) {
     Step([&] {
-      const std::string open = plat::ToAnsi(name + (bitmap ? u".BMP" : u".JPG"));
-      plat::ShellExecuteA(form_.hWnd(), "open", open.c_str(), "", "", plat::kSwShowNormal);
+      const std::u16string open = name + (bitmap ? u".BMP" : u".JPG");
+      plat::ShellExecuteW(form_.hWnd(), u"open", open.c_str(), u"", u"", plat::kSwShowNormal);
     });
   }
 }

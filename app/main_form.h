@@ -54,6 +54,8 @@ class Main {
   // Life cycle.
   void Form_Load();
   void Form_Unload(std::int16_t& cancel);
+  void Form_TaskbarCreated();
+  void Form_OtherInstance();
 
   // Capture.
   void Timer_Timer();
@@ -67,8 +69,9 @@ class Main {
   void Form_KeyUp(int KeyCode, int Shift);
   void TrayIcon_MouseDblClick(std::int16_t Button);
 
-  // The settings file beside the executable, and the start-up command.
-  std::u16string SettingsFile() const;
+  // The settings file read at start (see settings_file.h), and the
+  // start-up command.
+  const std::u16string& SettingsFile() const { return settingsFile_; }
   std::u16string StartupCommand() const;
 
  private:
@@ -91,6 +94,8 @@ class Main {
   void CopySettingsToControls();
   void EnableApply() { ApplyButton.SetEnabled(true); }
   std::u16string DefaultFolder() const;
+
+  std::u16string settingsFile_;
 
   std::optional<PendingCapture> capture_;
   // A release seen while a capture was still pending: captured after it.
