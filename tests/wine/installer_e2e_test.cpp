@@ -172,8 +172,8 @@ class InstallerE2E : public ::testing::Test {
     std::wstring programFiles = e2e::Environment(L"ProgramW6432");
     if (programFiles.empty()) programFiles = e2e::Environment(L"ProgramFiles");
     dir_ = programFiles + L"\\Varnel";
-    perUserDir_ = e2e::Environment(L"APPDATA") + L"\\Varnel";
-    perUser_ = perUserDir_ + L"\\Varnel.ini";
+    perUser_ = e2e::UserSettingsFile();
+    perUserDir_ = perUser_.substr(0, perUser_.rfind(L'\\'));
     DeleteFileW(perUser_.c_str());
   }
   int Install() { return RunAndWaitForAll(L"\"" + setup_ + L"\" /S"); }
