@@ -124,11 +124,14 @@ const bool registered = [] {
                                    varnel::resample::Best())
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime();
-      // The portable kernel, which the Windows builds run.
-      benchmark::RegisterBenchmark(("Resample-portable/" + name).c_str(), BM_Resample, content, from, to,
-                                   varnel::resample::Kernel::Portable)
-          ->Unit(benchmark::kMillisecond)
-          ->UseRealTime();
+      // The other kernels: the narrower vector ones, which processors
+      // without AVX-512 run, and the portable one.
+      for (auto kernel : varnel::resample::kKernels)
+        if (kernel != varnel::resample::Best() && varnel::resample::Supported(kernel))
+          benchmark::RegisterBenchmark(("Resample-" + std::string(varnel::resample::Name(kernel)) + "/" + name).c_str(),
+                                       BM_Resample, content, from, to, kernel)
+              ->Unit(benchmark::kMillisecond)
+              ->UseRealTime();
 #ifdef VARNEL_BENCH_OPENCV
       benchmark::RegisterBenchmark(("OpenCV/" + name).c_str(), BM_OpenCV, content, from, to)
           ->Unit(benchmark::kMillisecond)
