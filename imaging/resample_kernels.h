@@ -64,14 +64,20 @@ class Horizontal {
 
   // SSE4.1 and AVX2: blocks of 16 output bytes a 128-bit lane, in groups
   // of 4 bytes that each take their bytes from one 16-byte window of the
-  // vertical results with one byte shuffle. For every group, in the order
-  // the kernel loads them: where its window starts, which window byte each
-  // of its 4 output bytes takes (as the low byte of a 32-bit lane), and
-  // the weight of each.
+  // vertical results with byte shuffles. For every group, in the order the
+  // kernel loads them: where its window starts, which window bytes each of
+  // its 4 output bytes takes into its 32-bit lane (the left one, or the
+  // left and the right one as a 16-bit pair), and its weight (as such, or
+  // as a pair's two multipliers).
+  enum class BlockKind : std::uint8_t {
+    Bytes,  // some group's bytes lie beyond its window: one byte at a time
+    Lanes,  // left bytes in 32-bit lanes, right ones 3 bytes on
+    Pairs,  // (left, right) pairs with pair weights: every weight a multiple of 2^8
+  };
   std::vector<std::int32_t> groupBase_;
   std::vector<std::uint8_t> groupIndex_;   // 16 a group
   std::vector<std::int32_t> groupWeight_;  // 4 a group
-  std::vector<std::uint8_t> blockFits_;    // whether every group of a block fits its window
+  std::vector<BlockKind> blockKind_;
 
   // AVX-512: blocks of 16 pixels: where each block's window of vertical
   // results starts, which bytes of the window each of its 48 output bytes

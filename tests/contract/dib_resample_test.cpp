@@ -169,10 +169,12 @@ TEST_F(ResampleTest, AgreesWithTheDirectFormEverywhere) {
   };
   // Reductions and enlargements, with scales whose positions below 1 carry
   // finer fractions than the rest, wide ones for whole blocks of pixels,
-  // and steep reductions whose blocks read far apart.
-  const Case cases[] = {{64, 48, 32, 24}, {37, 29, 101, 77}, {5, 4, 123, 97},   {200, 3, 7, 250},
-                        {3, 3, 1000, 2},  {97, 61, 96, 60},  {2, 2, 4097, 5},   {1920, 2, 3840, 3},
-                        {3840, 3, 1920, 2}, {1000, 5, 100, 3}, {1000, 4, 390, 3}, {129, 2, 50, 1}};
+  // steep reductions whose blocks read far apart, and tall ones whose
+  // positions from 256 on have weights in whole multiples of 2^8.
+  const Case cases[] = {{64, 48, 32, 24},   {37, 29, 101, 77}, {5, 4, 123, 97},   {200, 3, 7, 250},
+                        {3, 3, 1000, 2},    {97, 61, 96, 60},  {2, 2, 4097, 5},   {1920, 2, 3840, 3},
+                        {3840, 3, 1920, 2}, {1000, 5, 100, 3}, {1000, 4, 390, 3}, {129, 2, 50, 1},
+                        {40, 700, 33, 1100}, {40, 1100, 33, 300}};
   for (auto kernel : Kernels()) {
     for (const Case& c : cases) {
       ASSERT_TRUE(varnel::resample::Use(kernel));

@@ -6,6 +6,10 @@
 //     bench/contents.h, with each kernel this build runs here: N runs each
 //     (default 5) after one not counted. Prints one line a case:
 //       resample <kernel> <content>/<from>-><to> <median ms> <min ms>
+//     and, first for each case, what a new buffer of the destination's
+//     size costs when it is created and its pages are written once (part
+//     of every Resample, which returns a new buffer):
+//       fresh - <content>/<from>-><to> <median ms> <min ms>
 //   imaging_measure --jpeg [--reps N]
 //     SaveDibAsJpeg against a bare tjCompress2 into an output buffer sized
 //     once and reused (TJFLAG_NOREALLOC) followed by one WriteFile of the
@@ -62,6 +66,19 @@ int MeasureResample(int reps) {
       cDIBSection src;
       if (!src.Create(from.w, from.h)) return 1;
       varnel::bench::Paint(src, content);
+      // What every new buffer of the destination's size costs before any
+      // pixel is computed: its creation and the first write of its pages.
+      std::vector<double> fresh;
+      for (int i = -1; i < reps; ++i) {
+        const double ms = Ms([&] {
+          cDIBSection dst;
+          if (!dst.Create(to.w, to.h)) std::exit(1);
+          std::memset(dst.DIBSectionBitsPtr(), 0x55, static_cast<std::size_t>(dst.BytesPerScanLine()) * to.h);
+        });
+        if (i >= 0) fresh.push_back(ms);
+      }
+      std::printf("fresh - %s/%s->%s %.3f %.3f\n", varnel::bench::Name(content), Text(from).c_str(), Text(to).c_str(),
+                  Median(fresh), *std::min_element(fresh.begin(), fresh.end()));
       for (auto kernel : varnel::resample::kKernels) {
         if (!varnel::resample::Use(kernel)) continue;
         std::vector<double> times;
