@@ -30,9 +30,10 @@ struct JpegInput {
 
 enum class EncodeResult { Ok, Failed, OutOfMemory };
 
-// Encodes the picture, which the caller has checked (sizes 1..65535, a
-// pitch that holds a row). On Ok, *jpeg and *size give the whole file,
-// valid until the next call. One call at a time.
+// Encodes the picture, which the caller has checked (sizes of at least 1,
+// a pitch that holds a row); a side over 65500 pixels, JPEG's limit, fails.
+// On Ok, *jpeg and *size give the whole file, valid until the next call.
+// One call at a time.
 EncodeResult EncodeJpeg(const JpegInput& input, const std::uint8_t** jpeg, std::size_t* size);
 
 inline constexpr std::int64_t kStripeMinPixels = 1'000'000;
