@@ -8,6 +8,7 @@
 #include "app/ui/main_design.h"
 #include "platform/api.h"
 #include "platform/error.h"
+#include "platform/files.h"
 #include "platform/text.h"
 
 namespace varnel {
@@ -43,6 +44,8 @@ Main::Main()
   OpenFolder.Click = [this] { OpenFolder_Click(); };
   form_.OnKeyUp = [this](int keyCode, int shift) { Form_KeyUp(keyCode, shift); };
   form_.OnTimer = [this] { Timer_Timer(); };
+  // What is on the clipboard now was there before Varnel: not a capture.
+  lastSequence_ = plat::GetClipboardSequenceNumber();
   SetRunOnStartUp.Click = [this] { EnableApply(); };
   SetAutoOpen.Click = [this] { EnableApply(); };
   JPGOption.Click = [this] { EnableApply(); };

@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/format_code.h"
+#include "platform/error.h"
 #include "platform/toolkit.h"
 #include "shell/tray_icon.h"
 
@@ -68,15 +70,37 @@ class Main {
   std::u16string StartupCommand() const;
 
  private:
-  void Capture();
+  // A capture between the release of Print Screen and its file: the
+  // picture may not be on the clipboard yet, or another program may hold
+  // the clipboard, so it is looked for again on the following ticks.
+  struct PendingCapture {
+    std::u16string folder;        // checked at the release
+    std::uint32_t releasedAt;     // GetTickCount()
+    std::uint32_t nextTry;        // not before this
+    std::uint32_t busySince = 0;  // the first try that found the clipboard open elsewhere
+    bool busy = false;
+  };
+  void BeginCapture();
+  void ContinueCapture();
+  void SaveCapture(const std::shared_ptr<plat::Picture>& picture, std::uint32_t sequence);
+  void ReportUnsaved(const plat::ErrorState& why, const std::u16string& file);
+  void ShowMessage(const std::u16string& prompt, const std::u16string& title, bool showWindow);
   void CopyControlsToSettings();
   void CopySettingsToControls();
   void EnableApply() { ApplyButton.SetEnabled(true); }
   std::u16string DefaultFolder() const;
 
-  // Set while the folder message is open: the ticks its modal loop keeps
-  // delivering must not start a second capture or a second message.
-  bool folderMessageOpen_ = false;
+  std::optional<PendingCapture> capture_;
+  // A release seen while a capture was still pending: captured after it.
+  bool releaseWaiting_ = false;
+  // The clipboard's sequence number of the last picture saved (at first,
+  // of the clipboard as it was at the start): a release counts only a
+  // picture put there after it.
+  std::uint32_t lastSequence_ = 0;
+  bool noPictureNoticeShown_ = false;
+  // Set while a message of the capture is open: the ticks its modal loop
+  // keeps delivering must not start a second capture or a second message.
+  bool messageOpen_ = false;
 };
 
 }  // namespace varnel

@@ -28,6 +28,7 @@
 #include "imaging/jpeg_writer.h"
 #include "platform/jpeg_encoder.h"
 #include "platform/sim/sim.h"
+#include "platform/files.h"
 #include "platform/toolkit.h"
 
 namespace {

@@ -46,7 +46,8 @@ else()
   add_executable(open_recorder WIN32 tests/wine/open_recorder.cpp)
   target_link_options(open_recorder PRIVATE -municode)
   add_dependencies(e2e_tests Varnel open_recorder)
-  add_test(NAME e2e_tests COMMAND e2e_tests)
+  # Run with small file systems of their own for the full and read-only disks.
+  add_test(NAME e2e_tests COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/e2e-mounts.sh $<TARGET_FILE:e2e_tests>)
 endif()
 
 if(WIN32)

@@ -3,7 +3,9 @@
 #include "platform/api.h"
 #include "platform/checked.h"
 #include "platform/error.h"
+#include "platform/files.h"
 #include "platform/jpeg.h"
+#include "platform/long_path.h"
 #include "platform/text.h"
 #include "platform/toolkit.h"
 
@@ -43,10 +45,9 @@ class Record {
   bool live_ = false;
 };
 
-// A name holding * or ? stands for no one file (it is how characters
-// outside the ANSI code page arrive): looking it up would report whichever
-// file the wildcards match.
-bool NamesOneFile(const std::string& ansiName) { return ansiName.find_first_of("*?") == std::string::npos; }
+// A name holding * or ? stands for no one file: looking it up would report
+// whichever file the wildcards match.
+bool NamesOneFile(const std::u16string& name) { return name.find_first_of(u"*?") == std::u16string::npos; }
 
 }  // namespace
 
@@ -56,13 +57,13 @@ bool SaveDibAsJpeg(cDIBSection& cDib, std::u16string sFile, std::int32_t lQualit
   if (const plat::IJLERR r = record.Init(); r != plat::IJL_OK)
     plat::Raise(kErrJpeg, Source(), u"Failed to initialise the IJL library: " + Decimal(r));
 
-  // The name as the library and the file calls take it: ANSI, zero-terminated.
-  const std::string ansiName = plat::ToAnsi(sFile);
+  // The name as the file calls take it: in the long-path form when long.
+  const std::u16string callName = plat::ForFileCall(sFile);
 
-  plat::Win32FindDataA replaced{};
+  plat::Win32FindDataW replaced{};
   bool existed = false;
-  if (NamesOneFile(ansiName)) {
-    const plat::Handle find = plat::FindFirstFileA(ansiName.c_str(), &replaced);
+  if (NamesOneFile(sFile)) {
+    const plat::Handle find = plat::FindFirstFileW(callName.c_str(), &replaced);
     if (find != plat::kInvalidHandleValue) {
       existed = true;
       plat::FindClose(find);
@@ -75,23 +76,26 @@ bool SaveDibAsJpeg(cDIBSection& cDib, std::u16string sFile, std::int32_t lQualit
   props.DIBHeight = plat::CheckedSub(0, cDib.Height());  // bottom-up
   props.DIBBytes = cDib.DIBSectionBitsPtr();
   props.DIBPadBytes = plat::CheckedSub(cDib.BytesPerScanLine(), plat::CheckedMul(cDib.Width(), 3));
-  props.JPGFile = ansiName.c_str();
+  props.JPGFile = sFile.c_str();
   props.JPGWidth = cDib.Width();
   props.JPGHeight = cDib.Height();
   props.jquality = lQuality;
 
   if (const plat::IJLERR r = plat::ijlWrite(&props, plat::IJL_JFILE_WRITEWHOLEIMAGE); r != plat::IJL_OK) {
+    // What the system said about the file, for a caller that tells the user why.
+    const std::uint32_t cause =
+        r == plat::IJL_FILE_ERROR || r == plat::IJL_INVALID_FILENAME ? plat::GetLastError() : 0;
     record.Free();
-    plat::Raise(kErrJpeg, Source(), u"Failed to save to JPG " + Decimal(r));
+    plat::Raise(kErrJpeg, Source(), u"Failed to save to JPG " + Decimal(r), cause);
   }
 
   if (existed) {
-    const plat::HFile f = plat::_lopen(ansiName.c_str(), plat::kOfWrite | plat::kOfShareDenyWrite);
-    if (f != plat::kHFileError) {
-      plat::SetFileTime(plat::HandleOf(f), &replaced.ftCreationTime, &replaced.ftLastAccessTime,
-                        &replaced.ftLastWriteTime);
-      plat::_lclose(f);
-      plat::SetFileAttributesA(ansiName.c_str(), replaced.dwFileAttributes);
+    const plat::Handle f =
+        plat::CreateFileW(callName.c_str(), plat::kGenericWrite, plat::kFileShareRead, plat::kOpenExisting, 0);
+    if (f != plat::kInvalidHandleValue) {
+      plat::SetFileTime(f, &replaced.ftCreationTime, &replaced.ftLastAccessTime, &replaced.ftLastWriteTime);
+      plat::CloseHandle(f);
+      plat::SetFileAttributesW(callName.c_str(), replaced.dwFileAttributes);
     }
   }
 

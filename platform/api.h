@@ -1,6 +1,7 @@
 // The operating-system functions the program calls, under their Windows
 // names and with their Windows argument order, inside namespace plat.
-// Texts passed here are already in the system ANSI code page (see text.h).
+// Texts of the "A" functions are in the system ANSI code page (see text.h),
+// those of the "W" functions UTF-16.
 // Two backends implement this header: win32/ forwards to the real
 // functions, sim/ to an in-memory Windows used by the native tests.
 #pragma once
@@ -33,18 +34,40 @@ std::uint32_t GetPrivateProfileIntA(const char* lpAppName, const char* lpKeyName
 bool WritePrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
                                 const char* lpString, const char* lpFileName);
 
-// Files (kernel32). Names are ANSI paths. FindFirstFileA matches the last
-// part of the name with the wildcards * and ? as the platform does, and
-// returns kInvalidHandleValue when nothing matches; its handle is closed
-// with FindClose.
-Handle FindFirstFileA(const char* lpFileName, Win32FindDataA* lpFindFileData);
+// Files (kernel32). Names are UTF-16 and end at their first NUL. A path of
+// kMaxPathChars characters or more works only in the long-path form
+// ("\\?\C:\..." or "\\?\UNC\server\share\..."), which the calls take
+// unchanged, without resolving "." or "..". Every call that fails leaves
+// the reason in GetLastError().
+//
+// FindFirstFileW matches the last part of the name with the wildcards *
+// and ?, and returns kInvalidHandleValue when nothing matches; its handle
+// is closed with FindClose.
+Handle FindFirstFileW(const char16_t* lpFileName, Win32FindDataW* lpFindFileData);
 bool FindClose(Handle hFindFile);
-HFile _lopen(const char* lpPathName, std::int32_t iReadWrite);
-HFile _lclose(HFile hFile);
+// Returns kInvalidFileAttributes when nothing stands under the name.
+std::uint32_t GetFileAttributesW(const char16_t* lpFileName);
+bool SetFileAttributesW(const char16_t* lpFileName, std::uint32_t dwFileAttributes);
+// Opens or creates a file (no security attributes, no template); returns
+// kInvalidHandleValue when it cannot. The handle is closed with CloseHandle.
+Handle CreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, std::uint32_t dwShareMode,
+                   std::uint32_t dwCreationDisposition, std::uint32_t dwFlagsAndAttributes);
+// Writes at the file's position; *written tells how much went out.
+bool WriteFile(Handle hFile, const void* lpBuffer, std::uint32_t nNumberOfBytesToWrite,
+               std::uint32_t* lpNumberOfBytesWritten);
+bool CloseHandle(Handle hObject);
+bool DeleteFileW(const char16_t* lpFileName);
 // A null time, or one of 0, leaves that time unchanged.
 bool SetFileTime(Handle hFile, const FileTime* lpCreationTime, const FileTime* lpLastAccessTime,
                  const FileTime* lpLastWriteTime);
-bool SetFileAttributesA(const char* lpFileName, std::uint32_t dwFileAttributes);
+
+// Milliseconds since the system started, wrapping after 49.7 days.
+std::uint32_t GetTickCount();
+
+// The calling thread's last error: set by a failing call above, or by the
+// program itself (the JPEG library leaves the cause of a failed write there).
+std::uint32_t GetLastError();
+void SetLastError(std::uint32_t dwErrCode);
 
 // Shell (shell32) and keyboard (user32).
 bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData);
@@ -86,5 +109,8 @@ bool CloseClipboard();
 Handle GetClipboardData(std::uint32_t uFormat);
 bool IsClipboardFormatAvailable(std::uint32_t format);
 Handle GetClipboardOwner();
+// Counts every change of the clipboard's content, by any program; reading
+// the clipboard leaves it as it is.
+std::uint32_t GetClipboardSequenceNumber();
 
 }  // namespace plat

@@ -26,26 +26,32 @@ inline constexpr std::int32_t kErrFileAccess = 75;
 inline constexpr std::int32_t kErrPathNotFound = 76;
 inline constexpr std::int32_t kErrObjectNotSet = 91;
 inline constexpr std::int32_t kErrNoPicture = 380;
+inline constexpr std::int32_t kErrClipboardBusy = 521;
 
+// lastDllError is the Win32 error code of the system call that caused the
+// failure (GetLastError() right after it), 0 when no system call did.
 class Error : public std::exception {
  public:
-  Error(std::int32_t number, std::u16string source, std::u16string description);
+  Error(std::int32_t number, std::u16string source, std::u16string description,
+        std::uint32_t lastDllError = 0);
   std::int32_t number() const { return number_; }
   const std::u16string& source() const { return source_; }
   const std::u16string& description() const { return description_; }
+  std::uint32_t lastDllError() const { return lastDllError_; }
   const char* what() const noexcept override { return what_.c_str(); }
 
  private:
   std::int32_t number_;
   std::u16string source_;
   std::u16string description_;
+  std::uint32_t lastDllError_;
   std::string what_;
 };
 
 // Throws an Error; the description defaults to the toolkit's text for the
 // number and the source to the application's name.
 [[noreturn]] void Raise(std::int32_t number, std::u16string source = {},
-                        std::u16string description = {});
+                        std::u16string description = {}, std::uint32_t lastDllError = 0);
 
 // The error state: the last error a Step() absorbed.
 class ErrorState {
@@ -53,6 +59,7 @@ class ErrorState {
   std::int32_t Number() const { return number_; }
   const std::u16string& Source() const { return source_; }
   const std::u16string& Description() const { return description_; }
+  std::uint32_t LastDllError() const { return lastDllError_; }
   void Clear();
   void Set(const Error& e);
 
@@ -60,9 +67,14 @@ class ErrorState {
   std::int32_t number_ = 0;
   std::u16string source_;
   std::u16string description_;
+  std::uint32_t lastDllError_ = 0;
 };
 
 ErrorState& Err();
+
+// The system's own text for a Win32 error code, one sentence ending in a
+// full stop, in the user's language.
+std::u16string SystemErrorText(std::uint32_t code);
 
 // Runs one step under the skip-on-failure rule. Returns false when the
 // step raised an error (which is then in Err()).

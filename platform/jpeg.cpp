@@ -7,6 +7,7 @@
 #include <new>
 
 #include "platform/file_write.h"
+#include "platform/api.h"
 #include "platform/jpeg_backend.h"
 #include "platform/jpeg_encoder.h"
 
@@ -77,7 +78,7 @@ IJLERR ijlWrite(JPEG_CORE_PROPERTIES* jcprops, IJLIOTYPE iotype) {
   if (IJLERR r = jpeg_backend::OnWrite(*jcprops, iotype); r != IJL_OK) return r;
   if (iotype != IJL_JFILE_WRITEWHOLEIMAGE) return IJL_UNSUPPORTED_MODE;
   const JPEG_CORE_PROPERTIES& p = *jcprops;
-  if (p.JPGFile == nullptr || p.JPGFile[0] == '\0') return IJL_INVALID_FILENAME;
+  if (p.JPGFile == nullptr || p.JPGFile[0] == u'\0') return IJL_INVALID_FILENAME;
 
   detail::JpegInput input{};
   int pitch = 0, height = 0;
@@ -98,12 +99,11 @@ IJLERR ijlWrite(JPEG_CORE_PROPERTIES* jcprops, IJLIOTYPE iotype) {
     case detail::EncodeResult::OutOfMemory: return IJL_MEMORY_ERROR;
     case detail::EncodeResult::Failed: return IJL_EXCEPTION_DETECTED;
   }
-  switch (detail::WriteWholeFile(p.JPGFile, {{jpeg, size}})) {
-    case detail::WriteResult::Ok: return IJL_OK;
-    case detail::WriteResult::BadName: return IJL_INVALID_FILENAME;
-    case detail::WriteResult::Failed: break;
-  }
-  return IJL_FILE_ERROR;
+  const std::uint32_t error = detail::WriteWholeFile(p.JPGFile, {{jpeg, size}});
+  // A failed write leaves its cause in GetLastError() for the caller.
+  SetLastError(error);
+  if (error == 0) return IJL_OK;
+  return error == kErrorInvalidName ? IJL_INVALID_FILENAME : IJL_FILE_ERROR;
 }
 
 IJLERR ijlFree(JPEG_CORE_PROPERTIES* jcprops) {

@@ -27,7 +27,8 @@ inline constexpr IJLERR IJL_UNSUPPORTED_BYTES_PER_PIXEL = -4;
 inline constexpr IJLERR IJL_MEMORY_ERROR = -5;
 inline constexpr IJLERR IJL_INVALID_JPEG_PROPERTIES = -8;  // sizes, pointers, quality
 inline constexpr IJLERR IJL_INVALID_FILENAME = -10;
-inline constexpr IJLERR IJL_FILE_ERROR = -23;               // the file could not be written
+inline constexpr IJLERR IJL_FILE_ERROR = -23;               // the file could not be written:
+                                                            // GetLastError() tells why
 inline constexpr IJLERR IJL_UNSUPPORTED_MODE = -29;         // an I/O mode other than below
 
 // I/O modes of ijlWrite.
@@ -67,9 +68,10 @@ struct JPEG_CORE_PROPERTIES {
   std::int32_t DIBChannels;  // default 3
   IJL_COLOR DIBColor;        // default IJL_BGR
 
-  // The JPEG file: an ANSI, zero-terminated name, the image's size (equal
-  // to the DIB's: the library does not scale), colour and quality 1..100.
-  const char* JPGFile;
+  // The JPEG file: a zero-terminated UTF-16 name (any length: a long one
+  // is written through the long-path form), the image's size (equal to the
+  // DIB's: the library does not scale), colour and quality 1..100.
+  const char16_t* JPGFile;
   std::int32_t JPGWidth;
   std::int32_t JPGHeight;
   std::int32_t JPGChannels;           // default 3

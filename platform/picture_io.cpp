@@ -5,7 +5,6 @@
 #include "platform/error.h"
 #include "platform/file_write.h"
 #include "platform/gdi_handles.h"
-#include "platform/text.h"
 #include "platform/toolkit.h"
 
 namespace plat {
@@ -56,7 +55,7 @@ void Put32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
 
 std::shared_ptr<Picture> ClipboardPicture() {
   OpenedClipboard clipboard(0);  // closed again as soon as the copy is taken
-  if (!clipboard.is_open()) Raise(kErrNoPicture);
+  if (!clipboard.is_open()) Raise(kErrClipboardBusy, {}, {}, GetLastError());
   const Handle bitmap = GetClipboardData(kCfBitmap);
   if (!bitmap) Raise(kErrNoPicture);
   return CopyAsDib(bitmap);
@@ -85,10 +84,8 @@ void SavePicture(const Picture& picture, const std::u16string& path) {
   Put16(header + 26, 1);
   Put16(header + 28, 24);
   Put32(header + 34, imageSize);
-  const std::string name = ToAnsi(path);
-  if (detail::WriteWholeFile(name.c_str(), {{header, sizeof header}, {dib->dibBits(), imageSize}}) !=
-      detail::WriteResult::Ok)
-    Raise(kErrFileAccess);
+  if (const std::uint32_t error = detail::WriteWholeFile(path, {{header, sizeof header}, {dib->dibBits(), imageSize}}))
+    Raise(kErrFileAccess, {}, {}, error);
 }
 
 }  // namespace plat

@@ -1,6 +1,7 @@
 // The window toolkit: the one window, its controls and timer, and the
 // application services the program relies on (its directory and name,
-// environment, files, message boxes, mouse-move reports in twips).
+// environment, message boxes, mouse-move reports in twips). The file
+// services are in files.h.
 //
 // Form and Control hold the toolkit's logic once; each backend supplies a
 // FormPeer that owns the native window (a real HWND in win32/, an in-memory
@@ -185,26 +186,15 @@ std::u16string AppExeName();
 // An environment variable's value, empty when unset.
 std::u16string Environ(const std::u16string& name);
 
-// Files. FileLen raises kErrFileNotFound when the file does not exist.
-std::int64_t FileLen(const std::u16string& path);
-// Deletes the one file named (no wildcards). Raises kErrFileNotFound when
-// there is no such file, kErrPathNotFound when its folder is missing, and
-// kErrFileAccess when it cannot be deleted (read-only, in use).
-void Kill(const std::u16string& path);
-// Makes a folder the current directory; raises kErrPathNotFound when it
-// cannot (missing, not a valid path, drive not ready, access refused).
-void ChDir(const std::u16string& path);
-// True when a file or folder stands under the name.
-bool FileExists(const std::u16string& path);
-
 // The clipboard's picture: a copy of its bitmap, taken with the clipboard
-// open only for the copy. Raises kErrNoPicture when the clipboard holds no
-// bitmap (a metafile alone counts as none) or another program keeps it open.
+// open only for the copy. Raises kErrClipboardBusy (with the system's error
+// code) when another program keeps the clipboard open, and kErrNoPicture
+// when it holds no bitmap (a metafile alone counts as none).
 std::shared_ptr<Picture> ClipboardPicture();
 // The picture writer: a bitmap picture becomes a Windows bitmap file of 24
 // bits a pixel, bottom-up, without colour table. Raises kErrInvalidArgument
-// for a picture that is no bitmap and kErrFileAccess when the file cannot be
-// written (no partial file is left then).
+// for a picture that is no bitmap and kErrFileAccess, with the system's
+// error code, when the file cannot be written (no partial file is left then).
 void SavePicture(const Picture& picture, const std::u16string& path);
 
 // Runs the message loop until the window has gone (real backend only).

@@ -3,6 +3,7 @@
 // enough for a pointer, and each backend converts them at its own edge.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace plat {
@@ -87,9 +88,9 @@ struct FileTime {
   std::uint32_t dwHighDateTime;
 };
 
-// What FindFirstFileA reports of a file, in the platform's layout (the
-// ANSI form of WIN32_FIND_DATA).
-struct Win32FindDataA {
+// What FindFirstFileW reports of a file, in the platform's layout
+// (WIN32_FIND_DATAW). Names are UTF-16.
+struct Win32FindDataW {
   std::uint32_t dwFileAttributes;
   FileTime ftCreationTime;
   FileTime ftLastAccessTime;
@@ -98,12 +99,14 @@ struct Win32FindDataA {
   std::uint32_t nFileSizeLow;
   std::uint32_t dwReserved0;
   std::uint32_t dwReserved1;
-  char cFileName[260];
-  char cAlternateFileName[14];
+  char16_t cFileName[260];
+  char16_t cAlternateFileName[14];
 };
 
-// What FindFirstFileA returns when nothing matches.
+// What FindFirstFileW and CreateFileW return when they fail.
 inline constexpr Handle kInvalidHandleValue = ~Handle{0};
+// What GetFileAttributesW returns for a name that stands for nothing.
+inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
 
 // File attributes.
 inline constexpr std::uint32_t kFileAttributeReadOnly = 0x01;
@@ -113,18 +116,27 @@ inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kFileAttributeArchive = 0x20;
 inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
 
-// _lopen: a file handle of the 16-bit-compatible calls, its error value,
-// and the open modes.
-using HFile = std::int32_t;
-inline constexpr HFile kHFileError = -1;
-inline constexpr std::int32_t kOfRead = 0x00;
-inline constexpr std::int32_t kOfWrite = 0x01;
-inline constexpr std::int32_t kOfReadWrite = 0x02;
-inline constexpr std::int32_t kOfShareDenyWrite = 0x20;
+// CreateFileW: access, sharing and what to do with an existing file.
+inline constexpr std::uint32_t kGenericRead = 0x80000000u;
+inline constexpr std::uint32_t kGenericWrite = 0x40000000u;
+inline constexpr std::uint32_t kFileShareRead = 0x1;
+inline constexpr std::uint32_t kFileShareWrite = 0x2;
+inline constexpr std::uint32_t kCreateAlways = 2;
+inline constexpr std::uint32_t kOpenExisting = 3;
 
-// The handle the handle-taking file calls (SetFileTime) accept for an
-// HFile; the value is sign-extended as the platform does.
-constexpr Handle HandleOf(HFile f) { return static_cast<Handle>(static_cast<std::intptr_t>(f)); }
+// Win32 error codes (GetLastError) the program looks at.
+inline constexpr std::uint32_t kErrorPathNotFound = 3;
+inline constexpr std::uint32_t kErrorWriteProtect = 19;
+inline constexpr std::uint32_t kErrorSharingViolation = 32;
+inline constexpr std::uint32_t kErrorHandleDiskFull = 39;
+inline constexpr std::uint32_t kErrorFileExists = 80;
+inline constexpr std::uint32_t kErrorDiskFull = 112;
+inline constexpr std::uint32_t kErrorInvalidName = 123;
+inline constexpr std::uint32_t kErrorFilenameExcedRange = 206;
+inline constexpr std::uint32_t kErrorClipboardNotOpen = 1418;
+
+// The longest path the calls take without the long-path form "\\?\".
+inline constexpr std::size_t kMaxPathChars = 260;
 
 // The size the record declares in cbSize. The simulated platform models
 // 32-bit Windows and reports the 88-byte form.

@@ -1,7 +1,9 @@
 // Simulated clipboard: one open state shared by every program, an owner,
 // and contents by format. The program under test is one program; another
-// one can be made to hold the clipboard open. Emptying the clipboard, or
-// replacing a format's data, destroys the bitmap it held, as Windows does.
+// one can be made to hold the clipboard open, and then OpenClipboard fails
+// with ERROR_ACCESS_DENIED. Emptying the clipboard, or replacing a format's
+// data, destroys the bitmap it held, as Windows does; both also count as a
+// change in the clipboard's sequence number.
 #include <map>
 
 #include "platform/api.h"
@@ -17,6 +19,7 @@ struct Clipboard {
   Handle openWindow = 0;  // the window the clipboard was opened for
   Handle owner = 0;
   std::map<std::uint32_t, Handle> data;
+  std::uint32_t sequence = 1;
 };
 
 Clipboard& C() {
@@ -62,10 +65,13 @@ using sim::detail::Log;
 
 bool OpenClipboard(Handle hWndNewOwner) {
   Log("OpenClipboard(" + std::to_string(hWndNewOwner) + ")");
-  if (Fault("OpenClipboard")) return false;
   auto& c = sim::C();
   // Open already: only the same opener with the same window may open again.
-  if (c.open) return !c.openByOther && c.openWindow == hWndNewOwner;
+  if (Fault("OpenClipboard") || (c.open && (c.openByOther || c.openWindow != hWndNewOwner))) {
+    SetLastError(static_cast<std::uint32_t>(kErrorAccessDenied));
+    return false;
+  }
+  if (c.open) return true;
   c.open = true;
   c.openByOther = false;
   c.openWindow = hWndNewOwner;
@@ -79,6 +85,7 @@ bool EmptyClipboard() {
   for (const auto& [format, h] : c.data) sim::Release(format, h);
   c.data.clear();
   c.owner = c.openWindow;
+  ++c.sequence;
   return true;
 }
 
@@ -90,6 +97,7 @@ Handle SetClipboardData(std::uint32_t uFormat, Handle hMem) {
   auto it = c.data.find(uFormat);
   if (it != c.data.end() && it->second != hMem) sim::Release(uFormat, it->second);
   c.data[uFormat] = hMem;
+  ++c.sequence;
   if (uFormat == kCfBitmap) sim::detail::GiveBitmapToClipboard(hMem);
   return hMem;
 }
@@ -116,6 +124,11 @@ bool IsClipboardFormatAvailable(std::uint32_t format) {
 Handle GetClipboardOwner() {
   Log("GetClipboardOwner()");
   return sim::C().owner;
+}
+
+std::uint32_t GetClipboardSequenceNumber() {
+  Log("GetClipboardSequenceNumber()");
+  return sim::C().sequence;
 }
 
 }  // namespace plat

@@ -19,14 +19,24 @@ std::optional<plat::LocalTime>& FixedNow() {
   static std::optional<plat::LocalTime> t;
   return t;
 }
+
+// The simulated system's uptime: it moves only with the timer's ticks and
+// when a test moves it, so waits measured in it are exact.
+std::uint32_t& Uptime() {
+  static std::uint32_t ms = kBootUptimeMs;
+  return ms;
+}
 }  // namespace
 
 namespace detail {
 void ResetClock() {
   Fixed().reset();
   FixedNow().reset();
+  Uptime() = kBootUptimeMs;
 }
 }  // namespace detail
+
+void AdvanceTickCount(std::uint32_t ms) { Uptime() += ms; }
 
 void SetTimeOfDay(std::optional<float> seconds) { Fixed() = seconds; }
 void SetNow(std::optional<plat::LocalTime> now) { FixedNow() = now; }
@@ -34,6 +44,8 @@ void SetNow(std::optional<plat::LocalTime> now) { FixedNow() = now; }
 }  // namespace sim
 
 namespace plat {
+
+std::uint32_t GetTickCount() { return sim::Uptime(); }
 
 LocalTime Now() {
   if (sim::FixedNow()) return *sim::FixedNow();

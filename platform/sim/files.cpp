@@ -1,20 +1,34 @@
-// Simulated kernel32 file calls and the toolkit's file services (length,
-// deletion, current directory, existence), on real files in the sandbox. What Linux does not keep for a file (a creation
-// time, Windows attributes such as read-only) and the three times as
-// Windows reports them live in a side table keyed by host path, so they
-// behave as on Windows: a read-only file cannot be opened for writing,
-// overwritten or deleted; SetFileTime changes exactly the times given.
+// Simulated kernel32 file calls and the current directory, on real files in
+// the sandbox, with Windows' rules and error codes:
+// - Names are UTF-16, as the "W" calls take them. A name of MAX_PATH (260)
+//   characters or more is refused with ERROR_FILENAME_EXCED_RANGE unless it
+//   is in the long-path form "\\?\C:\...", as Windows refuses it to a
+//   program that has not opted into long paths.
+// - What Linux does not keep for a file (a creation time, Windows
+//   attributes such as read-only) and the three times as Windows reports
+//   them live in a side table keyed by host path: a read-only file cannot be
+//   opened for writing, overwritten or deleted; SetFileTime changes exactly
+//   the times given.
+// - Open handles keep their sharing: a second open that conflicts, or the
+//   deletion of an open file, fails with ERROR_SHARING_VIOLATION.
+// - A drive can be given a number of free bytes (SetFreeSpace): a write
+//   beyond them stops there and fails with ERROR_DISK_FULL. A folder can
+//   refuse the creation and deletion of files in it (DenyWrites), as an
+//   access-control list does: ERROR_ACCESS_DENIED.
+// Every failing call leaves its code in GetLastError().
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <map>
+#include <set>
 #include <sys/stat.h>
 
 #include "platform/api.h"
 #include "platform/error.h"
+#include "platform/files.h"
 #include "platform/sim/state.h"
 #include "platform/text.h"
-#include "platform/toolkit.h"
 
 namespace sim {
 
@@ -26,23 +40,42 @@ using plat::FileTime;
 // Seconds from 1601-01-01 to 1970-01-01.
 constexpr std::uint64_t kEpochDelta = 11644473600ull;
 constexpr std::uint32_t kSettableAttributes = 0x01 | 0x02 | 0x04 | 0x20 | 0x100 | 0x1000 | 0x2000;
+constexpr std::uint32_t kErrorInvalidHandle = 6;
+constexpr std::uint32_t kErrorInvalidParameter = 87;
+constexpr std::uint32_t kErrorAlreadyExists = 183;
 
 struct OpenFile {
   std::string key;
-  bool write;
+  fs::path host;
+  bool read, write;
+  std::uint32_t share;
+  std::FILE* stream;
+  bool wrote = false;       // a write happened: the last-write time moves
+  bool timesFixed = false;  // SetFileTime was called: the times stay as set
 };
 
 struct Files {
   std::map<std::string, FileMeta> meta;
-  std::map<plat::HFile, OpenFile> open;
+  std::map<Handle, OpenFile> open;
   std::map<Handle, std::string> finds;
-  plat::HFile nextFile = 0x104;
+  std::map<char, std::uint64_t> freeSpace;  // by drive letter; unlimited when absent
+  std::set<std::string> denyWrites;         // host keys of folders
+  Handle nextFile = 0x104;
   Handle nextFind = 0x30000;
 };
 
 Files& F() {
   static Files f;
   return f;
+}
+
+thread_local std::uint32_t t_lastError = 0;
+
+// Sets the last error and returns the value a failing call returns.
+template <class T>
+T Fail(std::uint32_t code, T result) {
+  t_lastError = code;
+  return result;
 }
 
 FileTime Make(std::uint64_t ticks) {
@@ -58,15 +91,19 @@ std::uint64_t Ticks(const FileTime& t) { return (std::uint64_t{t.dwHighDateTime}
 
 std::string Key(const fs::path& host) { return host.lexically_normal().string(); }
 
-// Windows refuses these characters anywhere in a path except ':' after the
-// drive letter; * and ? are wildcards, valid only where a call takes them.
-bool ValidName(std::string_view name) {
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const auto c = static_cast<unsigned char>(name[i]);
-    if (c < 32 || std::strchr("<>\"|?*", c) != nullptr) return false;
-    if (c == ':' && i != 1) return false;
-  }
-  return !name.empty();
+bool Exists(const fs::path& host) {
+  std::error_code ec;
+  return fs::exists(host, ec);
+}
+
+bool IsFile(const fs::path& host) {
+  std::error_code ec;
+  return fs::is_regular_file(host, ec);
+}
+
+bool IsFolder(const fs::path& host) {
+  std::error_code ec;
+  return fs::is_directory(host, ec);
 }
 
 // The side-table entry of an existing file, made from what the host file
@@ -84,75 +121,103 @@ FileMeta& MetaOf(const fs::path& host) {
   return it->second;
 }
 
-bool Exists(const fs::path& host) {
-  std::error_code ec;
-  return fs::exists(host, ec);
-}
-
-bool IsFile(const fs::path& host) {
-  std::error_code ec;
-  return fs::is_regular_file(host, ec);
-}
-
 bool OpenAnywhere(const std::string& key) {
   return std::any_of(F().open.begin(), F().open.end(), [&](const auto& o) { return o.second.key == key; });
 }
 
+bool WritesDenied(const fs::path& folder) { return F().denyWrites.count(Key(folder)) != 0; }
+
+// Windows refuses these characters anywhere in a path except ':' after the
+// drive letter; * and ? are wildcards, valid only where a call takes them.
+bool ValidName(std::u16string_view name, bool wildcardsInLastPart) {
+  const std::size_t last = name.find_last_of(u"\\/");
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char16_t c = name[i];
+    const bool inLast = last == std::u16string_view::npos || i > last;
+    if (c < 32 || c == u'<' || c == u'>' || c == u'"' || c == u'|') return false;
+    if ((c == u'?' || c == u'*') && !(wildcardsInLastPart && inLast)) return false;
+    if (c == u':' && i != 1) return false;
+  }
+  return !name.empty();
+}
+
+// A name of a "W" call as the host path it stands for; false, with the
+// error Windows gives, for one it refuses.
+bool Resolve(const char16_t* name, fs::path* host, bool wildcards = false) {
+  if (!name) return Fail(plat::kErrorPathNotFound, false);
+  std::u16string_view n(name);
+  if (n.substr(0, 4) == u"\\\\?\\") {
+    n.remove_prefix(4);
+    if (n.substr(0, 4) == u"UNC\\") return Fail(plat::kErrorPathNotFound, false);  // no network here
+  } else if (n.size() >= plat::kMaxPathChars) {
+    return Fail(plat::kErrorFilenameExcedRange, false);
+  }
+  if (!ValidName(n, wildcards)) return Fail(plat::kErrorInvalidName, false);
+  *host = HostPath(n);
+  return true;
+}
+
+// Windows' answer for a name whose folder or file is missing.
+std::uint32_t MissingError(const fs::path& host) {
+  return IsFolder(host.parent_path()) ? static_cast<std::uint32_t>(plat::kErrorFileNotFound) : plat::kErrorPathNotFound;
+}
+
+char DriveOf(const fs::path& host) {
+  const fs::path rel = host.lexically_relative(HostPath(std::string_view("C:\\")).parent_path());
+  const std::string first = rel.empty() ? std::string() : rel.begin()->string();
+  return first.size() == 1 ? first[0] : '\0';
+}
+
+std::uint64_t SizeOf(const fs::path& host) {
+  std::error_code ec;
+  const auto size = fs::file_size(host, ec);
+  return ec ? 0 : static_cast<std::uint64_t>(size);
+}
+
+// The bytes of a file that is about to go count as free again.
+void Credit(const fs::path& host) {
+  if (auto space = F().freeSpace.find(DriveOf(host)); space != F().freeSpace.end()) space->second += SizeOf(host);
+}
+
 // Case-insensitive match of one name against a pattern of * and ?.
-bool Matches(std::string_view pattern, std::string_view name) {
-  std::size_t p = 0, n = 0, star = std::string_view::npos, resume = 0;
-  auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+bool Matches(std::u16string_view pattern, std::u16string_view name) {
+  std::size_t p = 0, n = 0, star = std::u16string_view::npos, resume = 0;
+  auto lower = [](char16_t c) { return c < 128 ? static_cast<char16_t>(std::tolower(c)) : c; };
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || lower(pattern[p]) == lower(name[n]))) {
+    if (p < pattern.size() && (pattern[p] == u'?' || lower(pattern[p]) == lower(name[n]))) {
       ++p;
       ++n;
-    } else if (p < pattern.size() && pattern[p] == '*') {
+    } else if (p < pattern.size() && pattern[p] == u'*') {
       star = p++;
       resume = n;
-    } else if (star != std::string_view::npos) {
+    } else if (star != std::u16string_view::npos) {
       p = star + 1;
       n = ++resume;
     } else {
       return false;
     }
   }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
+  while (p < pattern.size() && pattern[p] == u'*') ++p;
   return p == pattern.size();
 }
 
-std::string Show(const char* s) { return s ? std::string(s) : std::string("(null)"); }
+std::string Show(const char16_t* s) { return s ? plat::ToUtf8(s) : std::string("(null)"); }
 
-}  // namespace
-
-namespace detail {
-
-void ResetFiles() { F() = Files{}; }
-
-FileTime Now() {
+FileTime NowTime() {
   const auto since = std::chrono::system_clock::now().time_since_epoch();
   const auto ticks = std::chrono::duration_cast<std::chrono::nanoseconds>(since).count() / 100;
   return Make(static_cast<std::uint64_t>(ticks) + kEpochDelta * 10000000ull);
 }
 
-bool ValidFileName(std::string_view windowsName) { return ValidName(windowsName); }
+}  // namespace
 
-bool Writable(const fs::path& host) {
-  if (!Exists(host)) return true;
-  if (!IsFile(host) || OpenAnywhere(Key(host))) return false;
-  const std::uint32_t a = MetaOf(host).attributes;
-  return (a & (plat::kFileAttributeReadOnly | plat::kFileAttributeHidden | plat::kFileAttributeSystem)) == 0;
+namespace detail {
+void ResetFiles() {
+  for (auto& [h, f] : F().open)
+    if (f.stream) std::fclose(f.stream);
+  F() = Files{};
+  t_lastError = 0;
 }
-
-void FileWritten(const fs::path& host, bool replaced) {
-  const FileTime now = Now();
-  FileMeta fresh{now, now, now, plat::kFileAttributeArchive};
-  // An overwritten file keeps its creation time, as on Windows.
-  if (replaced) fresh.creation = MetaOf(host).creation;
-  F().meta[Key(host)] = fresh;
-}
-
-void ResetFileMeta(const fs::path& host) { F().meta.erase(Key(host)); }
-
 }  // namespace detail
 
 std::optional<FileMeta> FileInfo(std::string_view windowsPath) {
@@ -164,6 +229,22 @@ std::optional<FileMeta> FileInfo(std::string_view windowsPath) {
 std::size_t OpenFindHandles() { return F().finds.size(); }
 std::size_t OpenFileHandles() { return F().open.size(); }
 
+void SetFreeSpace(char drive, std::optional<std::uint64_t> bytes) {
+  const char d = static_cast<char>(std::toupper(static_cast<unsigned char>(drive)));
+  if (bytes)
+    F().freeSpace[d] = *bytes;
+  else
+    F().freeSpace.erase(d);
+}
+
+void DenyWrites(std::string_view windowsFolder, bool deny) {
+  const std::string key = Key(HostPath(windowsFolder));
+  if (deny)
+    F().denyWrites.insert(key);
+  else
+    F().denyWrites.erase(key);
+}
+
 }  // namespace sim
 
 namespace plat {
@@ -171,78 +252,199 @@ namespace plat {
 using sim::detail::Fault;
 using sim::detail::Log;
 
-Handle FindFirstFileA(const char* lpFileName, Win32FindDataA* lpFindFileData) {
-  Log("FindFirstFileA(" + sim::Show(lpFileName) + ")");
-  if (!lpFileName || !lpFindFileData || Fault("FindFirstFileA")) return kInvalidHandleValue;
-  const std::string name(lpFileName);
-  const auto slash = name.find_last_of('\\');
-  const std::string dir = slash == std::string::npos ? std::string() : name.substr(0, slash);
-  const std::string pattern = slash == std::string::npos ? name : name.substr(slash + 1);
-  if (pattern.empty() || !sim::ValidName(dir.empty() ? "x" : dir)) return kInvalidHandleValue;
-  const std::filesystem::path hostDir = sim::HostPath(dir);
+std::uint32_t GetLastError() { return sim::t_lastError; }
+void SetLastError(std::uint32_t dwErrCode) { sim::t_lastError = dwErrCode; }
 
-  std::vector<std::string> found;
-  if (pattern.find_first_of("*?") == std::string::npos) {
-    if (sim::ValidName(pattern) && sim::Exists(hostDir / pattern)) found.push_back(pattern);
+Handle FindFirstFileW(const char16_t* lpFileName, Win32FindDataW* lpFindFileData) {
+  Log("FindFirstFileW(" + sim::Show(lpFileName) + ")");
+  std::int32_t code = 0;
+  if (Fault("FindFirstFileW", &code)) return sim::Fail(code ? code : kErrorFileNotFound, kInvalidHandleValue);
+  std::filesystem::path host;
+  if (!lpFindFileData || !sim::Resolve(lpFileName, &host, true)) return kInvalidHandleValue;
+  const std::filesystem::path hostDir = host.parent_path();
+  const std::u16string pattern = FromUtf8(host.filename().string());
+  if (pattern.empty()) return sim::Fail(kErrorFileNotFound, kInvalidHandleValue);
+  if (!sim::IsFolder(hostDir)) return sim::Fail(kErrorPathNotFound, kInvalidHandleValue);
+
+  std::vector<std::u16string> found;
+  if (pattern.find_first_of(u"*?") == std::u16string::npos) {
+    if (sim::Exists(host)) found.push_back(pattern);
   } else {
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(hostDir, ec)) {
-      const std::string entryName = entry.path().filename().string();
-      if (sim::Matches(pattern, entryName)) found.push_back(entryName);
+      std::u16string entryName = FromUtf8(entry.path().filename().string());
+      if (sim::Matches(pattern, entryName)) found.push_back(std::move(entryName));
     }
-    std::sort(found.begin(), found.end(),
-              [](const std::string& a, const std::string& b) { return sim::detail::Lower(a) < sim::detail::Lower(b); });
+    std::sort(found.begin(), found.end(), [](const std::u16string& a, const std::u16string& b) {
+      return sim::detail::Lower(ToUtf8(a)) < sim::detail::Lower(ToUtf8(b));
+    });
   }
-  if (found.empty()) return kInvalidHandleValue;
+  if (found.empty()) return sim::Fail(kErrorFileNotFound, kInvalidHandleValue);
 
-  const std::filesystem::path host = hostDir / found.front();
-  const sim::FileMeta& m = sim::MetaOf(host);
-  Win32FindDataA d{};
+  const std::filesystem::path match = hostDir / ToUtf8(found.front());
+  const sim::FileMeta& m = sim::MetaOf(match);
+  Win32FindDataW d{};
   d.dwFileAttributes = m.attributes == 0 ? kFileAttributeNormal : m.attributes;
   d.ftCreationTime = m.creation;
   d.ftLastAccessTime = m.lastAccess;
   d.ftLastWriteTime = m.lastWrite;
-  std::error_code ec;
-  const std::uintmax_t size = sim::IsFile(host) ? std::filesystem::file_size(host, ec) : 0;
-  d.nFileSizeHigh = static_cast<std::uint32_t>(static_cast<std::uint64_t>(size) >> 32);
+  const std::uint64_t size = sim::IsFile(match) ? sim::SizeOf(match) : 0;
+  d.nFileSizeHigh = static_cast<std::uint32_t>(size >> 32);
   d.nFileSizeLow = static_cast<std::uint32_t>(size);
-  std::strncpy(d.cFileName, found.front().c_str(), sizeof d.cFileName - 1);
+  found.front().copy(d.cFileName, std::size(d.cFileName) - 1);
   *lpFindFileData = d;
   const Handle h = sim::F().nextFind++;
-  sim::F().finds[h] = sim::Key(host);
+  sim::F().finds[h] = sim::Key(match);
   return h;
 }
 
 bool FindClose(Handle hFindFile) {
   Log("FindClose(" + std::to_string(hFindFile) + ")");
-  return sim::F().finds.erase(hFindFile) == 1;
+  if (sim::F().finds.erase(hFindFile) != 1) return sim::Fail(sim::kErrorInvalidHandle, false);
+  return true;
 }
 
-HFile _lopen(const char* lpPathName, std::int32_t iReadWrite) {
-  Log("_lopen(" + sim::Show(lpPathName) + "," + std::to_string(iReadWrite) + ")");
-  if (!lpPathName || !sim::ValidName(lpPathName) || Fault("_lopen")) return kHFileError;
-  const auto host = sim::HostPath(lpPathName);
-  if (!sim::IsFile(host)) return kHFileError;
-  const bool write = (iReadWrite & 3) != kOfRead;
-  if (write && (sim::MetaOf(host).attributes & kFileAttributeReadOnly)) return kHFileError;
-  const HFile f = sim::F().nextFile;
+std::uint32_t GetFileAttributesW(const char16_t* lpFileName) {
+  Log("GetFileAttributesW(" + sim::Show(lpFileName) + ")");
+  std::int32_t code = 0;
+  if (Fault("GetFileAttributesW", &code)) return sim::Fail(code ? code : kErrorFileNotFound, kInvalidFileAttributes);
+  std::filesystem::path host;
+  if (!sim::Resolve(lpFileName, &host)) return kInvalidFileAttributes;
+  if (!sim::Exists(host)) return sim::Fail(sim::MissingError(host), kInvalidFileAttributes);
+  const std::uint32_t a = sim::MetaOf(host).attributes;
+  return a == 0 ? kFileAttributeNormal : a;
+}
+
+bool SetFileAttributesW(const char16_t* lpFileName, std::uint32_t dwFileAttributes) {
+  Log("SetFileAttributesW(" + sim::Show(lpFileName) + "," + std::to_string(dwFileAttributes) + ")");
+  std::int32_t code = 0;
+  if (Fault("SetFileAttributesW", &code)) return sim::Fail(code ? code : kErrorAccessDenied, false);
+  std::filesystem::path host;
+  if (!sim::Resolve(lpFileName, &host)) return false;
+  if (!sim::Exists(host)) return sim::Fail(sim::MissingError(host), false);
+  sim::FileMeta& m = sim::MetaOf(host);
+  m.attributes = (dwFileAttributes & sim::kSettableAttributes) | (m.attributes & kFileAttributeDirectory);
+  return true;
+}
+
+Handle CreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, std::uint32_t dwShareMode,
+                   std::uint32_t dwCreationDisposition, std::uint32_t /*dwFlagsAndAttributes*/) {
+  Log("CreateFileW(" + sim::Show(lpFileName) + "," + std::to_string(dwCreationDisposition) + ")");
+  std::int32_t code = 0;
+  if (Fault("CreateFileW", &code)) return sim::Fail(code ? code : kErrorAccessDenied, kInvalidHandleValue);
+  std::filesystem::path host;
+  if (!sim::Resolve(lpFileName, &host)) return kInvalidHandleValue;
+  if (!sim::IsFolder(host.parent_path())) return sim::Fail(kErrorPathNotFound, kInvalidHandleValue);
+  if (sim::IsFolder(host)) return sim::Fail(kErrorAccessDenied, kInvalidHandleValue);
+  const bool exists = sim::Exists(host);
+  const bool read = (dwDesiredAccess & kGenericRead) != 0;
+  const bool write = (dwDesiredAccess & kGenericWrite) != 0;
+  const std::string key = sim::Key(host);
+
+  if (dwCreationDisposition != kCreateAlways && dwCreationDisposition != kOpenExisting)
+    return sim::Fail(sim::kErrorInvalidParameter, kInvalidHandleValue);
+  if (dwCreationDisposition == kOpenExisting && !exists) return sim::Fail(kErrorFileNotFound, kInvalidHandleValue);
+  if (exists) {
+    const std::uint32_t a = sim::MetaOf(host).attributes;
+    const std::uint32_t refused = dwCreationDisposition == kCreateAlways
+                                      ? kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem
+                                      : kFileAttributeReadOnly;
+    if (write && (a & refused)) return sim::Fail(kErrorAccessDenied, kInvalidHandleValue);
+  }
+  if (dwCreationDisposition == kCreateAlways && sim::WritesDenied(host.parent_path()))
+    return sim::Fail(kErrorAccessDenied, kInvalidHandleValue);
+  for (const auto& [h, other] : sim::F().open) {
+    if (other.key != key) continue;
+    if ((other.write && !(dwShareMode & kFileShareWrite)) || (other.read && !(dwShareMode & kFileShareRead)) ||
+        (write && !(other.share & kFileShareWrite)) || (read && !(other.share & kFileShareRead)))
+      return sim::Fail(kErrorSharingViolation, kInvalidHandleValue);
+  }
+
+  const bool create = dwCreationDisposition == kCreateAlways;
+  if (create && exists) sim::Credit(host);  // the old content goes
+  std::FILE* stream = std::fopen(host.c_str(), create ? "w+b" : (write ? "r+b" : "rb"));
+  if (!stream) return sim::Fail(kErrorAccessDenied, kInvalidHandleValue);
+  if (create) {
+    const FileTime now = sim::NowTime();
+    sim::FileMeta fresh{now, now, now, kFileAttributeArchive};
+    if (exists) fresh.creation = sim::MetaOf(host).creation;  // an overwritten file keeps it, as on Windows
+    sim::F().meta[key] = fresh;
+  }
+  const Handle h = sim::F().nextFile;
   sim::F().nextFile += 4;
-  sim::F().open[f] = {sim::Key(host), write};
-  return f;
+  sim::F().open[h] = {key, host, read, write, dwShareMode, stream, false, false};
+  sim::t_lastError = create && exists ? sim::kErrorAlreadyExists : 0;
+  return h;
 }
 
-HFile _lclose(HFile hFile) {
-  Log("_lclose(" + std::to_string(hFile) + ")");
-  return sim::F().open.erase(hFile) == 1 ? 0 : kHFileError;
+bool WriteFile(Handle hFile, const void* lpBuffer, std::uint32_t nNumberOfBytesToWrite,
+               std::uint32_t* lpNumberOfBytesWritten) {
+  Log("WriteFile(" + std::to_string(hFile) + "," + std::to_string(nNumberOfBytesToWrite) + ")");
+  if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
+  auto it = sim::F().open.find(hFile);
+  if (it == sim::F().open.end()) return sim::Fail(sim::kErrorInvalidHandle, false);
+  if (!it->second.write) return sim::Fail(kErrorAccessDenied, false);
+  std::uint32_t n = nNumberOfBytesToWrite;
+  std::uint32_t error = 0;
+  std::int32_t code = 0;
+  if (Fault("WriteFile", &code)) {  // fails half-way, as a full disk or a lost drive would
+    n /= 2;
+    error = code ? static_cast<std::uint32_t>(code) : kErrorDiskFull;
+  }
+  auto space = sim::F().freeSpace.find(sim::DriveOf(it->second.host));
+  if (space != sim::F().freeSpace.end() && n > space->second) {
+    n = static_cast<std::uint32_t>(space->second);
+    error = kErrorDiskFull;
+  }
+  const std::size_t out = n ? std::fwrite(lpBuffer, 1, n, it->second.stream) : 0;
+  it->second.wrote = true;
+  if (space != sim::F().freeSpace.end()) space->second -= out;
+  if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = static_cast<std::uint32_t>(out);
+  if (out != n && error == 0) error = kErrorDiskFull;
+  return error ? sim::Fail(error, false) : true;
+}
+
+bool CloseHandle(Handle hObject) {
+  Log("CloseHandle(" + std::to_string(hObject) + ")");
+  auto it = sim::F().open.find(hObject);
+  if (it == sim::F().open.end()) return sim::Fail(sim::kErrorInvalidHandle, false);
+  const bool flushed = std::fclose(it->second.stream) == 0;
+  if (it->second.wrote && !it->second.timesFixed) {
+    sim::FileMeta& m = sim::MetaOf(it->second.host);
+    m.lastWrite = m.lastAccess = sim::NowTime();
+    m.attributes |= kFileAttributeArchive;
+  }
+  sim::F().open.erase(it);
+  return flushed ? true : sim::Fail(kErrorDiskFull, false);
+}
+
+bool DeleteFileW(const char16_t* lpFileName) {
+  Log("DeleteFileW(" + sim::Show(lpFileName) + ")");
+  std::int32_t code = 0;
+  if (Fault("DeleteFileW", &code)) return sim::Fail(code ? code : kErrorAccessDenied, false);
+  std::filesystem::path host;
+  if (!sim::Resolve(lpFileName, &host)) return false;
+  if (!sim::Exists(host)) return sim::Fail(sim::MissingError(host), false);
+  if (!sim::IsFile(host) || (sim::MetaOf(host).attributes & kFileAttributeReadOnly) ||
+      sim::WritesDenied(host.parent_path()))
+    return sim::Fail(kErrorAccessDenied, false);
+  if (sim::OpenAnywhere(sim::Key(host))) return sim::Fail(kErrorSharingViolation, false);
+  sim::Credit(host);
+  std::error_code ec;
+  std::filesystem::remove(host, ec);
+  sim::F().meta.erase(sim::Key(host));
+  return true;
 }
 
 bool SetFileTime(Handle hFile, const FileTime* lpCreationTime, const FileTime* lpLastAccessTime,
                  const FileTime* lpLastWriteTime) {
   Log("SetFileTime(" + std::to_string(hFile) + ")");
-  if (Fault("SetFileTime")) return false;
-  auto it = sim::F().open.find(static_cast<HFile>(hFile));
-  if (it == sim::F().open.end() || HandleOf(it->first) != hFile || !it->second.write) return false;
-  sim::FileMeta& m = sim::MetaOf(it->second.key);
+  std::int32_t code = 0;
+  if (Fault("SetFileTime", &code)) return sim::Fail(code ? code : kErrorAccessDenied, false);
+  auto it = sim::F().open.find(hFile);
+  if (it == sim::F().open.end()) return sim::Fail(sim::kErrorInvalidHandle, false);
+  if (!it->second.write) return sim::Fail(kErrorAccessDenied, false);
+  sim::FileMeta& m = sim::MetaOf(it->second.host);
   // A missing time, 0, or all bits set ("stop updating it") changes nothing.
   auto set = [](FileTime& to, const FileTime* from) {
     if (from && sim::Ticks(*from) != 0 && sim::Ticks(*from) != ~std::uint64_t{0}) to = *from;
@@ -250,49 +452,17 @@ bool SetFileTime(Handle hFile, const FileTime* lpCreationTime, const FileTime* l
   set(m.creation, lpCreationTime);
   set(m.lastAccess, lpLastAccessTime);
   set(m.lastWrite, lpLastWriteTime);
+  it->second.timesFixed = true;
   return true;
-}
-
-bool SetFileAttributesA(const char* lpFileName, std::uint32_t dwFileAttributes) {
-  Log("SetFileAttributesA(" + sim::Show(lpFileName) + "," + std::to_string(dwFileAttributes) + ")");
-  if (!lpFileName || !sim::ValidName(lpFileName) || Fault("SetFileAttributesA")) return false;
-  const auto host = sim::HostPath(lpFileName);
-  if (!sim::Exists(host)) return false;
-  sim::FileMeta& m = sim::MetaOf(host);
-  m.attributes = (dwFileAttributes & sim::kSettableAttributes) | (m.attributes & kFileAttributeDirectory);
-  return true;
-}
-
-void Kill(const std::u16string& path) {
-  const std::string name = ToAnsi(path);
-  Log("Kill(" + name + ")");
-  if (!sim::ValidName(name)) Raise(kErrBadFileName);
-  const auto host = sim::HostPath(name);
-  if (!sim::Exists(host.parent_path())) Raise(kErrPathNotFound);
-  if (!sim::IsFile(host)) Raise(kErrFileNotFound);
-  if (Fault("Kill") || (sim::MetaOf(host).attributes & kFileAttributeReadOnly) || sim::OpenAnywhere(sim::Key(host)))
-    Raise(kErrFileAccess);
-  std::error_code ec;
-  if (!std::filesystem::remove(host, ec)) Raise(kErrFileAccess);
-  sim::detail::ResetFileMeta(host);
-}
-
-std::int64_t FileLen(const std::u16string& path) {
-  const auto host = sim::HostPath(ToAnsi(path));
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(host, ec);
-  if (ec || !sim::IsFile(host)) Raise(kErrFileNotFound);
-  return static_cast<std::int64_t>(size);
 }
 
 void ChDir(const std::u16string& path) {
-  const std::string name = ToAnsi(path);
-  Log("ChDir(" + name + ")");
-  std::error_code ec;
-  if (name.empty() || Fault("ChDir") || !std::filesystem::is_directory(sim::HostPath(name), ec))
+  Log("ChDir(" + ToUtf8(path) + ")");
+  std::filesystem::path host;
+  // SetCurrentDirectory stops two characters short of MAX_PATH.
+  if (path.empty() || path.size() >= kMaxPathChars - 2 || Fault("ChDir") || !sim::Resolve(path.c_str(), &host) ||
+      !sim::IsFolder(host))
     Raise(kErrPathNotFound);
 }
-
-bool FileExists(const std::u16string& path) { return sim::Exists(sim::HostPath(ToAnsi(path))); }
 
 }  // namespace plat

@@ -3,6 +3,7 @@
 // (InjectFault("ijlInit", code)).
 #include "platform/jpeg_backend.h"
 #include "platform/sim/state.h"
+#include "platform/text.h"
 
 namespace plat::jpeg_backend {
 
@@ -25,7 +26,7 @@ IJLERR OnInit() {
 // "ijlWrite(8,<file>,DIB <width>x<height> pad <pad>,JPG <width>x<height> q <quality>)".
 IJLERR OnWrite(const JPEG_CORE_PROPERTIES& p, IJLIOTYPE iotype) {
   using std::to_string;
-  sim::detail::Log("ijlWrite(" + to_string(static_cast<int>(iotype)) + "," + (p.JPGFile ? p.JPGFile : "(null)") +
+  sim::detail::Log("ijlWrite(" + to_string(static_cast<int>(iotype)) + "," + (p.JPGFile ? plat::ToUtf8(p.JPGFile) : "(null)") +
                    ",DIB " + to_string(p.DIBWidth) + "x" + to_string(p.DIBHeight) + " pad " +
                    to_string(p.DIBPadBytes) + ",JPG " + to_string(p.JPGWidth) + "x" + to_string(p.JPGHeight) +
                    " q " + to_string(p.jquality) + ")");

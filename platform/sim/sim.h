@@ -24,8 +24,10 @@ namespace sim {
 using plat::Handle;
 
 // Clears every simulated store and points Windows paths ("C:\...") at a
-// fresh sandbox folder: "C:\a\b" becomes <sandbox>/C/a/b.
+// fresh sandbox folder: "C:\a\b" becomes <sandbox>/C/a/b, with names in
+// UTF-8. The narrow form takes a Windows path in UTF-8.
 void Reset(const std::filesystem::path& sandbox);
+std::filesystem::path HostPath(std::u16string_view windowsPath);
 std::filesystem::path HostPath(std::string_view windowsPath);
 
 // ---- call log and fault injection ----
@@ -46,9 +48,15 @@ struct FileMeta {
   std::uint32_t attributes;
 };
 std::optional<FileMeta> FileInfo(std::string_view windowsPath);
-// Handles left open by FindFirstFileA and _lopen.
+// Handles left open by FindFirstFileW and CreateFileW.
 std::size_t OpenFindHandles();
 std::size_t OpenFileHandles();
+// A drive with this many bytes free (nullopt: no limit, the default):
+// writes beyond them fail with ERROR_DISK_FULL.
+void SetFreeSpace(char drive, std::optional<std::uint64_t> bytes);
+// A folder in which files can no longer be created, replaced or deleted,
+// as when its access-control list denies it: ERROR_ACCESS_DENIED.
+void DenyWrites(std::string_view windowsFolder, bool deny = true);
 
 // ---- registry ----
 // In standard-user mode HKEY_LOCAL_MACHINE refuses any access that writes.
@@ -158,6 +166,12 @@ Handle DesktopWindow();
 void SetTimeOfDay(std::optional<float> seconds);
 // Fixes what Now() returns; nullopt goes back to the machine's clock.
 void SetNow(std::optional<plat::LocalTime> now);
+// GetTickCount(): starts at kBootUptimeMs, and moves by kTickMs with every
+// Tick() (the interval at which Windows delivers a 1 ms timer) and when a
+// test moves it.
+inline constexpr std::uint32_t kBootUptimeMs = 3600000;
+inline constexpr std::uint32_t kTickMs = 16;
+void AdvanceTickCount(std::uint32_t ms);
 
 // Another program opens the clipboard (for the window `owner`, 0 for none)
 // and keeps it open until it closes it again.

@@ -1,5 +1,7 @@
 #include "platform/sim/state.h"
 
+#include "platform/text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <map>
@@ -42,19 +44,34 @@ void Reset(const std::filesystem::path& sandbox) {
   detail::ResetClock();
 }
 
-std::filesystem::path HostPath(std::string_view windowsPath) {
-  std::string p(windowsPath);
-  std::replace(p.begin(), p.end(), '\\', '/');
+std::filesystem::path HostPath(std::u16string_view windowsPath) {
+  std::u16string_view p = windowsPath;
   std::filesystem::path out = S().sandbox;
-  if (p.size() >= 2 && p[1] == ':') {
-    out /= std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(p[0]))));
-    p = p.substr(2);
+  if (p.size() >= 2 && p[1] == u':') {
+    const char16_t d = p[0] >= u'a' && p[0] <= u'z' ? static_cast<char16_t>(p[0] - 32) : p[0];
+    out /= std::string(1, static_cast<char>(d));
+    p.remove_prefix(2);
   } else {
     out /= "C";  // a relative or rooted path without a drive: drive C
   }
-  while (!p.empty() && p.front() == '/') p.erase(p.begin());
-  return p.empty() ? out : out / p;
+  // One segment at a time: repeated separators are one, "." is nothing and
+  // ".." never climbs out of the drive.
+  std::vector<std::u16string_view> parts;
+  while (!p.empty()) {
+    const std::size_t end = p.find_first_of(u"\\/");
+    const std::u16string_view part = p.substr(0, end);
+    if (part == u"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != u".") {
+      parts.push_back(part);
+    }
+    p.remove_prefix(end == std::u16string_view::npos ? p.size() : end + 1);
+  }
+  for (const auto& part : parts) out /= plat::ToUtf8(part);
+  return out;
 }
+
+std::filesystem::path HostPath(std::string_view windowsPath) { return HostPath(plat::FromUtf8(windowsPath)); }
 
 const std::vector<std::string>& Calls() { return S().calls; }
 void ClearCalls() { S().calls.clear(); }

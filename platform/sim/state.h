@@ -22,18 +22,6 @@ void ResetGdi();
 void ResetClipboard();
 void ResetClock();
 
-// The simulated file system, for the other simulated parts.
-plat::FileTime Now();
-bool ValidFileName(std::string_view windowsName);
-// True when a file may be created or overwritten under the host path: it
-// does not exist, or is a file that is not read-only, hidden, system or open.
-bool Writable(const std::filesystem::path& host);
-// Records that a file was just written: times now, attributes archive;
-// an overwritten file keeps its creation time.
-void FileWritten(const std::filesystem::path& host, bool replaced);
-// Forgets what was kept of a file that is gone.
-void ResetFileMeta(const std::filesystem::path& host);
-
 // Between the simulated clipboard and the graphics objects: whether a
 // handle is a live bitmap, handing one to the clipboard (it then no longer
 // counts as a live object of the program), and destroying it.

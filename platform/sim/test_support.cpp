@@ -16,7 +16,7 @@ std::string Ansi(const std::u16string& s) { return ToAnsi(s); }
 void BeginTest() {
   sim::Reset(std::filesystem::temp_directory_path() / ("varnel-sim-" + std::to_string(::getpid())));
   sim::CreateKey(kHKeyCurrentUser, Ansi(TestKey()));
-  std::filesystem::create_directories(sim::HostPath(Ansi(TempDir())));
+  std::filesystem::create_directories(sim::HostPath(TempDir()));
 }
 
 std::u16string TempDir() { return u"C:\\scratch"; }
@@ -37,7 +37,7 @@ bool KeyExists(Handle root, const std::u16string& key) { return sim::KeyExists(r
 bool UnderWine() { return false; }
 
 std::optional<std::string> ReadFileBytes(const std::u16string& path) {
-  std::ifstream in(sim::HostPath(Ansi(path)), std::ios::binary);
+  std::ifstream in(sim::HostPath(path), std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream s;
   s << in.rdbuf();
@@ -45,7 +45,7 @@ std::optional<std::string> ReadFileBytes(const std::u16string& path) {
 }
 
 void WriteFileBytes(const std::u16string& path, const std::string& bytes) {
-  std::ofstream(sim::HostPath(Ansi(path)), std::ios::binary | std::ios::trunc) << bytes;
+  std::ofstream(sim::HostPath(path), std::ios::binary | std::ios::trunc) << bytes;
 }
 
 }  // namespace plat::testing

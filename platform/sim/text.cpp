@@ -2,6 +2,8 @@
 // Western-European Windows.
 #include "platform/text.h"
 
+#include "platform/error.h"
+
 #include <array>
 
 namespace plat {
@@ -43,6 +45,23 @@ std::u16string FromAnsi(std::string_view bytes) {
       out += static_cast<char16_t>(b);
   }
   return out;
+}
+
+// Windows' English texts for the codes the simulated calls give.
+std::u16string SystemErrorText(std::uint32_t code) {
+  switch (code) {
+    case 2: return u"The system cannot find the file specified.";
+    case 3: return u"The system cannot find the path specified.";
+    case 5: return u"Access is denied.";
+    case 32: return u"The process cannot access the file because it is being used by another process.";
+    case 112: return u"There is not enough space on the disk.";
+    case 123: return u"The filename, directory name, or volume label syntax is incorrect.";
+    case 206: return u"The filename or extension is too long.";
+    default: {
+      const std::string number = std::to_string(code);
+      return u"System error " + std::u16string(number.begin(), number.end()) + u".";
+    }
+  }
 }
 
 }  // namespace plat

@@ -188,7 +188,10 @@ void MouseMovePixels(int x, int y) {
 void ShellTrayMessage(std::uint32_t mouseMessage) { MouseMovePixels(static_cast<int>(mouseMessage), 0); }
 
 void Tick(int count) {
-  for (int i = 0; i < count && T().form && !T().destroyed; ++i) T().form->NotifyTimer();
+  for (int i = 0; i < count && T().form && !T().destroyed; ++i) {
+    AdvanceTickCount(kTickMs);
+    T().form->NotifyTimer();
+  }
 }
 
 void CloseRequest() {

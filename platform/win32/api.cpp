@@ -33,15 +33,21 @@ static_assert(offsetof(BrowseInfoA, iImage) == offsetof(BROWSEINFOA, iImage));
 // The file records too.
 static_assert(sizeof(FileTime) == sizeof(FILETIME));
 static_assert(offsetof(FileTime, dwHighDateTime) == offsetof(FILETIME, dwHighDateTime));
-static_assert(sizeof(Win32FindDataA) == sizeof(WIN32_FIND_DATAA));
-static_assert(offsetof(Win32FindDataA, ftCreationTime) == offsetof(WIN32_FIND_DATAA, ftCreationTime));
-static_assert(offsetof(Win32FindDataA, ftLastAccessTime) == offsetof(WIN32_FIND_DATAA, ftLastAccessTime));
-static_assert(offsetof(Win32FindDataA, ftLastWriteTime) == offsetof(WIN32_FIND_DATAA, ftLastWriteTime));
-static_assert(offsetof(Win32FindDataA, nFileSizeLow) == offsetof(WIN32_FIND_DATAA, nFileSizeLow));
-static_assert(offsetof(Win32FindDataA, cFileName) == offsetof(WIN32_FIND_DATAA, cFileName));
-static_assert(offsetof(Win32FindDataA, cAlternateFileName) == offsetof(WIN32_FIND_DATAA, cAlternateFileName));
+static_assert(sizeof(Win32FindDataW) == sizeof(WIN32_FIND_DATAW));
+static_assert(offsetof(Win32FindDataW, ftCreationTime) == offsetof(WIN32_FIND_DATAW, ftCreationTime));
+static_assert(offsetof(Win32FindDataW, ftLastAccessTime) == offsetof(WIN32_FIND_DATAW, ftLastAccessTime));
+static_assert(offsetof(Win32FindDataW, ftLastWriteTime) == offsetof(WIN32_FIND_DATAW, ftLastWriteTime));
+static_assert(offsetof(Win32FindDataW, nFileSizeLow) == offsetof(WIN32_FIND_DATAW, nFileSizeLow));
+static_assert(offsetof(Win32FindDataW, cFileName) == offsetof(WIN32_FIND_DATAW, cFileName));
+static_assert(offsetof(Win32FindDataW, cAlternateFileName) == offsetof(WIN32_FIND_DATAW, cAlternateFileName));
 static_assert(kInvalidHandleValue == static_cast<Handle>(-1));  // INVALID_HANDLE_VALUE
-static_assert(kHFileError == HFILE_ERROR);
+static_assert(kInvalidFileAttributes == INVALID_FILE_ATTRIBUTES);
+static_assert(kGenericWrite == GENERIC_WRITE && kGenericRead == GENERIC_READ);
+static_assert(kCreateAlways == CREATE_ALWAYS && kOpenExisting == OPEN_EXISTING);
+static_assert(kErrorDiskFull == ERROR_DISK_FULL && kErrorFilenameExcedRange == ERROR_FILENAME_EXCED_RANGE);
+
+const wchar_t* W(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+HANDLE H(Handle h) { return reinterpret_cast<HANDLE>(h); }
 
 const FILETIME* Ft(const FileTime* t) { return reinterpret_cast<const FILETIME*>(t); }
 
@@ -95,26 +101,46 @@ bool WritePrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
   return ::WritePrivateProfileStringA(lpAppName, lpKeyName, lpString, lpFileName) != FALSE;
 }
 
-Handle FindFirstFileA(const char* lpFileName, Win32FindDataA* lpFindFileData) {
+Handle FindFirstFileW(const char16_t* lpFileName, Win32FindDataW* lpFindFileData) {
   return reinterpret_cast<Handle>(
-      ::FindFirstFileA(lpFileName, reinterpret_cast<WIN32_FIND_DATAA*>(lpFindFileData)));
+      ::FindFirstFileW(W(lpFileName), reinterpret_cast<WIN32_FIND_DATAW*>(lpFindFileData)));
 }
 
-bool FindClose(Handle hFindFile) { return ::FindClose(reinterpret_cast<HANDLE>(hFindFile)) != FALSE; }
+bool FindClose(Handle hFindFile) { return ::FindClose(H(hFindFile)) != FALSE; }
 
-HFile _lopen(const char* lpPathName, std::int32_t iReadWrite) { return ::_lopen(lpPathName, iReadWrite); }
+std::uint32_t GetFileAttributesW(const char16_t* lpFileName) { return ::GetFileAttributesW(W(lpFileName)); }
 
-HFile _lclose(HFile hFile) { return ::_lclose(hFile); }
+bool SetFileAttributesW(const char16_t* lpFileName, std::uint32_t dwFileAttributes) {
+  return ::SetFileAttributesW(W(lpFileName), dwFileAttributes) != FALSE;
+}
+
+Handle CreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, std::uint32_t dwShareMode,
+                   std::uint32_t dwCreationDisposition, std::uint32_t dwFlagsAndAttributes) {
+  return reinterpret_cast<Handle>(::CreateFileW(W(lpFileName), dwDesiredAccess, dwShareMode, nullptr,
+                                                dwCreationDisposition, dwFlagsAndAttributes, nullptr));
+}
+
+bool WriteFile(Handle hFile, const void* lpBuffer, std::uint32_t nNumberOfBytesToWrite,
+               std::uint32_t* lpNumberOfBytesWritten) {
+  DWORD written = 0;
+  const BOOL ok = ::WriteFile(H(hFile), lpBuffer, nNumberOfBytesToWrite, &written, nullptr);
+  if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = written;
+  return ok != FALSE;
+}
+
+bool CloseHandle(Handle hObject) { return ::CloseHandle(H(hObject)) != FALSE; }
+
+bool DeleteFileW(const char16_t* lpFileName) { return ::DeleteFileW(W(lpFileName)) != FALSE; }
 
 bool SetFileTime(Handle hFile, const FileTime* lpCreationTime, const FileTime* lpLastAccessTime,
                  const FileTime* lpLastWriteTime) {
-  return ::SetFileTime(reinterpret_cast<HANDLE>(hFile), Ft(lpCreationTime), Ft(lpLastAccessTime),
-                       Ft(lpLastWriteTime)) != FALSE;
+  return ::SetFileTime(H(hFile), Ft(lpCreationTime), Ft(lpLastAccessTime), Ft(lpLastWriteTime)) != FALSE;
 }
 
-bool SetFileAttributesA(const char* lpFileName, std::uint32_t dwFileAttributes) {
-  return ::SetFileAttributesA(lpFileName, dwFileAttributes) != FALSE;
-}
+std::uint32_t GetTickCount() { return ::GetTickCount(); }
+
+std::uint32_t GetLastError() { return ::GetLastError(); }
+void SetLastError(std::uint32_t dwErrCode) { ::SetLastError(dwErrCode); }
 
 bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData) {
   return ::Shell_NotifyIconA(dwMessage, reinterpret_cast<NOTIFYICONDATAA*>(lpData)) != FALSE;

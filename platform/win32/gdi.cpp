@@ -71,5 +71,6 @@ bool CloseClipboard() { return ::CloseClipboard() != FALSE; }
 Handle GetClipboardData(std::uint32_t uFormat) { return H(::GetClipboardData(uFormat)); }
 bool IsClipboardFormatAvailable(std::uint32_t format) { return ::IsClipboardFormatAvailable(format) != FALSE; }
 Handle GetClipboardOwner() { return H(::GetClipboardOwner()); }
+std::uint32_t GetClipboardSequenceNumber() { return ::GetClipboardSequenceNumber(); }
 
 }  // namespace plat

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/files.h"
 #include "platform/win32/win.h"
 #include <uxtheme.h>
 
@@ -345,34 +346,8 @@ std::u16string Environ(const std::u16string& name) {
   return value;
 }
 
-std::int64_t FileLen(const std::u16string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!::GetFileAttributesExW(W(path), GetFileExInfoStandard, &data) ||
-      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-    Raise(kErrFileNotFound);
-  return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-void Kill(const std::u16string& path) {
-  const DWORD attributes = ::GetFileAttributesW(W(path));
-  DWORD error = attributes == INVALID_FILE_ATTRIBUTES ? ::GetLastError() : ERROR_SUCCESS;
-  if (error == ERROR_SUCCESS && (attributes & FILE_ATTRIBUTE_DIRECTORY)) error = ERROR_FILE_NOT_FOUND;
-  if (error == ERROR_SUCCESS && !::DeleteFileW(W(path))) error = ::GetLastError();
-  switch (error) {
-    case ERROR_SUCCESS: return;
-    case ERROR_FILE_NOT_FOUND: Raise(kErrFileNotFound);
-    case ERROR_PATH_NOT_FOUND: Raise(kErrPathNotFound);
-    case ERROR_INVALID_NAME: Raise(kErrBadFileName);
-    default: Raise(kErrFileAccess);
-  }
-}
-
 void ChDir(const std::u16string& path) {
   if (path.empty() || !::SetCurrentDirectoryW(W(path))) Raise(kErrPathNotFound);
-}
-
-bool FileExists(const std::u16string& path) {
-  return ::GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES;
 }
 
 int RunMessageLoop() {

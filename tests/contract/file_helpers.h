@@ -11,7 +11,6 @@
 #include <string>
 
 #include "platform/api.h"
-#include "platform/text.h"
 
 namespace plat {
 inline bool operator==(const FileTime& a, const FileTime& b) {
@@ -35,9 +34,9 @@ inline const plat::FileTime kCreated = FileTimeAt(981173106);
 inline const plat::FileTime kAccessed = FileTimeAt(1015218367);
 inline const plat::FileTime kWritten = FileTimeAt(1049522828);
 
-inline std::optional<plat::Win32FindDataA> Lookup(const std::u16string& path) {
-  plat::Win32FindDataA d{};
-  const plat::Handle h = plat::FindFirstFileA(plat::ToAnsi(path).c_str(), &d);
+inline std::optional<plat::Win32FindDataW> Lookup(const std::u16string& path) {
+  plat::Win32FindDataW d{};
+  const plat::Handle h = plat::FindFirstFileW(path.c_str(), &d);
   if (h == plat::kInvalidHandleValue) return std::nullopt;
   EXPECT_TRUE(plat::FindClose(h));
   return d;
@@ -46,14 +45,14 @@ inline std::optional<plat::Win32FindDataA> Lookup(const std::u16string& path) {
 // Sets the three times of an existing file; false when it cannot.
 inline bool Stamp(const std::u16string& path, const plat::FileTime& created,
                   const plat::FileTime& accessed, const plat::FileTime& written) {
-  const plat::HFile f = plat::_lopen(plat::ToAnsi(path).c_str(), plat::kOfWrite | plat::kOfShareDenyWrite);
-  if (f == plat::kHFileError) return false;
-  const bool ok = plat::SetFileTime(plat::HandleOf(f), &created, &accessed, &written);
-  return plat::_lclose(f) == 0 && ok;
+  const plat::Handle f = plat::CreateFileW(path.c_str(), plat::kGenericWrite, plat::kFileShareRead, plat::kOpenExisting, 0);
+  if (f == plat::kInvalidHandleValue) return false;
+  const bool ok = plat::SetFileTime(f, &created, &accessed, &written);
+  return plat::CloseHandle(f) && ok;
 }
 
 inline bool SetAttributes(const std::u16string& path, std::uint32_t attributes) {
-  return plat::SetFileAttributesA(plat::ToAnsi(path).c_str(), attributes);
+  return plat::SetFileAttributesW(path.c_str(), attributes);
 }
 
 }  // namespace varnel::testing

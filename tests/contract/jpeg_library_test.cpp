@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "platform/api.h"
 #include "platform/jpeg.h"
 #include "platform/test_support.h"
 #include "platform/text.h"
@@ -41,14 +42,13 @@ class JpegLibraryTest : public ::testing::Test {
   void SetUp() override {
     plat::testing::BeginTest();
     path_ = TempDir() + u"\\out.jpg";
-    name_ = plat::ToAnsi(path_);
     bits_ = RedOverBlue();
     ASSERT_EQ(plat::ijlInit(&props_), plat::IJL_OK);
     props_.DIBBytes = bits_.data();
     props_.DIBWidth = kWidth;
     props_.DIBHeight = -kHeight;
     props_.DIBPadBytes = kPad;
-    props_.JPGFile = name_.c_str();
+    props_.JPGFile = path_.c_str();
     props_.JPGWidth = kWidth;
     props_.JPGHeight = kHeight;
     props_.jquality = 90;
@@ -57,7 +57,6 @@ class JpegLibraryTest : public ::testing::Test {
   plat::IJLERR Write() { return plat::ijlWrite(&props_, plat::IJL_JFILE_WRITEWHOLEIMAGE); }
 
   std::u16string path_;
-  std::string name_;
   std::vector<std::uint8_t> bits_;
   plat::JPEG_CORE_PROPERTIES props_{};
 };
@@ -110,7 +109,7 @@ TEST_F(JpegLibraryTest, InvalidDescriptionsFailWithoutAFile) {
       {"4 channels", [](auto& p) { p.DIBChannels = 4; }},
       {"grey JPEG", [](auto& p) { p.JPGChannels = 1; p.JPGColor = plat::IJL_G; }},
       {"no file name", [](auto& p) { p.JPGFile = nullptr; }},
-      {"empty file name", [](auto& p) { p.JPGFile = ""; }},
+      {"empty file name", [](auto& p) { p.JPGFile = u""; }},
   };
   for (const auto& [what, spoil] : cases) {
     props_ = good;
@@ -125,22 +124,23 @@ TEST_F(JpegLibraryTest, InvalidDescriptionsFailWithoutAFile) {
   EXPECT_NE(plat::ijlInit(nullptr), plat::IJL_OK);
 
   plat::JPEG_CORE_PROPERTIES neverInitialised{};
-  neverInitialised.JPGFile = name_.c_str();
+  neverInitialised.JPGFile = path_.c_str();
   EXPECT_NE(plat::ijlWrite(&neverInitialised, plat::IJL_JFILE_WRITEWHOLEIMAGE), plat::IJL_OK);
   EXPECT_FALSE(ReadFileBytes(path_));
 }
 
-TEST_F(JpegLibraryTest, FileThatCannotBeCreatedIsReportedAndNothingIsLeft) {
-  const std::string missingFolder = plat::ToAnsi(TempDir() + u"\\absent\\out.jpg");
+TEST_F(JpegLibraryTest, FileThatCannotBeCreatedIsReportedWithItsReasonAndNothingIsLeft) {
+  const std::u16string missingFolder = TempDir() + u"\\absent\\out.jpg";
   props_.JPGFile = missingFolder.c_str();
-  EXPECT_NE(Write(), plat::IJL_OK);
-  EXPECT_FALSE(ReadFileBytes(TempDir() + u"\\absent\\out.jpg"));
+  EXPECT_EQ(Write(), plat::IJL_FILE_ERROR);
+  EXPECT_EQ(plat::GetLastError(), 3u);  // ERROR_PATH_NOT_FOUND
+  EXPECT_FALSE(ReadFileBytes(missingFolder));
 
-  const std::string wildcard = plat::ToAnsi(TempDir() + u"\\?.jpg");
+  const std::u16string wildcard = TempDir() + u"\\?.jpg";
   props_.JPGFile = wildcard.c_str();
   EXPECT_EQ(Write(), plat::IJL_INVALID_FILENAME);
 
-  const std::string folder = plat::ToAnsi(TempDir());
+  const std::u16string folder = TempDir();
   props_.JPGFile = folder.c_str();
   EXPECT_NE(Write(), plat::IJL_OK);
 }

@@ -10,7 +10,6 @@
 #include "platform/jpeg.h"
 #include "platform/jpeg_encoder.h"
 #include "platform/test_support.h"
-#include "platform/text.h"
 #include "tests/contract/jpeg_decode.h"
 
 namespace {
@@ -56,14 +55,13 @@ class JpegStripesTest : public ::testing::Test {
                            int stripes) {
     plat::detail::SetStripeSettings({stripes, 0});
     const std::u16string path = TempDir() + u"\\stripes.jpg";
-    const std::string name = plat::ToAnsi(path);
     plat::JPEG_CORE_PROPERTIES props{};
     EXPECT_EQ(plat::ijlInit(&props), plat::IJL_OK);
     props.DIBBytes = bits.data();
     props.DIBWidth = w;
     props.DIBHeight = -h;
     props.DIBPadBytes = (4 - w * 3 % 4) % 4;
-    props.JPGFile = name.c_str();
+    props.JPGFile = path.c_str();
     props.JPGWidth = w;
     props.JPGHeight = h;
     props.JPGSubsampling = sampling;

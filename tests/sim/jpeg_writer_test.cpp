@@ -47,10 +47,10 @@ class SimJpegWriterTest : public ::testing::Test {
   void ExistingFile() {
     WriteFileBytes(kPath, "an older capture");
     const plat::FileTime t{0x12345678, 0x01C00000};
-    const plat::HFile f = plat::_lopen(kName, plat::kOfWrite);
-    ASSERT_TRUE(plat::SetFileTime(plat::HandleOf(f), &t, &t, &t));
-    plat::_lclose(f);
-    ASSERT_TRUE(plat::SetFileAttributesA(kName, plat::kFileAttributeHidden));
+    const plat::Handle f = plat::CreateFileW(kPath, plat::kGenericWrite, 0, plat::kOpenExisting, 0);
+    ASSERT_TRUE(plat::SetFileTime(f, &t, &t, &t));
+    plat::CloseHandle(f);
+    ASSERT_TRUE(plat::SetFileAttributesW(kPath, plat::kFileAttributeHidden));
     before_ = *sim::FileInfo(kName);
     sim::ClearCalls();
   }
@@ -68,11 +68,13 @@ class SimJpegWriterTest : public ::testing::Test {
 TEST_F(SimJpegWriterTest, ReplacingAFileMakesTheCallsInOrder) {
   ExistingFile();
   ASSERT_EQ(Save().number(), 0);
-  const std::vector<std::string> expected = {"ijlInit", "FindFirstFileA", "FindClose", "Kill",         "ijlWrite",
-                                             "_lopen",  "SetFileTime",    "_lclose",   "SetFileAttributesA", "ijlFree"};
+  const std::vector<std::string> expected = {
+      "ijlInit",     "FindFirstFileW", "FindClose",   "GetFileAttributesW", "DeleteFileW",
+      "ijlWrite",    "CreateFileW",    "WriteFile",   "CloseHandle",        // the new file, written whole
+      "CreateFileW", "SetFileTime",    "CloseHandle", "SetFileAttributesW", "ijlFree"};
   EXPECT_EQ(Names(), expected);
-  EXPECT_EQ(sim::Calls()[5], std::string("_lopen(") + kName + ",33)");  // OF_WRITE | OF_SHARE_DENY_WRITE
-  EXPECT_EQ(sim::Calls()[8], std::string("SetFileAttributesA(") + kName + ",2)");
+  EXPECT_EQ(sim::Calls()[9], std::string("CreateFileW(") + kName + ",3)");  // the one that now stands there
+  EXPECT_EQ(sim::Calls()[12], std::string("SetFileAttributesW(") + kName + ",2)");
   const auto after = sim::FileInfo(kName);
   ASSERT_TRUE(after);
   EXPECT_EQ(after->creation.dwLowDateTime, before_.creation.dwLowDateTime);
@@ -115,22 +117,23 @@ TEST_F(SimJpegWriterTest, WriteFailureRaisesAfterTheOldFileIsDeleted) {
   EXPECT_EQ(e.description(), u"Failed to save to JPG -23");
   EXPECT_EQ(e.source(), u"Varnel.mIntelJPEGLibrary");
   EXPECT_FALSE(ReadFileBytes(kPath));
-  EXPECT_EQ(sim::CountCalls("_lopen"), 0u);
+  EXPECT_EQ(sim::CountCalls("SetFileTime"), 0u);
 }
 
 TEST_F(SimJpegWriterTest, WriteBrokenOffHalfWayLeavesNoPartialFile) {
   ExistingFile();
-  sim::InjectFault("WriteFile", 0);
+  sim::InjectFault("WriteFile", 112);  // ERROR_DISK_FULL
   const plat::Error e = Save();
   EXPECT_EQ(e.number(), 26001);
   EXPECT_EQ(e.description(), u"Failed to save to JPG -23");  // IJL_FILE_ERROR
+  EXPECT_EQ(e.lastDllError(), 112u);                          // and why
   EXPECT_FALSE(ReadFileBytes(kPath));
   EXPECT_FALSE(sim::FileInfo(kName));
 }
 
 TEST_F(SimJpegWriterTest, DeletionFailurePassesThroughBeforeAnythingIsWritten) {
   ExistingFile();
-  sim::InjectFault("Kill", 0);
+  sim::InjectFault("DeleteFileW", 0);
   EXPECT_EQ(Save().number(), plat::kErrFileAccess);
   EXPECT_EQ(sim::CountCalls("ijlWrite"), 0u);
   EXPECT_EQ(ReadFileBytes(kPath), "an older capture");
@@ -138,10 +141,10 @@ TEST_F(SimJpegWriterTest, DeletionFailurePassesThroughBeforeAnythingIsWritten) {
 
 TEST_F(SimJpegWriterTest, NewFileThatCannotBeOpenedKeepsItsOwnTimes) {
   ExistingFile();
-  sim::InjectFault("_lopen", 0);
+  sim::InjectFault("CreateFileW", 0, 1, 1);  // the second: opening the written file for its times
   ASSERT_EQ(Save().number(), 0);
   EXPECT_EQ(sim::CountCalls("SetFileTime"), 0u);
-  EXPECT_EQ(sim::CountCalls("SetFileAttributesA"), 0u);
+  EXPECT_EQ(sim::CountCalls("SetFileAttributesW"), 0u);
   EXPECT_EQ(sim::FileInfo(kName)->attributes, plat::kFileAttributeArchive);
 }
 

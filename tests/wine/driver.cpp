@@ -290,6 +290,36 @@ std::vector<std::wstring> WaitForFiles(const std::wstring& folder, std::size_t c
   return FilesIn(folder);
 }
 
+HWND WaitForMessageBox(DWORD pid, DWORD ms) { return FindProcessWindow(pid, L"#32770", ms); }
+
+std::wstring WindowText(HWND window) {
+  wchar_t buf[2048] = {0};
+  SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, nullptr);
+  return buf;
+}
+
+std::wstring MessageBoxText(HWND box) {
+  // The prompt is the box's static control with the id 0xFFFF.
+  HWND text = GetDlgItem(box, 0xFFFF);
+  return text ? WindowText(text) : std::wstring();
+}
+
+bool DismissMessageBox(HWND box) {
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 50 && IsWindow(box); ++i) Sleep(100);
+  return !IsWindow(box);
+}
+
+int CountMessageBoxes(DWORD pid) {
+  int boxes = 0;
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", nullptr));) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == pid && IsWindowVisible(w)) ++boxes;
+  }
+  return boxes;
+}
+
 void PostTrayMessage(HWND window, UINT mouseMessage) {
   PostMessageW(window, WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage));
 }

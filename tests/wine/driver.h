@@ -72,6 +72,15 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pat
 // Waits until exactly `count` files match (up to `ms`).
 std::vector<std::wstring> WaitForFiles(const std::wstring& folder, std::size_t count, DWORD ms = 15000);
 
+// A visible message box of process `pid` (waits up to `ms`), its title and
+// its text, and OK pressed on it.
+HWND WaitForMessageBox(DWORD pid, DWORD ms = 5000);
+std::wstring WindowText(HWND window);  // also of another process's control
+std::wstring MessageBoxText(HWND box);
+bool DismissMessageBox(HWND box);
+// Visible message boxes of process `pid` now.
+int CountMessageBoxes(DWORD pid);
+
 // Posts what the shell posts for a mouse message on the tray icon.
 void PostTrayMessage(HWND window, UINT mouseMessage);
 

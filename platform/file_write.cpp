@@ -1,0 +1,39 @@
+// Whole-file writes through the platform's file calls, shared by both
+// backends: what a failing write leaves behind is decided here, once.
+#include "platform/file_write.h"
+
+#include <algorithm>
+
+#include "platform/api.h"
+#include "platform/long_path.h"
+
+namespace plat::detail {
+
+std::uint32_t WriteWholeFile(std::u16string_view name, std::initializer_list<Bytes> pieces) {
+  const std::u16string call = ForFileCall(name);
+  const Handle file = CreateFileW(call.c_str(), kGenericWrite, 0, kCreateAlways, kFileAttributeNormal);
+  if (file == kInvalidHandleValue) return GetLastError();
+
+  std::uint32_t error = 0;
+  for (Bytes piece : pieces) {
+    while (error == 0 && piece.size > 0) {
+      const auto chunk = static_cast<std::uint32_t>(std::min<std::size_t>(piece.size, 1u << 30));
+      std::uint32_t written = 0;
+      const bool ok = WriteFile(file, piece.data, chunk, &written);
+      if (!ok || written != chunk) {
+        error = ok ? 0 : GetLastError();
+        if (error == 0) error = kErrorHandleDiskFull;  // a short write without a reason: the volume is full
+      }
+      piece.data += written;
+      piece.size -= written;
+    }
+  }
+  if (!CloseHandle(file) && error == 0) error = GetLastError();
+  if (error != 0) {
+    DeleteFileW(call.c_str());
+    SetLastError(error);
+  }
+  return error;
+}
+
+}  // namespace plat::detail

@@ -1,0 +1,166 @@
+// What a press of Print Screen gives when something is in the way: the
+// right file, or one message that says which file was not saved and why.
+#include <gtest/gtest.h>
+
+#include "platform/sim/sim.h"
+#include "tests/sim/capture_fixture.h"
+
+namespace varnel::testing {
+namespace {
+
+constexpr char kStampedJpg[] = "2026-03-02-14-05-07.jpg";
+
+class CaptureFailureTest : public CaptureTest {
+ protected:
+  // The ticks of a wait of `ms` milliseconds.
+  static void Wait(std::uint32_t ms) { sim::Tick(static_cast<int>(ms / sim::kTickMs) + 1); }
+  static std::u16string LastMessage() {
+    return sim::MessageBoxes().empty() ? std::u16string() : sim::MessageBoxes().back().prompt;
+  }
+};
+
+// A save that fails after the folder check: one message titled "Error",
+// naming the file and the reason; nothing left in the folder; the next
+// press works once the cause is gone.
+TEST_F(CaptureFailureTest, SaveFailuresAreReportedOnceAndTheNextPressWorks) {
+  struct Row {
+    const char* what;
+    const char* format;
+    std::function<void()> cause, cure;
+    std::u16string reason;
+  } rows[] = {
+      {"read-only folder", "JPG", [] { sim::DenyWrites("C:\\Shots"); }, [] { sim::DenyWrites("C:\\Shots", false); },
+       u"Access is denied."},
+      {"disk full", "JPG", [] { sim::SetFreeSpace('C', 100); }, [] { sim::SetFreeSpace('C', std::nullopt); },
+       u"The disk is full."},
+      {"disk full, bitmap", "BMP", [] { sim::SetFreeSpace('C', 100); }, [] { sim::SetFreeSpace('C', std::nullopt); },
+       u"The disk is full."},
+      {"clipboard held past the wait", "JPG", [] { sim::OtherProgramOpensClipboard(0x4242); },
+       [] { sim::OtherProgramClosesClipboard(); }, u"The clipboard is in use by another program."},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SetUp();
+    StartWith(row.format);
+    PutPictureOnClipboard(16, 16);
+    row.cause();
+    // The modal loop keeps delivering ticks, the key going down and up.
+    sim::WhileMessageBoxOpen([] {
+      sim::SetIdleKeyState(0x2C, kDown);
+      sim::Tick(3);
+      sim::SetIdleKeyState(0x2C, 0);
+      sim::Tick(3);
+    });
+    PressAndRelease();
+    Wait(1100);
+    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+    const std::string ext = std::string(row.format) == "BMP" ? ".bmp" : ".jpg";
+    EXPECT_EQ(sim::MessageBoxes()[0].title, u"Error");
+    EXPECT_EQ(LastMessage(), u"The capture could not be saved as\r\nC:\\Shots\\2026-03-02-14-05-07" +
+                                 plat::FromUtf8(ext) + u"\r\n\r\n" + row.reason);
+    EXPECT_TRUE(form().Visible());
+    EXPECT_TRUE(ShotFiles().empty());  // not even an empty file
+
+    sim::WhileMessageBoxOpen(nullptr);
+    row.cure();
+    PressAndRelease();  // the same picture, never saved, is taken now
+    EXPECT_EQ(ShotFiles().size(), 1u);
+    EXPECT_EQ(sim::MessageBoxes().size(), 1u);
+  }
+}
+
+TEST_F(CaptureFailureTest, BusyClipboardIsWaitedForWithoutHoldingUpTheWindow) {
+  StartWith("JPG");
+  PutPictureOnClipboard(16, 16);
+  sim::OtherProgramOpensClipboard(0x4242);  // half a second before the release
+  Wait(500);
+  PressAndRelease();
+  Wait(500);  // ... and half a second after it: tried every 20 ms or so, tick by tick
+  EXPECT_TRUE(ShotFiles().empty());
+  const std::size_t tries = sim::CountCalls("OpenClipboard");
+  EXPECT_GE(tries, 12u);
+  EXPECT_LE(tries, 35u);
+  sim::OtherProgramClosesClipboard();
+  sim::Tick(3);
+  EXPECT_EQ(ShotFiles(), std::vector<std::string>{kStampedJpg});
+  EXPECT_TRUE(sim::MessageBoxes().empty());
+}
+
+TEST_F(CaptureFailureTest, OnlyANewPictureIsSavedAndItsAbsenceIsExplainedOnce) {
+  StartWith("JPG");
+  PutPictureOnClipboard(16, 16);
+  PressAndRelease();
+  EXPECT_EQ(ShotFiles().size(), 1u);
+  // Windows 11 gave the key to its own tool: the clipboard is as it was.
+  for (int i = 0; i < 2; ++i) {
+    PressAndRelease();
+    Wait(1100);
+  }
+  EXPECT_EQ(ShotFiles().size(), 1u);
+  ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+  EXPECT_NE(sim::MessageBoxes()[0].prompt.find(u"\"Use the Print screen key to open screen capture\""),
+            std::u16string::npos);
+  EXPECT_NE(sim::MessageBoxes()[0].prompt.find(u"Settings, Accessibility, Keyboard"), std::u16string::npos);
+  // Windows still writing the picture at the release: it is waited for.
+  PressAndRelease();
+  Wait(300);
+  PutPictureOnClipboard(16, 16);
+  sim::Tick();
+  EXPECT_EQ(ShotFiles().size(), 2u);
+  // Even the picture Varnel found at its start is no capture.
+  SetUp();
+  PutPictureOnClipboard(16, 16);
+  StartWith("JPG");
+  PressAndRelease();
+  Wait(1100);
+  EXPECT_TRUE(ShotFiles().empty());
+}
+
+TEST_F(CaptureFailureTest, APressWhileACaptureIsPendingIsCapturedAfterIt) {
+  StartWith("JPG");
+  PressAndRelease();  // the picture is not there yet
+  PressAndRelease();  // a second press meanwhile
+  PutPictureOnClipboard(16, 16);
+  sim::Tick();
+  EXPECT_EQ(ShotFiles().size(), 1u);
+  PutPictureOnClipboard(16, 16);
+  sim::Tick();
+  EXPECT_EQ(ShotFiles(), (std::vector<std::string>{"2026-03-02-14-05-07-2.jpg", kStampedJpg}));
+}
+
+TEST_F(CaptureFailureTest, FoldersAreResolvedAndUsedButNeverEntered) {
+  const std::string b250(250, 'b'), d250(250, 'd');
+  struct Row {
+    const char* what;
+    std::string typed, folder;  // as the user typed it, and where the captures go
+  } rows[] = {
+      {"relative", "sub", "C:\\Tools\\sub"},
+      {"relative with dots", ".\\sub\\..\\up", "C:\\Tools\\.\\sub\\..\\up"},
+      {"rooted without a drive", "\\Shots", "C:\\Shots"},
+      {"236 characters", "C:\\" + std::string(233, 'a'), "C:\\" + std::string(233, 'a')},
+      {"258 characters", "C:\\" + b250 + "\\cccc", "C:\\" + b250 + "\\cccc"},
+      {"260 characters", "C:\\" + d250 + "\\eeeeee", "C:\\" + d250 + "\\eeeeee"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SetUp();
+    std::filesystem::create_directories(sim::HostPath(row.folder));
+    StartWith("JPG", true);
+    sim::UserType(u"SetFolder", plat::FromUtf8(row.typed));
+    sim::UserClick(u"ApplyButton");
+    for (int i = 0; i < 3; ++i) {
+      PutPictureOnClipboard(8, 8);
+      PressAndRelease();
+    }
+    EXPECT_EQ(ShotFiles(row.folder).size(), 3u);
+    EXPECT_TRUE(sim::MessageBoxes().empty());
+    EXPECT_EQ(sim::CountCalls("ChDir"), 0u);
+    ASSERT_EQ(sim::ShellExecutions().size(), 3u);
+    EXPECT_EQ(sim::ShellExecutions()[0].file, row.folder + "\\2026-03-02-14-05-07.JPG");
+    sim::CloseRequest();
+    EXPECT_NE(Ini()->find("path=" + row.typed + "\r\n"), std::string::npos);  // kept as typed
+  }
+}
+
+}  // namespace
+}  // namespace varnel::testing

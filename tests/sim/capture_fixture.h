@@ -1,0 +1,62 @@
+// A simulated machine with Varnel running and a capture folder C:\Shots:
+// what Windows does on Print Screen, and what landed in the folder.
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/api.h"
+#include "platform/gdi_handles.h"
+#include "tests/contract/pictures.h"
+#include "tests/sim/fixture.h"
+
+namespace varnel::testing {
+
+constexpr std::int16_t kDown = static_cast<std::int16_t>(0x8000);
+
+class CaptureTest : public SimMachine {
+ protected:
+  void SetUp() override {
+    SimMachine::SetUp();
+    std::filesystem::create_directories(sim::HostPath("C:\\Shots"));
+    sim::SetNow(plat::LocalTime{2026, 3, 2, 14, 5, 7});
+  }
+  Main& StartWith(const std::string& format, bool autoOpen = false, const std::string& folder = "C:\\Shots") {
+    WriteIni("[main]\r\npath=" + folder + "\r\nformat=" + format + "\r\nopen=" + (autoOpen ? "1" : "0") + "\r\n");
+    return Start();
+  }
+  // Windows' own part of Print Screen: a screen picture on the clipboard.
+  static void PutPictureOnClipboard(std::int32_t width, std::int32_t height) {
+    plat::Handle bitmap;
+    {
+      auto picture = ScreenPicture(width, height, Pattern);
+      ASSERT_TRUE(picture);
+      plat::Handle copy = plat::CreateCompatibleBitmap(plat::WindowDC(plat::GetDesktopWindow()).get(), width, height);
+      plat::MemoryDC from(0), to(0);
+      plat::Selection a(from.get(), picture->handle()), b(to.get(), copy);
+      plat::BitBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, plat::kSrcCopy);
+      bitmap = copy;
+    }
+    ASSERT_TRUE(plat::OpenClipboard(0x777));
+    plat::EmptyClipboard();
+    plat::SetClipboardData(plat::kCfBitmap, bitmap);
+    plat::CloseClipboard();
+  }
+  static void PressAndRelease() {
+    sim::QueueKeyState(0x2C, {kDown});
+    sim::Tick(2);
+  }
+  static std::vector<std::string> ShotFiles(const std::string& folder = "C:\\Shots") {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(sim::HostPath(folder)))
+      names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  static std::string Shot(const std::string& name) {
+    return *plat::testing::ReadFileBytes(plat::FromUtf8("C:\\Shots\\" + name));
+  }
+};
+
+}  // namespace varnel::testing

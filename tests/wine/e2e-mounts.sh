@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs a Windows test program under Wine (through scripts/wine-run.sh) with
+# two small file systems of its own, for the cases a user's disk brings: a
+# 3 MiB one that the tests fill up, and a read-only one. They are mounted
+# under build/<preset>/e2e-mounts/{small,readonly} when this machine lets
+# us mount (as root), and their Windows folders are handed to the tests in
+# VARNEL_E2E_SMALL_DISK and VARNEL_E2E_READONLY_DISK; the tests that need
+# them are skipped, saying why, where they are missing.
+# Usage: tests/wine/e2e-mounts.sh <program.exe> [arguments...]
+set -uo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+exe="$1"
+shift
+mounts="$(cd "$(dirname "$exe")" && pwd)/e2e-mounts"
+mounted=()
+cleanup() {
+  local m
+  for m in "${mounted[@]}"; do umount "$m" 2>/dev/null || umount -l "$m" 2>/dev/null; done
+  return 0
+}
+trap cleanup EXIT
+
+windows() { printf 'Z:%s' "${1//\//\\}"; }
+
+mkdir -p "$mounts/small" "$mounts/readonly"
+for m in small readonly; do mountpoint -q "$mounts/$m" && umount "$mounts/$m" 2>/dev/null; done
+if mount -t tmpfs -o size=3m,mode=0777 varnel-e2e-small "$mounts/small" 2>/dev/null; then
+  mounted+=("$mounts/small")
+  export VARNEL_E2E_SMALL_DISK="$(windows "$mounts/small")"
+fi
+if mount -t tmpfs -o size=1m,mode=0777 varnel-e2e-readonly "$mounts/readonly" 2>/dev/null; then
+  mounted+=("$mounts/readonly")
+  mkdir -p "$mounts/readonly/shots"
+  if mount -o remount,ro "$mounts/readonly" 2>/dev/null; then
+    export VARNEL_E2E_READONLY_DISK="$(windows "$mounts/readonly")"
+  fi
+fi
+"$here/../../scripts/wine-run.sh" "$exe" "$@"
