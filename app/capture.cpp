@@ -19,6 +19,7 @@
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "platform/gdi_handles.h"
 #include "platform/gdi_types.h"
 #include "platform/text.h"
 
@@ -51,6 +52,16 @@ std::u16string FreeName(const std::u16string& base, const char16_t* extension) {
     if (!plat::FileExists(candidate + extension)) return candidate;
   }
   plat::Raise(plat::kErrFileAccess);
+}
+
+// The clipboard's picture, copied once, straight into the buffer that is
+// then encoded or written. The clipboard is open for that copy only.
+void CopyClipboardPicture(cDIBSection& buffer) {
+  plat::OpenedClipboard clipboard(0);
+  if (!clipboard.is_open()) plat::Raise(plat::kErrClipboardBusy, {}, {}, plat::GetLastError());
+  const plat::Handle bitmap = plat::GetClipboardData(plat::kCfBitmap);
+  if (bitmap == 0) plat::Raise(plat::kErrNoPicture);
+  if (!buffer.CreateFromBitmap(bitmap)) plat::Raise(plat::kErrOutOfMemory);
 }
 
 // Why a capture was not saved, in the user's words.
@@ -110,10 +121,10 @@ void Main::ContinueCapture() {
 
   const std::uint32_t sequence = plat::GetClipboardSequenceNumber();
   const bool newPicture = sequence != lastSequence_ && plat::IsClipboardFormatAvailable(plat::kCfBitmap);
-  std::shared_ptr<plat::Picture> picture;
+  cDIBSection buffer;  // lives for this capture only
   plat::Err().Clear();
-  if (newPicture && plat::Step([&] { picture = plat::ClipboardPicture(); })) {
-    SaveCapture(picture, sequence);
+  if (newPicture && plat::Step([&] { CopyClipboardPicture(buffer); })) {
+    SaveCapture(buffer, sequence);
   } else if (!newPicture || plat::Err().Number() == plat::kErrNoPicture) {
     // No new picture yet, or it went again before it could be taken.
     if (!Passed(now, c.releasedAt, kWaitMs)) return;
@@ -138,7 +149,7 @@ void Main::ContinueCapture() {
   }
 }
 
-void Main::SaveCapture(const std::shared_ptr<plat::Picture>& picture, std::uint32_t sequence) {
+void Main::SaveCapture(cDIBSection& buffer, std::uint32_t sequence) {
   using plat::Step;
   const std::u16string folder = capture_->folder;
   plat::Err().Clear();
@@ -153,11 +164,12 @@ void Main::SaveCapture(const std::shared_ptr<plat::Picture>& picture, std::uint3
 
   const bool saved = Step([&] {
     if (bitmap) {
-      plat::SavePicture(*picture, file);
+      // The picture writer takes the buffer's pixels as they are: they have
+      // a bitmap file's layout.
+      plat::Picture pixels(buffer.hDib(), plat::Picture::Type::Bitmap, false);
+      pixels.set_dibBits(buffer.DIBSectionBitsPtr());
+      plat::SavePicture(pixels, file);
     } else {
-      cDIBSection buffer;  // lives for this capture only
-      buffer.CreateFromPicture(picture);
-      if (!buffer.hDib()) plat::Raise(plat::kErrOutOfMemory);
       mIntelJPEGLibrary::SaveDibAsJpeg(buffer, file, kJpegQuality);
     }
   });
@@ -171,8 +183,8 @@ void Main::SaveCapture(const std::shared_ptr<plat::Picture>& picture, std::uint3
 
   if (AutoOpen) {
     Step([&] {
-      const std::string open = plat::ToAnsi(name + (bitmap ? u".BMP" : u".JPG"));
-      plat::ShellExecuteA(form_.hWnd(), "open", open.c_str(), "", "", plat::kSwShowNormal);
+      const std::u16string open = name + (bitmap ? u".BMP" : u".JPG");
+      plat::ShellExecuteW(form_.hWnd(), u"open", open.c_str(), u"", u"", plat::kSwShowNormal);
     });
   }
 }

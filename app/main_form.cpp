@@ -4,19 +4,20 @@
 
 #include <vector>
 
+#include "app/settings_file.h"
 #include "app/startup_entry.h"
 #include "app/ui/main_design.h"
 #include "platform/api.h"
 #include "platform/error.h"
 #include "platform/files.h"
-#include "platform/text.h"
 
 namespace varnel {
 
 namespace {
 
-constexpr char kSection[] = "main";
-constexpr std::uint32_t kPathBuffer = 255;
+// Room for the longest path Windows takes (the long-path form's limit): a
+// capture folder the user could type and use is read back whole.
+constexpr std::uint32_t kPathBuffer = 32768;
 
 }  // namespace
 
@@ -44,6 +45,8 @@ Main::Main()
   OpenFolder.Click = [this] { OpenFolder_Click(); };
   form_.OnKeyUp = [this](int keyCode, int shift) { Form_KeyUp(keyCode, shift); };
   form_.OnTimer = [this] { Timer_Timer(); };
+  form_.OnTaskbarCreated = [this] { Form_TaskbarCreated(); };
+  form_.OnOtherInstance = [this] { Form_OtherInstance(); };
   // What is on the clipboard now was there before Varnel: not a capture.
   lastSequence_ = plat::GetClipboardSequenceNumber();
   SetRunOnStartUp.Click = [this] { EnableApply(); };
@@ -55,15 +58,22 @@ Main::Main()
 
 Main::~Main() = default;
 
-std::u16string Main::SettingsFile() const { return plat::AppPath() + u"\\Varnel.ini"; }
-
 std::u16string Main::StartupCommand() const {
   std::u16string command(1, u'"');
   command.append(plat::AppPath()).append(u"\\").append(plat::AppExeName()).append(u".exe\"");
   return command;
 }
 
-std::u16string Main::DefaultFolder() const { return plat::Environ(u"userprofile") + u"\\Desktop"; }
+std::u16string Main::DefaultFolder() const {
+  const std::u16string profileDesktop = plat::Environ(u"userprofile") + u"\\Desktop";
+  if (plat::FileExists(profileDesktop)) return profileDesktop;
+  // Moved (to OneDrive, say, or by a policy): the shell knows where.
+  std::vector<char16_t> desktop(plat::kMaxPath, u'\0');
+  if (plat::SHGetFolderPathW(0, plat::kCsidlDesktopDirectory, 0, plat::kShgfpTypeCurrent, desktop.data()) != 0)
+    return profileDesktop;
+  desktop.back() = u'\0';
+  return std::u16string(desktop.data());
+}
 
 void Main::Form_Load() {
   using plat::Step;
@@ -77,10 +87,12 @@ void Main::Form_Load() {
   });
 
   // 2. The settings file's length; a missing file counts as empty.
+  settingsFile_ = ExeSettingsFile();
+  Step([&] { settingsFile_ = SettingsFileToRead(); });
   std::int64_t length = 0;
-  Step([&] { length = plat::FileLen(SettingsFile()); });
+  Step([&] { length = plat::FileLen(settingsFile_); });
 
-  const std::string file = plat::ToAnsi(SettingsFile());
+  const char16_t* file = settingsFile_.c_str();
   if (length == 0) {
     // 3. First run: defaults, and the window shown.
     Step([&] {
@@ -95,28 +107,27 @@ void Main::Form_Load() {
   } else {
     // 4. Settings from the file; the window stays hidden.
     Step([&] {
-      const std::string def = plat::ToAnsi(DefaultFolder());
-      std::vector<char> buffer(kPathBuffer, ' ');
-      plat::GetPrivateProfileStringA(kSection, "path", def.c_str(), buffer.data(), kPathBuffer,
-                                     file.c_str());
-      std::string_view text(buffer.data(), buffer.size());
-      CaptureFolder = plat::FromAnsi(text.substr(0, text.find('\0')));
+      const std::u16string def = DefaultFolder();
+      std::vector<char16_t> buffer(kPathBuffer, u' ');
+      plat::GetPrivateProfileStringW(kSettingsSection, u"path", def.c_str(), buffer.data(), kPathBuffer, file);
+      std::u16string_view text(buffer.data(), buffer.size());
+      CaptureFolder = text.substr(0, text.find(u'\0'));
     });
     Step([&] { SetFolder.SetText(CaptureFolder); });
     Step([&] {
       // The buffer starts as the code's own three characters; whatever the
       // call leaves in them becomes the code.
-      std::string buffer = plat::ToAnsi(CaptureFormat.str());
-      buffer.resize(4, '\0');
-      plat::GetPrivateProfileStringA(kSection, "format", "JPG", buffer.data(), 4, file.c_str());
-      CaptureFormat = plat::FromAnsi(std::string_view(buffer.data(), 3));
+      std::u16string buffer = CaptureFormat.str();
+      buffer.resize(4, u'\0');
+      plat::GetPrivateProfileStringW(kSettingsSection, u"format", u"JPG", buffer.data(), 4, file);
+      CaptureFormat = std::u16string_view(buffer.data(), 3);
     });
     Step([&] { CaptureFormat.ToUpper(); });
     Step([&] {
       if (CaptureFormat.IsBitmap()) BMPOption.SetValue(1);
     });
     Step([&] {
-      if (plat::GetPrivateProfileIntA(kSection, "open", 0, file.c_str()) != 0) {
+      if (plat::GetPrivateProfileIntW(kSettingsSection, u"open", 0, file) != 0) {
         AutoOpen = true;
         SetAutoOpen.SetValue(1);
       }
@@ -141,13 +152,19 @@ void Main::Form_Unload(std::int16_t& /*cancel: an unload is never refused*/) {
   else
     DeleteStartupEntry();
 
-  const std::string file = plat::ToAnsi(SettingsFile());
-  plat::WritePrivateProfileStringA(kSection, "path", plat::ToAnsi(CaptureFolder).c_str(), file.c_str());
-  plat::WritePrivateProfileStringA(kSection, "format", plat::ToAnsi(CaptureFormat.str()).c_str(),
-                                   file.c_str());
-  plat::WritePrivateProfileStringA(kSection, "open", AutoOpen ? "1" : "0", file.c_str());
+  SaveSettings(settingsFile_, {{u"path", CaptureFolder},
+                               {u"format", CaptureFormat.str()},
+                               {u"open", AutoOpen ? u"1" : u"0"}});
 
   if (TrayIcon) TrayIcon->Remove();
 }
+
+void Main::Form_TaskbarCreated() {
+  // The shell restarted and forgot the icon; without it the program could
+  // not be ended.
+  if (TrayIcon && TrayIcon->State() != 0) TrayIcon->Add();
+}
+
+void Main::Form_OtherInstance() { form_.Show(); }
 
 }  // namespace varnel

@@ -16,6 +16,8 @@
 
 namespace varnel {
 
+class cDIBSection;
+
 class Main {
  private:
   plat::Form form_;  // first: the control references below point into it
@@ -52,6 +54,8 @@ class Main {
   // Life cycle.
   void Form_Load();
   void Form_Unload(std::int16_t& cancel);
+  void Form_TaskbarCreated();
+  void Form_OtherInstance();
 
   // Capture.
   void Timer_Timer();
@@ -65,8 +69,9 @@ class Main {
   void Form_KeyUp(int KeyCode, int Shift);
   void TrayIcon_MouseDblClick(std::int16_t Button);
 
-  // The settings file beside the executable, and the start-up command.
-  std::u16string SettingsFile() const;
+  // The settings file read at start (see settings_file.h), and the
+  // start-up command.
+  const std::u16string& SettingsFile() const { return settingsFile_; }
   std::u16string StartupCommand() const;
 
  private:
@@ -82,13 +87,15 @@ class Main {
   };
   void BeginCapture();
   void ContinueCapture();
-  void SaveCapture(const std::shared_ptr<plat::Picture>& picture, std::uint32_t sequence);
+  void SaveCapture(cDIBSection& buffer, std::uint32_t sequence);
   void ReportUnsaved(const plat::ErrorState& why, const std::u16string& file);
   void ShowMessage(const std::u16string& prompt, const std::u16string& title, bool showWindow);
   void CopyControlsToSettings();
   void CopySettingsToControls();
   void EnableApply() { ApplyButton.SetEnabled(true); }
   std::u16string DefaultFolder() const;
+
+  std::u16string settingsFile_;
 
   std::optional<PendingCapture> capture_;
   // A release seen while a capture was still pending: captured after it.

@@ -1,13 +1,16 @@
 #include "app/program.h"
 
-#include "app/main_form.h"
-#include "platform/toolkit.h"
-
 namespace varnel {
 
+Program::Program() : claim_(u"Varnel") {
+  if (!claim_.held()) return;
+  main_ = std::make_unique<Main>();
+  main_->Form().Load();
+}
+
 int RunProgram() {
-  Main main;
-  main.Form().Load();
+  Program program;
+  if (!program.main()) return 0;
   return plat::RunMessageLoop();
 }
 

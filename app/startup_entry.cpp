@@ -13,7 +13,7 @@ bool StartupEntryPresent() {
 void WriteStartupEntry(const std::u16string& command) {
   const TaggedValue value(command);
   StoreValue(plat::kHKeyLocalMachine, kRunKey, kRunValueName, value, 1);
-  if (FetchValue(plat::kHKeyLocalMachine, kRunKey, kRunValueName) == value) {
+  if (!FetchValue(plat::kHKeyLocalMachine, kRunKey, kRunValueName).IsBlank()) {
     RemoveValue(plat::kHKeyCurrentUser, kRunKey, kRunValueName);
   } else {
     StoreValue(plat::kHKeyCurrentUser, kRunKey, kRunValueName, value, 1);

@@ -88,6 +88,18 @@ void cDIBSection::CreateFromPicture(const std::shared_ptr<plat::Picture>& picThi
   LoadPictureBlt(picture.get(), 0, 0, -1, -1, plat::kSrcCopy);
 }
 
+bool cDIBSection::CreateFromBitmap(plat::Handle hBitmap) {
+  plat::Bitmap description{};
+  if (plat::GetObjectA(hBitmap, sizeof description, &description) == 0 || description.bmWidth <= 0 ||
+      description.bmHeight <= 0 || !Create(description.bmWidth, description.bmHeight))
+    return false;
+  // GetDIBits may write into the header it is given: a copy, so the
+  // buffer's own stays as Create wrote it.
+  plat::BitmapInfo format = tBitmapInfo;
+  return plat::GetDIBits(hMemDC, hBitmap, 0, static_cast<std::uint32_t>(Height()), lBitsPtr, &format,
+                         plat::kDibRgbColors) == Height();
+}
+
 std::int32_t cDIBSection::BytesPerScanLine() const { return ScanLineBytes(tBitmapInfo.bmiHeader.biWidth); }
 
 std::int32_t cDIBSection::Width() const { return tBitmapInfo.bmiHeader.biWidth; }

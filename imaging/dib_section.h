@@ -7,8 +7,8 @@
 //
 // Hold objects in std::shared_ptr: the object lives while a holder keeps a
 // reference. Handles and the pixel address it returns are lent: they stay
-// valid until the next Create, CreateFromPicture or ClearUp, or the
-// object's destruction, and the caller never releases them.
+// valid until the next Create, CreateFromPicture, CreateFromBitmap or
+// ClearUp, or the object's destruction, and the caller never releases them.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +44,12 @@ class cDIBSection {
   // picture in. Stops at the first step that fails; ask hdc() or hDib()
   // whether it worked.
   void CreateFromPicture(const std::shared_ptr<plat::Picture>& picThis);
+
+  // Creates the buffer at the size of the bitmap (which must be selected
+  // into no device context) and takes its pixels with one GetDIBits: one
+  // conversion, where CreateFromPicture makes a picture copy and then a
+  // bit-block transfer. True when every scan line arrived.
+  bool CreateFromBitmap(plat::Handle hBitmap);
 
   // Releases any buffer held, then creates a ready buffer of the size.
   bool Create(std::int32_t lWidth, std::int32_t lHeight);

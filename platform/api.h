@@ -33,6 +33,17 @@ std::uint32_t GetPrivateProfileIntA(const char* lpAppName, const char* lpKeyName
                                     std::int32_t nDefault, const char* lpFileName);
 bool WritePrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
                                 const char* lpString, const char* lpFileName);
+// The same on UTF-16 text. Windows keeps a profile file in the form it
+// finds it: one that begins with the UTF-16 LE byte-order mark is read and
+// written as Unicode; any other, and one that does not exist yet, in the
+// ANSI code page, where a character the code page lacks is written as '?'.
+std::uint32_t GetPrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName,
+                                       const char16_t* lpDefault, char16_t* lpReturnedString,
+                                       std::uint32_t nSize, const char16_t* lpFileName);
+std::uint32_t GetPrivateProfileIntW(const char16_t* lpAppName, const char16_t* lpKeyName,
+                                    std::int32_t nDefault, const char16_t* lpFileName);
+bool WritePrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName,
+                                const char16_t* lpString, const char16_t* lpFileName);
 
 // Files (kernel32). Names are UTF-16 and end at their first NUL. A path of
 // kMaxPathChars characters or more works only in the long-path form
@@ -72,21 +83,42 @@ void SetLastError(std::uint32_t dwErrCode);
 // Shell (shell32) and keyboard (user32).
 bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData);
 std::int16_t GetAsyncKeyState(int vKey);
-// Returns a value above 32 on success.
+// Returns a value above 32 on success; kSeErrFileNotFound when nothing
+// stands under the name, kSeErrNoAssoc when the verb has no handler for it
+// (the verb "explore" has one for folders only).
 Handle ShellExecuteA(Handle hwnd, const char* lpOperation, const char* lpFile,
                      const char* lpParameters, const char* lpDirectory, int nShowCmd);
+Handle ShellExecuteW(Handle hwnd, const char16_t* lpOperation, const char16_t* lpFile,
+                     const char16_t* lpParameters, const char16_t* lpDirectory, int nShowCmd);
 
 // The shell's folder dialog (shell32) and the allocator of the item
-// identifier list it returns (ole32). SHBrowseForFolderA returns 0 when
+// identifier list it returns (ole32). SHBrowseForFolderW returns 0 when
 // the dialog is cancelled.
-Handle SHBrowseForFolderA(BrowseInfoA* lpbi);
-bool SHGetPathFromIDListA(Handle pidl, char* pszPath);  // pszPath: MAX_PATH bytes
+Handle SHBrowseForFolderW(BrowseInfoW* lpbi);
+bool SHGetPathFromIDListW(Handle pidl, char16_t* pszPath);  // pszPath: MAX_PATH characters
 void CoTaskMemFree(Handle pv);
+
+// The place of one of the shell's special folders (kCsidl...), wherever the
+// user or a policy has moved it; pszPath takes MAX_PATH characters. Returns
+// 0 (S_OK) on success and a failure code when the folder does not exist.
+// The AndSubDir form appends a sub-folder, which must exist too unless
+// kCsidlFlagCreate is given: then the missing folders are created.
+std::int32_t SHGetFolderPathW(Handle hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
+                              char16_t* pszPath);
+std::int32_t SHGetFolderPathAndSubDirW(Handle hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
+                                       const char16_t* pszSubDir, char16_t* pszPath);
 
 // Graphics (gdi32). Handles of device contexts and bitmaps; a null handle
 // is a refusal.
 Handle CreateDIBSection(Handle hdc, const BitmapInfo* pbmi, std::uint32_t usage, void** ppvBits,
                         Handle hSection, std::uint32_t offset);
+// Copies scan lines start .. start + cLines - 1 (counted from the bottom of
+// the picture) of a bitmap that is selected into no device context into
+// lpvBits, in the format lpbmi describes (here: 24 or 32 bits a pixel,
+// BI_RGB, the bitmap's width, bottom-up for a positive biHeight). Returns
+// the number of lines copied, 0 on failure.
+std::int32_t GetDIBits(Handle hdc, Handle hbm, std::uint32_t start, std::uint32_t cLines, void* lpvBits,
+                       BitmapInfo* lpbmi, std::uint32_t usage);
 Handle CreateCompatibleDC(Handle hdc);
 Handle CreateCompatibleBitmap(Handle hdc, std::int32_t cx, std::int32_t cy);
 Handle SelectObject(Handle hdc, Handle h);

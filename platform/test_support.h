@@ -40,6 +40,8 @@ bool UnderWine();
 
 std::optional<std::string> ReadFileBytes(const std::u16string& path);
 void WriteFileBytes(const std::u16string& path, const std::string& bytes);
+// Deletes a folder and everything in it.
+void RemoveFolder(const std::u16string& path);
 
 }  // namespace plat::testing
 

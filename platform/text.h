@@ -1,6 +1,8 @@
 // Conversion between the program's UTF-16 text and the system ANSI code
 // page, done at every call of an "A" function. Characters the code page
-// cannot hold become '?', as Windows' own conversion does by default.
+// cannot hold become '?', as Windows' own conversion does by default (it
+// also gives a few of them a look-alike, "best fit": Greek alpha becomes
+// 'a'); either way the text does not come back whole.
 #pragma once
 
 #include <string>

@@ -98,6 +98,14 @@ void Form::NotifyTimer() {
   if (loaded_ && !unloaded_ && OnTimer) OnTimer();
 }
 
+void Form::NotifyTaskbarCreated() {
+  if (loaded_ && !unloaded_ && OnTaskbarCreated) OnTaskbarCreated();
+}
+
+void Form::NotifyOtherInstance() {
+  if (loaded_ && !unloaded_ && OnOtherInstance) OnOtherInstance();
+}
+
 void Form::NotifyCloseRequest() { Unload(); }
 
 }  // namespace plat

@@ -128,7 +128,14 @@ class Form {
   std::function<void()> OnLoad;
   std::function<void()> OnUnload;
   std::function<void()> OnTimer;
+  // Key releases, with and without Alt held; shift: 1 Shift, 2 Ctrl, 4 Alt.
   std::function<void(int keyCode, int shift)> OnKeyUp;
+  // The notification area was created anew (the shell restarted) and knows
+  // no icons: each must be added again.
+  std::function<void()> OnTaskbarCreated;
+  // Another copy of the program was started in this session and ended at
+  // once, asking this one to come forward (see InstanceClaim).
+  std::function<void()> OnOtherInstance;
 
   Control& operator[](std::u16string_view name);
   std::vector<std::unique_ptr<Control>>& controls() { return controls_; }
@@ -154,6 +161,8 @@ class Form {
   void NotifyMouseMove(int button, int shift, float xTwips, float yTwips);
   void NotifyKeyUp(int keyCode, int shift);
   void NotifyTimer();
+  void NotifyTaskbarCreated();
+  void NotifyOtherInstance();
   void NotifyCloseRequest();  // close button, Alt+F4, end of session
   FormPeer& peer() { return *peer_; }
   const FormPeer& peer() const { return *peer_; }
@@ -196,6 +205,24 @@ std::shared_ptr<Picture> ClipboardPicture();
 // for a picture that is no bitmap and kErrFileAccess, with the system's
 // error code, when the file cannot be written (no partial file is left then).
 void SavePicture(const Picture& picture, const std::u16string& path);
+
+// One copy of the program per user session. The first claim of a name in
+// the session holds it until the claim is destroyed or its process ends.
+// A later claim of the same name, from any process of the session, holds
+// nothing: it asks the holder's window to come forward (the holder's
+// Form::OnOtherInstance runs) and its own program should end.
+class InstanceClaim {
+ public:
+  explicit InstanceClaim(const std::u16string& name);
+  ~InstanceClaim();
+  InstanceClaim(const InstanceClaim&) = delete;
+  InstanceClaim& operator=(const InstanceClaim&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  Handle handle_ = 0;  // the backend's token for the claim
+  bool held_ = false;
+};
 
 // Runs the message loop until the window has gone (real backend only).
 int RunMessageLoop();

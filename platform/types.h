@@ -37,6 +37,9 @@ inline constexpr std::int32_t kErrorMoreData = 234;
 // Access the program asks for on every key it opens: query, set, create
 // sub-key, enumerate, notify and create link.
 inline constexpr std::uint32_t kKeyAccess3F = 0x3F;
+// Read access alone (KEY_READ), which a standard user has to
+// HKEY_LOCAL_MACHINE too.
+inline constexpr std::uint32_t kKeyRead = 0x20019;
 
 // Virtual-key codes the program uses.
 inline constexpr int kVkSnapshot = 0x2C;
@@ -64,20 +67,33 @@ struct NotifyIconDataA {
   char szTip[64];
 };
 
-// The folder dialog's description, laid out as the platform's BROWSEINFOA.
+// The folder dialog's description, laid out as the platform's BROWSEINFOW.
 inline constexpr std::uint32_t kBifReturnOnlyFsDirs = 1;
 inline constexpr std::uint32_t kMaxPath = 260;
 inline constexpr int kSwShowNormal = 1;
-struct BrowseInfoA {
+struct BrowseInfoW {
   Handle hwndOwner;
   Handle pidlRoot;
-  char* pszDisplayName;
-  const char* lpszTitle;
+  char16_t* pszDisplayName;
+  const char16_t* lpszTitle;
   std::uint32_t ulFlags;
   Handle lpfn;
   std::intptr_t lParam;
   std::int32_t iImage;
 };
+
+// ShellExecute: a result above 32 is success; these two are the failures
+// the program can tell apart.
+inline constexpr Handle kSeErrFileNotFound = 2;
+inline constexpr Handle kSeErrNoAssoc = 31;
+
+// The shell's special folders (SHGetFolderPathW): the user's desktop and
+// roaming application data; the flag that creates a missing folder; the
+// folder's current (not default) place.
+inline constexpr int kCsidlDesktopDirectory = 0x0010;
+inline constexpr int kCsidlAppData = 0x001A;
+inline constexpr int kCsidlFlagCreate = 0x8000;
+inline constexpr std::uint32_t kShgfpTypeCurrent = 0;
 
 // ---- files (kernel32) ----
 

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "platform/api.h"
-#include "platform/text.h"
 
 namespace varnel {
 
@@ -28,22 +27,21 @@ class ItemList {
 }  // namespace
 
 std::u16string BrowseForFolderPath(plat::Handle owner, const std::u16string& title) {
-  const std::string ansiTitle = plat::ToAnsi(title);  // lives while the dialog is open
-  plat::BrowseInfoA info{};
+  // Wide throughout: a folder named in any script comes back whole.
+  plat::BrowseInfoW info{};
   info.hwndOwner = owner;
-  info.lpszTitle = ansiTitle.c_str();
+  info.lpszTitle = title.c_str();  // lives while the dialog is open
   info.ulFlags = plat::kBifReturnOnlyFsDirs;
 
-  std::vector<char> path(plat::kMaxPath, '\0');
+  std::vector<char16_t> path(plat::kMaxPath, u'\0');
   {
-    ItemList pidl(plat::SHBrowseForFolderA(&info));
+    ItemList pidl(plat::SHBrowseForFolderW(&info));
     if (!pidl.get()) return {};
     // The buffer starts all NUL, so a call that writes no path leaves it empty.
-    plat::SHGetPathFromIDListA(pidl.get(), path.data());
+    plat::SHGetPathFromIDListW(pidl.get(), path.data());
   }
-  path.back() = '\0';  // never read past the buffer, whatever the shell wrote
-  std::u16string text = plat::FromAnsi(std::string_view(path.data()));
-  return text.substr(0, text.find(u'\0'));
+  path.back() = u'\0';  // never read past the buffer, whatever the shell wrote
+  return std::u16string(path.data());
 }
 
 }  // namespace varnel

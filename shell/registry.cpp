@@ -14,24 +14,32 @@ namespace {
 // every way out, also when the open failed and the handle is still 0.
 class OpenedKey {
  public:
-  OpenedKey(plat::Handle root, const std::u16string& subKey) {
-    plat::RegOpenKeyExA(root, plat::ToAnsi(subKey).c_str(), 0, plat::kKeyAccess3F, &handle_);
-  }
+  OpenedKey(plat::Handle root, const std::u16string& subKey, std::uint32_t access = plat::kKeyAccess3F)
+      : status_(plat::RegOpenKeyExA(root, plat::ToAnsi(subKey).c_str(), 0, access, &handle_)) {}
   ~OpenedKey() { plat::RegCloseKey(handle_); }
   OpenedKey(const OpenedKey&) = delete;
   OpenedKey& operator=(const OpenedKey&) = delete;
   plat::Handle get() const { return handle_; }
+  std::int32_t status() const { return status_; }
 
  private:
   plat::Handle handle_ = 0;
+  std::int32_t status_;
 };
 
 }  // namespace
 
 TaggedValue FetchValue(plat::Handle root, const std::u16string& subKey, const std::u16string& name) {
-  OpenedKey key(root, subKey);
   TaggedValue value;
-  ReadValueData(key.get(), name, value);
+  OpenedKey key(root, subKey);
+  if (key.status() != plat::kErrorAccessDenied) {
+    ReadValueData(key.get(), name, value);
+    return value;
+  }
+  // Refused the full access, as a standard user is under HKEY_LOCAL_MACHINE:
+  // reading alone is allowed, and a value there is no less present.
+  OpenedKey readable(root, subKey, plat::kKeyRead);
+  ReadValueData(readable.get(), name, value);
   return value;
 }
 

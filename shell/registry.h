@@ -1,7 +1,9 @@
 // Reading, writing and deleting one named registry value. Each outer
 // operation opens the key (access 0x3F, never creating it), does one thing
 // and closes it again; none reports a failure: FetchValue returns the empty
-// value, StoreValue and RemoveValue do nothing visible.
+// value, StoreValue and RemoveValue do nothing visible. Where the full
+// access is refused (HKEY_LOCAL_MACHINE for a standard user) FetchValue
+// reads with read access alone.
 #pragma once
 
 #include <cstdint>

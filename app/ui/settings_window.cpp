@@ -2,9 +2,11 @@
 // settings; OK and Apply copy the controls into the settings, Cancel the
 // settings back into the controls. The Apply button's enabled state is the
 // only record of pending edits.
+#include "app/capture_folder.h"
 #include "app/main_form.h"
 #include "platform/api.h"
-#include "platform/text.h"
+#include "platform/files.h"
+#include "platform/toolkit.h"
 #include "platform/types.h"
 #include "shell/folder_browser.h"
 
@@ -53,16 +55,28 @@ void Main::Browse_Click() {
 
 namespace {
 
-void ShellOpen(plat::Handle owner, const std::u16string& file) {
-  plat::ShellExecuteA(owner, "open", plat::ToAnsi(file).c_str(), "", "", plat::kSwShowNormal);
+plat::Handle ShellRun(plat::Handle owner, const char16_t* verb, const std::u16string& file) {
+  return plat::ShellExecuteW(owner, verb, file.c_str(), u"", u"", plat::kSwShowNormal);
 }
 
 }  // namespace
 
-void Main::OpenFolder_Click() { ShellOpen(form_.hWnd(), SetFolder.Text()); }
+void Main::OpenFolder_Click() {
+  // The folder a capture would go to, and only if it exists: a text that
+  // names a program file must never start that program. The closing
+  // separator keeps the shell from trying "folder.exe" and the like beside it.
+  std::u16string folder = ResolveCaptureFolder(SetFolder.Text(), plat::AppPath());
+  if (!plat::FolderExists(folder)) {
+    ShowMessage(u"Capture folder does not exist.", u"Error", false);
+    return;
+  }
+  if (folder.back() != u'\\') folder += u'\\';
+  // "explore" is the folders' own verb; "open" where a system lacks it.
+  if (ShellRun(form_.hWnd(), u"explore", folder) <= 32) ShellRun(form_.hWnd(), u"open", folder);
+}
 
 void Main::Form_KeyUp(int KeyCode, int /*Shift: F1 works with any modifier*/) {
-  if (KeyCode == plat::kVkF1) ShellOpen(form_.hWnd(), plat::AppPath() + u"\\Readme.txt");
+  if (KeyCode == plat::kVkF1) ShellRun(form_.hWnd(), u"open", plat::AppPath() + u"\\Readme.txt");
 }
 
 void Main::TrayIcon_MouseDblClick(std::int16_t Button) {

@@ -290,6 +290,47 @@ Handle CreateDIBSection(Handle hdc, const BitmapInfo* pbmi, std::uint32_t usage,
   return bmp;
 }
 
+std::int32_t GetDIBits(Handle hdc, Handle hbm, std::uint32_t start, std::uint32_t cLines, void* lpvBits,
+                       BitmapInfo* lpbmi, std::uint32_t usage) {
+  Log("GetDIBits(" + sim::H(hdc) + "," + sim::H(hbm) + "," + sim::N(start) + "," + sim::N(cLines) + ")");
+  if (Fault("GetDIBits") || !lpbmi || !lpvBits || !sim::FindDc(hdc)) return 0;
+  sim::BitmapObj* b = sim::FindBitmap(hbm);
+  // A bitmap selected into a device context may not be read this way.
+  if (!b || b->selectedIn != 0) return 0;
+  const BitmapInfoHeader& h = lpbmi->bmiHeader;
+  // What the sim models: uncompressed 24 or 32 bits a pixel, of the
+  // bitmap's own width, in either row order.
+  if (h.biSize < sizeof(BitmapInfoHeader) || h.biWidth != b->surface.width || h.biHeight == 0 ||
+      (h.biBitCount != 24 && h.biBitCount != 32) || h.biCompression != kBiRgb || usage != kDibRgbColors)
+    return 0;
+  const std::int64_t height = h.biHeight < 0 ? -std::int64_t{h.biHeight} : h.biHeight;
+  if (height != b->surface.height || start >= height) return 0;
+  const std::int64_t lines = std::min<std::int64_t>(cLines, height - start);
+  sim::Surface out;
+  out.width = h.biWidth;
+  out.height = static_cast<std::int32_t>(height);
+  out.bpp = h.biBitCount;
+  out.stride = (std::int64_t{h.biWidth} * h.biBitCount / 8 + 3) & ~std::int64_t{3};
+  out.bottomUp = h.biHeight > 0;
+  // Scan lines are counted from the bottom of the picture, whatever the
+  // row order: line `start` of a bottom-up DIB is its first in memory.
+  auto* first = static_cast<std::uint8_t*>(lpvBits);
+  for (std::int64_t line = start; line < start + lines; ++line) {
+    const auto y = static_cast<std::int32_t>(height - 1 - line);
+    const std::int64_t at = out.bottomUp ? line - start : (height - 1 - line) - (height - start - lines);
+    std::uint8_t* row = first + at * out.stride;
+    for (std::int32_t x = 0; x < out.width; ++x) {
+      const std::uint32_t c = b->surface.Get(x, y);
+      std::uint8_t* p = row + x * (out.bpp / 8);
+      p[0] = static_cast<std::uint8_t>(c);
+      p[1] = static_cast<std::uint8_t>(c >> 8);
+      p[2] = static_cast<std::uint8_t>(c >> 16);
+      if (out.bpp == 32) p[3] = 0;
+    }
+  }
+  return static_cast<std::int32_t>(lines);
+}
+
 Handle CreateCompatibleDC(Handle hdc) {
   Log("CreateCompatibleDC(" + sim::H(hdc) + ")");
   if (Fault("CreateCompatibleDC")) return 0;

@@ -1,4 +1,5 @@
-// Simulated notification area and keyboard state.
+// Simulated notification area, keyboard state, shell execution, special
+// folders and the folder dialog.
 #include <cstring>
 #include <deque>
 #include <map>
@@ -6,6 +7,7 @@
 
 #include "platform/api.h"
 #include "platform/sim/state.h"
+#include "platform/text.h"
 
 namespace sim {
 
@@ -19,8 +21,10 @@ struct Shell {
   std::vector<ShellExecution> executions;
   std::deque<std::optional<std::string>> folderAnswers;
   std::vector<FolderDialogCall> folderDialogs;
-  std::map<Handle, std::string> itemLists;  // live item identifier lists and their paths
+  std::map<Handle, std::u16string> itemLists;  // live item identifier lists and their paths
   Handle nextItemList = 0x30000;
+  std::map<int, std::u16string> folders{{plat::kCsidlDesktopDirectory, u"C:\\Users\\user\\Desktop"},
+                                        {plat::kCsidlAppData, u"C:\\Users\\user\\AppData\\Roaming"}};
 };
 
 Shell& Sh() {
@@ -48,7 +52,11 @@ std::vector<std::uint8_t> Wire(const plat::NotifyIconDataA& d) {
 }  // namespace
 
 namespace detail {
-void ResetShell() { Sh() = Shell{}; }
+void ResetShell() {
+  Sh() = Shell{};
+  for (const auto& [csidl, path] : Sh().folders) std::filesystem::create_directories(HostPath(path));
+}
+void ForgetTrayIcons() { Sh().icons.clear(); }
 }  // namespace detail
 
 const std::vector<TrayCall>& TrayCalls() { return Sh().trayCalls; }
@@ -62,6 +70,7 @@ void QueueKeyState(int vk, std::vector<std::int16_t> readings) {
 void SetIdleKeyState(int vk, std::int16_t idle) { Sh().keyIdle[vk] = idle; }
 
 const std::vector<ShellExecution>& ShellExecutions() { return Sh().executions; }
+void SetShellFolder(int csidl, const std::u16string& path) { Sh().folders[csidl] = path; }
 void QueueFolderDialogAnswer(std::optional<std::string> path) { Sh().folderAnswers.push_back(std::move(path)); }
 const std::vector<FolderDialogCall>& FolderDialogs() { return Sh().folderDialogs; }
 std::size_t LiveItemLists() { return Sh().itemLists.size(); }
@@ -89,37 +98,102 @@ bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData) {
   return ok;
 }
 
-Handle ShellExecuteA(Handle hwnd, const char* lpOperation, const char* lpFile,
-                     const char* lpParameters, const char* lpDirectory, int nShowCmd) {
-  auto str = [](const char* p) { return p ? std::string(p) : std::string(); };
-  sim::detail::Log("ShellExecuteA(" + str(lpOperation) + "," + str(lpFile) + ")");
-  sim::Sh().executions.push_back(
-      {hwnd, str(lpOperation), str(lpFile), str(lpParameters), str(lpDirectory), nShowCmd});
-  return 42;
+namespace {
+
+std::u16string Lower(std::u16string s) {
+  for (auto& c : s)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  return s;
 }
 
-Handle SHBrowseForFolderA(BrowseInfoA* lpbi) {
-  sim::detail::Log("SHBrowseForFolderA");
+Handle Execute(const char* function, Handle hwnd, const std::u16string& verb, const std::u16string& file,
+               const std::u16string& parameters, const std::u16string& directory, int show) {
+  sim::detail::Log(std::string(function) + "(" + ToUtf8(verb) + "," + ToUtf8(file) + ")");
+  const std::uint32_t attributes = GetFileAttributesW(file.c_str());
+  const std::u16string v = Lower(verb);
+  const std::u16string ext = Lower(std::filesystem::path(ToUtf8(file)).extension().u16string());
+  Handle result = kSeErrNoAssoc;
+  if (file.empty() || attributes == kInvalidFileAttributes)
+    result = kSeErrFileNotFound;
+  else if (attributes & kFileAttributeDirectory)
+    result = v.empty() || v == u"open" || v == u"explore" ? 42 : kSeErrNoAssoc;
+  else if ((v.empty() || v == u"open") &&
+           (ext == u".jpg" || ext == u".jpeg" || ext == u".bmp" || ext == u".txt" || ext == u".exe"))
+    result = 42;
+  sim::Sh().executions.push_back(
+      {hwnd, ToUtf8(verb), ToUtf8(file), ToUtf8(parameters), ToUtf8(directory), show, result});
+  return result;
+}
+
+std::u16string Wide(const char16_t* p) { return p ? std::u16string(p) : std::u16string(); }
+std::u16string Wide(const char* p) { return p ? FromAnsi(p) : std::u16string(); }
+
+}  // namespace
+
+Handle ShellExecuteA(Handle hwnd, const char* lpOperation, const char* lpFile,
+                     const char* lpParameters, const char* lpDirectory, int nShowCmd) {
+  return Execute("ShellExecuteA", hwnd, Wide(lpOperation), Wide(lpFile), Wide(lpParameters), Wide(lpDirectory),
+                 nShowCmd);
+}
+
+Handle ShellExecuteW(Handle hwnd, const char16_t* lpOperation, const char16_t* lpFile,
+                     const char16_t* lpParameters, const char16_t* lpDirectory, int nShowCmd) {
+  return Execute("ShellExecuteW", hwnd, Wide(lpOperation), Wide(lpFile), Wide(lpParameters), Wide(lpDirectory),
+                 nShowCmd);
+}
+
+Handle SHBrowseForFolderW(BrowseInfoW* lpbi) {
+  sim::detail::Log("SHBrowseForFolderW");
   auto& sh = sim::Sh();
-  sh.folderDialogs.push_back({lpbi->hwndOwner, lpbi->lpszTitle ? lpbi->lpszTitle : "", lpbi->ulFlags,
-                              lpbi->pidlRoot == 0, lpbi->pszDisplayName != nullptr, lpbi->lpfn != 0});
+  sh.folderDialogs.push_back({lpbi->hwndOwner, ToUtf8(Wide(lpbi->lpszTitle)), lpbi->ulFlags, lpbi->pidlRoot == 0,
+                              lpbi->pszDisplayName != nullptr, lpbi->lpfn != 0});
   if (sh.folderAnswers.empty()) return 0;
   auto answer = sh.folderAnswers.front();
   sh.folderAnswers.pop_front();
   if (!answer) return 0;
   Handle pidl = sh.nextItemList;
   sh.nextItemList += 0x10;
-  sh.itemLists[pidl] = *answer;
+  sh.itemLists[pidl] = FromUtf8(*answer);
   return pidl;
 }
 
-bool SHGetPathFromIDListA(Handle pidl, char* pszPath) {
-  sim::detail::Log("SHGetPathFromIDListA");
+bool SHGetPathFromIDListW(Handle pidl, char16_t* pszPath) {
+  sim::detail::Log("SHGetPathFromIDListW");
   auto it = sim::Sh().itemLists.find(pidl);
   // An item without a file-system path (an empty answer) leaves the buffer alone.
   if (it == sim::Sh().itemLists.end() || it->second.empty() || it->second.size() >= kMaxPath) return false;
-  std::memcpy(pszPath, it->second.c_str(), it->second.size() + 1);
+  std::copy(it->second.begin(), it->second.end(), pszPath);
+  pszPath[it->second.size()] = u'\0';
   return true;
+}
+
+std::int32_t SHGetFolderPathW(Handle hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
+                              char16_t* pszPath) {
+  return SHGetFolderPathAndSubDirW(hwnd, csidl, hToken, dwFlags, nullptr, pszPath);
+}
+
+std::int32_t SHGetFolderPathAndSubDirW(Handle /*hwnd*/, int csidl, Handle /*hToken*/, std::uint32_t /*dwFlags*/,
+                                       const char16_t* pszSubDir, char16_t* pszPath) {
+  constexpr std::int32_t kEInvalidArg = static_cast<std::int32_t>(0x80070057u);
+  constexpr std::int32_t kEFail = static_cast<std::int32_t>(0x80004005u);
+  constexpr std::int32_t kPathNotFound = static_cast<std::int32_t>(0x80070003u);
+  constexpr std::int32_t kAccessDenied = static_cast<std::int32_t>(0x80070005u);
+  sim::detail::Log("SHGetFolderPathW(" + std::to_string(csidl) + "," + ToUtf8(Wide(pszSubDir)) + ")");
+  if (pszPath) pszPath[0] = u'\0';
+  auto it = sim::Sh().folders.find(csidl & ~kCsidlFlagCreate);
+  if (!pszPath || it == sim::Sh().folders.end()) return kEInvalidArg;
+  std::u16string path = it->second;
+  if (pszSubDir && *pszSubDir) path += u"\\" + Wide(pszSubDir);
+  if (path.size() >= kMaxPath) return kEInvalidArg;
+  std::error_code ec;
+  const auto host = sim::HostPath(path);
+  if (!std::filesystem::is_directory(host, ec)) {
+    if (!(csidl & kCsidlFlagCreate)) return pszSubDir ? kPathNotFound : kEFail;
+    if (!std::filesystem::create_directories(host, ec)) return kAccessDenied;
+  }
+  std::copy(path.begin(), path.end(), pszPath);
+  pszPath[path.size()] = u'\0';
+  return 0;
 }
 
 void CoTaskMemFree(Handle pv) {

@@ -59,7 +59,8 @@ void SetFreeSpace(char drive, std::optional<std::uint64_t> bytes);
 void DenyWrites(std::string_view windowsFolder, bool deny = true);
 
 // ---- registry ----
-// In standard-user mode HKEY_LOCAL_MACHINE refuses any access that writes.
+// In standard-user mode HKEY_LOCAL_MACHINE refuses any access that writes;
+// reading (KEY_READ) stays allowed.
 void SetStandardUser(bool on);
 void CreateKey(Handle root, const std::string& path);
 bool KeyExists(Handle root, const std::string& path);
@@ -92,13 +93,26 @@ struct TrayCall {
 const std::vector<TrayCall>& TrayCalls();
 bool TrayIconPresent();
 
-// ---- shell execution and the folder dialog ----
+// ---- shell execution, special folders and the folder dialog ----
+// Texts given and reported here are UTF-8.
 struct ShellExecution {
   Handle hwnd;
   std::string verb, file, parameters, directory;
   int show;
+  Handle result;
 };
+// Every ShellExecuteA and ShellExecuteW call, the ANSI ones converted.
+// Results as Windows gives them: kSeErrFileNotFound when nothing stands
+// under the name; for a folder the verbs "open" and "explore" (or none)
+// succeed; for a file only "open" (or none), and only for the kinds that
+// have a handler (.jpg, .jpeg, .bmp, .txt, and .exe, which then runs);
+// anything else is kSeErrNoAssoc.
 const std::vector<ShellExecution>& ShellExecutions();
+// Where SHGetFolderPathW finds a special folder (kCsidl...). By default the
+// desktop is C:\Users\user\Desktop and the application data
+// C:\Users\user\AppData\Roaming, both made by Reset; a folder set here is
+// not created.
+void SetShellFolder(int csidl, const std::u16string& path);
 // What the user does in the next folder dialogs: a chosen path, or
 // nullopt to cancel. Without an answer queued the dialog is cancelled.
 void QueueFolderDialogAnswer(std::optional<std::string> path);
@@ -126,6 +140,9 @@ void PressEscape();
 void MouseMovePixels(int x, int y);
 // What the shell sends the owner of the notification-area icon.
 void ShellTrayMessage(std::uint32_t mouseMessage);
+// Explorer ends and starts again: the notification area forgets every
+// icon, then the shell broadcasts that it was created anew.
+void ExplorerRestarts();
 void Tick(int count = 1);
 void CloseRequest();
 void EndSession();

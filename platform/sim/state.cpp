@@ -6,6 +6,8 @@
 #include <cctype>
 #include <map>
 
+#include "platform/text.h"
+
 namespace sim {
 
 namespace {

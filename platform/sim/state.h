@@ -22,6 +22,9 @@ void ResetGdi();
 void ResetClipboard();
 void ResetClock();
 
+// The notification area forgets its icons (Explorer ended).
+void ForgetTrayIcons();
+
 // Between the simulated clipboard and the graphics objects: whether a
 // handle is a live bitmap, handing one to the clipboard (it then no longer
 // counts as a live object of the program), and destroying it.

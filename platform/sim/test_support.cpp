@@ -48,4 +48,9 @@ void WriteFileBytes(const std::u16string& path, const std::string& bytes) {
   std::ofstream(sim::HostPath(path), std::ios::binary | std::ios::trunc) << bytes;
 }
 
+void RemoveFolder(const std::u16string& path) {
+  std::error_code ec;
+  std::filesystem::remove_all(sim::HostPath(path), ec);
+}
+
 }  // namespace plat::testing

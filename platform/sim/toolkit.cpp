@@ -34,6 +34,9 @@ struct Toolkit {
   bool destroyed = false;
   std::vector<MessageBoxCall> boxes;
   std::function<void()> whileBoxOpen;
+  // The session's instance claims: name and the token of the claim holding it.
+  std::map<std::u16string, plat::Handle> claims;
+  plat::Handle nextClaim = 0x50000;
 };
 
 Toolkit& T() {
@@ -187,6 +190,12 @@ void MouseMovePixels(int x, int y) {
 
 void ShellTrayMessage(std::uint32_t mouseMessage) { MouseMovePixels(static_cast<int>(mouseMessage), 0); }
 
+void ExplorerRestarts() {
+  detail::Log("TaskbarCreated");
+  detail::ForgetTrayIcons();
+  if (T().form && !T().destroyed) T().form->NotifyTaskbarCreated();
+}
+
 void Tick(int count) {
   for (int i = 0; i < count && T().form && !T().destroyed; ++i) {
     AdvanceTickCount(kTickMs);
@@ -230,6 +239,29 @@ std::u16string AppExeName() { return sim::T().exeName; }
 std::u16string Environ(const std::u16string& name) {
   auto it = sim::T().env.find(sim::Upper(name));
   return it == sim::T().env.end() ? std::u16string() : it->second;
+}
+
+// A second claim stands for a second process of the same session: the
+// holder's window, the one window there is, hears of it at once.
+InstanceClaim::InstanceClaim(const std::u16string& name) {
+  sim::detail::Log("InstanceClaim(" + ToUtf8(name) + ")");
+  auto& t = sim::T();
+  if (t.claims.count(name)) {
+    if (t.form && !t.destroyed) t.form->NotifyOtherInstance();
+    return;
+  }
+  handle_ = t.nextClaim++;
+  t.claims[name] = handle_;
+  held_ = true;
+}
+
+InstanceClaim::~InstanceClaim() {
+  auto& claims = sim::T().claims;
+  for (auto it = claims.begin(); it != claims.end(); ++it)
+    if (held_ && it->second == handle_) {
+      claims.erase(it);
+      break;
+    }
 }
 
 int RunMessageLoop() { return 0; }

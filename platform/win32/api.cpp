@@ -25,10 +25,14 @@ static_assert(sizeof(NotifyIconDataA) == NOTIFYICONDATAA_V1_SIZE);
 #ifndef _WIN64
 static_assert(sizeof(NotifyIconDataA) == 88);
 #endif
-static_assert(sizeof(BrowseInfoA) == sizeof(BROWSEINFOA));
-static_assert(offsetof(BrowseInfoA, lpszTitle) == offsetof(BROWSEINFOA, lpszTitle));
-static_assert(offsetof(BrowseInfoA, ulFlags) == offsetof(BROWSEINFOA, ulFlags));
-static_assert(offsetof(BrowseInfoA, iImage) == offsetof(BROWSEINFOA, iImage));
+static_assert(sizeof(BrowseInfoW) == sizeof(BROWSEINFOW));
+static_assert(offsetof(BrowseInfoW, lpszTitle) == offsetof(BROWSEINFOW, lpszTitle));
+static_assert(offsetof(BrowseInfoW, ulFlags) == offsetof(BROWSEINFOW, ulFlags));
+static_assert(offsetof(BrowseInfoW, iImage) == offsetof(BROWSEINFOW, iImage));
+static_assert(kCsidlDesktopDirectory == CSIDL_DESKTOPDIRECTORY && kCsidlAppData == CSIDL_APPDATA);
+static_assert(kCsidlFlagCreate == CSIDL_FLAG_CREATE && kShgfpTypeCurrent == SHGFP_TYPE_CURRENT);
+static_assert(kKeyRead == KEY_READ);
+static_assert(kSeErrFileNotFound == SE_ERR_FNF && kSeErrNoAssoc == SE_ERR_NOASSOC);
 
 // The file records too.
 static_assert(sizeof(FileTime) == sizeof(FILETIME));
@@ -50,6 +54,9 @@ const wchar_t* W(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s)
 HANDLE H(Handle h) { return reinterpret_cast<HANDLE>(h); }
 
 const FILETIME* Ft(const FileTime* t) { return reinterpret_cast<const FILETIME*>(t); }
+
+// For the calls that fill a text buffer.
+wchar_t* W(char16_t* s) { return reinterpret_cast<wchar_t*>(s); }
 
 }  // namespace
 
@@ -99,6 +106,23 @@ std::uint32_t GetPrivateProfileIntA(const char* lpAppName, const char* lpKeyName
 bool WritePrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
                                 const char* lpString, const char* lpFileName) {
   return ::WritePrivateProfileStringA(lpAppName, lpKeyName, lpString, lpFileName) != FALSE;
+}
+
+std::uint32_t GetPrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName,
+                                       const char16_t* lpDefault, char16_t* lpReturnedString,
+                                       std::uint32_t nSize, const char16_t* lpFileName) {
+  return ::GetPrivateProfileStringW(W(lpAppName), W(lpKeyName), W(lpDefault), W(lpReturnedString), nSize,
+                                    W(lpFileName));
+}
+
+std::uint32_t GetPrivateProfileIntW(const char16_t* lpAppName, const char16_t* lpKeyName,
+                                    std::int32_t nDefault, const char16_t* lpFileName) {
+  return ::GetPrivateProfileIntW(W(lpAppName), W(lpKeyName), nDefault, W(lpFileName));
+}
+
+bool WritePrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName,
+                                const char16_t* lpString, const char16_t* lpFileName) {
+  return ::WritePrivateProfileStringW(W(lpAppName), W(lpKeyName), W(lpString), W(lpFileName)) != FALSE;
 }
 
 Handle FindFirstFileW(const char16_t* lpFileName, Win32FindDataW* lpFindFileData) {
@@ -154,13 +178,31 @@ Handle ShellExecuteA(Handle hwnd, const char* lpOperation, const char* lpFile,
                                                   lpParameters, lpDirectory, nShowCmd));
 }
 
-Handle SHBrowseForFolderA(BrowseInfoA* lpbi) {
-  // The dialog needs COM on this thread; the toolkit initialises it at start.
-  return reinterpret_cast<Handle>(::SHBrowseForFolderA(reinterpret_cast<BROWSEINFOA*>(lpbi)));
+Handle ShellExecuteW(Handle hwnd, const char16_t* lpOperation, const char16_t* lpFile,
+                     const char16_t* lpParameters, const char16_t* lpDirectory, int nShowCmd) {
+  return reinterpret_cast<Handle>(::ShellExecuteW(reinterpret_cast<HWND>(hwnd), W(lpOperation), W(lpFile),
+                                                  W(lpParameters), W(lpDirectory), nShowCmd));
 }
 
-bool SHGetPathFromIDListA(Handle pidl, char* pszPath) {
-  return ::SHGetPathFromIDListA(reinterpret_cast<PCIDLIST_ABSOLUTE>(pidl), pszPath) != FALSE;
+Handle SHBrowseForFolderW(BrowseInfoW* lpbi) {
+  // The dialog needs COM on this thread; the toolkit initialises it at start.
+  return reinterpret_cast<Handle>(::SHBrowseForFolderW(reinterpret_cast<BROWSEINFOW*>(lpbi)));
+}
+
+bool SHGetPathFromIDListW(Handle pidl, char16_t* pszPath) {
+  return ::SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(pidl), W(pszPath)) != FALSE;
+}
+
+std::int32_t SHGetFolderPathW(Handle hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
+                              char16_t* pszPath) {
+  return ::SHGetFolderPathW(reinterpret_cast<HWND>(hwnd), csidl, reinterpret_cast<HANDLE>(hToken), dwFlags,
+                            W(pszPath));
+}
+
+std::int32_t SHGetFolderPathAndSubDirW(Handle hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
+                                       const char16_t* pszSubDir, char16_t* pszPath) {
+  return ::SHGetFolderPathAndSubDirW(reinterpret_cast<HWND>(hwnd), csidl, reinterpret_cast<HANDLE>(hToken),
+                                     dwFlags, W(pszSubDir), W(pszPath));
 }
 
 void CoTaskMemFree(Handle pv) { ::CoTaskMemFree(reinterpret_cast<void*>(pv)); }

@@ -40,6 +40,12 @@ Handle CreateDIBSection(Handle hdc, const BitmapInfo* pbmi, std::uint32_t usage,
                               reinterpret_cast<HANDLE>(hSection), offset));
 }
 
+std::int32_t GetDIBits(Handle hdc, Handle hbm, std::uint32_t start, std::uint32_t cLines, void* lpvBits,
+                       BitmapInfo* lpbmi, std::uint32_t usage) {
+  return ::GetDIBits(Dc(hdc), reinterpret_cast<HBITMAP>(hbm), start, cLines, lpvBits,
+                     reinterpret_cast<BITMAPINFO*>(lpbmi), usage);
+}
+
 Handle CreateCompatibleDC(Handle hdc) { return H(::CreateCompatibleDC(Dc(hdc))); }
 
 Handle CreateCompatibleBitmap(Handle hdc, std::int32_t cx, std::int32_t cy) {

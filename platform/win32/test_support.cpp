@@ -119,4 +119,6 @@ void WriteFileBytes(const std::u16string& path, const std::string& bytes) {
   ::CloseHandle(h);
 }
 
+void RemoveFolder(const std::u16string& path) { RemoveTree(path); }
+
 }  // namespace plat::testing

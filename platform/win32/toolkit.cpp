@@ -48,6 +48,14 @@ int ShiftState() {
 class Win32FormPeer;
 Win32FormPeer* g_peer = nullptr;
 
+// Registered messages: the shell's, broadcast when the notification area
+// is created anew, and the one a later copy of the program sends the
+// holder of its InstanceClaim. 0 until registered.
+UINT g_taskbarCreated = 0;
+UINT g_otherInstance = 0;
+
+std::u16string OtherInstanceMessageName(const std::u16string& claimName) { return claimName + u".OtherInstance"; }
+
 class Win32FormPeer : public FormPeer {
  public:
   Win32FormPeer(Form& form, const FormDesign& design) : form_(form), design_(design) {
@@ -74,6 +82,11 @@ class Win32FormPeer : public FormPeer {
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     CreateControls();
     if (design.timerIntervalMs > 0) ::SetTimer(hwnd_, kTimerId, design.timerIntervalMs, nullptr);
+    // Run elevated, the window would otherwise not hear these from the
+    // unelevated shell and the later copies of the program.
+    if (!g_taskbarCreated) g_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    for (UINT message : {g_taskbarCreated, g_otherInstance})
+      if (message) ::ChangeWindowMessageFilterEx(hwnd_, message, MSGFLT_ALLOW, nullptr);
   }
 
   ~Win32FormPeer() override {
@@ -127,6 +140,14 @@ class Win32FormPeer : public FormPeer {
   Form& form() { return form_; }
 
   LRESULT OnMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != 0 && msg == g_taskbarCreated) {
+      form_.NotifyTaskbarCreated();
+      return 0;
+    }
+    if (msg != 0 && msg == g_otherInstance) {
+      form_.NotifyOtherInstance();
+      return 0;
+    }
     switch (msg) {
       case WM_COMMAND: {
         const int id = LOWORD(wp);
@@ -350,13 +371,43 @@ void ChDir(const std::u16string& path) {
   if (path.empty() || !::SetCurrentDirectoryW(W(path))) Raise(kErrPathNotFound);
 }
 
+InstanceClaim::InstanceClaim(const std::u16string& name) {
+  g_otherInstance = ::RegisterWindowMessageW(W(OtherInstanceMessageName(name)));
+  // "Local\": the namespace of this user session.
+  const std::u16string mutexName = u"Local\\" + name + u".Instance";
+  HANDLE mutex = ::CreateMutexW(nullptr, FALSE, W(mutexName));
+  const DWORD error = ::GetLastError();
+  if (mutex && error != ERROR_ALREADY_EXISTS) {
+    handle_ = reinterpret_cast<Handle>(mutex);
+    held_ = true;
+    return;
+  }
+  if (mutex) {
+    ::CloseHandle(mutex);
+  } else if (error != ERROR_ACCESS_DENIED) {
+    // No claim can be made at all: run rather than refuse to start.
+    held_ = true;
+    return;
+  }
+  // Held by another copy (refused access: one run elevated). Its window may
+  // take the foreground, which this newly started process may still give.
+  ::AllowSetForegroundWindow(ASFW_ANY);
+  ::PostMessageW(HWND_BROADCAST, g_otherInstance, 0, 0);
+}
+
+InstanceClaim::~InstanceClaim() {
+  if (handle_) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
 int RunMessageLoop() {
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
     HWND main = g_peer ? g_peer->hwnd() : nullptr;
     if (main && (msg.hwnd == main || ::IsChild(main, msg.hwnd))) {
       // Key releases reach the window whichever control has the focus.
-      if (msg.message == WM_KEYUP) g_peer->form().NotifyKeyUp(static_cast<int>(msg.wParam), ShiftState());
+      // With Alt held a key's release comes as WM_SYSKEYUP.
+      if (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP)
+        g_peer->form().NotifyKeyUp(static_cast<int>(msg.wParam), ShiftState());
       if (::IsDialogMessageW(main, &msg)) continue;
     }
     ::TranslateMessage(&msg);

@@ -2,6 +2,8 @@
 // handles, and pictures copied in and out with bit-block transfers.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <memory>
 
 #include "imaging/dib_section.h"
@@ -234,6 +236,28 @@ TEST_F(DibSectionTest, CreateFromPictureTakesThePicturesSizeAndPixels) {
   cDIBSection again;
   again.CreateFromPicture(picture);
   EXPECT_EQ(FirstDifference(again, Pattern), "");
+}
+
+// The capture's one conversion gives the very bytes of the two-step copy,
+// padding included, at odd and even widths.
+TEST_F(DibSectionTest, CreateFromBitmapGivesTheBytesOfABitBltCopy) {
+  for (const auto& [w, h] : {std::pair{800, 600}, std::pair{333, 7}, std::pair{1, 1}}) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    auto picture = ScreenPicture(w, h, Pattern);
+    ASSERT_TRUE(picture);
+    cDIBSection copied, converted;
+    copied.CreateFromPicture(picture);
+    ASSERT_NE(copied.hDib(), 0u);
+    ASSERT_TRUE(converted.CreateFromBitmap(picture->handle()));
+    ASSERT_EQ(converted.Width(), w);
+    ASSERT_EQ(converted.Height(), h);
+    const auto bytes = static_cast<std::size_t>(copied.BytesPerScanLine()) * static_cast<std::size_t>(h);
+    EXPECT_EQ(std::memcmp(copied.DIBSectionBitsPtr(), converted.DIBSectionBitsPtr(), bytes), 0);
+    EXPECT_EQ(FirstDifference(converted, Pattern), "");
+  }
+  cDIBSection none;
+  EXPECT_FALSE(none.CreateFromBitmap(0));
+  EXPECT_EQ(none.hDib(), 0u);
 }
 
 TEST_F(DibSectionTest, CreateFromPictureOfNoBitmapLeavesAnEmptyBuffer) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/api.h"
+#include "platform/profile_file.h"
 #include "platform/test_support.h"
 #include "platform/text.h"
 
@@ -31,6 +32,14 @@ class ProfileTest : public ::testing::Test {
   }
   bool Write(const char* section, const char* key, const char* value) {
     return plat::WritePrivateProfileStringA(section, key, value, file_.c_str());
+  }
+  std::u16string GetW(const char16_t* section, const char16_t* key) {
+    std::vector<char16_t> buf(256, u'X');
+    plat::GetPrivateProfileStringW(section, key, u"", buf.data(), 255, path_.c_str());
+    return std::u16string(buf.data());
+  }
+  bool WriteW(const char16_t* section, const char16_t* key, const char16_t* value) {
+    return plat::WritePrivateProfileStringW(section, key, value, path_.c_str());
   }
   std::u16string path_;
   std::string file_;
@@ -104,6 +113,63 @@ TEST_F(ProfileTest, ExistingKeysReplacedInPlaceAndMissingOnesAppended) {
 TEST_F(ProfileTest, WritingIntoAMissingFolderFails) {
   const std::string missing = plat::ToAnsi(TempDir() + u"\\absent\\Varnel.ini");
   EXPECT_FALSE(plat::WritePrivateProfileStringA("main", "open", "1", missing.c_str()));
+  EXPECT_FALSE(ReadFileBytes(TempDir() + u"\\absent\\Varnel.ini").has_value());
+}
+
+// A file in Unicode form: the UTF-16 LE byte-order mark, then the text.
+std::string Marked(std::u16string_view text) {
+  std::string out = "\xFF\xFE";
+  for (char16_t c : text) {
+    out += static_cast<char>(c & 0xFF);
+    out += static_cast<char>(c >> 8);
+  }
+  return out;
+}
+
+// "Фото Λήψη": letters Windows-1252 has no form for, not even a look-alike.
+const std::u16string kFolder = u"C:\\\u0424\u043e\u0442\u043e \u039b\u03ae\u03c8\u03b7";
+
+TEST_F(ProfileTest, WideCallsOnAnAnsiFileKeepOnlyWhatTheCodePageHolds) {
+  // A new file, like any file without the mark, is written in the code
+  // page: the Cyrillic and Greek letters become '?'.
+  ASSERT_TRUE(WriteW(u"main", u"path", (u"Caf\u00e9 " + kFolder).c_str()));
+  EXPECT_EQ(ReadFileBytes(path_), "[main]\r\npath=Caf\xe9 C:\\???? ????\r\n");
+  EXPECT_EQ(GetW(u"main", u"path"), u"Caf\u00e9 C:\\???? ????");
+}
+
+TEST_F(ProfileTest, UnicodeFileKeepsEveryScriptAndEverythingElse) {
+  path_ = TempDir() + u"\\\u041d\u0430\u0441\u0442\u0440\u043e\u0439\u043a\u0438.ini";  // a name in Cyrillic too
+  WriteFileBytes(path_, "[other]\r\nkeep=Caf\xe9\r\n[main]\r\nopen=1\r\n");
+  ASSERT_TRUE(plat::ConvertProfileToUnicode(path_));
+  EXPECT_EQ(ReadFileBytes(path_), Marked(u"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\nopen=1\r\n"));
+
+  ASSERT_TRUE(WriteW(u"main", u"path", kFolder.c_str()));
+  const std::string expected = Marked(u"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\nopen=1\r\npath=" + kFolder + u"\r\n");
+  EXPECT_EQ(ReadFileBytes(path_), expected);
+  EXPECT_EQ(GetW(u"main", u"path"), kFolder);
+  EXPECT_EQ(GetW(u"other", u"keep"), u"Caf\u00e9");
+  EXPECT_EQ(plat::GetPrivateProfileIntW(u"main", u"open", 0, path_.c_str()), 1u);
+  // Through the "A" calls, the file's name out of the code page's reach,
+  // the file is not even found.
+  std::vector<char> ansi(256, 'X');
+  plat::GetPrivateProfileStringA("other", "keep", "none", ansi.data(), 255, plat::ToAnsi(path_).c_str());
+  EXPECT_EQ(std::string(ansi.data()), "none");
+
+  // Converting again changes nothing.
+  ASSERT_TRUE(plat::ConvertProfileToUnicode(path_));
+  EXPECT_EQ(ReadFileBytes(path_), expected);
+}
+
+TEST_F(ProfileTest, ConvertingAMissingFileMakesAnEmptyUnicodeOne) {
+  ASSERT_TRUE(plat::ConvertProfileToUnicode(path_));
+  EXPECT_EQ(ReadFileBytes(path_), "\xFF\xFE");
+  ASSERT_TRUE(WriteW(u"main", u"path", kFolder.c_str()));
+  ASSERT_TRUE(Write("main", "open", "1"));
+  EXPECT_EQ(ReadFileBytes(path_), Marked(u"[main]\r\npath=" + kFolder + u"\r\nopen=1\r\n"));
+  EXPECT_EQ(Get("main", "path", ""), "C:\\???? ????");
+
+  // Nothing can be made in a folder that is missing.
+  EXPECT_FALSE(plat::ConvertProfileToUnicode(TempDir() + u"\\absent\\Varnel.ini"));
   EXPECT_FALSE(ReadFileBytes(TempDir() + u"\\absent\\Varnel.ini").has_value());
 }
 

@@ -1,5 +1,5 @@
 // A simulated machine with Varnel installed in C:\Tools and a user whose
-// profile is C:\Users\ann.
+// profile is C:\Users\ann, with her desktop and application data there.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,6 +24,11 @@ class SimMachine : public ::testing::Test {
     std::filesystem::create_directories(sim::HostPath("C:\\Tools"));
     sim::SetApp(u"C:\\Tools", u"Varnel");
     sim::SetEnv(u"userprofile", u"C:\\Users\\ann");
+    for (auto [csidl, folder] : {std::pair{plat::kCsidlDesktopDirectory, u"C:\\Users\\ann\\Desktop"},
+                                 std::pair{plat::kCsidlAppData, u"C:\\Users\\ann\\AppData\\Roaming"}}) {
+      sim::SetShellFolder(csidl, folder);
+      std::filesystem::create_directories(sim::HostPath(folder));
+    }
   }
   void TearDown() override { main_.reset(); }
 
@@ -40,6 +45,9 @@ class SimMachine : public ::testing::Test {
   static void WriteIni(const std::string& text) {
     plat::testing::WriteFileBytes(u"C:\\Tools\\Varnel.ini", text);
   }
+  // The per-user settings, %APPDATA%\Varnel\Varnel.ini.
+  static constexpr char16_t kUserIni[] = u"C:\\Users\\ann\\AppData\\Roaming\\Varnel\\Varnel.ini";
+  static std::optional<std::string> UserIni() { return plat::testing::ReadFileBytes(kUserIni); }
   static std::optional<std::string> RunEntry(plat::Handle root) {
     auto v = sim::GetRawValue(root, kRun, "Varnel");
     if (!v) return std::nullopt;

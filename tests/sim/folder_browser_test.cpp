@@ -3,6 +3,7 @@
 
 #include "platform/sim/sim.h"
 #include "platform/test_support.h"
+#include "platform/text.h"
 #include "shell/folder_browser.h"
 
 namespace varnel {
@@ -45,9 +46,11 @@ TEST_F(FolderBrowserTest, Answers) {
   EXPECT_EQ(sim::CountCalls("CoTaskMemFree"), 3u);
 }
 
-TEST_F(FolderBrowserTest, AccentedPathComesBackFromTheCodePage) {
-  sim::QueueFolderDialogAnswer(std::string("D:\\Caf\xe9"));
-  EXPECT_EQ(BrowseForFolderPath(0, u"t"), u"D:\\Caf\u00e9");
+TEST_F(FolderBrowserTest, PathsInAnyScriptComeBackWhole) {
+  for (const char16_t* path : {u"D:\\Caf\u00e9", u"D:\\\u0424\u043e\u0442\u043e \u0395\u03bb\u03bb\u03ac\u03b4\u03b1"}) {
+    sim::QueueFolderDialogAnswer(plat::ToUtf8(path));
+    EXPECT_EQ(BrowseForFolderPath(0, u"t"), path);
+  }
 }
 
 }  // namespace

@@ -40,12 +40,13 @@ TEST_F(LifecycleTest, FirstRunShowsDefaultsAndWritesEverythingAtTheEnd) {
   EXPECT_EQ(sim::CountCalls("RegSetValueExA(Varnel,1,21)"), 1u);
 }
 
-TEST_F(LifecycleTest, EmptyFileIsAFirstRunAndUnsetProfileGivesBareDesktop) {
+TEST_F(LifecycleTest, EmptyFileIsAFirstRunAndUnsetProfileGivesTheShellsDesktop) {
   WriteIni("");
   sim::SetEnv(u"userprofile", std::nullopt);
   Main& m = Start();
   EXPECT_TRUE(m.Form().Visible());
-  EXPECT_EQ(m.CaptureFolder, u"\\Desktop");
+  // "\Desktop" does not exist; the shell knows where the desktop is.
+  EXPECT_EQ(m.CaptureFolder, u"C:\\Users\\ann\\Desktop");
 }
 
 TEST_F(LifecycleTest, LaterRunStaysHiddenAndFollowsTheRegistry) {
@@ -112,11 +113,13 @@ TEST_F(LifecycleTest, ShortFormatValueKeepsItsNul) {
   EXPECT_NE(Ini()->find("format=BM\r\n"), std::string::npos);
 }
 
-TEST_F(LifecycleTest, LongPathIsCutTo254Bytes) {
+// A folder past 254 characters, which captures can use, is read back whole:
+// cut, it would name another folder.
+TEST_F(LifecycleTest, LongPathIsReadWhole) {
   const std::string longPath = "C:\\" + std::string(300, 'x');
   WriteIni("[main]\r\npath=" + longPath + "\r\n");
   Main& m = Start();
-  EXPECT_EQ(m.CaptureFolder.size(), 254u);
+  EXPECT_EQ(m.CaptureFolder, plat::FromUtf8(longPath));
 }
 
 TEST_F(LifecycleTest, StartupEntryIsRewrittenOrDeleted) {
@@ -153,7 +156,7 @@ TEST_F(LifecycleTest, EndOfSessionUnloadsOnceAndSavesEdits) {
   EXPECT_EQ(m.CaptureFolder, u"D:\\Elsewhere");
   sim::EndSession();
   sim::CloseRequest();  // a second request after the end does nothing
-  EXPECT_EQ(sim::CountCalls("WritePrivateProfileStringA"), 3u);
+  EXPECT_EQ(sim::CountCalls("WritePrivateProfileStringW"), 3u);
   EXPECT_EQ(Ini(), "[main]\r\npath=D:\\Elsewhere\r\nformat=JPG\r\nopen=0\r\n");
 }
 
@@ -161,13 +164,46 @@ TEST_F(LifecycleTest, UnwritableSettingsAndRegistryEndQuietly) {
   WriteIni("[main]\r\nopen=0\r\n");
   Main& m = Start();
   m.RunOnStartUp = true;
-  sim::InjectFault("WritePrivateProfileStringA", 0, 3);
+  // Neither beside the exe nor in the user's application data.
+  sim::InjectFault("WritePrivateProfileStringW", 0, 6);
   sim::InjectFault("RegSetValueExA", plat::kErrorAccessDenied, 2);
   sim::CloseRequest();
   EXPECT_TRUE(sim::WindowDestroyed());
   EXPECT_FALSE(sim::TrayIconPresent());
   EXPECT_EQ(Ini(), "[main]\r\nopen=0\r\n");
+  EXPECT_FALSE(UserIni().has_value());
   EXPECT_EQ(sim::OpenKeyHandles(), 0u);  // every key opened was closed
+}
+
+TEST_F(LifecycleTest, DefaultFolderIsWhereTheShellKeepsTheDesktop) {
+  struct Row {
+    const char* name;
+    std::optional<std::string> ini;
+    bool shellDesktop;
+    const char16_t* folder;
+  };
+  for (const Row& row : {Row{"first run", std::nullopt, true, u"D:\\OneDrive\\Desktop"},
+                         Row{"no path key", std::string("[main]\r\nopen=1\r\n"), true, u"D:\\OneDrive\\Desktop"},
+                         Row{"no desktop anywhere", std::nullopt, false, u"C:\\Users\\ann\\Desktop"}}) {
+    SCOPED_TRACE(row.name);
+    SetUp();
+    // The profile has no Desktop folder: it was moved to OneDrive.
+    std::filesystem::remove_all(sim::HostPath("C:\\Users\\ann\\Desktop"));
+    sim::SetShellFolder(plat::kCsidlDesktopDirectory, u"D:\\OneDrive\\Desktop");
+    if (row.shellDesktop) std::filesystem::create_directories(sim::HostPath("D:\\OneDrive\\Desktop"));
+    if (row.ini) WriteIni(*row.ini);
+    EXPECT_EQ(Start().CaptureFolder, row.folder);
+  }
+}
+
+TEST_F(LifecycleTest, IconComesBackWhenExplorerRestarts) {
+  WriteIni("[main]\r\nopen=0\r\n");
+  Start();
+  sim::ExplorerRestarts();
+  EXPECT_TRUE(sim::TrayIconPresent());
+  sim::ShellTrayMessage(0x206);  // so the right double-click still ends the program
+  EXPECT_TRUE(sim::WindowDestroyed());
+  EXPECT_FALSE(sim::TrayIconPresent());
 }
 
 }  // namespace

@@ -111,24 +111,41 @@ TEST_F(SettingsWindowTest, BrowseFillsTheFolderOnlyWithAnAnswer) {
 }
 
 TEST_F(SettingsWindowTest, OpenFolderUsesTheUnappliedText) {
+  std::filesystem::create_directories(sim::HostPath("D:\\Not applied"));
   sim::UserType(u"SetFolder", u"D:\\Not applied");
   sim::UserClick(u"OpenFolder");
   ASSERT_EQ(sim::ShellExecutions().size(), 1u);
   const auto& e = sim::ShellExecutions()[0];
   EXPECT_EQ(e.hwnd, form().hWnd());
-  EXPECT_EQ(e.verb, "open");
-  EXPECT_EQ(e.file, "D:\\Not applied");
+  EXPECT_EQ(e.verb, "explore");
+  EXPECT_EQ(e.file, "D:\\Not applied\\");
   EXPECT_EQ(e.parameters, "");
   EXPECT_EQ(e.directory, "");
   EXPECT_EQ(e.show, 1);
+  EXPECT_TRUE(sim::MessageBoxes().empty());
+}
+
+TEST_F(SettingsWindowTest, OpenFolderOpensNothingButAFolder) {
+  plat::testing::WriteFileBytes(u"C:\\Tools\\Varnel.exe", "MZ");
+  for (const char16_t* text : {u"C:\\Tools\\Varnel.exe", u"C:\\Tools\\Varnel", u"D:\\Missing", u""}) {
+    SCOPED_TRACE(plat::ToUtf8(text));
+    const std::size_t boxes = sim::MessageBoxes().size();
+    sim::UserType(u"SetFolder", text);
+    sim::UserClick(u"OpenFolder");
+    EXPECT_TRUE(sim::ShellExecutions().empty());  // a program is never started
+    ASSERT_EQ(sim::MessageBoxes().size(), boxes + 1);
+    EXPECT_EQ(sim::MessageBoxes().back().prompt, u"Capture folder does not exist.");
+    EXPECT_EQ(sim::MessageBoxes().back().title, u"Error");
+  }
 }
 
 TEST_F(SettingsWindowTest, F1OpensTheReadMeWithAnyModifiers) {
   sim::KeyUp(0x70, 0);
   sim::KeyUp(0x70, 1);  // Shift
   sim::KeyUp(0x70, 2);  // Ctrl
+  sim::KeyUp(0x70, 4);  // Alt
   sim::KeyUp(0x71, 0);  // F2: nothing
-  ASSERT_EQ(sim::ShellExecutions().size(), 3u);
+  ASSERT_EQ(sim::ShellExecutions().size(), 4u);
   for (const auto& e : sim::ShellExecutions()) {
     EXPECT_EQ(e.verb, "open");
     EXPECT_EQ(e.file, "C:\\Tools\\Readme.txt");

@@ -39,16 +39,62 @@ TEST_F(StartupEntryTest, MachineWideEntryClearsAStalePerUserOne) {
   EXPECT_FALSE(StartupEntryPresent());
 }
 
-TEST_F(StartupEntryTest, StandardUserCannotOpenTheMachineKey) {
+TEST_F(StartupEntryTest, StandardUserReadsTheMachineKeyWithReadAccess) {
   sim::SetStandardUser(true);
-  sim::SetRawValue(plat::kHKeyLocalMachine, kRun, "Varnel", {1, {'"', 'x', '"'}});
-  // The probe asks for write access as well, so the value is out of reach.
-  EXPECT_TRUE(FetchValue(plat::kHKeyLocalMachine, kRunKey, kRunValueName).IsEmpty());
+  sim::SetRawValue(plat::kHKeyLocalMachine, kRun, "Varnel", {1, {'"', 'x', '"', 0}});
   plat::Handle key = 1;
   EXPECT_EQ(plat::RegOpenKeyExA(plat::kHKeyLocalMachine, kRun, 0, 0x3F, &key), plat::kErrorAccessDenied);
   EXPECT_EQ(key, 0u);
-  EXPECT_EQ(plat::RegOpenKeyExA(plat::kHKeyLocalMachine, kRun, 0, 0x1, &key), 0);  // reading alone is allowed
+  EXPECT_EQ(plat::RegOpenKeyExA(plat::kHKeyLocalMachine, kRun, 0, plat::kKeyRead, &key), 0);
   plat::RegCloseKey(key);
+  // Refused the full access, the probe reads with read access alone.
+  EXPECT_EQ(FetchValue(plat::kHKeyLocalMachine, kRunKey, kRunValueName), TaggedValue(u"\"x\""));
+  EXPECT_EQ(sim::OpenKeyHandles(), 0u);
+}
+
+// Every state the Run entries can be in, older versions' doubles included,
+// through one run of every kind: elevated or not, start-up ticked or not.
+// Each run leaves at most one entry, and a state that is again one of these,
+// so no sequence of runs ever makes two.
+TEST_F(StartupEntryTest, NeverTwoEntriesWhateverTheRuns) {
+  const std::string ours = "\"C:\\Tools\\Varnel.exe\"", other = "\"D:\\Old\\Varnel.exe\"";
+  struct State {
+    const char* name;
+    std::optional<std::string> machine, user;
+  };
+  const State states[] = {{"none", {}, {}},
+                          {"machine", ours, {}},
+                          {"user", {}, ours},
+                          {"both", ours, ours},
+                          {"machine, other path", other, {}},
+                          {"machine, other path, and user", other, ours}};
+  auto put = [](plat::Handle root, const std::optional<std::string>& text) {
+    if (text) sim::SetRawValue(root, kRun, "Varnel", {1, std::vector<std::uint8_t>(text->begin(), text->end())});
+  };
+  for (const State& state : states) {
+    for (bool standardUser : {false, true}) {
+      for (bool tick : {false, true}) {
+        SCOPED_TRACE(std::string(state.name) + (standardUser ? ", standard user" : ", elevated") +
+                     (tick ? ", ticked" : ", unticked"));
+        SetUp();
+        WriteIni("[main]\r\nopen=0\r\n");
+        put(plat::kHKeyLocalMachine, state.machine);
+        put(plat::kHKeyCurrentUser, state.user);
+        sim::SetStandardUser(standardUser);
+        Main& m = Start();
+        EXPECT_EQ(m.RunOnStartUp, state.machine || state.user);  // the box tells the truth
+        if (m.RunOnStartUp != tick) sim::UserClick(u"SetRunOnStartUp");
+        sim::PressEnter();
+        sim::CloseRequest();
+        const int entries = RunEntry(plat::kHKeyLocalMachine).has_value() + RunEntry(plat::kHKeyCurrentUser).has_value();
+        EXPECT_LE(entries, 1);
+        // Ticked, there is one; unticked, none, but for a machine-wide one
+        // a standard user may not remove.
+        const bool kept = standardUser && state.machine;
+        EXPECT_EQ(entries, tick || kept ? 1 : 0);
+      }
+    }
+  }
 }
 
 }  // namespace

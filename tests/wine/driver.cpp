@@ -1,5 +1,7 @@
 #include "tests/wine/driver.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -27,7 +29,14 @@ std::wstring MakeInstallFolder(const std::wstring& name) {
   for (const wchar_t* f : {L"Varnel.ini", L"Readme.txt", L"Varnel.exe"}) DeleteFileW((dir + L"\\" + f).c_str());
   CopyFileW((BuildDir() + L"\\Varnel.exe").c_str(), (dir + L"\\Varnel.exe").c_str(), FALSE);
   CopyFileW((BuildDir() + L"\\Readme.txt").c_str(), (dir + L"\\Readme.txt").c_str(), FALSE);
+  DeleteFileW(UserSettingsFile().c_str());
   return dir;
+}
+
+std::wstring UserSettingsFile() {
+  wchar_t appData[MAX_PATH];
+  if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData) != S_OK) return {};
+  return std::wstring(appData) + L"\\Varnel\\Varnel.ini";
 }
 
 std::optional<std::string> ReadFile(const std::wstring& path) {
@@ -121,6 +130,8 @@ void RegisterOpenRecorder(std::initializer_list<const wchar_t*> classes, const s
     if (name.front() == L'.') {  // a file extension: give it a class of ours
       setDefault(name, L"VarnelTests.recorded");
       name = L"VarnelTests.recorded";
+    } else {
+      setDefault(name + L"\\shell\\explore\\command", command);
     }
     setDefault(name + L"\\shell\\open\\command", command);
   }

@@ -12,8 +12,11 @@
 
 namespace e2e {
 
-// A fresh folder holding a copy of Varnel.exe (and Readme.txt).
+// A fresh folder holding a copy of Varnel.exe (and Readme.txt). The
+// per-user settings file is deleted too, so that Varnel reads the folder's.
 std::wstring MakeInstallFolder(const std::wstring& name);
+// Varnel's per-user settings file, %APPDATA%\Varnel\Varnel.ini.
+std::wstring UserSettingsFile();
 std::optional<std::string> ReadFile(const std::wstring& path);
 void WriteFile(const std::wstring& path, const std::string& bytes);
 std::wstring Environment(const wchar_t* name);
@@ -45,7 +48,8 @@ class VarnelProcess {
 };
 
 // Makes open_recorder.exe the "open" handler for the given file extensions
-// and classes (e.g. L".txt", L"Directory") and points its log at `log`.
+// and classes (e.g. L".txt", L"Directory"; a class gets it for "explore"
+// too) and points its log at `log`.
 void RegisterOpenRecorder(std::initializer_list<const wchar_t*> classes, const std::wstring& log);
 // Waits until the recorder's log holds `text` (up to 15 s).
 bool WaitForLogLine(const std::wstring& log, const std::string& text);

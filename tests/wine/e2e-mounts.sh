@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Runs a Windows test program under Wine (through scripts/wine-run.sh) with
-# two small file systems of its own, for the cases a user's disk brings: a
-# 3 MiB one that the tests fill up, and a read-only one. They are mounted
-# under build/<preset>/e2e-mounts/{small,readonly} when this machine lets
-# us mount (as root), and their Windows folders are handed to the tests in
-# VARNEL_E2E_SMALL_DISK and VARNEL_E2E_READONLY_DISK; the tests that need
-# them are skipped, saying why, where they are missing.
+# small file systems of its own, for the cases a user's disk brings: a
+# 3 MiB one that the tests fill up, a read-only one, and a read-only one
+# holding Varnel.exe and Readme.txt from beside the program, as an
+# installation under Program Files is for a standard user. They are mounted
+# under build/<preset>/e2e-mounts/{small,readonly,install} when this machine
+# lets us mount (as root), and their Windows folders are handed to the tests
+# in VARNEL_E2E_SMALL_DISK, VARNEL_E2E_READONLY_DISK and
+# VARNEL_E2E_READONLY_INSTALL; the tests that need them are skipped, saying
+# why, where they are missing.
 # Usage: tests/wine/e2e-mounts.sh <program.exe> [arguments...]
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -22,8 +25,8 @@ trap cleanup EXIT
 
 windows() { printf 'Z:%s' "${1//\//\\}"; }
 
-mkdir -p "$mounts/small" "$mounts/readonly"
-for m in small readonly; do mountpoint -q "$mounts/$m" && umount "$mounts/$m" 2>/dev/null; done
+mkdir -p "$mounts/small" "$mounts/readonly" "$mounts/install"
+for m in small readonly install; do mountpoint -q "$mounts/$m" && umount "$mounts/$m" 2>/dev/null; done
 if mount -t tmpfs -o size=3m,mode=0777 varnel-e2e-small "$mounts/small" 2>/dev/null; then
   mounted+=("$mounts/small")
   export VARNEL_E2E_SMALL_DISK="$(windows "$mounts/small")"
@@ -33,6 +36,13 @@ if mount -t tmpfs -o size=1m,mode=0777 varnel-e2e-readonly "$mounts/readonly" 2>
   mkdir -p "$mounts/readonly/shots"
   if mount -o remount,ro "$mounts/readonly" 2>/dev/null; then
     export VARNEL_E2E_READONLY_DISK="$(windows "$mounts/readonly")"
+  fi
+fi
+if mount -t tmpfs -o size=16m,mode=0755 varnel-e2e-install "$mounts/install" 2>/dev/null; then
+  mounted+=("$mounts/install")
+  if cp "$(dirname "$exe")/Varnel.exe" "$(dirname "$exe")/Readme.txt" "$mounts/install/" 2>/dev/null &&
+    mount -o remount,ro "$mounts/install" 2>/dev/null; then
+    export VARNEL_E2E_READONLY_INSTALL="$(windows "$mounts/install")"
   fi
 fi
 "$here/../../scripts/wine-run.sh" "$exe" "$@"
