@@ -1,6 +1,7 @@
 // Resample, 3840 x 2160 to 1920 x 1080 and back up, on both contents,
-// against OpenCV's cv::resize (INTER_LINEAR, one thread) on the same
-// pixels. Before timing, each result is checked byte for byte against the
+// with the best kernel (Resample/) and every other one this processor runs
+// (Resample-<kernel>/), against OpenCV's cv::resize (INTER_LINEAR, one
+// thread) on the same pixels. Before timing, each result is checked byte for byte against the
 // resampling steps computed directly in double precision.
 #include <benchmark/benchmark.h>
 
@@ -95,6 +96,7 @@ void BM_Resample(benchmark::State& state, Content content, Size from, Size to,
     benchmark::DoNotOptimize(dst->DIBSectionBitsPtr());
   }
   varnel::resample::Use(varnel::resample::Best());
+  state.SetLabel(varnel::resample::Name(kernel));
   state.counters["exact"] = 1;
   state.counters["Mpx/s"] =
       benchmark::Counter(static_cast<double>(to.w) * to.h * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
@@ -124,11 +126,14 @@ const bool registered = [] {
                                    varnel::resample::Best())
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime();
-      // The portable kernel, which the Windows builds run.
-      benchmark::RegisterBenchmark(("Resample-portable/" + name).c_str(), BM_Resample, content, from, to,
-                                   varnel::resample::Kernel::Portable)
-          ->Unit(benchmark::kMillisecond)
-          ->UseRealTime();
+      // The other kernels: the narrower vector ones, which processors
+      // without AVX-512 run, and the portable one.
+      for (auto kernel : varnel::resample::kKernels)
+        if (kernel != varnel::resample::Best() && varnel::resample::Supported(kernel))
+          benchmark::RegisterBenchmark(("Resample-" + std::string(varnel::resample::Name(kernel)) + "/" + name).c_str(),
+                                       BM_Resample, content, from, to, kernel)
+              ->Unit(benchmark::kMillisecond)
+              ->UseRealTime();
 #ifdef VARNEL_BENCH_OPENCV
       benchmark::RegisterBenchmark(("OpenCV/" + name).c_str(), BM_OpenCV, content, from, to)
           ->Unit(benchmark::kMillisecond)

@@ -64,4 +64,10 @@ if(WIN32)
   target_compile_definitions(capture_measure PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
   target_link_libraries(capture_measure PRIVATE varnel_imaging Varnel::turbojpeg psapi)
   add_dependencies(capture_measure Varnel)
+  # The imaging code's timings under Wine, set beside native figures by
+  # scripts/bench-wine.sh: resampling, and the JPEG writer against a bare
+  # encoder.
+  add_executable(imaging_measure tests/wine/imaging_measure.cpp)
+  target_include_directories(imaging_measure PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(imaging_measure PRIVATE varnel_imaging Varnel::turbojpeg)
 endif()

@@ -1,7 +1,6 @@
-// The JPEG library's encoder on TurboJPEG, shared by both backends.
+// The JPEG library of jpeg.h, shared by both backends: the record's checks
+// and the file; the encoding is jpeg_encoder.h's.
 #include "platform/jpeg.h"
-
-#include <turbojpeg.h>
 
 #include <climits>
 #include <memory>
@@ -10,35 +9,31 @@
 #include "platform/file_write.h"
 #include "platform/api.h"
 #include "platform/jpeg_backend.h"
+#include "platform/jpeg_encoder.h"
 
 namespace plat {
 
-struct IjlEncoder {
-  tjhandle tj = nullptr;
-};
+// Marks a record as initialised; the encoder's state is the run's.
+struct IjlEncoder {};
 
 namespace {
 
-struct TjBufferFree {
-  void operator()(unsigned char* p) const { tjFree(p); }
-};
-using TjBuffer = std::unique_ptr<unsigned char, TjBufferFree>;
-
-IJLERR PixelFormat(const JPEG_CORE_PROPERTIES& p, int* format) {
+IJLERR PixelFormat(const JPEG_CORE_PROPERTIES& p, bool* rgb) {
   if (p.DIBChannels != 3) return IJL_UNSUPPORTED_BYTES_PER_PIXEL;
   switch (p.DIBColor) {
-    case IJL_BGR: *format = TJPF_BGR; return IJL_OK;
-    case IJL_RGB: *format = TJPF_RGB; return IJL_OK;
+    case IJL_BGR: *rgb = false; return IJL_OK;
+    case IJL_RGB: *rgb = true; return IJL_OK;
     default: return IJL_INVALID_JPEG_PROPERTIES;
   }
 }
 
-IJLERR Subsampling(const JPEG_CORE_PROPERTIES& p, int* samp) {
+// Luminance samples per chroma sample, across and down.
+IJLERR Subsampling(const JPEG_CORE_PROPERTIES& p, std::int32_t* h, std::int32_t* v) {
   if (p.JPGChannels != 3 || p.JPGColor != IJL_YCBCR) return IJL_INVALID_JPEG_PROPERTIES;
   switch (p.JPGSubsampling) {
-    case IJL_NONE: *samp = TJSAMP_444; return IJL_OK;
-    case IJL_411: *samp = TJSAMP_420; return IJL_OK;
-    case IJL_422: *samp = TJSAMP_422; return IJL_OK;
+    case IJL_NONE: *h = 1, *v = 1; return IJL_OK;
+    case IJL_411: *h = 2, *v = 2; return IJL_OK;
+    case IJL_422: *h = 2, *v = 1; return IJL_OK;
     default: return IJL_UNSUPPORTED_SUBSAMPLING;
   }
 }
@@ -66,8 +61,6 @@ IJLERR ijlInit(JPEG_CORE_PROPERTIES* jcprops) {
   if (IJLERR r = jpeg_backend::OnInit(); r != IJL_OK) return r;
   auto encoder = std::unique_ptr<IjlEncoder>(new (std::nothrow) IjlEncoder);
   if (!encoder) return IJL_MEMORY_ERROR;
-  encoder->tj = tjInitCompress();
-  if (encoder->tj == nullptr) return IJL_MEMORY_ERROR;
   *jcprops = JPEG_CORE_PROPERTIES{};
   jcprops->DIBChannels = 3;
   jcprops->DIBColor = IJL_BGR;
@@ -87,20 +80,26 @@ IJLERR ijlWrite(JPEG_CORE_PROPERTIES* jcprops, IJLIOTYPE iotype) {
   const JPEG_CORE_PROPERTIES& p = *jcprops;
   if (p.JPGFile == nullptr || p.JPGFile[0] == u'\0') return IJL_INVALID_FILENAME;
 
-  int format = 0, samp = 0, pitch = 0, height = 0;
-  if (IJLERR r = PixelFormat(p, &format); r != IJL_OK) return r;
-  if (IJLERR r = Subsampling(p, &samp); r != IJL_OK) return r;
+  detail::JpegInput input{};
+  int pitch = 0, height = 0;
+  if (IJLERR r = PixelFormat(p, &input.rgb); r != IJL_OK) return r;
+  if (IJLERR r = Subsampling(p, &input.lumaH, &input.lumaV); r != IJL_OK) return r;
   if (IJLERR r = Describe(p, &pitch, &height); r != IJL_OK) return r;
+  input.bits = p.DIBBytes;
+  input.width = p.DIBWidth;
+  input.height = height;
+  input.pitch = pitch;
+  input.bottomUp = p.DIBHeight < 0;
+  input.quality = p.jquality;
 
-  const int flags = TJFLAG_ACCURATEDCT | (p.DIBHeight < 0 ? TJFLAG_BOTTOMUP : 0);
-  unsigned char* out = nullptr;
-  unsigned long outSize = 0;
-  const int rc = tjCompress2(p.encoder->tj, p.DIBBytes, p.DIBWidth, pitch, height, format, &out,
-                             &outSize, samp, p.jquality, flags);
-  TjBuffer jpeg(out);
-  if (rc != 0 || !jpeg) return IJL_EXCEPTION_DETECTED;
-  const std::uint32_t error = detail::WriteWholeFile(p.JPGFile, {{jpeg.get(), outSize}});
-  jpeg.reset();
+  const std::uint8_t* jpeg = nullptr;
+  std::size_t size = 0;
+  switch (detail::EncodeJpeg(input, &jpeg, &size)) {
+    case detail::EncodeResult::Ok: break;
+    case detail::EncodeResult::OutOfMemory: return IJL_MEMORY_ERROR;
+    case detail::EncodeResult::Failed: return IJL_EXCEPTION_DETECTED;
+  }
+  const std::uint32_t error = detail::WriteWholeFile(p.JPGFile, {{jpeg, size}});
   // A failed write leaves its cause in GetLastError() for the caller.
   SetLastError(error);
   if (error == 0) return IJL_OK;
@@ -111,7 +110,6 @@ IJLERR ijlFree(JPEG_CORE_PROPERTIES* jcprops) {
   if (jcprops == nullptr) return IJL_INVALID_JPEG_PROPERTIES;
   jpeg_backend::OnFree();
   if (IjlEncoder* e = jcprops->encoder) {
-    tjDestroy(e->tj);
     delete e;
     jcprops->encoder = nullptr;
   }

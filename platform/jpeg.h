@@ -1,13 +1,16 @@
 // The JPEG library the program writes its JPEG files with: the small
 // interface of the Intel JPEG Library (ijlInit, ijlWrite, ijlFree on a
-// JPEG_CORE_PROPERTIES record), implemented on libjpeg-turbo's TurboJPEG
+// JPEG_CORE_PROPERTIES record), implemented on libjpeg-turbo's libjpeg
 // API. Only the encoder is provided, and of it only what the program uses:
 // a 3-channel DIB in memory written as a whole colour JPEG file.
 //
 // Decisions of this implementation: the accurate integer DCT; no chroma
 // subsampling by default (4:4:4), since smeared coloured text is what spoils
-// screenshot JPEGs most; the image is encoded into memory first and written
-// only then, so a failed write never leaves a partial file under the name.
+// screenshot JPEGs most; the image is encoded into memory first, into
+// buffers kept for the run, and written only then, so a failed write never
+// leaves a partial file under the name; a picture of 1 Mpx or more is
+// encoded in stripes on every processor and joined into one baseline JPEG
+// with restart markers (see jpeg_encoder.h).
 #pragma once
 
 #include <cstdint>

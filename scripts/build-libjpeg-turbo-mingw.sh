@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds static libjpeg-turbo (TurboJPEG API, SIMD code through nasm) for
-# the two MinGW-w64 targets, from Debian's own source package, since Debian
-# ships no MinGW build of it. The result is cached in
+# Builds static libjpeg-turbo (the libjpeg API and the TurboJPEG API, SIMD
+# code through nasm) for the two MinGW-w64 targets, from Debian's own source
+# package, since Debian ships no MinGW build of it. The result is cached in
 #   build/third_party/<triplet>/{include,lib}
+# (jpeglib.h, jconfig.h, jmorecfg.h, jerror.h and libjpeg.a; turbojpeg.h
+# and libturbojpeg.a)
 # where the win32/win64 configure finds it; a second run returns at once.
 #
 # Getting the source needs root on a fresh Debian 12: a deb-src twin of the
@@ -15,9 +17,9 @@ triplets=("$@")
 [ ${#triplets[@]} -gt 0 ] || triplets=(i686-w64-mingw32 x86_64-w64-mingw32)
 
 # Bumped when the build settings below change, so a stale cache is rebuilt.
-recipe="static-turbojpeg-simd-1"
+recipe="static-jpeg-turbojpeg-simd-2"
 
-cached() { [ -f "$third/$1/lib/libturbojpeg.a" ] && [ "$(cat "$third/$1/.recipe" 2>/dev/null)" = "$recipe" ]; }
+cached() { [ -f "$third/$1/lib/libturbojpeg.a" ] && [ -f "$third/$1/lib/libjpeg.a" ] && [ "$(cat "$third/$1/.recipe" 2>/dev/null)" = "$recipe" ]; }
 
 todo=()
 for t in "${triplets[@]}"; do
@@ -106,11 +108,12 @@ for t in "${todo[@]}"; do
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
     -DWITH_TURBOJPEG=ON -DWITH_SIMD=ON -DREQUIRE_SIMD=ON \
     -DWITH_JAVA=OFF >"$third/build-$t.log" 2>&1 || { tail -30 "$third/build-$t.log" >&2; exit 1; }
-  cmake --build "$bdir" --target turbojpeg-static -- -j2 >>"$third/build-$t.log" 2>&1 ||
+  cmake --build "$bdir" --target jpeg-static turbojpeg-static -- -j2 >>"$third/build-$t.log" 2>&1 ||
     { tail -30 "$third/build-$t.log" >&2; exit 1; }
   mkdir -p "$out/lib" "$out/include"
-  cp "$bdir/libturbojpeg.a" "$out/lib/"
-  cp "$srcdir/turbojpeg.h" "$out/include/"
+  cp "$bdir/libjpeg.a" "$bdir/libturbojpeg.a" "$out/lib/"
+  cp "$srcdir/turbojpeg.h" "$srcdir/jpeglib.h" "$srcdir/jmorecfg.h" "$srcdir/jerror.h" "$bdir/jconfig.h" \
+    "$out/include/"
   echo "$recipe" >"$out/.recipe"
   rm -rf "$bdir"
 done

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <random>
 #include <vector>
 
@@ -150,11 +152,13 @@ TEST_F(ResampleTest, ASourceTooSmallToInterpolateFails) {
   EXPECT_THROW(src.Resample(1, 100), plat::Error);  // the same size as well
 }
 
-// Every kernel this processor runs, the best one last (and left in use).
+// Every kernel this build has and this processor runs, the best one last
+// (and left in use).
 std::vector<varnel::resample::Kernel> Kernels() {
-  using varnel::resample::Kernel;
-  std::vector<Kernel> out{Kernel::Portable};
-  if (varnel::resample::Best() != Kernel::Portable) out.push_back(varnel::resample::Best());
+  std::vector<varnel::resample::Kernel> out;
+  for (auto k : varnel::resample::kKernels)
+    if (varnel::resample::Supported(k) && k != varnel::resample::Best()) out.push_back(k);
+  out.push_back(varnel::resample::Best());
   return out;
 }
 
@@ -165,14 +169,16 @@ TEST_F(ResampleTest, AgreesWithTheDirectFormEverywhere) {
   };
   // Reductions and enlargements, with scales whose positions below 1 carry
   // finer fractions than the rest, wide ones for whole blocks of pixels,
-  // and steep reductions whose blocks read far apart.
-  const Case cases[] = {{64, 48, 32, 24}, {37, 29, 101, 77}, {5, 4, 123, 97},   {200, 3, 7, 250},
-                        {3, 3, 1000, 2},  {97, 61, 96, 60},  {2, 2, 4097, 5},   {1920, 2, 3840, 3},
-                        {3840, 3, 1920, 2}, {1000, 5, 100, 3}, {1000, 4, 390, 3}, {129, 2, 50, 1}};
+  // steep reductions whose blocks read far apart, and tall ones whose
+  // positions from 256 on have weights in whole multiples of 2^8.
+  const Case cases[] = {{64, 48, 32, 24},   {37, 29, 101, 77}, {5, 4, 123, 97},   {200, 3, 7, 250},
+                        {3, 3, 1000, 2},    {97, 61, 96, 60},  {2, 2, 4097, 5},   {1920, 2, 3840, 3},
+                        {3840, 3, 1920, 2}, {1000, 5, 100, 3}, {1000, 4, 390, 3}, {129, 2, 50, 1},
+                        {40, 700, 33, 1100}, {40, 1100, 33, 300}};
   for (auto kernel : Kernels()) {
     for (const Case& c : cases) {
       ASSERT_TRUE(varnel::resample::Use(kernel));
-      SCOPED_TRACE(kernel == varnel::resample::Kernel::Portable ? "portable kernel" : "wide kernel");
+      SCOPED_TRACE(varnel::resample::Name(kernel));
       cDIBSection src;
       ASSERT_TRUE(src.Create(c.srcW, c.srcH));
       std::uint8_t* bits = src.DIBSectionBitsPtr();
@@ -188,6 +194,59 @@ TEST_F(ResampleTest, AgreesWithTheDirectFormEverywhere) {
             ADD_FAILURE() << c.srcW << "x" << c.srcH << " to " << c.dstW << "x" << c.dstH << ": byte " << i << " of line "
                           << y << " is " << int(dst->DIBSectionBitsPtr()[at]) << ", expected " << int(expected[at]);
         }
+    }
+  }
+}
+
+// Calls `run` with the stack pointer moved down by `bytes` (a multiple of
+// 16), so that the code it calls meets another alignment.
+template <class Run>
+__attribute__((noinline)) void WithStackMovedBy(int bytes, Run&& run) {
+  auto* pad = static_cast<volatile char*>(__builtin_alloca(static_cast<std::size_t>(bytes)));
+  pad[0] = 0;
+  run();
+}
+
+// The run takes the widest kernel the processor runs, in the Windows builds
+// too, and every kernel gives the portable kernel's bytes whatever the
+// stack's alignment when it is called (Windows keeps it to 16 bytes, or 4
+// on i686, while the wide registers are 32 and 64 bytes).
+TEST_F(ResampleTest, TheWidestKernelIsChosenAndRunsAtAnyStackAlignment) {
+  using varnel::resample::Kernel;
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_cpu_init();
+  Kernel widest = __builtin_cpu_supports("avx2")     ? Kernel::Avx2
+                  : __builtin_cpu_supports("sse4.1") ? Kernel::Sse41
+                                                     : Kernel::Portable;
+#if defined(__x86_64__)
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+      __builtin_cpu_supports("avx512vbmi"))
+    widest = Kernel::Avx512;
+#endif
+  EXPECT_EQ(varnel::resample::Name(varnel::resample::Best()), std::string(varnel::resample::Name(widest)));
+#endif
+  std::printf("resampling kernel in use: %s\n", varnel::resample::Name(varnel::resample::Current()));
+
+  cDIBSection src;
+  ASSERT_TRUE(src.Create(301, 203));
+  Fill(src, Pattern);
+  struct Size {
+    int w, h;
+  };
+  for (Size to : {Size{640, 417}, Size{97, 61}}) {
+    ASSERT_TRUE(varnel::resample::Use(Kernel::Portable));
+    const auto expected = src.Resample(to.h, to.w);
+    ASSERT_TRUE(expected);
+    const std::size_t bytes = static_cast<std::size_t>(expected->BytesPerScanLine()) * to.h;
+    for (auto kernel : Kernels()) {
+      ASSERT_TRUE(varnel::resample::Use(kernel));
+      for (int moved : {16, 32, 48, 64}) {
+        std::shared_ptr<cDIBSection> got;
+        WithStackMovedBy(moved, [&] { got = src.Resample(to.h, to.w); });
+        ASSERT_TRUE(got);
+        EXPECT_EQ(std::memcmp(got->DIBSectionBitsPtr(), expected->DIBSectionBitsPtr(), bytes), 0)
+            << varnel::resample::Name(kernel) << " to " << to.w << "x" << to.h << ", stack moved by " << moved;
+      }
     }
   }
 }

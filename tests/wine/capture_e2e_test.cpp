@@ -3,7 +3,12 @@
 // and the file that Varnel.exe writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cwctype>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "tests/contract/jpeg_decode.h"
 #include "tests/wine/driver.h"
@@ -105,6 +110,51 @@ TEST_F(CaptureE2E, BitmapHoldsThePictureExactly) {
   EXPECT_TRUE(e2e::WaitForLogLine(log_, Narrow(files[0].substr(0, 19)) + ".BMP"));
   PostMessageW(p.Window(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(p.WaitForExit());
+}
+
+// A picture of 1 Mpx or more is encoded in stripes, one for each processor,
+// joined with restart markers; the program still ends cleanly, its threads
+// joined.
+TEST_F(CaptureE2E, LargeJpegIsEncodedInStripesAndTheProgramEndsCleanly) {
+  WriteSettings("JPG", false, shots_);
+  e2e::VarnelProcess p(dir_);
+  ASSERT_NE(p.Window(), nullptr);
+  constexpr int w = 1600, h = 1000;
+  ASSERT_TRUE(e2e::PutPictureOnClipboard(w, h));
+  e2e::PressPrintScreen();
+  auto files = e2e::WaitForFiles(shots_, 1);
+  ASSERT_EQ(files.size(), 1u);
+  std::optional<varnel::testing::DecodedJpeg> jpeg;
+  std::string file;
+  for (int i = 0; i < 50 && !jpeg; ++i, Sleep(100)) {  // complete once it decodes
+    file = e2e::ReadFile(shots_ + L"\\" + files[0]).value_or("");
+    jpeg = varnel::testing::DecodeJpeg(file);
+  }
+  ASSERT_TRUE(jpeg);
+  EXPECT_EQ(jpeg->width, w);
+  EXPECT_EQ(jpeg->height, h);
+  std::vector<std::uint8_t> expected;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const std::uint32_t rgb = e2e::Pattern(x, y);
+      expected.insert(expected.end(), {static_cast<std::uint8_t>(rgb), static_cast<std::uint8_t>(rgb >> 8),
+                                       static_cast<std::uint8_t>(rgb >> 16)});
+    }
+  EXPECT_GT(varnel::testing::Psnr(jpeg->bgr, expected), 33.0);
+
+  SYSTEM_INFO system;
+  GetSystemInfo(&system);
+  int restarts = 0;
+  for (std::size_t i = file.find("\xFF\xDA"); i != std::string::npos && i + 1 < file.size(); ++i)
+    restarts += file[i] == '\xFF' && (file[i + 1] & 0xF8) == 0xD0;
+  std::printf("%d processors, %d restart markers\n", static_cast<int>(system.dwNumberOfProcessors), restarts);
+  if (system.dwNumberOfProcessors > 1) {
+    EXPECT_EQ(restarts, static_cast<int>(std::min<DWORD>(system.dwNumberOfProcessors, 8)) - 1);
+  }
+
+  PostMessageW(p.Window(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(p.WaitForExit());
+  EXPECT_EQ(p.ExitCode(), 0u);
 }
 
 TEST_F(CaptureE2E, MissingFolderShowsOneErrorAndWritesNothing) {
