@@ -121,10 +121,9 @@ void Main::ContinueCapture() {
 
   const std::uint32_t sequence = plat::GetClipboardSequenceNumber();
   const bool newPicture = sequence != lastSequence_ && plat::IsClipboardFormatAvailable(plat::kCfBitmap);
-  cDIBSection buffer;  // lives for this capture only
   plat::Err().Clear();
-  if (newPicture && plat::Step([&] { CopyClipboardPicture(buffer); })) {
-    SaveCapture(buffer, sequence);
+  if (newPicture && plat::Step([&] { CopyClipboardPicture(captureBuffer_); })) {
+    SaveCapture(captureBuffer_, sequence);
   } else if (!newPicture || plat::Err().Number() == plat::kErrNoPicture) {
     // No new picture yet, or it went again before it could be taken.
     if (!Passed(now, c.releasedAt, kWaitMs)) return;

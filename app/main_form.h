@@ -10,13 +10,12 @@
 #include <string>
 
 #include "app/format_code.h"
+#include "imaging/dib_section.h"
 #include "platform/error.h"
 #include "platform/toolkit.h"
 #include "shell/tray_icon.h"
 
 namespace varnel {
-
-class cDIBSection;
 
 class Main {
  private:
@@ -98,6 +97,10 @@ class Main {
   std::u16string settingsFile_;
 
   std::optional<PendingCapture> capture_;
+  // The buffer each capture's pixels go to, kept for the run: a capture of
+  // the same size as the last (the whole screen, again) reuses its memory
+  // instead of having fresh pages handed out and zeroed.
+  cDIBSection captureBuffer_;
   // A release seen while a capture was still pending: captured after it.
   bool releaseWaiting_ = false;
   // The clipboard's sequence number of the last picture saved (at first,

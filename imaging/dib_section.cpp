@@ -91,8 +91,10 @@ void cDIBSection::CreateFromPicture(const std::shared_ptr<plat::Picture>& picThi
 bool cDIBSection::CreateFromBitmap(plat::Handle hBitmap) {
   plat::Bitmap description{};
   if (plat::GetObjectA(hBitmap, sizeof description, &description) == 0 || description.bmWidth <= 0 ||
-      description.bmHeight <= 0 || !Create(description.bmWidth, description.bmHeight))
+      description.bmHeight <= 0)
     return false;
+  const bool reuse = hDibBitmap != 0 && Width() == description.bmWidth && Height() == description.bmHeight;
+  if (!reuse && !Create(description.bmWidth, description.bmHeight)) return false;
   // GetDIBits may write into the header it is given: a copy, so the
   // buffer's own stays as Create wrote it.
   plat::BitmapInfo format = tBitmapInfo;

@@ -45,10 +45,12 @@ class cDIBSection {
   // whether it worked.
   void CreateFromPicture(const std::shared_ptr<plat::Picture>& picThis);
 
-  // Creates the buffer at the size of the bitmap (which must be selected
-  // into no device context) and takes its pixels with one GetDIBits: one
-  // conversion, where CreateFromPicture makes a picture copy and then a
-  // bit-block transfer. True when every scan line arrived.
+  // Takes the pixels of the bitmap (which must be selected into no device
+  // context) with one GetDIBits: one conversion, where CreateFromPicture
+  // makes a picture copy and then a bit-block transfer. The buffer is
+  // created at the bitmap's size, unless it is ready at that size already:
+  // then its memory is used again, as it is when one buffer takes picture
+  // after picture. True when every scan line arrived.
   bool CreateFromBitmap(plat::Handle hBitmap);
 
   // Releases any buffer held, then creates a ready buffer of the size.

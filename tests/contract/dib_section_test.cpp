@@ -254,6 +254,13 @@ TEST_F(DibSectionTest, CreateFromBitmapGivesTheBytesOfABitBltCopy) {
     const auto bytes = static_cast<std::size_t>(copied.BytesPerScanLine()) * static_cast<std::size_t>(h);
     EXPECT_EQ(std::memcmp(copied.DIBSectionBitsPtr(), converted.DIBSectionBitsPtr(), bytes), 0);
     EXPECT_EQ(FirstDifference(converted, Pattern), "");
+    // The next picture of the size goes into the same memory.
+    const auto shifted = [](std::int32_t x, std::int32_t y) { return Pattern(x + 1, y + 2); };
+    auto next = ScreenPicture(w, h, shifted);
+    const plat::Handle before = converted.hDib();
+    ASSERT_TRUE(converted.CreateFromBitmap(next->handle()));
+    EXPECT_EQ(converted.hDib(), before);
+    EXPECT_EQ(FirstDifference(converted, shifted), "");
   }
   cDIBSection none;
   EXPECT_FALSE(none.CreateFromBitmap(0));

@@ -36,7 +36,20 @@ TEST_F(CaptureTest, HeldKeyGivesOneFileStampedAtTheRelease) {
   sim::SetNow(plat::LocalTime{2026, 3, 2, 14, 5, 9});
   sim::Tick(3);
   EXPECT_EQ(ShotFiles(), std::vector<std::string>{"2026-03-02-14-05-09.jpg"});
-  EXPECT_EQ(sim::LiveGdiObjects(), 0u);  // the buffer went with the tick
+}
+
+// One buffer, kept for the run, takes every capture of its size: no new
+// memory for the next screen, a new buffer only for another size.
+TEST_F(CaptureTest, OneBufferServesEveryCaptureOfItsSize) {
+  StartWith("JPG");
+  for (const auto& [w, h, sections] : {std::tuple{64, 48, 1u}, std::tuple{64, 48, 0u}, std::tuple{30, 20, 1u}}) {
+    PutPictureOnClipboard(w, h);
+    sim::ClearCalls();
+    PressAndRelease();
+    EXPECT_EQ(sim::CountCalls("CreateDIBSection"), sections);
+    EXPECT_EQ(sim::LiveGdiObjects(), 2u);  // its device context and DIB section
+  }
+  EXPECT_EQ(ShotFiles().size(), 3u);
 }
 
 TEST_F(CaptureTest, JpegHoldsTheClipboardPicture) {

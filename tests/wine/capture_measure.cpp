@@ -1,28 +1,44 @@
 // How long Print Screen takes to become a file, and how much memory a
-// large capture costs, measured on Varnel.exe under Wine from outside.
+// large capture costs, measured on Varnel.exe under Wine from outside, side
+// by side with a yardstick.
 //
-//   capture_measure [--reps N] [--memory-captures M]
+//   capture_measure [--reps N] [--details]
 //
+// The comparison (always): for 1920 x 1080 and 3840 x 2160 pictures, JPEG
+// and BMP, N rounds (default 7). In each round Varnel.exe captures once and
+// the yardstick once, taking turns at going first; each gets a new picture
+// on the clipboard. The yardstick is a fresh process that does only what
+// any program must do with the clipboard's picture: the first
+// GetClipboardData, one GetDIBits into a 24-bit buffer, then for JPEG one
+// single-thread tjCompress2 into an output buffer made before the start, and
+// one write of the file. Both are timed the same way, from Varnel's key
+// release (the yardstick's start signal) to the complete file, by polling
+// the folder about every millisecond; both have their working set sampled
+// at every poll. Prints one line a measurement:
+//   figure <what> <side> <value>
+// for scripts/measure-capture.sh, which sums them up in one table.
+//
+// With --details, then also:
 // 1. The clocks this depends on: the period of a 1 ms timer (Varnel polls
 //    the key on one) and of this program's polling (Sleep(1)).
 // 2. Time from the release of Print Screen to the complete file, for
-//    1920 x 1080 and 3840 x 2160 pictures, JPEG and BMP, N times each
-//    (default 7): the picture goes on the clipboard, Print Screen is
-//    pressed and released through the input queue, and the capture folder
-//    is polled about every millisecond. Complete means: a JPEG that ends in
-//    FF D9 (and, checked afterwards, decodes at the full size), a BMP of
-//    the full size (and, checked afterwards, holding the picture exactly).
-//    Also the time at which the file's name first appears.
-// 3. Varnel.exe's memory around M (default 3) 3840 x 2160 JPEG captures in
-//    a fresh process: its counters (GetProcessMemoryInfo on its handle)
-//    idle after start-up, just before the key, sampled at every poll
-//    during the capture, and after it.
+//    1920 x 1080 and 3840 x 2160 pictures, JPEG and BMP, N times each:
+//    Complete means: a JPEG that ends in FF D9 (and, checked afterwards,
+//    decodes at the full size), a BMP of the full size (and, checked
+//    afterwards, holding the picture exactly). Also the time at which the
+//    file's name first appears.
+// 3. Varnel.exe's memory around 3 3840 x 2160 JPEG captures in a fresh
+//    process: its counters (GetProcessMemoryInfo on its handle) idle after
+//    start-up, just before the key, sampled at every poll during the
+//    capture, and after it.
 // 4. Where the time goes: the capture's steps, run by the same toolkit
 //    code in a child process of this program (which, like Varnel.exe, does
 //    not own the clipboard), and that process's memory after each round.
 //
 //   capture_measure --steps PARENTID WORKFOLDER
-// is that child.
+// is that child, and
+//   capture_measure --yardstick jpg|bmp FILE EVENTPREFIX
+// the yardstick.
 #include <windows.h>
 #include <psapi.h>
 #include <turbojpeg.h>
@@ -663,6 +679,190 @@ bool MeasureSteps(int reps) {
   return ok;
 }
 
+// ---- the comparison with the yardstick ----
+
+std::wstring EventPrefix(int round) {
+  return L"VarnelYardstick-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(round);
+}
+
+// The yardstick's side, in a process of its own: set up what a program sets
+// up before a picture comes (the encoder and its output buffer, a device
+// context), say so, wait for the start, then fetch, convert once, encode on
+// one thread and write once.
+int RunYardstick(const std::string& kind, const std::wstring& file, const std::wstring& prefix, Size s) {
+  HANDLE ready = OpenEventW(EVENT_ALL_ACCESS, FALSE, (prefix + L"-ready").c_str());
+  HANDLE go = OpenEventW(EVENT_ALL_ACCESS, FALSE, (prefix + L"-go").c_str());
+  if (!ready || !go) return 2;
+  const bool jpeg = kind == "jpg";
+  tjhandle tj = jpeg ? tjInitCompress() : nullptr;
+  unsigned long capacity = jpeg ? tjBufSize(s.w, s.h, TJSAMP_444) : 0;
+  unsigned char* out = jpeg ? tjAlloc(static_cast<int>(capacity)) : nullptr;
+  HDC screen = GetDC(nullptr);
+  SetEvent(ready);
+  if (WaitForSingleObject(go, 60000) != WAIT_OBJECT_0) return 3;
+
+  for (int i = 0; i < 200 && !OpenClipboard(nullptr); ++i) Sleep(5);
+  HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+  BITMAP bm{};
+  if (!bitmap || !GetObjectW(bitmap, sizeof bm, &bm) || bm.bmWidth != s.w || bm.bmHeight != s.h) return 4;
+  const std::size_t stride = static_cast<std::size_t>((s.w * 3 + 3) & ~3);
+  const std::size_t image = stride * static_cast<std::size_t>(s.h);
+  // For a bitmap file the header goes in front, so that it is one write.
+  std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[54 + image]);
+  std::uint8_t* pixels = bytes.get() + 54;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = s.w;
+  info.bmiHeader.biHeight = s.h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  const int lines = GetDIBits(screen, bitmap, 0, static_cast<UINT>(s.h), pixels, &info, DIB_RGB_COLORS);
+  CloseClipboard();
+  if (lines != s.h) return 5;
+  bool written;
+  if (jpeg) {
+    unsigned long size = capacity;
+    if (tjCompress2(tj, pixels, s.w, static_cast<int>(stride), s.h, TJPF_BGR, &out, &size, TJSAMP_444, kQuality,
+                    TJFLAG_NOREALLOC | TJFLAG_ACCURATEDCT | TJFLAG_BOTTOMUP) != 0)
+      return 6;
+    written = WritePlain(file, out, size);
+  } else {
+    std::uint8_t* h = bytes.get();
+    std::memset(h, 0, 54);
+    h[0] = 'B';
+    h[1] = 'M';
+    const std::uint32_t fileSize = static_cast<std::uint32_t>(54 + image), offset = 54, infoSize = 40;
+    std::memcpy(h + 2, &fileSize, 4);
+    std::memcpy(h + 10, &offset, 4);
+    std::memcpy(h + 14, &infoSize, 4);
+    std::memcpy(h + 18, &s.w, 4);
+    std::memcpy(h + 22, &s.h, 4);
+    h[26] = 1;
+    h[28] = 24;
+    written = WritePlain(file, bytes.get(), 54 + image);
+  }
+  ReleaseDC(nullptr, screen);
+  if (out) tjFree(out);
+  if (tj) tjDestroy(tj);
+  return written ? 0 : 7;
+}
+
+struct Side {
+  bool ok = false;
+  double ms = 0;         // start to complete file
+  double peakMiB = 0;    // highest working set sampled, over the level at the start
+  std::string error;
+};
+
+// One yardstick capture of the picture on the clipboard now, into `folder`.
+Side YardstickCapture(const std::wstring& folder, bool jpeg, Size s, int round) {
+  Side r;
+  for (const auto& f : e2e::FilesIn(folder)) DeleteFileW((folder + L"\\" + f).c_str());
+  const std::wstring prefix = EventPrefix(round), file = folder + (jpeg ? L"\\yardstick.jpg" : L"\\yardstick.bmp");
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, (prefix + L"-ready").c_str());
+  HANDLE go = CreateEventW(nullptr, TRUE, FALSE, (prefix + L"-go").c_str());
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring cmd = L"\"" + std::wstring(exe) + L"\" --yardstick " + (jpeg ? L"jpg" : L"bmp") + L" \"" + file +
+                     L"\" " + prefix + L" " + std::to_wstring(s.w) + L" " + std::to_wstring(s.h);
+  std::vector<wchar_t> line(cmd.begin(), cmd.end());
+  line.push_back(0);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(exe, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    r.error = "the yardstick did not start";
+  } else if (HANDLE both[2] = {ready, pi.hProcess}; WaitForMultipleObjects(2, both, FALSE, 30000) != WAIT_OBJECT_0) {
+    r.error = "the yardstick did not get ready";
+  } else {
+    Sleep(100);  // settled, as Varnel is before the key
+    const SIZE_T before = Memory(pi.hProcess).WorkingSetSize;
+    SIZE_T highest = before;
+    const std::int64_t start = Now();
+    SetEvent(go);
+    for (;;) {
+      highest = std::max(highest, Memory(pi.hProcess).WorkingSetSize);
+      if (Complete(file, jpeg, s)) {
+        r.ms = Ms(start, Now());
+        break;
+      }
+      if (Ms(start, Now()) > 30000) {
+        r.error = "no complete file within 30 s";
+        break;
+      }
+      Sleep(1);
+    }
+    r.peakMiB = MiB(highest - before);
+    DWORD code = 1;
+    if (WaitForSingleObject(pi.hProcess, 15000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+    if (r.error.empty() && code != 0) r.error = "the yardstick failed (" + std::to_string(code) + ")";
+    if (r.error.empty() && !Verify(file, jpeg, s)) r.error = "the yardstick's file does not hold the picture";
+    r.ok = r.error.empty();
+  }
+  if (pi.hProcess) {
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  CloseHandle(ready);
+  CloseHandle(go);
+  DeleteFileW(file.c_str());
+  return r;
+}
+
+bool Compare(int reps) {
+  bool ok = true;
+  int round = 0;
+  for (const char* format : {"JPG", "BMP"}) {
+    const bool jpeg = format[0] == 'J';
+    Capturer c(std::wstring(L"compare-") + (jpeg ? L"jpg" : L"bmp"), format);
+    if (!c.Ready()) {
+      std::printf("FAILED: Varnel.exe showed no window\n");
+      return false;
+    }
+    c.Capture({64, 64});  // a first capture, not counted: loads what capture loads
+    const std::wstring yardstickFolder = c.shots() + L"-yardstick";
+    CreateDirectoryW(yardstickFolder.c_str(), nullptr);
+    for (Size s : kSizes) {
+      char what[48];
+      std::snprintf(what, sizeof what, "%s-%dx%d", jpeg ? "jpg" : "bmp", s.w, s.h);
+      for (int i = 0; i < reps; ++i) {
+        Side varnel, yardstick;
+        auto ours = [&] {
+          HANDLE process = c.process();
+          SIZE_T before = 0, highest = 0;
+          auto r = c.Capture(
+              s, [&] { highest = before = Memory(process).WorkingSetSize; },
+              [&] { highest = std::max(highest, Memory(process).WorkingSetSize); });
+          varnel.ok = r.ok;
+          varnel.error = r.error;
+          varnel.ms = r.completeMs;
+          varnel.peakMiB = MiB(highest - before);
+        };
+        auto theirs = [&] {
+          if (!e2e::PutPictureOnClipboard(s.w, s.h)) {
+            yardstick.error = "the clipboard refused the picture";
+            return;
+          }
+          Sleep(300);
+          yardstick = YardstickCapture(yardstickFolder, jpeg, s, ++round);
+        };
+        InTurn(i % 2 == 0, ours, theirs);
+        if (!varnel.ok || !yardstick.ok) {
+          std::printf("FAILED: %s round %d: %s\n", what, i + 1, (varnel.ok ? yardstick.error : varnel.error).c_str());
+          ok = false;
+          continue;
+        }
+        std::printf("figure time-%s varnel %.2f\nfigure time-%s yardstick %.2f\n", what, varnel.ms, what,
+                    yardstick.ms);
+        std::printf("figure memory-%s varnel %.2f\nfigure memory-%s yardstick %.2f\n", what, varnel.peakMiB, what,
+                    yardstick.peakMiB);
+      }
+    }
+    RemoveDirectoryW(yardstickFolder.c_str());
+  }
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -670,16 +870,25 @@ int main(int argc, char** argv) {
     const std::string work(argv[3]);
     return RunSteps(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)), std::wstring(work.begin(), work.end()));
   }
-  int reps = 7, memoryCaptures = 3;
-  for (int i = 1; i + 1 < argc; ++i) {
-    if (std::strcmp(argv[i], "--reps") == 0) reps = std::max(2, std::atoi(argv[i + 1]));
-    if (std::strcmp(argv[i], "--memory-captures") == 0) memoryCaptures = std::max(1, std::atoi(argv[i + 1]));
+  if (argc == 7 && std::strcmp(argv[1], "--yardstick") == 0) {
+    const std::string file(argv[3]), prefix(argv[4]);
+    return RunYardstick(argv[2], std::wstring(file.begin(), file.end()), std::wstring(prefix.begin(), prefix.end()),
+                        {std::atoi(argv[5]), std::atoi(argv[6])});
+  }
+  int reps = 7;
+  bool details = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--reps") == 0 && i + 1 < argc) reps = std::max(2, std::atoi(argv[i + 1]));
+    if (std::strcmp(argv[i], "--details") == 0) details = true;
   }
 
   std::setvbuf(stdout, nullptr, _IONBF, 0);
-  MeasureClocks();
-  bool ok = MeasureTimes(reps);
-  ok = MeasureMemory(memoryCaptures) && ok;
-  ok = MeasureSteps(reps) && ok;
+  bool ok = Compare(reps);
+  if (details) {
+    MeasureClocks();
+    ok = MeasureTimes(reps) && ok;
+    ok = MeasureMemory(3) && ok;
+    ok = MeasureSteps(reps) && ok;
+  }
   return ok ? 0 : 1;
 }

@@ -4,7 +4,8 @@
 //   imaging_measure --resample [--reps N]
 //     Resample, 3840 x 2160 to 1920 x 1080 and back up, on both contents of
 //     bench/contents.h, with each kernel this build runs here: N runs each
-//     (default 5) after one not counted. Prints one line a case:
+//     (default 5) after one not counted. Prints the kernel the program
+//     takes here ("best <kernel>"), then one line a case:
 //       resample <kernel> <content>/<from>-><to> <median ms> <min ms>
 //     and, first for each case, what a new buffer of the destination's
 //     size costs when it is created and its pages are written once (part
@@ -61,6 +62,8 @@ std::string Text(Size s) { return std::to_string(s.w) + "x" + std::to_string(s.h
 
 int MeasureResample(int reps) {
   const Size uhd{3840, 2160}, hd{1920, 1080};
+  // The kernel the program itself takes on this processor.
+  std::printf("best %s\n", varnel::resample::Name(varnel::resample::Best()));
   for (Content content : {Content::Screen, Content::Photo}) {
     for (auto [from, to] : {std::pair{uhd, hd}, std::pair{hd, uhd}}) {
       cDIBSection src;
