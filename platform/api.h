@@ -13,16 +13,22 @@
 
 namespace plat {
 
-// Registry (advapi32).
-std::int32_t RegOpenKeyExA(Handle hKey, const char* lpSubKey, std::uint32_t ulOptions,
+// Registry (advapi32), on UTF-16 names. Value data are bytes: a text type
+// (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) holds UTF-16 LE, its terminating
+// NUL counted in cbData by the writer; Windows stores exactly the bytes
+// given and a reader gets them back as stored, terminated or not.
+// RegQueryValueExW with no data buffer reports the type and the size in
+// bytes; with one too small it fails with kErrorMoreData and reports the
+// size needed.
+std::int32_t RegOpenKeyExW(Handle hKey, const char16_t* lpSubKey, std::uint32_t ulOptions,
                            std::uint32_t samDesired, Handle* phkResult);
-std::int32_t RegQueryValueExA(Handle hKey, const char* lpValueName, std::uint32_t* lpReserved,
+std::int32_t RegQueryValueExW(Handle hKey, const char16_t* lpValueName, std::uint32_t* lpReserved,
                               std::uint32_t* lpType, std::uint8_t* lpData,
                               std::uint32_t* lpcbData);
-std::int32_t RegSetValueExA(Handle hKey, const char* lpValueName, std::uint32_t Reserved,
+std::int32_t RegSetValueExW(Handle hKey, const char16_t* lpValueName, std::uint32_t Reserved,
                             std::uint32_t dwType, const std::uint8_t* lpData,
                             std::uint32_t cbData);
-std::int32_t RegDeleteValueA(Handle hKey, const char* lpValueName);
+std::int32_t RegDeleteValueW(Handle hKey, const char16_t* lpValueName);
 std::int32_t RegCloseKey(Handle hKey);
 
 // Private-profile (INI) files (kernel32).

@@ -7,6 +7,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/types.h"
@@ -27,9 +28,25 @@ struct RawValue {
   std::vector<std::uint8_t> data;
   bool operator==(const RawValue&) const = default;
 };
+// A raw value is the bytes the registry keeps, as RegQueryValueExW returns
+// them; WriteRaw stores exactly these bytes.
 void WriteRaw(Handle root, const std::u16string& key, const std::u16string& name, const RawValue& v);
 std::optional<RawValue> ReadRaw(Handle root, const std::u16string& key, const std::u16string& name);
 bool KeyExists(Handle root, const std::u16string& key);
+
+// A text as the registry's wide calls store it: its UTF-16 LE bytes,
+// without (Utf16Bytes) or with (SzBytes) the terminating NUL.
+inline std::vector<std::uint8_t> Utf16Bytes(std::u16string_view text) {
+  std::vector<std::uint8_t> out;
+  for (char16_t c : text) {
+    out.push_back(static_cast<std::uint8_t>(c));
+    out.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  return out;
+}
+inline std::vector<std::uint8_t> SzBytes(std::u16string_view text) {
+  return Utf16Bytes(std::u16string(text) + u'\0');
+}
 
 // True when the real backend runs under Wine rather than Windows. Wine on a
 // Linux file system cannot keep a file's creation time (it reports the

@@ -1,10 +1,10 @@
 #include "shell/registry.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/api.h"
 #include "platform/error.h"
-#include "platform/text.h"
 
 namespace varnel {
 
@@ -15,7 +15,7 @@ namespace {
 class OpenedKey {
  public:
   OpenedKey(plat::Handle root, const std::u16string& subKey, std::uint32_t access = plat::kKeyAccess3F)
-      : status_(plat::RegOpenKeyExA(root, plat::ToAnsi(subKey).c_str(), 0, access, &handle_)) {}
+      : status_(plat::RegOpenKeyExW(root, subKey.c_str(), 0, access, &handle_)) {}
   ~OpenedKey() { plat::RegCloseKey(handle_); }
   OpenedKey(const OpenedKey&) = delete;
   OpenedKey& operator=(const OpenedKey&) = delete;
@@ -26,6 +26,21 @@ class OpenedKey {
   plat::Handle handle_ = 0;
   std::int32_t status_;
 };
+
+// The text of a stored text value: its UTF-16 LE bytes up to the first NUL,
+// so the terminator, and any padding after it, is not part of it; a value
+// that other tools stored without a terminator reads whole. An odd last
+// byte is half a character and is left out.
+std::u16string TextOf(const std::uint8_t* bytes, std::uint32_t count) {
+  std::u16string text;
+  text.reserve(count / 2);
+  for (std::uint32_t i = 0; i + 1 < count; i += 2) {
+    const auto c = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+    if (c == u'\0') break;
+    text += c;
+  }
+  return text;
+}
 
 }  // namespace
 
@@ -51,32 +66,21 @@ void StoreValue(plat::Handle root, const std::u16string& subKey, const std::u16s
 
 void RemoveValue(plat::Handle root, const std::u16string& subKey, const std::u16string& name) {
   OpenedKey key(root, subKey);
-  plat::RegDeleteValueA(key.get(), plat::ToAnsi(name).c_str());
+  plat::RegDeleteValueW(key.get(), name.c_str());
 }
 
 std::int32_t ReadValueData(plat::Handle key, const std::u16string& name, TaggedValue& value) {
   std::int32_t status = 0;
   try {
-    const std::string ansiName = plat::ToAnsi(name);
     std::uint32_t type = 0, size = 0;
-    status = plat::RegQueryValueExA(key, ansiName.c_str(), nullptr, &type, nullptr, &size);
+    status = plat::RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
     if (status != 0) return status;
     if (type == plat::kRegSz) {
-      // One spare byte so the buffer is never null, even for a zero-length value.
-      std::vector<std::uint8_t> buffer(std::size_t{size} + 1, 0);
+      // Two spare bytes so the buffer is never null, even for a zero-length value.
+      std::vector<std::uint8_t> buffer(std::size_t{size} + 2, 0);
       std::uint32_t count = size;
-      status = plat::RegQueryValueExA(key, ansiName.c_str(), nullptr, &type, buffer.data(), &count);
-      if (status == 0) {
-        std::u16string text = plat::FromAnsi(
-            std::string_view(reinterpret_cast<const char*>(buffer.data()), size));
-        text = text.substr(0, count);
-        // The count includes the terminator that Windows stores with every
-        // text value; it is not part of the text.
-        if (!text.empty() && text.back() == u'\0') text.pop_back();
-        value = TaggedValue(text);
-      } else {
-        value = TaggedValue();
-      }
+      status = plat::RegQueryValueExW(key, name.c_str(), nullptr, &type, buffer.data(), &count);
+      value = status == 0 ? TaggedValue(TextOf(buffer.data(), std::min(count, size))) : TaggedValue();
       return status;
     }
     if (type == plat::kRegDword) {
@@ -84,7 +88,7 @@ std::int32_t ReadValueData(plat::Handle key, const std::u16string& name, TaggedV
       // "more data" instead of running past the integer.
       std::uint8_t bytes[4] = {0, 0, 0, 0};
       std::uint32_t count = sizeof bytes;
-      status = plat::RegQueryValueExA(key, ansiName.c_str(), nullptr, &type, bytes, &count);
+      status = plat::RegQueryValueExW(key, name.c_str(), nullptr, &type, bytes, &count);
       if (status == 0) {
         const std::uint32_t n = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
                                 (static_cast<std::uint32_t>(bytes[3]) << 24);
@@ -102,18 +106,24 @@ std::int32_t ReadValueData(plat::Handle key, const std::u16string& name, TaggedV
 
 std::int32_t WriteValueData(plat::Handle key, const std::u16string& name, std::int32_t type,
                             const TaggedValue& value) {
-  const std::string ansiName = plat::ToAnsi(name);
   if (type == static_cast<std::int32_t>(plat::kRegSz)) {
-    const std::string bytes = plat::ToAnsi(value.ToText());
-    return plat::RegSetValueExA(key, ansiName.c_str(), 0, plat::kRegSz,
-                                reinterpret_cast<const std::uint8_t*>(bytes.data()),
+    // UTF-16 LE with the terminating NUL, which Windows wants counted in
+    // the size of a text value.
+    const std::u16string text = value.ToText() + u'\0';
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(2 * text.size());
+    for (char16_t c : text) {
+      bytes.push_back(static_cast<std::uint8_t>(c));
+      bytes.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    return plat::RegSetValueExW(key, name.c_str(), 0, plat::kRegSz, bytes.data(),
                                 static_cast<std::uint32_t>(bytes.size()));
   }
   if (type == static_cast<std::int32_t>(plat::kRegDword)) {
     const auto n = static_cast<std::uint32_t>(value.ToInteger());
     const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
                                    static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 24)};
-    return plat::RegSetValueExA(key, ansiName.c_str(), 0, plat::kRegDword, bytes, 4);
+    return plat::RegSetValueExW(key, name.c_str(), 0, plat::kRegDword, bytes, 4);
   }
   return 0;
 }

@@ -4,6 +4,11 @@
 // value, StoreValue and RemoveValue do nothing visible. Where the full
 // access is refused (HKEY_LOCAL_MACHINE for a standard user) FetchValue
 // reads with read access alone.
+// Names and texts travel as UTF-16 through the registry's wide calls, so a
+// path in any script is stored whole: a text value (REG_SZ) as UTF-16 LE
+// with its terminating NUL, an integer (REG_DWORD) as four little-endian
+// bytes. A text reads back without its terminator, also when other tools
+// stored it without one.
 #pragma once
 
 #include <cstdint>

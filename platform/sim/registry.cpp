@@ -1,30 +1,50 @@
 // Simulated registry: keys that exist or not (nothing here creates one on
 // behalf of the program), values with their type and exact stored bytes,
-// and Windows' error codes.
+// and Windows' error codes. As in Windows, names travel as UTF-16 and are
+// compared without regard to case, and a text value is stored as the bytes
+// the wide calls hand over: UTF-16 LE, terminated only if the writer
+// counted its NUL.
 #include <map>
 #include <optional>
 
 #include "platform/api.h"
 #include "platform/sim/state.h"
+#include "platform/text.h"
 
 namespace sim {
 
 namespace {
 
-using detail::Lower;
+// Windows compares key and value names after mapping each character to one
+// case; this covers the scripts the tests use (Latin, Greek, Cyrillic).
+char16_t Fold(char16_t c) {
+  if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
+      (c >= 0x410 && c <= 0x42F))
+    return static_cast<char16_t>(c + 0x20);
+  if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 0x50);
+  return c;
+}
+
+std::u16string Fold(std::u16string_view s) {
+  std::u16string out(s);
+  for (auto& c : out) c = Fold(c);
+  return out;
+}
+
+std::u16string Text(const char16_t* s) { return s ? std::u16string(s) : std::u16string(); }
 
 struct Key {
-  std::map<std::string, RawValue> values;  // by lower-case name
+  std::map<std::u16string, RawValue> values;  // by folded name
 };
 
 struct OpenKey {
-  std::string path;  // lower-case, "root\sub\key"
+  std::u16string path;  // folded, "root\sub\key"
   bool isHklm;
   std::uint32_t access;
 };
 
 struct Registry {
-  std::map<std::string, Key> keys;
+  std::map<std::u16string, Key> keys;
   std::map<Handle, OpenKey> open;
   Handle next = 0x1000;
   bool standardUser = false;
@@ -35,25 +55,25 @@ Registry& R() {
   return r;
 }
 
-std::optional<std::string> RootName(Handle root) {
-  if (root == plat::kHKeyLocalMachine) return std::string("hklm");
-  if (root == plat::kHKeyCurrentUser) return std::string("hkcu");
+std::optional<std::u16string> RootName(Handle root) {
+  if (root == plat::kHKeyLocalMachine) return std::u16string(u"hklm");
+  if (root == plat::kHKeyCurrentUser) return std::u16string(u"hkcu");
   return std::nullopt;
 }
 
-std::string Join(const std::string& base, const std::string& sub) {
-  std::string s = Lower(sub);
-  while (!s.empty() && s.back() == '\\') s.pop_back();
-  return s.empty() ? base : base + "\\" + s;
+std::u16string Join(const std::u16string& base, std::u16string_view sub) {
+  std::u16string s = Fold(sub);
+  while (!s.empty() && s.back() == u'\\') s.pop_back();
+  return s.empty() ? base : base + u"\\" + s;
 }
 
-std::optional<std::string> KeyPath(Handle root, const std::string& path) {
+std::optional<std::u16string> KeyPath(Handle root, const std::string& path) {
   auto name = RootName(root);
   if (!name) return std::nullopt;
-  return Join(*name, path);
+  return Join(*name, plat::FromUtf8(path));
 }
 
-std::string Show(const char* s) { return s ? std::string(s) : std::string("(null)"); }
+std::string Show(const char16_t* s) { return s ? plat::ToUtf8(s) : std::string("(null)"); }
 
 constexpr std::uint32_t kWriteAccess = 0x2 | 0x4 | 0x20;  // set value, create sub-key, create link
 
@@ -74,7 +94,7 @@ void CreateKey(Handle root, const std::string& path) {
   auto full = KeyPath(root, path);
   if (!full) return;
   // Create every ancestor too, as a real key path has them.
-  for (std::size_t pos = full->find('\\'); pos != std::string::npos; pos = full->find('\\', pos + 1))
+  for (std::size_t pos = full->find(u'\\'); pos != std::u16string::npos; pos = full->find(u'\\', pos + 1))
     R().keys[full->substr(0, pos)];
   R().keys[*full];
 }
@@ -86,7 +106,7 @@ bool KeyExists(Handle root, const std::string& path) {
 
 void SetRawValue(Handle root, const std::string& path, const std::string& name, RawValue v) {
   CreateKey(root, path);
-  R().keys[*KeyPath(root, path)].values[Lower(name)] = std::move(v);
+  R().keys[*KeyPath(root, path)].values[Fold(plat::FromUtf8(name))] = std::move(v);
 }
 
 std::optional<RawValue> GetRawValue(Handle root, const std::string& path, const std::string& name) {
@@ -94,7 +114,7 @@ std::optional<RawValue> GetRawValue(Handle root, const std::string& path, const 
   if (!full) return std::nullopt;
   auto k = R().keys.find(*full);
   if (k == R().keys.end()) return std::nullopt;
-  auto v = k->second.values.find(Lower(name));
+  auto v = k->second.values.find(Fold(plat::FromUtf8(name)));
   if (v == k->second.values.end()) return std::nullopt;
   return v->second;
 }
@@ -132,14 +152,14 @@ sim::Key* Lookup(Handle h, std::uint32_t needAccess, std::int32_t* status) {
 
 }  // namespace
 
-std::int32_t RegOpenKeyExA(Handle hKey, const char* lpSubKey, std::uint32_t ulOptions,
+std::int32_t RegOpenKeyExW(Handle hKey, const char16_t* lpSubKey, std::uint32_t ulOptions,
                            std::uint32_t samDesired, Handle* phkResult) {
-  Log("RegOpenKeyExA(" + std::to_string(hKey & 0xFFFFFFFFu) + "," + sim::Show(lpSubKey) + "," +
+  Log("RegOpenKeyExW(" + std::to_string(hKey & 0xFFFFFFFFu) + "," + sim::Show(lpSubKey) + "," +
       std::to_string(ulOptions) + "," + std::to_string(samDesired) + ")");
   if (!phkResult) return 87;
   *phkResult = 0;
   auto& r = sim::R();
-  std::string base;
+  std::u16string base;
   bool isHklm = false;
   if (auto name = sim::RootName(hKey)) {
     base = *name;
@@ -151,8 +171,8 @@ std::int32_t RegOpenKeyExA(Handle hKey, const char* lpSubKey, std::uint32_t ulOp
     return kErrorInvalidHandle;
   }
   std::int32_t code;
-  if (Fault("RegOpenKeyExA", &code)) return code;
-  std::string path = sim::Join(base, lpSubKey ? lpSubKey : "");
+  if (Fault("RegOpenKeyExW", &code)) return code;
+  std::u16string path = sim::Join(base, sim::Text(lpSubKey));
   if (!r.keys.count(path)) return kErrorFileNotFound;
   if (isHklm && r.standardUser && (samDesired & sim::kWriteAccess)) return kErrorAccessDenied;
   Handle h = r.next;
@@ -162,17 +182,17 @@ std::int32_t RegOpenKeyExA(Handle hKey, const char* lpSubKey, std::uint32_t ulOp
   return kErrorSuccess;
 }
 
-std::int32_t RegQueryValueExA(Handle hKey, const char* lpValueName, std::uint32_t* lpReserved,
+std::int32_t RegQueryValueExW(Handle hKey, const char16_t* lpValueName, std::uint32_t* lpReserved,
                               std::uint32_t* lpType, std::uint8_t* lpData,
                               std::uint32_t* lpcbData) {
-  Log("RegQueryValueExA(" + sim::Show(lpValueName) + (lpData ? ",buffer)" : ",null)"));
+  Log("RegQueryValueExW(" + sim::Show(lpValueName) + (lpData ? ",buffer)" : ",null)"));
   if (lpReserved) return 87;
   std::int32_t status;
   sim::Key* key = Lookup(hKey, 0x1, &status);
   if (!key) return status;
   std::int32_t code;
-  if (Fault("RegQueryValueExA", &code)) return code;
-  auto it = key->values.find(sim::Lower(lpValueName ? lpValueName : ""));
+  if (Fault("RegQueryValueExW", &code)) return code;
+  auto it = key->values.find(sim::Fold(sim::Text(lpValueName)));
   if (it == key->values.end()) return kErrorFileNotFound;
   const auto& v = it->second;
   const auto size = static_cast<std::uint32_t>(v.data.size());
@@ -191,35 +211,31 @@ std::int32_t RegQueryValueExA(Handle hKey, const char* lpValueName, std::uint32_
   return kErrorSuccess;
 }
 
-std::int32_t RegSetValueExA(Handle hKey, const char* lpValueName, std::uint32_t Reserved,
+std::int32_t RegSetValueExW(Handle hKey, const char16_t* lpValueName, std::uint32_t Reserved,
                             std::uint32_t dwType, const std::uint8_t* lpData, std::uint32_t cbData) {
-  Log("RegSetValueExA(" + sim::Show(lpValueName) + "," + std::to_string(dwType) + "," +
+  Log("RegSetValueExW(" + sim::Show(lpValueName) + "," + std::to_string(dwType) + "," +
       std::to_string(cbData) + ")");
   if (Reserved) return 87;
+  if (!lpData && cbData) return 998;  // ERROR_NOACCESS
   std::int32_t status;
   sim::Key* key = Lookup(hKey, 0x2, &status);
   if (!key) return status;
   std::int32_t code;
-  if (Fault("RegSetValueExA", &code)) return code;
+  if (Fault("RegSetValueExW", &code)) return code;
   sim::RawValue v{dwType, {}};
   if (lpData) v.data.assign(lpData, lpData + cbData);
-  // Windows keeps text values terminated: a text that arrives without its
-  // NUL is stored with one.
-  const bool text = dwType == kRegSz || dwType == kRegExpandSz || dwType == kRegMultiSz;
-  if (text && !v.data.empty() && v.data.back() != 0) v.data.push_back(0);
-  key->values[sim::Lower(lpValueName ? lpValueName : "")] = std::move(v);
+  key->values[sim::Fold(sim::Text(lpValueName))] = std::move(v);
   return kErrorSuccess;
 }
 
-std::int32_t RegDeleteValueA(Handle hKey, const char* lpValueName) {
-  Log("RegDeleteValueA(" + sim::Show(lpValueName) + ")");
+std::int32_t RegDeleteValueW(Handle hKey, const char16_t* lpValueName) {
+  Log("RegDeleteValueW(" + sim::Show(lpValueName) + ")");
   std::int32_t status;
   sim::Key* key = Lookup(hKey, 0x2, &status);
   if (!key) return status;
   std::int32_t code;
-  if (Fault("RegDeleteValueA", &code)) return code;
-  return key->values.erase(sim::Lower(lpValueName ? lpValueName : "")) ? kErrorSuccess
-                                                                          : kErrorFileNotFound;
+  if (Fault("RegDeleteValueW", &code)) return code;
+  return key->values.erase(sim::Fold(sim::Text(lpValueName))) ? kErrorSuccess : kErrorFileNotFound;
 }
 
 std::int32_t RegCloseKey(Handle hKey) {

@@ -60,7 +60,10 @@ void DenyWrites(std::string_view windowsFolder, bool deny = true);
 
 // ---- registry ----
 // In standard-user mode HKEY_LOCAL_MACHINE refuses any access that writes;
-// reading (KEY_READ) stays allowed.
+// reading (KEY_READ) stays allowed. Key paths and value names are given
+// here in UTF-8 and compared without regard to case. A raw value is the
+// bytes the registry keeps, as RegQueryValueExW returns them: a text type
+// holds UTF-16 LE, with its terminator only if the writer counted it.
 void SetStandardUser(bool on);
 void CreateKey(Handle root, const std::string& path);
 bool KeyExists(Handle root, const std::string& path);

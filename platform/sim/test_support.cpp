@@ -9,13 +9,9 @@
 
 namespace plat::testing {
 
-namespace {
-std::string Ansi(const std::u16string& s) { return ToAnsi(s); }
-}  // namespace
-
 void BeginTest() {
   sim::Reset(std::filesystem::temp_directory_path() / ("varnel-sim-" + std::to_string(::getpid())));
-  sim::CreateKey(kHKeyCurrentUser, Ansi(TestKey()));
+  sim::CreateKey(kHKeyCurrentUser, ToUtf8(TestKey()));
   std::filesystem::create_directories(sim::HostPath(TempDir()));
 }
 
@@ -23,16 +19,16 @@ std::u16string TempDir() { return u"C:\\scratch"; }
 std::u16string TestKey() { return u"Software\\VarnelTests"; }
 
 void WriteRaw(Handle root, const std::u16string& key, const std::u16string& name, const RawValue& v) {
-  sim::SetRawValue(root, Ansi(key), Ansi(name), {v.type, v.data});
+  sim::SetRawValue(root, ToUtf8(key), ToUtf8(name), {v.type, v.data});
 }
 
 std::optional<RawValue> ReadRaw(Handle root, const std::u16string& key, const std::u16string& name) {
-  auto v = sim::GetRawValue(root, Ansi(key), Ansi(name));
+  auto v = sim::GetRawValue(root, ToUtf8(key), ToUtf8(name));
   if (!v) return std::nullopt;
   return RawValue{v->type, v->data};
 }
 
-bool KeyExists(Handle root, const std::u16string& key) { return sim::KeyExists(root, Ansi(key)); }
+bool KeyExists(Handle root, const std::u16string& key) { return sim::KeyExists(root, ToUtf8(key)); }
 
 bool UnderWine() { return false; }
 

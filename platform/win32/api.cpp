@@ -62,31 +62,31 @@ wchar_t* W(char16_t* s) { return reinterpret_cast<wchar_t*>(s); }
 
 std::uint32_t NotifyIconDataSize() { return NOTIFYICONDATAA_V1_SIZE; }
 
-std::int32_t RegOpenKeyExA(Handle hKey, const char* lpSubKey, std::uint32_t ulOptions,
+std::int32_t RegOpenKeyExW(Handle hKey, const char16_t* lpSubKey, std::uint32_t ulOptions,
                            std::uint32_t samDesired, Handle* phkResult) {
   HKEY out = nullptr;
-  LONG rc = ::RegOpenKeyExA(Key(hKey), lpSubKey, ulOptions, samDesired, &out);
+  LONG rc = ::RegOpenKeyExW(Key(hKey), W(lpSubKey), ulOptions, samDesired, &out);
   if (phkResult) *phkResult = reinterpret_cast<Handle>(out);
   return rc;
 }
 
-std::int32_t RegQueryValueExA(Handle hKey, const char* lpValueName, std::uint32_t* lpReserved,
+std::int32_t RegQueryValueExW(Handle hKey, const char16_t* lpValueName, std::uint32_t* lpReserved,
                               std::uint32_t* lpType, std::uint8_t* lpData, std::uint32_t* lpcbData) {
   DWORD type = 0, size = lpcbData ? *lpcbData : 0;
-  LONG rc = ::RegQueryValueExA(Key(hKey), lpValueName, reinterpret_cast<LPDWORD>(lpReserved),
+  LONG rc = ::RegQueryValueExW(Key(hKey), W(lpValueName), reinterpret_cast<LPDWORD>(lpReserved),
                                lpType ? &type : nullptr, lpData, lpcbData ? &size : nullptr);
   if (lpType) *lpType = type;
   if (lpcbData) *lpcbData = size;
   return rc;
 }
 
-std::int32_t RegSetValueExA(Handle hKey, const char* lpValueName, std::uint32_t Reserved,
+std::int32_t RegSetValueExW(Handle hKey, const char16_t* lpValueName, std::uint32_t Reserved,
                             std::uint32_t dwType, const std::uint8_t* lpData, std::uint32_t cbData) {
-  return ::RegSetValueExA(Key(hKey), lpValueName, Reserved, dwType, lpData, cbData);
+  return ::RegSetValueExW(Key(hKey), W(lpValueName), Reserved, dwType, lpData, cbData);
 }
 
-std::int32_t RegDeleteValueA(Handle hKey, const char* lpValueName) {
-  return ::RegDeleteValueA(Key(hKey), lpValueName);
+std::int32_t RegDeleteValueW(Handle hKey, const char16_t* lpValueName) {
+  return ::RegDeleteValueW(Key(hKey), W(lpValueName));
 }
 
 std::int32_t RegCloseKey(Handle hKey) { return ::RegCloseKey(Key(hKey)); }

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/win32/win.h"
 
@@ -65,21 +66,23 @@ std::u16string TestKey() { return u"Software\\VarnelTests"; }
 void WriteRaw(Handle root, const std::u16string& key, const std::u16string& name, const RawValue& v) {
   HKEY k = nullptr;
   if (::RegCreateKeyExW(Key(root), W(key), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != 0) return;
-  // Raw bytes through the ANSI call, so a text value holds exactly these bytes.
-  std::string n(name.begin(), name.end());
-  ::RegSetValueExA(k, n.c_str(), 0, v.type, v.data.data(), static_cast<DWORD>(v.data.size()));
+  // Windows extends a text value whose last character is not NUL by one
+  // character when the one after the data is NUL; a non-zero guard after
+  // the bytes keeps exactly these bytes stored.
+  std::vector<std::uint8_t> data(v.data);
+  data.resize(data.size() + 2, 0xFF);
+  ::RegSetValueExW(k, W(name), 0, v.type, data.data(), static_cast<DWORD>(v.data.size()));
   ::RegCloseKey(k);
 }
 
 std::optional<RawValue> ReadRaw(Handle root, const std::u16string& key, const std::u16string& name) {
   HKEY k = nullptr;
   if (::RegOpenKeyExW(Key(root), W(key), 0, KEY_READ, &k) != 0) return std::nullopt;
-  std::string n(name.begin(), name.end());
   DWORD type = 0, size = 0;
   std::optional<RawValue> out;
-  if (::RegQueryValueExA(k, n.c_str(), nullptr, &type, nullptr, &size) == 0) {
-    RawValue v{type, std::vector<std::uint8_t>(size)};
-    if (::RegQueryValueExA(k, n.c_str(), nullptr, &type, v.data.data(), &size) == 0) {
+  if (::RegQueryValueExW(k, W(name), nullptr, &type, nullptr, &size) == 0) {
+    RawValue v{type, std::vector<std::uint8_t>(size + 1)};  // never a null buffer
+    if (::RegQueryValueExW(k, W(name), nullptr, &type, v.data.data(), &size) == 0) {
       v.data.resize(size);
       out = v;
     }

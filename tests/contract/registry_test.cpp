@@ -4,6 +4,7 @@
 
 #include "platform/api.h"
 #include "platform/test_support.h"
+#include "platform/text.h"
 #include "shell/registry.h"
 
 namespace {
@@ -11,47 +12,67 @@ namespace {
 using plat::kHKeyCurrentUser;
 using plat::testing::RawValue;
 using plat::testing::ReadRaw;
+using plat::testing::SzBytes;
 using plat::testing::TestKey;
+using plat::testing::Utf16Bytes;
 using plat::testing::WriteRaw;
 using varnel::FetchValue;
 using varnel::TaggedValue;
-
-std::vector<std::uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
-// A text value as Windows stores it: with its terminator.
-std::vector<std::uint8_t> Sz(std::string_view s) {
-  auto b = Bytes(s);
-  b.push_back(0);
-  return b;
-}
 
 class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override { plat::testing::BeginTest(); }
 };
 
-TEST_F(RegistryTest, TextRoundTripStoresExactBytesWithoutTerminator) {
-  const std::u16string command = u"\"C:\\Tools\\shot.exe\"";
-  varnel::StoreValue(kHKeyCurrentUser, TestKey(), u"Varnel", command, 1);
-  EXPECT_EQ(FetchValue(kHKeyCurrentUser, TestKey(), u"Varnel"), TaggedValue(command));
-  EXPECT_EQ(ReadRaw(kHKeyCurrentUser, TestKey(), u"Varnel"), (RawValue{1, Sz("\"C:\\Tools\\shot.exe\"")}));
-  EXPECT_EQ(command.size(), 19u);
-
-  // Text in the single-byte code page survives the trip too.
-  varnel::StoreValue(kHKeyCurrentUser, TestKey(), u"Accent", u"Caf\u00e9 cr\u00e8me", 1);
-  EXPECT_EQ(FetchValue(kHKeyCurrentUser, TestKey(), u"Accent"), TaggedValue(u"Caf\u00e9 cr\u00e8me"));
+// Texts travel as UTF-16, so a path in any script is stored whole: as its
+// UTF-16 LE bytes and the terminator that Windows wants counted.
+TEST_F(RegistryTest, TextRoundTripStoresItsUtf16AndTerminator) {
+  struct Row {
+    const char16_t* name;
+    std::u16string text;
+  };
+  const Row rows[] = {
+      {u"Varnel", u"\"C:\\Tools\\shot.exe\""},
+      {u"Accent", u"Caf\u00e9 cr\u00e8me"},
+      // The name "Запуск" and the folders "Программы", "Λήψη" and "截图",
+      // with a camera outside the basic plane: in no ANSI code page.
+      {u"\u0417\u0430\u043f\u0443\u0441\u043a", u"\"C:\\\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b\\Varnel.exe\""},
+      {u"Greek", u"C:\\\u039b\u03ae\u03c8\u03b7"},
+      {u"Cjk", u"C:\\\u622a\u56fe \U0001F4F7"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(plat::ToUtf8(row.name));
+    varnel::StoreValue(kHKeyCurrentUser, TestKey(), row.name, row.text, 1);
+    EXPECT_EQ(FetchValue(kHKeyCurrentUser, TestKey(), row.name), TaggedValue(row.text));
+    EXPECT_EQ(ReadRaw(kHKeyCurrentUser, TestKey(), row.name), (RawValue{1, SzBytes(row.text)}));
+  }
+  EXPECT_EQ(rows[0].text.size(), 19u);
+  // Value names match whatever their case, in any script.
+  EXPECT_EQ(FetchValue(kHKeyCurrentUser, TestKey(), u"VARNEL"), TaggedValue(rows[0].text));
+  EXPECT_EQ(FetchValue(kHKeyCurrentUser, TestKey(), u"\u0417\u0410\u041f\u0423\u0421\u041a"), TaggedValue(rows[2].text));
 }
 
-TEST_F(RegistryTest, EmptyTextReadsBackBlank) {
-  WriteRaw(kHKeyCurrentUser, TestKey(), u"Varnel", {1, {}});
-  TaggedValue v = FetchValue(kHKeyCurrentUser, TestKey(), u"Varnel");
-  EXPECT_TRUE(v.IsText());
-  EXPECT_TRUE(v.IsBlank());
-  // An empty text as other tools store it, a lone terminator, is blank too,
-  // and a terminated text reads without its terminator.
-  WriteRaw(kHKeyCurrentUser, TestKey(), u"Terminated", {1, {0}});
-  EXPECT_TRUE(FetchValue(kHKeyCurrentUser, TestKey(), u"Terminated").IsBlank());
-  WriteRaw(kHKeyCurrentUser, TestKey(), u"Terminated", {1, Sz("abc")});
-  EXPECT_EQ(FetchValue(kHKeyCurrentUser, TestKey(), u"Terminated"), TaggedValue(u"abc"));
+TEST_F(RegistryTest, StoredTextsReadWithoutTerminators) {
+  struct Row {
+    const char* what;
+    std::vector<std::uint8_t> stored;
+    const char16_t* text;
+  };
+  const Row rows[] = {
+      {"no bytes", {}, u""},
+      {"a lone terminator", SzBytes(u""), u""},
+      {"terminated", SzBytes(u"abc"), u"abc"},
+      {"no terminator, as other tools store it", Utf16Bytes(u"abc"), u"abc"},
+      {"padding after the terminator", Utf16Bytes(std::u16string_view(u"abc\0\0", 5)), u"abc"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    WriteRaw(kHKeyCurrentUser, TestKey(), u"Varnel", {1, row.stored});
+    const TaggedValue v = FetchValue(kHKeyCurrentUser, TestKey(), u"Varnel");
+    EXPECT_TRUE(v.IsText());
+    EXPECT_EQ(v, TaggedValue(row.text));
+    EXPECT_EQ(v.IsBlank(), row.text[0] == u'\0');
+  }
 }
 
 TEST_F(RegistryTest, DwordIsFourLittleEndianBytes) {
@@ -64,7 +85,7 @@ TEST_F(RegistryTest, DwordIsFourLittleEndianBytes) {
 
   // A number stored as text becomes its decimal digits.
   varnel::StoreValue(kHKeyCurrentUser, TestKey(), u"AsText", 42, 1);
-  EXPECT_EQ(ReadRaw(kHKeyCurrentUser, TestKey(), u"AsText"), (RawValue{1, Sz("42")}));
+  EXPECT_EQ(ReadRaw(kHKeyCurrentUser, TestKey(), u"AsText"), (RawValue{1, SzBytes(u"42")}));
 }
 
 TEST_F(RegistryTest, ShortAndLongDwordData) {
@@ -76,7 +97,7 @@ TEST_F(RegistryTest, ShortAndLongDwordData) {
   // the value is left as it was.
   WriteRaw(kHKeyCurrentUser, TestKey(), u"Long", {4, {1, 2, 3, 4, 5, 6, 7, 8}});
   plat::Handle key = 0;
-  ASSERT_EQ(plat::RegOpenKeyExA(kHKeyCurrentUser, "Software\\VarnelTests", 0, 0x3F, &key), 0);
+  ASSERT_EQ(plat::RegOpenKeyExW(kHKeyCurrentUser, TestKey().c_str(), 0, 0x3F, &key), 0);
   TaggedValue v(u"untouched");
   EXPECT_EQ(varnel::ReadValueData(key, u"Long", v), plat::kErrorMoreData);
   EXPECT_EQ(v, TaggedValue(u"untouched"));
@@ -84,11 +105,11 @@ TEST_F(RegistryTest, ShortAndLongDwordData) {
 }
 
 TEST_F(RegistryTest, OtherTypesReadAsEmptyAndAreNeverWritten) {
-  WriteRaw(kHKeyCurrentUser, TestKey(), u"Varnel", {plat::kRegExpandSz, Bytes("%windir%\0")});
+  WriteRaw(kHKeyCurrentUser, TestKey(), u"Varnel", {plat::kRegExpandSz, SzBytes(u"%windir%")});
   EXPECT_TRUE(FetchValue(kHKeyCurrentUser, TestKey(), u"Varnel").IsEmpty());
 
   plat::Handle key = 0;
-  ASSERT_EQ(plat::RegOpenKeyExA(kHKeyCurrentUser, "Software\\VarnelTests", 0, 0x3F, &key), 0);
+  ASSERT_EQ(plat::RegOpenKeyExW(kHKeyCurrentUser, TestKey().c_str(), 0, 0x3F, &key), 0);
   TaggedValue v(7);
   EXPECT_EQ(varnel::ReadValueData(key, u"Varnel", v), -1);
   EXPECT_EQ(v, TaggedValue(7));
@@ -103,9 +124,9 @@ TEST_F(RegistryTest, MissingValuesAndKeys) {
   EXPECT_TRUE(FetchValue(kHKeyCurrentUser, TestKey(), u"Nothing").IsEmpty());
 
   // Removing a value that is not there changes nothing.
-  WriteRaw(kHKeyCurrentUser, TestKey(), u"Keep", {1, Sz("k")});
+  WriteRaw(kHKeyCurrentUser, TestKey(), u"Keep", {1, SzBytes(u"k")});
   varnel::RemoveValue(kHKeyCurrentUser, TestKey(), u"Nothing");
-  EXPECT_EQ(ReadRaw(kHKeyCurrentUser, TestKey(), u"Keep"), (RawValue{1, Sz("k")}));
+  EXPECT_EQ(ReadRaw(kHKeyCurrentUser, TestKey(), u"Keep"), (RawValue{1, SzBytes(u"k")}));
   varnel::RemoveValue(kHKeyCurrentUser, TestKey(), u"Keep");
   EXPECT_FALSE(ReadRaw(kHKeyCurrentUser, TestKey(), u"Keep").has_value());
 
@@ -118,25 +139,25 @@ TEST_F(RegistryTest, MissingValuesAndKeys) {
 
 TEST_F(RegistryTest, PlatformErrorCodes) {
   plat::Handle key = 123;
-  EXPECT_EQ(plat::RegOpenKeyExA(kHKeyCurrentUser, "Software\\VarnelTests\\Absent", 0, 0x3F, &key),
+  EXPECT_EQ(plat::RegOpenKeyExW(kHKeyCurrentUser, (TestKey() + u"\\Absent").c_str(), 0, 0x3F, &key),
             plat::kErrorFileNotFound);
   EXPECT_EQ(key, 0u);
 
-  WriteRaw(kHKeyCurrentUser, TestKey(), u"Text", {1, Sz("abcdef")});
-  ASSERT_EQ(plat::RegOpenKeyExA(kHKeyCurrentUser, "Software\\VarnelTests", 0, 0x3F, &key), 0);
+  WriteRaw(kHKeyCurrentUser, TestKey(), u"Text", {1, SzBytes(u"abcdef")});
+  ASSERT_EQ(plat::RegOpenKeyExW(kHKeyCurrentUser, TestKey().c_str(), 0, 0x3F, &key), 0);
   std::uint32_t type = 0, size = 0;
-  EXPECT_EQ(plat::RegQueryValueExA(key, "Text", nullptr, &type, nullptr, &size), 0);
+  EXPECT_EQ(plat::RegQueryValueExW(key, u"Text", nullptr, &type, nullptr, &size), 0);
   EXPECT_EQ(type, 1u);
-  EXPECT_EQ(size, 7u);  // the text and its terminator
+  EXPECT_EQ(size, 14u);  // the text and its terminator, two bytes each
   std::uint8_t small[3];
   size = sizeof small;
-  EXPECT_EQ(plat::RegQueryValueExA(key, "Text", nullptr, &type, small, &size), plat::kErrorMoreData);
-  EXPECT_EQ(size, 7u);
-  EXPECT_EQ(plat::RegQueryValueExA(key, "Nothing", nullptr, &type, nullptr, &size), plat::kErrorFileNotFound);
-  EXPECT_EQ(plat::RegDeleteValueA(key, "Nothing"), plat::kErrorFileNotFound);
+  EXPECT_EQ(plat::RegQueryValueExW(key, u"Text", nullptr, &type, small, &size), plat::kErrorMoreData);
+  EXPECT_EQ(size, 14u);
+  EXPECT_EQ(plat::RegQueryValueExW(key, u"Nothing", nullptr, &type, nullptr, &size), plat::kErrorFileNotFound);
+  EXPECT_EQ(plat::RegDeleteValueW(key, u"Nothing"), plat::kErrorFileNotFound);
   EXPECT_EQ(plat::RegCloseKey(key), 0);
   // Querying through a handle that is 0 fails; closing it fails too.
-  EXPECT_NE(plat::RegQueryValueExA(0, "Text", nullptr, &type, nullptr, &size), 0);
+  EXPECT_NE(plat::RegQueryValueExW(0, u"Text", nullptr, &type, nullptr, &size), 0);
   EXPECT_NE(plat::RegCloseKey(0), 0);
 }
 

@@ -48,12 +48,17 @@ class SimMachine : public ::testing::Test {
   // The per-user settings, %APPDATA%\Varnel\Varnel.ini.
   static constexpr char16_t kUserIni[] = u"C:\\Users\\ann\\AppData\\Roaming\\Varnel\\Varnel.ini";
   static std::optional<std::string> UserIni() { return plat::testing::ReadFileBytes(kUserIni); }
+  // The Run entry's text in UTF-8, without its stored terminator; a value
+  // that is not whole UTF-16 characters shows as "(odd bytes)".
   static std::optional<std::string> RunEntry(plat::Handle root) {
     auto v = sim::GetRawValue(root, kRun, "Varnel");
     if (!v) return std::nullopt;
-    std::string text(v->data.begin(), v->data.end());
-    if (!text.empty() && text.back() == '\0') text.pop_back();  // the stored terminator
-    return text;
+    if (v->data.size() % 2) return "(odd bytes)";
+    std::u16string text;
+    for (std::size_t i = 0; i < v->data.size(); i += 2)
+      text += static_cast<char16_t>(v->data[i] | (v->data[i + 1] << 8));
+    if (!text.empty() && text.back() == u'\0') text.pop_back();
+    return plat::ToUtf8(text);
   }
 
  private:

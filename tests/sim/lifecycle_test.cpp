@@ -36,8 +36,8 @@ TEST_F(LifecycleTest, FirstRunShowsDefaultsAndWritesEverythingAtTheEnd) {
   EXPECT_EQ(Ini(), "[main]\r\npath=C:\\Users\\ann\\Desktop\r\nformat=JPG\r\nopen=0\r\n");
   EXPECT_EQ(RunEntry(plat::kHKeyLocalMachine), kQuotedExe);
   EXPECT_EQ(sim::GetRawValue(plat::kHKeyLocalMachine, kRun, "Varnel")->type, 1u);
-  // Handed over as its 21 bytes, without a terminator of ours.
-  EXPECT_EQ(sim::CountCalls("RegSetValueExA(Varnel,1,21)"), 1u);
+  // Handed over as its 21 characters and the terminator, two bytes each.
+  EXPECT_EQ(sim::CountCalls("RegSetValueExW(Varnel,1,44)"), 1u);
 }
 
 TEST_F(LifecycleTest, EmptyFileIsAFirstRunAndUnsetProfileGivesTheShellsDesktop) {
@@ -124,7 +124,7 @@ TEST_F(LifecycleTest, LongPathIsReadWhole) {
 
 TEST_F(LifecycleTest, StartupEntryIsRewrittenOrDeleted) {
   WriteIni("[main]\r\npath=C:\\Shots\r\n");
-  sim::SetRawValue(plat::kHKeyLocalMachine, kRun, "Varnel", {1, {'"', 'o', 'l', 'd', '"'}});
+  sim::SetRawValue(plat::kHKeyLocalMachine, kRun, "Varnel", {1, plat::testing::Utf16Bytes(u"\"old\"")});
   Main& m = Start();
   EXPECT_TRUE(m.RunOnStartUp);
   EXPECT_EQ(m.SetRunOnStartUp.Value(), 1);
@@ -166,7 +166,7 @@ TEST_F(LifecycleTest, UnwritableSettingsAndRegistryEndQuietly) {
   m.RunOnStartUp = true;
   // Neither beside the exe nor in the user's application data.
   sim::InjectFault("WritePrivateProfileStringW", 0, 6);
-  sim::InjectFault("RegSetValueExA", plat::kErrorAccessDenied, 2);
+  sim::InjectFault("RegSetValueExW", plat::kErrorAccessDenied, 2);
   sim::CloseRequest();
   EXPECT_TRUE(sim::WindowDestroyed());
   EXPECT_FALSE(sim::TrayIconPresent());

@@ -29,8 +29,20 @@ TEST_F(StartupEntryTest, StandardUserGetsThePerUserEntry) {
   EXPECT_FALSE(RunEntry(plat::kHKeyCurrentUser).has_value());
 }
 
+// Installed in "Программы" on a Western system: the entry holds the path
+// whole, so Windows can start Varnel at logon.
+TEST_F(StartupEntryTest, ExeUnderACyrillicFolderIsRegisteredWhole) {
+  const std::u16string dir = u"C:\\\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b";
+  std::filesystem::create_directories(sim::HostPath(dir));
+  sim::SetApp(dir, u"Varnel");
+  Start();  // first run: start-up checked
+  sim::ShellTrayMessage(0x206);
+  EXPECT_EQ(plat::testing::ReadRaw(plat::kHKeyLocalMachine, kRunKey, kRunValueName),
+            (plat::testing::RawValue{1, plat::testing::SzBytes(u"\"" + dir + u"\\Varnel.exe\"")}));
+}
+
 TEST_F(StartupEntryTest, MachineWideEntryClearsAStalePerUserOne) {
-  sim::SetRawValue(plat::kHKeyCurrentUser, kRun, "Varnel", {1, {'"', 'x', '"'}});
+  sim::SetRawValue(plat::kHKeyCurrentUser, kRun, "Varnel", {1, plat::testing::Utf16Bytes(u"\"x\"")});
   EXPECT_TRUE(StartupEntryPresent());
   WriteStartupEntry(u"\"C:\\Tools\\Varnel.exe\"");
   EXPECT_EQ(RunEntry(plat::kHKeyLocalMachine), "\"C:\\Tools\\Varnel.exe\"");
@@ -41,11 +53,11 @@ TEST_F(StartupEntryTest, MachineWideEntryClearsAStalePerUserOne) {
 
 TEST_F(StartupEntryTest, StandardUserReadsTheMachineKeyWithReadAccess) {
   sim::SetStandardUser(true);
-  sim::SetRawValue(plat::kHKeyLocalMachine, kRun, "Varnel", {1, {'"', 'x', '"', 0}});
+  sim::SetRawValue(plat::kHKeyLocalMachine, kRun, "Varnel", {1, plat::testing::SzBytes(u"\"x\"")});
   plat::Handle key = 1;
-  EXPECT_EQ(plat::RegOpenKeyExA(plat::kHKeyLocalMachine, kRun, 0, 0x3F, &key), plat::kErrorAccessDenied);
+  EXPECT_EQ(plat::RegOpenKeyExW(plat::kHKeyLocalMachine, kRunKey, 0, 0x3F, &key), plat::kErrorAccessDenied);
   EXPECT_EQ(key, 0u);
-  EXPECT_EQ(plat::RegOpenKeyExA(plat::kHKeyLocalMachine, kRun, 0, plat::kKeyRead, &key), 0);
+  EXPECT_EQ(plat::RegOpenKeyExW(plat::kHKeyLocalMachine, kRunKey, 0, plat::kKeyRead, &key), 0);
   plat::RegCloseKey(key);
   // Refused the full access, the probe reads with read access alone.
   EXPECT_EQ(FetchValue(plat::kHKeyLocalMachine, kRunKey, kRunValueName), TaggedValue(u"\"x\""));
@@ -57,10 +69,10 @@ TEST_F(StartupEntryTest, StandardUserReadsTheMachineKeyWithReadAccess) {
 // Each run leaves at most one entry, and a state that is again one of these,
 // so no sequence of runs ever makes two.
 TEST_F(StartupEntryTest, NeverTwoEntriesWhateverTheRuns) {
-  const std::string ours = "\"C:\\Tools\\Varnel.exe\"", other = "\"D:\\Old\\Varnel.exe\"";
+  const std::u16string ours = u"\"C:\\Tools\\Varnel.exe\"", other = u"\"D:\\Old\\Varnel.exe\"";
   struct State {
     const char* name;
-    std::optional<std::string> machine, user;
+    std::optional<std::u16string> machine, user;
   };
   const State states[] = {{"none", {}, {}},
                           {"machine", ours, {}},
@@ -68,8 +80,8 @@ TEST_F(StartupEntryTest, NeverTwoEntriesWhateverTheRuns) {
                           {"both", ours, ours},
                           {"machine, other path", other, {}},
                           {"machine, other path, and user", other, ours}};
-  auto put = [](plat::Handle root, const std::optional<std::string>& text) {
-    if (text) sim::SetRawValue(root, kRun, "Varnel", {1, std::vector<std::uint8_t>(text->begin(), text->end())});
+  auto put = [](plat::Handle root, const std::optional<std::u16string>& text) {
+    if (text) sim::SetRawValue(root, kRun, "Varnel", {1, plat::testing::Utf16Bytes(*text)});
   };
   for (const State& state : states) {
     for (bool standardUser : {false, true}) {

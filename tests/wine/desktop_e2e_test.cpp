@@ -69,11 +69,13 @@ TEST(DesktopE2E, SettingsAndCapturesInAnyScript) {
   for (const auto& f : e2e::FilesIn(kFolder)) DeleteFileW((kFolder + L"\\" + f).c_str());
   const std::wstring log = dir + L"\\opened.log";
   e2e::RegisterOpenRecorder({L".jpg"}, log);
+  e2e::DeleteMachineRunEntry();
   {
     VarnelProcess p(dir);
     ASSERT_TRUE(p.ShowWindowByTray());
     EXPECT_EQ(Text(Edit(p)), L"C:\\Shots");  // read
     SetText(Edit(p), kFolder);
+    SendMessageW(p.Control(L"Launch Varnel on Windows &start-up"), BM_CLICK, 0, 0);  // on: there was no entry
     SendMessageW(p.Control(L"&OK"), BM_CLICK, 0, 0);
     // A capture lands there under its stamp, and the shell is asked to open that name.
     ASSERT_TRUE(e2e::PutPictureOnClipboard(320, 200));
@@ -84,6 +86,8 @@ TEST(DesktopE2E, SettingsAndCapturesInAnyScript) {
     EXPECT_TRUE(e2e::WaitForLogLine(log, Utf8(kFolder + L"\\" + files[0].substr(0, 19) + L".JPG")));
     EXPECT_TRUE(End(p));
   }
+  // The start-up entry holds the path whole, so Windows can start Varnel.
+  EXPECT_EQ(e2e::MachineRunEntry(), L"\"" + dir + L"\\Varnel.exe\"");
   // Unicode now, everything else kept.
   EXPECT_EQ(UnicodeText(e2e::ReadFile(dir + L"\\Varnel.ini")),
             L"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\npath=" + kFolder + L"\r\nformat=JPG\r\nopen=1\r\n");

@@ -336,16 +336,16 @@ void PostTrayMessage(HWND window, UINT mouseMessage) {
   PostMessageW(window, WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage));
 }
 
-std::optional<std::string> MachineRunEntry() {
+std::optional<std::wstring> MachineRunEntry() {
   HKEY k = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRun, 0, KEY_QUERY_VALUE, &k) != 0) return std::nullopt;
-  char buf[1024];
+  wchar_t buf[1024];
   DWORD size = sizeof buf, type = 0;
-  LONG rc = RegQueryValueExA(k, "Varnel", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
+  LONG rc = RegQueryValueExW(k, L"Varnel", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
   RegCloseKey(k);
   if (rc != 0 || type != REG_SZ) return std::nullopt;
-  std::string s(buf, size);
-  if (!s.empty() && s.back() == '\0') s.pop_back();
+  std::wstring s(buf, size / sizeof(wchar_t));
+  if (!s.empty() && s.back() == L'\0') s.pop_back();
   return s;
 }
 

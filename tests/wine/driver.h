@@ -90,8 +90,9 @@ int CountMessageBoxes(DWORD pid);
 // Posts what the shell posts for a mouse message on the tray icon.
 void PostTrayMessage(HWND window, UINT mouseMessage);
 
-// The start-up entry under HKEY_LOCAL_MACHINE, if any.
-std::optional<std::string> MachineRunEntry();
+// The start-up entry under HKEY_LOCAL_MACHINE, if any, as stored (read
+// with the wide call), without its terminator.
+std::optional<std::wstring> MachineRunEntry();
 void DeleteMachineRunEntry();
 
 }  // namespace e2e

@@ -36,9 +36,7 @@ TEST(LifecycleE2E, FirstRunShowsTheWindowAndALaterRunStaysHidden) {
   std::string ini = "[main]\r\npath=";
   ini.append(desktop).append("\r\nformat=JPG\r\nopen=0\r\n");
   EXPECT_EQ(e2e::ReadFile(dir + L"\\Varnel.ini"), ini);
-  std::string entry = "\"";
-  entry.append(Narrow(dir)).append("\\Varnel.exe\"");
-  EXPECT_EQ(e2e::MachineRunEntry(), entry);
+  EXPECT_EQ(e2e::MachineRunEntry(), L"\"" + dir + L"\\Varnel.exe\"");
 
   {
     e2e::VarnelProcess p(dir);
