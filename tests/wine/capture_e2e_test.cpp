@@ -66,7 +66,9 @@ TEST_F(CaptureE2E, JpegHoldsThePictureAndReachesTheOpenHandler) {
   ASSERT_EQ(files.size(), 1u);
   EXPECT_TRUE(StampedNear(files[0], L".jpg", before, after)) << Narrow(files[0]);
 
-  auto jpeg = varnel::testing::DecodeJpeg(*e2e::ReadFile(shots_ + L"\\" + files[0]));
+  const auto bytes = e2e::ReadWhenWritten(shots_ + L"\\" + files[0]);
+  ASSERT_TRUE(bytes);
+  auto jpeg = varnel::testing::DecodeJpeg(*bytes);
   ASSERT_TRUE(jpeg);
   ASSERT_EQ(jpeg->width, kWidth);
   ASSERT_EQ(jpeg->height, kHeight);
@@ -96,8 +98,7 @@ TEST_F(CaptureE2E, BitmapHoldsThePictureExactly) {
   e2e::PressPrintScreen();
   auto files = e2e::WaitForFiles(shots_, 1);
   ASSERT_EQ(files.size(), 1u);
-  Sleep(300);  // the single write is done once the name exists, but be safe
-  const std::string bmp = *e2e::ReadFile(shots_ + L"\\" + files[0]);
+  const std::string bmp = e2e::ReadWhenWritten(shots_ + L"\\" + files[0]).value_or("");
   const std::size_t stride = (kWidth * 3 + 3) & ~3u;
   ASSERT_EQ(bmp.size(), 54 + stride * kHeight);
   int wrong = 0;
@@ -127,7 +128,7 @@ TEST_F(CaptureE2E, LargeJpegIsEncodedInStripesAndTheProgramEndsCleanly) {
   std::optional<varnel::testing::DecodedJpeg> jpeg;
   std::string file;
   for (int i = 0; i < 50 && !jpeg; ++i, Sleep(100)) {  // complete once it decodes
-    file = e2e::ReadFile(shots_ + L"\\" + files[0]).value_or("");
+    file = e2e::ReadWhenWritten(shots_ + L"\\" + files[0]).value_or("");
     jpeg = varnel::testing::DecodeJpeg(file);
   }
   ASSERT_TRUE(jpeg);

@@ -41,8 +41,7 @@ int main() {
     std::printf("FAILED: no capture appeared in %ls\n", desktop.c_str());
     return 1;
   }
-  Sleep(200);
-  auto bytes = e2e::ReadFile(capture);
+  auto bytes = e2e::ReadWhenWritten(capture);
   auto jpeg = bytes ? varnel::testing::DecodeJpeg(*bytes) : std::nullopt;
   if (!jpeg) {
     std::printf("FAILED: %ls is no JPEG\n", capture.c_str());

@@ -52,6 +52,14 @@ std::optional<std::string> ReadFile(const std::wstring& path) {
   return out;
 }
 
+std::optional<std::string> ReadWhenWritten(const std::wstring& path, DWORD ms) {
+  for (DWORD waited = 0;; waited += 20) {
+    if (auto bytes = ReadFile(path)) return bytes;
+    if (waited >= ms) return std::nullopt;
+    Sleep(20);
+  }
+}
+
 void WriteFile(const std::wstring& path, const std::string& bytes) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return;

@@ -20,6 +20,9 @@ std::wstring MakeInstallFolder(const std::wstring& name);
 // Varnel's per-user settings file, %APPDATA%\Varnel\Varnel.ini.
 std::wstring UserSettingsFile();
 std::optional<std::string> ReadFile(const std::wstring& path);
+// The file once its writer has closed it (Varnel writes without sharing, so
+// it cannot be opened before), waiting up to `ms`.
+std::optional<std::string> ReadWhenWritten(const std::wstring& path, DWORD ms = 15000);
 void WriteFile(const std::wstring& path, const std::string& bytes);
 std::wstring Environment(const wchar_t* name);
 
