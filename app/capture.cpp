@@ -57,8 +57,8 @@ std::u16string FreeName(const std::u16string& base, const char16_t* extension) {
 // The clipboard's picture, copied once, straight into the buffer that is
 // then encoded or written. The clipboard is open for that copy only.
 void CopyClipboardPicture(cDIBSection& buffer) {
-  plat::OpenedClipboard clipboard(0);
-  if (!clipboard.is_open()) plat::Raise(plat::kErrClipboardBusy, {}, {}, plat::GetLastError());
+  plat::OpenedClipboard clipboard(plat::OpenClipboard(0));
+  if (!clipboard) plat::Raise(plat::kErrClipboardBusy, {}, {}, plat::GetLastError());
   const plat::Handle bitmap = plat::GetClipboardData(plat::kCfBitmap);
   if (bitmap == 0) plat::Raise(plat::kErrNoPicture);
   if (!buffer.CreateFromBitmap(bitmap)) plat::Raise(plat::kErrOutOfMemory);

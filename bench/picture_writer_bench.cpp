@@ -53,13 +53,13 @@ const plat::Picture& ClipboardCopy(int w, int h) {
   varnel::bench::Paint(source, varnel::bench::Content::Screen);
   plat::Handle bitmap = 0;
   {
-    plat::WindowDC screen(plat::GetDesktopWindow());
+    plat::WindowDC screen = plat::TakeWindowDC(plat::GetDesktopWindow());
     bitmap = plat::CreateCompatibleBitmap(screen.get(), w, h);
   }
   if (!bitmap) return *slot;
   {
-    plat::MemoryDC dc(0);
-    plat::Selection selected(dc.get(), bitmap);
+    plat::MemoryDC dc(plat::CreateCompatibleDC(0));
+    const plat::Selection selected = plat::SelectInto(dc.get(), bitmap);
     source.PaintPicture(dc.get());
   }
   if (!plat::OpenClipboard(0)) return *slot;

@@ -8,9 +8,9 @@ namespace varnel {
 bool cDIBSection::CopyToClipboard(bool bAsDIB) {
   bool result = false;
   const plat::Handle desktopWindow = plat::GetDesktopWindow();
-  plat::WindowDC desktop(desktopWindow);
+  plat::WindowDC desktop = plat::TakeWindowDC(desktopWindow);
   if (desktop.get() == 0) return false;
-  plat::MemoryDC memory(desktop.get());
+  plat::MemoryDC memory(plat::CreateCompatibleDC(desktop.get()));
   if (memory.get() == 0) return false;
 
   if (bAsDIB) {
@@ -21,19 +21,19 @@ bool cDIBSection::CopyToClipboard(bool bAsDIB) {
   // A buffer without pixels has no picture to give: asking the platform
   // for a bitmap of its size would put an empty or 1 x 1 bitmap on the
   // clipboard and report success.
-  if (hMemDC == 0 || hDibBitmap == 0) return false;
+  if (!hMemDC || !hDibBitmap) return false;
 
   // Compatible with the screen, not with the memory context (whose own
   // bitmap is a 1 x 1 monochrome one).
   plat::GdiObject bitmap(plat::CreateCompatibleBitmap(desktop.get(), Width(), Height()));
   if (bitmap.get() == 0) return false;
   {
-    plat::Selection selected(memory.get(), bitmap.get());
+    const plat::Selection selected = plat::SelectInto(memory.get(), bitmap.get());
     PaintPicture(memory.get(), 0, 0, -1, -1, 0, 0, plat::kSrcCopy);
   }
 
-  plat::OpenedClipboard clipboard(0);
-  if (!clipboard.is_open()) return false;
+  plat::OpenedClipboard clipboard(plat::OpenClipboard(0));
+  if (!clipboard) return false;
   plat::EmptyClipboard();
   if (plat::SetClipboardData(plat::kCfBitmap, bitmap.get()) != 0) {
     bitmap.release();  // the clipboard's now

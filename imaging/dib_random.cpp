@@ -19,7 +19,7 @@ inline std::uint8_t ByteOf(std::uint32_t bits24) {
 }  // namespace
 
 void cDIBSection::RandomiseBits(bool bGray) {
-  PixelGrid grid(hDibBitmap != 0 ? lBitsPtr : nullptr, BytesPerScanLine(), Height());
+  PixelGrid grid(hDibBitmap ? lBitsPtr : nullptr, BytesPerScanLine(), Height());
   const plat::RandomSequence random = plat::RandomSequence::FromTimeOfDay(plat::Timer());
   const std::int32_t width = Width();
   const std::int32_t height = Height();

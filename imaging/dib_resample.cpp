@@ -82,7 +82,7 @@ std::shared_ptr<cDIBSection> cDIBSection::Resample(std::int32_t lNewHeight, std:
   if (!result->Create(lNewWidth, lNewHeight)) return nullptr;
   // A source whose pixels were released fails as the worker does on it,
   // rather than handing back a copy of nothing.
-  if (hDibBitmap == 0) plat::Raise(plat::kErrSubscript);
+  if (!hDibBitmap) plat::Raise(plat::kErrSubscript);
   if (lNewWidth == Width() && lNewHeight == Height())
     result->LoadPictureBlt(hdc(), 0, 0, -1, -1, plat::kSrcCopy);
   else
@@ -91,8 +91,8 @@ std::shared_ptr<cDIBSection> cDIBSection::Resample(std::int32_t lNewHeight, std:
 }
 
 void cDIBSection::InterpolateInto(cDIBSection& destination) const {
-  PixelGrid source(hDibBitmap != 0 ? lBitsPtr : nullptr, BytesPerScanLine(), Height());
-  PixelGrid target(destination.hDibBitmap != 0 ? destination.lBitsPtr : nullptr, destination.BytesPerScanLine(),
+  PixelGrid source(hDibBitmap ? lBitsPtr : nullptr, BytesPerScanLine(), Height());
+  PixelGrid target(destination.hDibBitmap ? destination.lBitsPtr : nullptr, destination.BytesPerScanLine(),
                    destination.Height());
   const std::int32_t dstW = destination.Width();
   const std::int32_t dstH = destination.Height();

@@ -1,5 +1,7 @@
 #include "imaging/dib_section.h"
 
+#include <utility>
+
 #include "platform/api.h"
 #include "platform/checked.h"
 #include "platform/error.h"
@@ -45,32 +47,22 @@ bool cDIBSection::CreateDIB(plat::Handle lhDC, std::int32_t lWidth, std::int32_t
   // records the size.
   plat::BitmapInfo local{};
   std::uint8_t* bits = nullptr;
-  const bool ready = hMemDC != 0 && hDibBitmap != 0;
+  const bool ready = hMemDC && hDibBitmap;
   hDib = NewSection(lhDC, lWidth, lHeight, ready ? local : tBitmapInfo, bits);
   return hDib != 0;
 }
 
 bool cDIBSection::Create(std::int32_t lWidth, std::int32_t lHeight) {
   ClearUp();
-  hMemDC = plat::CreateCompatibleDC(0);
-  if (hMemDC == 0) return false;
-  plat::Handle section = 0;
-  try {
-    section = NewSection(hMemDC, lWidth, lHeight, tBitmapInfo, lBitsPtr);
-  } catch (...) {
-    // An overflowing size leaves no device context behind either.
-    plat::DeleteDC(hMemDC);
-    hMemDC = 0;
-    throw;
-  }
-  if (section != 0) {
-    hDibBitmap = section;
-    hPrevBitmap = plat::SelectObject(hMemDC, hDibBitmap);
-    return true;
-  }
-  plat::DeleteDC(hMemDC);
-  hMemDC = 0;
-  return false;
+  plat::MemoryDC dc(plat::CreateCompatibleDC(0));
+  if (!dc) return false;
+  // An overflowing size raises here and leaves no device context behind.
+  plat::GdiObject section(NewSection(dc.get(), lWidth, lHeight, tBitmapInfo, lBitsPtr));
+  if (!section) return false;
+  hMemDC = std::move(dc);
+  hDibBitmap = std::move(section);
+  hPrevBitmap = plat::SelectInto(hMemDC.get(), hDibBitmap.get());
+  return true;
 }
 
 void cDIBSection::CreateFromPicture(const std::shared_ptr<plat::Picture>& picThis) {
@@ -79,12 +71,12 @@ void cDIBSection::CreateFromPicture(const std::shared_ptr<plat::Picture>& picThi
   plat::GetObjectA(picThis->handle(), sizeof description, &description);
   if (!Create(description.bmWidth, description.bmHeight)) return;
 
-  plat::WindowDC desktop(plat::GetDesktopWindow());
+  plat::WindowDC desktop = plat::TakeWindowDC(plat::GetDesktopWindow());
   if (desktop.get() == 0) return;
-  plat::MemoryDC picture(desktop.get());
-  desktop.Release();
+  plat::MemoryDC picture(plat::CreateCompatibleDC(desktop.get()));
+  desktop.reset();
   if (picture.get() == 0) return;
-  plat::Selection selected(picture.get(), picThis->handle());
+  const plat::Selection selected = plat::SelectInto(picture.get(), picThis->handle());
   LoadPictureBlt(picture.get(), 0, 0, -1, -1, plat::kSrcCopy);
 }
 
@@ -93,12 +85,12 @@ bool cDIBSection::CreateFromBitmap(plat::Handle hBitmap) {
   if (plat::GetObjectA(hBitmap, sizeof description, &description) == 0 || description.bmWidth <= 0 ||
       description.bmHeight <= 0)
     return false;
-  const bool reuse = hDibBitmap != 0 && Width() == description.bmWidth && Height() == description.bmHeight;
+  const bool reuse = hDibBitmap && Width() == description.bmWidth && Height() == description.bmHeight;
   if (!reuse && !Create(description.bmWidth, description.bmHeight)) return false;
   // GetDIBits may write into the header it is given: a copy, so the
   // buffer's own stays as Create wrote it.
   plat::BitmapInfo format = tBitmapInfo;
-  return plat::GetDIBits(hMemDC, hBitmap, 0, static_cast<std::uint32_t>(Height()), lBitsPtr, &format,
+  return plat::GetDIBits(hMemDC.get(), hBitmap, 0, static_cast<std::uint32_t>(Height()), lBitsPtr, &format,
                          plat::kDibRgbColors) == Height();
 }
 
@@ -112,7 +104,7 @@ void cDIBSection::LoadPictureBlt(plat::Handle lhDC, std::int32_t lSrcLeft, std::
                                  std::int32_t lSrcWidth, std::int32_t lSrcHeight, std::uint32_t eRop) {
   if (lSrcWidth < 0) lSrcWidth = Width();
   if (lSrcHeight < 0) lSrcHeight = Height();
-  plat::BitBlt(hMemDC, 0, 0, lSrcWidth, lSrcHeight, lhDC, lSrcLeft, lSrcTop, eRop);
+  plat::BitBlt(hMemDC.get(), 0, 0, lSrcWidth, lSrcHeight, lhDC, lSrcLeft, lSrcTop, eRop);
 }
 
 void cDIBSection::PaintPicture(plat::Handle lhDC, std::int32_t lDestLeft, std::int32_t lDestTop,
@@ -120,26 +112,19 @@ void cDIBSection::PaintPicture(plat::Handle lhDC, std::int32_t lDestLeft, std::i
                                std::int32_t lSrcTop, std::uint32_t eRop) {
   if (lDestWidth < 0) lDestWidth = Width();
   if (lDestHeight < 0) lDestHeight = Height();
-  plat::BitBlt(lhDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, hMemDC, lSrcLeft, lSrcTop, eRop);
+  plat::BitBlt(lhDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, hMemDC.get(), lSrcLeft, lSrcTop, eRop);
 }
 
-plat::Handle cDIBSection::hdc() const { return hMemDC; }
+plat::Handle cDIBSection::hdc() const { return hMemDC.get(); }
 
-plat::Handle cDIBSection::hDib() const { return hDibBitmap; }
+plat::Handle cDIBSection::hDib() const { return hDibBitmap.get(); }
 
 std::uint8_t* cDIBSection::DIBSectionBitsPtr() const { return lBitsPtr; }
 
 void cDIBSection::ClearUp() {
-  if (hMemDC != 0) {
-    if (hDibBitmap != 0) {
-      plat::SelectObject(hMemDC, hPrevBitmap);
-      plat::DeleteObject(hDibBitmap);
-    }
-    plat::DeleteDC(hMemDC);
-  }
-  hMemDC = 0;
-  hDibBitmap = 0;
-  hPrevBitmap = 0;
+  hPrevBitmap.reset();
+  hDibBitmap.reset();
+  hMemDC.reset();
   lBitsPtr = nullptr;
 }
 

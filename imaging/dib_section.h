@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/gdi_handles.h"
 #include "platform/gdi_types.h"
 #include "platform/toolkit.h"
 #include "platform/types.h"
@@ -93,9 +94,11 @@ class cDIBSection {
  private:
   void InterpolateInto(cDIBSection& destination) const;
 
-  plat::Handle hDibBitmap = 0;
-  plat::Handle hPrevBitmap = 0;
-  plat::Handle hMemDC = 0;
+  // Ended in the reverse order: the bitmap the context came with is
+  // selected back, then the section and the context are deleted.
+  plat::MemoryDC hMemDC;
+  plat::GdiObject hDibBitmap;
+  plat::Selection hPrevBitmap;
   std::uint8_t* lBitsPtr = nullptr;
   plat::BitmapInfo tBitmapInfo{};
 };

@@ -4,6 +4,7 @@
 #include "platform/checked.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/jpeg.h"
 #include "platform/long_path.h"
 #include "platform/text.h"
@@ -20,31 +21,6 @@ std::u16string Decimal(std::int32_t n) {
   return std::u16string(s.begin(), s.end());
 }
 
-// The library's record for one call: zero-filled, initialised by Init, and
-// released on every way out once Init has succeeded.
-class Record {
- public:
-  Record() = default;
-  ~Record() { Free(); }
-  Record(const Record&) = delete;
-  Record& operator=(const Record&) = delete;
-
-  plat::IJLERR Init() {
-    const plat::IJLERR r = plat::ijlInit(&props_);
-    live_ = r == plat::IJL_OK;
-    return r;
-  }
-  void Free() {
-    if (live_) plat::ijlFree(&props_);
-    live_ = false;
-  }
-  plat::JPEG_CORE_PROPERTIES& props() { return props_; }
-
- private:
-  plat::JPEG_CORE_PROPERTIES props_{};
-  bool live_ = false;
-};
-
 // A name holding * or ? stands for no one file: looking it up would report
 // whichever file the wildcards match.
 bool NamesOneFile(const std::u16string& name) { return name.find_first_of(u"*?") == std::u16string::npos; }
@@ -53,9 +29,12 @@ bool NamesOneFile(const std::u16string& name) { return name.find_first_of(u"*?")
 
 // sFile is taken by value: the call works on its own copy of the name.
 bool SaveDibAsJpeg(cDIBSection& cDib, std::u16string sFile, std::int32_t lQuality) {
-  Record record;
-  if (const plat::IJLERR r = record.Init(); r != plat::IJL_OK)
+  // The library's record for this call, released on every way out once
+  // ijlInit has taken it.
+  plat::JPEG_CORE_PROPERTIES props{};
+  if (const plat::IJLERR r = plat::ijlInit(&props); r != plat::IJL_OK)
     plat::Raise(kErrJpeg, Source(), u"Failed to initialise the IJL library: " + Decimal(r));
+  const plat::ScopeExit freed([&props] { plat::ijlFree(&props); });
 
   // The name as the file calls take it: in the long-path form when long.
   const std::u16string callName = plat::ForFileCall(sFile);
@@ -63,15 +42,10 @@ bool SaveDibAsJpeg(cDIBSection& cDib, std::u16string sFile, std::int32_t lQualit
   plat::Win32FindDataW replaced{};
   bool existed = false;
   if (NamesOneFile(sFile)) {
-    const plat::Handle find = plat::FindFirstFileW(callName.c_str(), &replaced);
-    if (find != plat::kInvalidHandleValue) {
-      existed = true;
-      plat::FindClose(find);
-    }
+    existed = static_cast<bool>(plat::UniqueFind(plat::FindFirstFileW(callName.c_str(), &replaced)));
   }
   if (existed) plat::Kill(sFile);
 
-  plat::JPEG_CORE_PROPERTIES& props = record.props();
   props.DIBWidth = cDib.Width();
   props.DIBHeight = plat::CheckedSub(0, cDib.Height());  // bottom-up
   props.DIBBytes = cDib.DIBSectionBitsPtr();
@@ -85,21 +59,19 @@ bool SaveDibAsJpeg(cDIBSection& cDib, std::u16string sFile, std::int32_t lQualit
     // What the system said about the file, for a caller that tells the user why.
     const std::uint32_t cause =
         r == plat::IJL_FILE_ERROR || r == plat::IJL_INVALID_FILENAME ? plat::GetLastError() : 0;
-    record.Free();
     plat::Raise(kErrJpeg, Source(), u"Failed to save to JPG " + Decimal(r), cause);
   }
 
   if (existed) {
-    const plat::Handle f =
-        plat::CreateFileW(callName.c_str(), plat::kGenericWrite, plat::kFileShareRead, plat::kOpenExisting, 0);
-    if (f != plat::kInvalidHandleValue) {
-      plat::SetFileTime(f, &replaced.ftCreationTime, &replaced.ftLastAccessTime, &replaced.ftLastWriteTime);
-      plat::CloseHandle(f);
+    plat::UniqueFile f(
+        plat::CreateFileW(callName.c_str(), plat::kGenericWrite, plat::kFileShareRead, plat::kOpenExisting, 0));
+    if (f) {
+      plat::SetFileTime(f.get(), &replaced.ftCreationTime, &replaced.ftLastAccessTime, &replaced.ftLastWriteTime);
+      f.reset();
       plat::SetFileAttributesW(callName.c_str(), replaced.dwFileAttributes);
     }
   }
 
-  record.Free();
   return true;
 }
 

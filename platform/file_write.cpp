@@ -5,21 +5,22 @@
 #include <algorithm>
 
 #include "platform/api.h"
+#include "platform/handles.h"
 #include "platform/long_path.h"
 
 namespace plat::detail {
 
 std::uint32_t WriteWholeFile(std::u16string_view name, std::initializer_list<Bytes> pieces) {
   const std::u16string call = ForFileCall(name);
-  const Handle file = CreateFileW(call.c_str(), kGenericWrite, 0, kCreateAlways, kFileAttributeNormal);
-  if (file == kInvalidHandleValue) return GetLastError();
+  UniqueFile file(CreateFileW(call.c_str(), kGenericWrite, 0, kCreateAlways, kFileAttributeNormal));
+  if (!file) return GetLastError();
 
   std::uint32_t error = 0;
   for (Bytes piece : pieces) {
     while (error == 0 && piece.size > 0) {
       const auto chunk = static_cast<std::uint32_t>(std::min<std::size_t>(piece.size, 1u << 30));
       std::uint32_t written = 0;
-      const bool ok = WriteFile(file, piece.data, chunk, &written);
+      const bool ok = WriteFile(file.get(), piece.data, chunk, &written);
       if (!ok || written != chunk) {
         error = ok ? 0 : GetLastError();
         if (error == 0) error = kErrorHandleDiskFull;  // a short write without a reason: the volume is full
@@ -28,7 +29,8 @@ std::uint32_t WriteWholeFile(std::u16string_view name, std::initializer_list<Byt
       piece.size -= written;
     }
   }
-  if (!CloseHandle(file) && error == 0) error = GetLastError();
+  // The last data may fail to reach the disk only here.
+  if (!CloseHandle(file.release()) && error == 0) error = GetLastError();
   if (error != 0) {
     DeleteFileW(call.c_str());
     SetLastError(error);

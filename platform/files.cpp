@@ -3,6 +3,7 @@
 
 #include "platform/api.h"
 #include "platform/error.h"
+#include "platform/handles.h"
 #include "platform/long_path.h"
 
 namespace plat {
@@ -15,9 +16,9 @@ bool HasWildcard(const std::u16string& path) { return path.find_first_of(u"*?") 
 
 std::int64_t FileLen(const std::u16string& path) {
   Win32FindDataW d{};
-  const Handle find = HasWildcard(path) ? kInvalidHandleValue : FindFirstFileW(ForFileCall(path).c_str(), &d);
-  if (find == kInvalidHandleValue) Raise(kErrFileNotFound, {}, {}, GetLastError());
-  FindClose(find);
+  UniqueFind find(HasWildcard(path) ? kInvalidHandleValue : FindFirstFileW(ForFileCall(path).c_str(), &d));
+  if (!find) Raise(kErrFileNotFound, {}, {}, GetLastError());
+  find.reset();
   if (d.dwFileAttributes & kFileAttributeDirectory) Raise(kErrFileNotFound);
   return static_cast<std::int64_t>((std::uint64_t{d.nFileSizeHigh} << 32) | d.nFileSizeLow);
 }

@@ -1,94 +1,73 @@
 // Owners of the graphics handles the program borrows for the length of an
-// operation: each gives its handle back on every way out, in the reverse
-// order of taking, with the platform call that fits it.
+// operation, one plat::Unique per kind: each gives its handle back on
+// every way out, in the reverse order of taking, with the platform call
+// that fits it. Selections and the open clipboard are states left again
+// when their owner ends.
 #pragma once
 
 #include "platform/api.h"
+#include "platform/unique.h"
 
 namespace plat {
 
-// A window's device context from GetDC, given back with ReleaseDC.
-class WindowDC {
- public:
-  explicit WindowDC(Handle hWnd) : hWnd_(hWnd), dc_(GetDC(hWnd)) {}
-  ~WindowDC() { Release(); }
-  WindowDC(const WindowDC&) = delete;
-  WindowDC& operator=(const WindowDC&) = delete;
-  Handle get() const { return dc_; }
-  // Gives the context back early.
-  void Release() {
-    if (dc_ != 0) ReleaseDC(hWnd_, dc_);
-    dc_ = 0;
-  }
-
- private:
-  Handle hWnd_;
-  Handle dc_;
+// A window's device context from GetDC, given back with ReleaseDC, which
+// needs the window too.
+struct WindowDcTraits {
+  struct Type {
+    Handle window;
+    Handle dc;
+    bool operator==(const Type&) const = default;
+    // Read as the device context it holds.
+    operator Handle() const { return dc; }
+  };
+  static Type Empty() { return {}; }
+  static void Close(Type h) { ReleaseDC(h.window, h.dc); }
 };
+using WindowDC = Unique<WindowDcTraits>;
+// Takes hWnd's device context; empty when GetDC refuses.
+inline WindowDC TakeWindowDC(Handle hWnd) {
+  const Handle dc = GetDC(hWnd);
+  return WindowDC(dc != 0 ? WindowDcTraits::Type{hWnd, dc} : WindowDcTraits::Empty());
+}
 
-// A memory device context, deleted with DeleteDC.
-class MemoryDC {
- public:
-  explicit MemoryDC(Handle compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
-  ~MemoryDC() {
-    if (dc_ != 0) DeleteDC(dc_);
-  }
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-  Handle get() const { return dc_; }
-
- private:
-  Handle dc_;
+// A memory device context from CreateCompatibleDC, deleted with DeleteDC.
+struct MemoryDcTraits {
+  using Type = Handle;
+  static Type Empty() { return 0; }
+  static void Close(Type h) { DeleteDC(h); }
 };
+using MemoryDC = Unique<MemoryDcTraits>;
 
 // A bitmap or other object, deleted with DeleteObject unless handed on.
-class GdiObject {
- public:
-  explicit GdiObject(Handle h) : h_(h) {}
-  ~GdiObject() {
-    if (h_ != 0) DeleteObject(h_);
-  }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  Handle get() const { return h_; }
-  // The object now belongs elsewhere.
-  Handle release() {
-    Handle h = h_;
-    h_ = 0;
-    return h;
-  }
-
- private:
-  Handle h_;
+struct GdiObjectTraits {
+  using Type = Handle;
+  static Type Empty() { return 0; }
+  static void Close(Type h) { DeleteObject(h); }
 };
+using GdiObject = Unique<GdiObjectTraits>;
 
 // An object selected into a device context; what it replaced is selected
 // back when this ends.
-class Selection {
- public:
-  Selection(Handle dc, Handle object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-  ~Selection() { SelectObject(dc_, previous_); }
-  Selection(const Selection&) = delete;
-  Selection& operator=(const Selection&) = delete;
-
- private:
-  Handle dc_;
-  Handle previous_;
+struct SelectionTraits {
+  struct Type {
+    Handle dc;
+    Handle previous;
+    bool operator==(const Type&) const = default;
+  };
+  static Type Empty() { return {}; }
+  static void Close(Type s) { SelectObject(s.dc, s.previous); }
 };
+using Selection = Unique<SelectionTraits>;
+inline Selection SelectInto(Handle dc, Handle object) {
+  return Selection(SelectionTraits::Type{dc, SelectObject(dc, object)});
+}
 
-// The clipboard, open for a window (0 for none) while this lives.
-class OpenedClipboard {
- public:
-  explicit OpenedClipboard(Handle owner) : open_(OpenClipboard(owner)) {}
-  ~OpenedClipboard() {
-    if (open_) CloseClipboard();
-  }
-  OpenedClipboard(const OpenedClipboard&) = delete;
-  OpenedClipboard& operator=(const OpenedClipboard&) = delete;
-  bool is_open() const { return open_; }
-
- private:
-  bool open_;
+// The clipboard, open while this lives: holds OpenClipboard's result.
+struct OpenedClipboardTraits {
+  using Type = bool;
+  static Type Empty() { return false; }
+  static void Close(Type) { CloseClipboard(); }
 };
+using OpenedClipboard = Unique<OpenedClipboardTraits>;
 
 }  // namespace plat

@@ -33,14 +33,14 @@ std::shared_ptr<Picture> CopyAsDib(Handle source) {
   info.bmiHeader.biCompression = kBiRgb;
   info.bmiHeader.biSizeImage = static_cast<std::uint32_t>(Stride(bm.bmWidth) * bm.bmHeight);
 
-  MemoryDC target(0), from(0);
+  MemoryDC target(CreateCompatibleDC(0)), from(CreateCompatibleDC(0));
   if (!target.get() || !from.get()) Raise(kErrOutOfMemory);
   void* bits = nullptr;
   GdiObject copy(CreateDIBSection(target.get(), &info, kDibRgbColors, &bits, 0, 0));
   if (!copy.get() || !bits) Raise(kErrOutOfMemory);
   {
-    Selection into(target.get(), copy.get());
-    Selection out(from.get(), source);
+    const Selection into = SelectInto(target.get(), copy.get());
+    const Selection out = SelectInto(from.get(), source);
     BitBlt(target.get(), 0, 0, bm.bmWidth, bm.bmHeight, from.get(), 0, 0, kSrcCopy);
   }
   auto picture = std::make_shared<Picture>(copy.release(), Picture::Type::Bitmap, true);
@@ -54,8 +54,8 @@ void Put32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
 }  // namespace
 
 std::shared_ptr<Picture> ClipboardPicture() {
-  OpenedClipboard clipboard(0);  // closed again as soon as the copy is taken
-  if (!clipboard.is_open()) Raise(kErrClipboardBusy, {}, {}, GetLastError());
+  OpenedClipboard clipboard(OpenClipboard(0));  // closed again as soon as the copy is taken
+  if (!clipboard) Raise(kErrClipboardBusy, {}, {}, GetLastError());
   const Handle bitmap = GetClipboardData(kCfBitmap);
   if (!bitmap) Raise(kErrNoPicture);
   return CopyAsDib(bitmap);

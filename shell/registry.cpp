@@ -5,27 +5,18 @@
 
 #include "platform/api.h"
 #include "platform/error.h"
+#include "platform/handles.h"
 
 namespace varnel {
 
 namespace {
 
-// A key opened for the length of one operation. The close is issued on
-// every way out, also when the open failed and the handle is still 0.
-class OpenedKey {
- public:
-  OpenedKey(plat::Handle root, const std::u16string& subKey, std::uint32_t access = plat::kKeyAccess3F)
-      : status_(plat::RegOpenKeyExW(root, subKey.c_str(), 0, access, &handle_)) {}
-  ~OpenedKey() { plat::RegCloseKey(handle_); }
-  OpenedKey(const OpenedKey&) = delete;
-  OpenedKey& operator=(const OpenedKey&) = delete;
-  plat::Handle get() const { return handle_; }
-  std::int32_t status() const { return status_; }
-
- private:
-  plat::Handle handle_ = 0;
-  std::int32_t status_;
-};
+// Opens subKey of root into `key` for the length of one operation; the
+// key's close is issued on every way out, also when the open failed.
+std::int32_t Open(plat::UniqueKey& key, plat::Handle root, const std::u16string& subKey,
+                  std::uint32_t access = plat::kKeyAccess3F) {
+  return plat::RegOpenKeyExW(root, subKey.c_str(), 0, access, key.put());
+}
 
 // The text of a stored text value: its UTF-16 LE bytes up to the first NUL,
 // so the terminator, and any padding after it, is not part of it; a value
@@ -46,26 +37,29 @@ std::u16string TextOf(const std::uint8_t* bytes, std::uint32_t count) {
 
 TaggedValue FetchValue(plat::Handle root, const std::u16string& subKey, const std::u16string& name) {
   TaggedValue value;
-  OpenedKey key(root, subKey);
-  if (key.status() != plat::kErrorAccessDenied) {
+  plat::UniqueKey key;
+  if (Open(key, root, subKey) != plat::kErrorAccessDenied) {
     ReadValueData(key.get(), name, value);
     return value;
   }
   // Refused the full access, as a standard user is under HKEY_LOCAL_MACHINE:
   // reading alone is allowed, and a value there is no less present.
-  OpenedKey readable(root, subKey, plat::kKeyRead);
+  plat::UniqueKey readable;
+  Open(readable, root, subKey, plat::kKeyRead);
   ReadValueData(readable.get(), name, value);
   return value;
 }
 
 void StoreValue(plat::Handle root, const std::u16string& subKey, const std::u16string& name,
                 const TaggedValue& value, std::int32_t type) {
-  OpenedKey key(root, subKey);
+  plat::UniqueKey key;
+  Open(key, root, subKey);
   WriteValueData(key.get(), name, type, value);
 }
 
 void RemoveValue(plat::Handle root, const std::u16string& subKey, const std::u16string& name) {
-  OpenedKey key(root, subKey);
+  plat::UniqueKey key;
+  Open(key, root, subKey);
   plat::RegDeleteValueW(key.get(), name.c_str());
 }
 

@@ -7,6 +7,7 @@
 #include "platform/api.h"
 #include "platform/error.h"
 #include "platform/text.h"
+#include "platform/unique.h"
 
 namespace varnel {
 
@@ -97,10 +98,7 @@ void TrayIcon::OwnerMouseMove(int /*button*/, int /*shift*/, float x, float y) {
   }
   // The flag is cleared on every way out, so an error in a handler cannot
   // leave the icon deaf to all later clicks.
-  struct Guard {
-    bool& flag;
-    ~Guard() { flag = false; }
-  } guard{dispatching_};
+  const plat::ScopeExit done([this] { dispatching_ = false; });
   dispatching_ = true;
   if (event && *event) (*event)(button);
 }

@@ -27,9 +27,9 @@ class GdiTest : public ::testing::Test {
 };
 
 TEST_F(GdiTest, BitmapFormats) {
-  plat::WindowDC screen(plat::GetDesktopWindow());
+  plat::WindowDC screen = plat::TakeWindowDC(plat::GetDesktopWindow());
   ASSERT_NE(screen.get(), 0u);
-  plat::MemoryDC memory(screen.get());
+  plat::MemoryDC memory(plat::CreateCompatibleDC(screen.get()));
   ASSERT_NE(memory.get(), 0u);
 
   // A screen-compatible bitmap: 32 bits a pixel, no pixel address.

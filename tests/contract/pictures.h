@@ -63,13 +63,13 @@ inline std::shared_ptr<plat::Picture> ScreenPicture(std::int32_t width, std::int
   Fill(source, paint);
   plat::Handle bitmap = 0;
   {
-    plat::WindowDC screen(plat::GetDesktopWindow());
+    plat::WindowDC screen = plat::TakeWindowDC(plat::GetDesktopWindow());
     bitmap = plat::CreateCompatibleBitmap(screen.get(), width, height);
   }
   if (bitmap == 0) return nullptr;
   {
-    plat::MemoryDC dc(0);
-    plat::Selection selected(dc.get(), bitmap);
+    plat::MemoryDC dc(plat::CreateCompatibleDC(0));
+    const plat::Selection selected = plat::SelectInto(dc.get(), bitmap);
     source.PaintPicture(dc.get());
   }
   return std::make_shared<plat::Picture>(bitmap, plat::Picture::Type::Bitmap, true);
@@ -80,8 +80,8 @@ class BitmapDC {
  public:
   BitmapDC(std::int32_t width, std::int32_t height, const Paint& paint)
       : picture_(ScreenPicture(width, height, paint)),
-        dc_(0),
-        selected_(dc_.get(), picture_ ? picture_->handle() : 0) {}
+        dc_(plat::CreateCompatibleDC(0)),
+        selected_(plat::SelectInto(dc_.get(), picture_ ? picture_->handle() : 0)) {}
   plat::Handle get() const { return dc_.get(); }
   // The bitmap's pixels, read through a buffer of the same size.
   std::uint32_t Pixel(std::int32_t x, std::int32_t y) const {

@@ -32,9 +32,10 @@ class CaptureTest : public SimMachine {
     {
       auto picture = ScreenPicture(width, height, Pattern);
       ASSERT_TRUE(picture);
-      plat::Handle copy = plat::CreateCompatibleBitmap(plat::WindowDC(plat::GetDesktopWindow()).get(), width, height);
-      plat::MemoryDC from(0), to(0);
-      plat::Selection a(from.get(), picture->handle()), b(to.get(), copy);
+      plat::Handle copy = plat::CreateCompatibleBitmap(plat::TakeWindowDC(plat::GetDesktopWindow()).get(), width, height);
+      plat::MemoryDC from(plat::CreateCompatibleDC(0)), to(plat::CreateCompatibleDC(0));
+      const plat::Selection a = plat::SelectInto(from.get(), picture->handle());
+      const plat::Selection b = plat::SelectInto(to.get(), copy);
       plat::BitBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, plat::kSrcCopy);
       bitmap = copy;
     }

@@ -28,7 +28,7 @@ TEST_F(GdiSimTest, TheDesktopContextDrawsOnTheScreenPicture) {
   cDIBSection dib;
   ASSERT_TRUE(dib.Create(30, 20));
   {
-    plat::WindowDC desktop(plat::GetDesktopWindow());
+    plat::WindowDC desktop = plat::TakeWindowDC(plat::GetDesktopWindow());
     dib.LoadPictureBlt(desktop.get(), 270, 180);
     EXPECT_EQ(FirstDifference(dib, [](auto x, auto y) { return Pattern(x + 270, y + 180); }), "");
     Fill(dib, [](auto, auto) { return 0x010203u; });
