@@ -57,10 +57,10 @@ std::u16string FreeName(const std::u16string& base, const char16_t* extension) {
 // The clipboard's picture, copied once, straight into the buffer that is
 // then encoded or written. The clipboard is open for that copy only.
 void CopyClipboardPicture(cDIBSection& buffer) {
-  plat::OpenedClipboard clipboard(plat::OpenClipboard(0));
+  plat::OpenedClipboard clipboard(plat::OpenClipboard({}));
   if (!clipboard) plat::Raise(plat::kErrClipboardBusy, {}, {}, plat::GetLastError());
-  const plat::Handle bitmap = plat::GetClipboardData(plat::kCfBitmap);
-  if (bitmap == 0) plat::Raise(plat::kErrNoPicture);
+  const plat::Hbitmap bitmap = plat::GetClipboardData(plat::kCfBitmap);
+  if (bitmap == plat::Hbitmap{}) plat::Raise(plat::kErrNoPicture);
   if (!buffer.CreateFromBitmap(bitmap)) plat::Raise(plat::kErrOutOfMemory);
 }
 
@@ -165,7 +165,7 @@ void Main::SaveCapture(cDIBSection& buffer, std::uint32_t sequence) {
     if (bitmap) {
       // The picture writer takes the buffer's pixels as they are: they have
       // a bitmap file's layout.
-      plat::Picture pixels(buffer.hDib(), plat::Picture::Type::Bitmap, false);
+      plat::Picture pixels(plat::RawHandle(buffer.hDib()), plat::Picture::Type::Bitmap, false);
       pixels.set_dibBits(buffer.DIBSectionBitsPtr());
       plat::SavePicture(pixels, file);
     } else {

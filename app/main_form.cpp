@@ -69,7 +69,7 @@ std::u16string Main::DefaultFolder() const {
   if (plat::FileExists(profileDesktop)) return profileDesktop;
   // Moved (to OneDrive, say, or by a policy): the shell knows where.
   std::vector<char16_t> desktop(plat::kMaxPath, u'\0');
-  if (plat::SHGetFolderPathW(0, plat::kCsidlDesktopDirectory, 0, plat::kShgfpTypeCurrent, desktop.data()) != 0)
+  if (plat::SHGetFolderPathW({}, plat::kCsidlDesktopDirectory, 0, plat::kShgfpTypeCurrent, desktop.data()) != 0)
     return profileDesktop;
   desktop.back() = u'\0';
   return std::u16string(desktop.data());

@@ -34,7 +34,7 @@ std::u16string ExeSettingsFile() { return plat::AppPath() + u"\\" + kFileName; }
 std::u16string UserSettingsFile(bool createFolder) {
   std::vector<char16_t> folder(plat::kMaxPath, u'\0');
   const int csidl = plat::kCsidlAppData | (createFolder ? plat::kCsidlFlagCreate : 0);
-  if (plat::SHGetFolderPathAndSubDirW(0, csidl, 0, plat::kShgfpTypeCurrent, kUserFolder, folder.data()) != 0)
+  if (plat::SHGetFolderPathAndSubDirW({}, csidl, 0, plat::kShgfpTypeCurrent, kUserFolder, folder.data()) != 0)
     return {};
   folder.back() = u'\0';
   return std::u16string(folder.data()) + u"\\" + kFileName;

@@ -51,24 +51,24 @@ const plat::Picture& ClipboardCopy(int w, int h) {
   cDIBSection source;
   if (!source.Create(w, h)) return *slot;
   varnel::bench::Paint(source, varnel::bench::Content::Screen);
-  plat::Handle bitmap = 0;
+  plat::Hbitmap bitmap{};
   {
     plat::WindowDC screen = plat::TakeWindowDC(plat::GetDesktopWindow());
     bitmap = plat::CreateCompatibleBitmap(screen.get(), w, h);
   }
-  if (!bitmap) return *slot;
+  if (bitmap == plat::Hbitmap{}) return *slot;
   {
-    plat::MemoryDC dc(plat::CreateCompatibleDC(0));
+    plat::MemoryDC dc(plat::CreateCompatibleDC({}));
     const plat::Selection selected = plat::SelectInto(dc.get(), bitmap);
     source.PaintPicture(dc.get());
   }
-  if (!plat::OpenClipboard(0)) return *slot;
+  if (!plat::OpenClipboard({})) return *slot;
   plat::EmptyClipboard();
   plat::SetClipboardData(plat::kCfBitmap, bitmap);
   plat::CloseClipboard();
   slot = plat::ClipboardPicture();
   // The clipboard's own bitmap is not needed any more.
-  if (plat::OpenClipboard(0)) {
+  if (plat::OpenClipboard({})) {
     plat::EmptyClipboard();
     plat::CloseClipboard();
   }

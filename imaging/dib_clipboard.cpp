@@ -7,11 +7,11 @@ namespace varnel {
 
 bool cDIBSection::CopyToClipboard(bool bAsDIB) {
   bool result = false;
-  const plat::Handle desktopWindow = plat::GetDesktopWindow();
+  const plat::Hwnd desktopWindow = plat::GetDesktopWindow();
   plat::WindowDC desktop = plat::TakeWindowDC(desktopWindow);
-  if (desktop.get() == 0) return false;
+  if (!desktop) return false;
   plat::MemoryDC memory(plat::CreateCompatibleDC(desktop.get()));
-  if (memory.get() == 0) return false;
+  if (!memory) return false;
 
   if (bAsDIB) {
     plat::MsgBox(u"I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!", u"");
@@ -26,16 +26,16 @@ bool cDIBSection::CopyToClipboard(bool bAsDIB) {
   // Compatible with the screen, not with the memory context (whose own
   // bitmap is a 1 x 1 monochrome one).
   plat::GdiObject bitmap(plat::CreateCompatibleBitmap(desktop.get(), Width(), Height()));
-  if (bitmap.get() == 0) return false;
+  if (!bitmap) return false;
   {
     const plat::Selection selected = plat::SelectInto(memory.get(), bitmap.get());
     PaintPicture(memory.get(), 0, 0, -1, -1, 0, 0, plat::kSrcCopy);
   }
 
-  plat::OpenedClipboard clipboard(plat::OpenClipboard(0));
+  plat::OpenedClipboard clipboard(plat::OpenClipboard({}));
   if (!clipboard) return false;
   plat::EmptyClipboard();
-  if (plat::SetClipboardData(plat::kCfBitmap, bitmap.get()) != 0) {
+  if (plat::SetClipboardData(plat::kCfBitmap, bitmap.get()) != plat::Hbitmap{}) {
     bitmap.release();  // the clipboard's now
     result = true;
   }

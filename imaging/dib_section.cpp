@@ -20,7 +20,7 @@ std::int32_t ScanLineBytes(std::int32_t width) {
 // section for it. `bits` receives the pixel address (null on failure).
 // Raises the overflow error, with nothing created, when the picture's size
 // in bytes does not fit 32 bits.
-plat::Handle NewSection(plat::Handle lhDC, std::int32_t lWidth, std::int32_t lHeight, plat::BitmapInfo& info,
+plat::Hbitmap NewSection(plat::Hdc lhDC, std::int32_t lWidth, std::int32_t lHeight, plat::BitmapInfo& info,
                         std::uint8_t*& bits) {
   plat::BitmapInfoHeader& h = info.bmiHeader;
   h.biSize = sizeof(plat::BitmapInfoHeader);
@@ -31,8 +31,8 @@ plat::Handle NewSection(plat::Handle lhDC, std::int32_t lWidth, std::int32_t lHe
   h.biCompression = plat::kBiRgb;
   h.biSizeImage = static_cast<std::uint32_t>(plat::CheckedMul(lHeight, ScanLineBytes(lWidth)));
   void* address = nullptr;
-  plat::Handle section = plat::CreateDIBSection(lhDC, &info, plat::kDibRgbColors, &address, 0, 0);
-  bits = section != 0 ? static_cast<std::uint8_t*>(address) : nullptr;
+  const plat::Hbitmap section = plat::CreateDIBSection(lhDC, &info, plat::kDibRgbColors, &address, 0, 0);
+  bits = section != plat::Hbitmap{} ? static_cast<std::uint8_t*>(address) : nullptr;
   return section;
 }
 
@@ -40,7 +40,7 @@ plat::Handle NewSection(plat::Handle lhDC, std::int32_t lWidth, std::int32_t lHe
 
 cDIBSection::~cDIBSection() { ClearUp(); }
 
-bool cDIBSection::CreateDIB(plat::Handle lhDC, std::int32_t lWidth, std::int32_t lHeight, plat::Handle& hDib) {
+bool cDIBSection::CreateDIB(plat::Hdc lhDC, std::int32_t lWidth, std::int32_t lHeight, plat::Hbitmap& hDib) {
   // The new section belongs to the caller. The header and pixel address of
   // a buffer this object holds keep describing that buffer, so that its
   // readers never reach pixels the caller may delete; an empty object only
@@ -49,12 +49,12 @@ bool cDIBSection::CreateDIB(plat::Handle lhDC, std::int32_t lWidth, std::int32_t
   std::uint8_t* bits = nullptr;
   const bool ready = hMemDC && hDibBitmap;
   hDib = NewSection(lhDC, lWidth, lHeight, ready ? local : tBitmapInfo, bits);
-  return hDib != 0;
+  return hDib != plat::Hbitmap{};
 }
 
 bool cDIBSection::Create(std::int32_t lWidth, std::int32_t lHeight) {
   ClearUp();
-  plat::MemoryDC dc(plat::CreateCompatibleDC(0));
+  plat::MemoryDC dc(plat::CreateCompatibleDC({}));
   if (!dc) return false;
   // An overflowing size raises here and leaves no device context behind.
   plat::GdiObject section(NewSection(dc.get(), lWidth, lHeight, tBitmapInfo, lBitsPtr));
@@ -68,19 +68,19 @@ bool cDIBSection::Create(std::int32_t lWidth, std::int32_t lHeight) {
 void cDIBSection::CreateFromPicture(const std::shared_ptr<plat::Picture>& picThis) {
   if (!picThis) plat::Raise(plat::kErrObjectNotSet);
   plat::Bitmap description{};
-  plat::GetObjectA(picThis->handle(), sizeof description, &description);
+  plat::GetObjectA(plat::HandleOf<plat::Hbitmap>(picThis->handle()), sizeof description, &description);
   if (!Create(description.bmWidth, description.bmHeight)) return;
 
   plat::WindowDC desktop = plat::TakeWindowDC(plat::GetDesktopWindow());
-  if (desktop.get() == 0) return;
+  if (!desktop) return;
   plat::MemoryDC picture(plat::CreateCompatibleDC(desktop.get()));
   desktop.reset();
-  if (picture.get() == 0) return;
-  const plat::Selection selected = plat::SelectInto(picture.get(), picThis->handle());
+  if (!picture) return;
+  const plat::Selection selected = plat::SelectInto(picture.get(), plat::HandleOf<plat::Hbitmap>(picThis->handle()));
   LoadPictureBlt(picture.get(), 0, 0, -1, -1, plat::kSrcCopy);
 }
 
-bool cDIBSection::CreateFromBitmap(plat::Handle hBitmap) {
+bool cDIBSection::CreateFromBitmap(plat::Hbitmap hBitmap) {
   plat::Bitmap description{};
   if (plat::GetObjectA(hBitmap, sizeof description, &description) == 0 || description.bmWidth <= 0 ||
       description.bmHeight <= 0)
@@ -100,14 +100,14 @@ std::int32_t cDIBSection::Width() const { return tBitmapInfo.bmiHeader.biWidth; 
 
 std::int32_t cDIBSection::Height() const { return tBitmapInfo.bmiHeader.biHeight; }
 
-void cDIBSection::LoadPictureBlt(plat::Handle lhDC, std::int32_t lSrcLeft, std::int32_t lSrcTop,
+void cDIBSection::LoadPictureBlt(plat::Hdc lhDC, std::int32_t lSrcLeft, std::int32_t lSrcTop,
                                  std::int32_t lSrcWidth, std::int32_t lSrcHeight, std::uint32_t eRop) {
   if (lSrcWidth < 0) lSrcWidth = Width();
   if (lSrcHeight < 0) lSrcHeight = Height();
   plat::BitBlt(hMemDC.get(), 0, 0, lSrcWidth, lSrcHeight, lhDC, lSrcLeft, lSrcTop, eRop);
 }
 
-void cDIBSection::PaintPicture(plat::Handle lhDC, std::int32_t lDestLeft, std::int32_t lDestTop,
+void cDIBSection::PaintPicture(plat::Hdc lhDC, std::int32_t lDestLeft, std::int32_t lDestTop,
                                std::int32_t lDestWidth, std::int32_t lDestHeight, std::int32_t lSrcLeft,
                                std::int32_t lSrcTop, std::uint32_t eRop) {
   if (lDestWidth < 0) lDestWidth = Width();
@@ -115,9 +115,9 @@ void cDIBSection::PaintPicture(plat::Handle lhDC, std::int32_t lDestLeft, std::i
   plat::BitBlt(lhDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, hMemDC.get(), lSrcLeft, lSrcTop, eRop);
 }
 
-plat::Handle cDIBSection::hdc() const { return hMemDC.get(); }
+plat::Hdc cDIBSection::hdc() const { return hMemDC.get(); }
 
-plat::Handle cDIBSection::hDib() const { return hDibBitmap.get(); }
+plat::Hbitmap cDIBSection::hDib() const { return hDibBitmap.get(); }
 
 std::uint8_t* cDIBSection::DIBSectionBitsPtr() const { return lBitsPtr; }
 

@@ -39,7 +39,7 @@ class cDIBSection {
   // nothing. An empty object records the size in its header; a ready one
   // keeps describing its own buffer. Raises the overflow error when the
   // size in bytes does not fit 32 bits.
-  bool CreateDIB(plat::Handle lhDC, std::int32_t lWidth, std::int32_t lHeight, plat::Handle& hDib);
+  bool CreateDIB(plat::Hdc lhDC, std::int32_t lWidth, std::int32_t lHeight, plat::Hbitmap& hDib);
 
   // Creates the buffer at the size of the picture's bitmap and copies the
   // picture in. Stops at the first step that fails; ask hdc() or hDib()
@@ -52,7 +52,7 @@ class cDIBSection {
   // created at the bitmap's size, unless it is ready at that size already:
   // then its memory is used again, as it is when one buffer takes picture
   // after picture. True when every scan line arrived.
-  bool CreateFromBitmap(plat::Handle hBitmap);
+  bool CreateFromBitmap(plat::Hbitmap hBitmap);
 
   // Releases any buffer held, then creates a ready buffer of the size.
   bool Create(std::int32_t lWidth, std::int32_t lHeight);
@@ -65,17 +65,17 @@ class cDIBSection {
 
   // Copies an area of lhDC into the buffer's top-left corner. A negative
   // width or height stands for the buffer's own.
-  void LoadPictureBlt(plat::Handle lhDC, std::int32_t lSrcLeft = 0, std::int32_t lSrcTop = 0,
+  void LoadPictureBlt(plat::Hdc lhDC, std::int32_t lSrcLeft = 0, std::int32_t lSrcTop = 0,
                       std::int32_t lSrcWidth = -1, std::int32_t lSrcHeight = -1,
                       std::uint32_t eRop = plat::kSrcCopy);
   // Draws the buffer into lhDC. A negative width or height stands for the
   // buffer's own.
-  void PaintPicture(plat::Handle lhDC, std::int32_t lDestLeft = 0, std::int32_t lDestTop = 0,
+  void PaintPicture(plat::Hdc lhDC, std::int32_t lDestLeft = 0, std::int32_t lDestTop = 0,
                     std::int32_t lDestWidth = -1, std::int32_t lDestHeight = -1, std::int32_t lSrcLeft = 0,
                     std::int32_t lSrcTop = 0, std::uint32_t eRop = plat::kSrcCopy);
 
-  plat::Handle hdc() const;
-  plat::Handle hDib() const;
+  plat::Hdc hdc() const;
+  plat::Hbitmap hDib() const;
   std::uint8_t* DIBSectionBitsPtr() const;
 
   // Overwrites every pixel with noise: grey (the three bytes equal) or

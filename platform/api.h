@@ -20,16 +20,16 @@ namespace plat {
 // RegQueryValueExW with no data buffer reports the type and the size in
 // bytes; with one too small it fails with kErrorMoreData and reports the
 // size needed.
-std::int32_t RegOpenKeyExW(Handle hKey, const char16_t* lpSubKey, std::uint32_t ulOptions,
-                           std::uint32_t samDesired, Handle* phkResult);
-std::int32_t RegQueryValueExW(Handle hKey, const char16_t* lpValueName, std::uint32_t* lpReserved,
+std::int32_t RegOpenKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t ulOptions,
+                           std::uint32_t samDesired, Hkey* phkResult);
+std::int32_t RegQueryValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t* lpReserved,
                               std::uint32_t* lpType, std::uint8_t* lpData,
                               std::uint32_t* lpcbData);
-std::int32_t RegSetValueExW(Handle hKey, const char16_t* lpValueName, std::uint32_t Reserved,
+std::int32_t RegSetValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t Reserved,
                             std::uint32_t dwType, const std::uint8_t* lpData,
                             std::uint32_t cbData);
-std::int32_t RegDeleteValueW(Handle hKey, const char16_t* lpValueName);
-std::int32_t RegCloseKey(Handle hKey);
+std::int32_t RegDeleteValueW(Hkey hKey, const char16_t* lpValueName);
+std::int32_t RegCloseKey(Hkey hKey);
 
 // Private-profile (INI) files (kernel32).
 std::uint32_t GetPrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
@@ -58,24 +58,24 @@ bool WritePrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKey
 // the reason in GetLastError().
 //
 // FindFirstFileW matches the last part of the name with the wildcards *
-// and ?, and returns kInvalidHandleValue when nothing matches; its handle
+// and ?, and returns kInvalidFind when nothing matches; its handle
 // is closed with FindClose.
-Handle FindFirstFileW(const char16_t* lpFileName, Win32FindDataW* lpFindFileData);
-bool FindClose(Handle hFindFile);
+Hfind FindFirstFileW(const char16_t* lpFileName, Win32FindDataW* lpFindFileData);
+bool FindClose(Hfind hFindFile);
 // Returns kInvalidFileAttributes when nothing stands under the name.
 std::uint32_t GetFileAttributesW(const char16_t* lpFileName);
 bool SetFileAttributesW(const char16_t* lpFileName, std::uint32_t dwFileAttributes);
 // Opens or creates a file (no security attributes, no template); returns
-// kInvalidHandleValue when it cannot. The handle is closed with CloseHandle.
-Handle CreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, std::uint32_t dwShareMode,
+// kInvalidFile when it cannot. The handle is closed with CloseHandle.
+Hfile CreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, std::uint32_t dwShareMode,
                    std::uint32_t dwCreationDisposition, std::uint32_t dwFlagsAndAttributes);
 // Writes at the file's position; *written tells how much went out.
-bool WriteFile(Handle hFile, const void* lpBuffer, std::uint32_t nNumberOfBytesToWrite,
+bool WriteFile(Hfile hFile, const void* lpBuffer, std::uint32_t nNumberOfBytesToWrite,
                std::uint32_t* lpNumberOfBytesWritten);
-bool CloseHandle(Handle hObject);
+bool CloseHandle(Hfile hObject);
 bool DeleteFileW(const char16_t* lpFileName);
 // A null time, or one of 0, leaves that time unchanged.
-bool SetFileTime(Handle hFile, const FileTime* lpCreationTime, const FileTime* lpLastAccessTime,
+bool SetFileTime(Hfile hFile, const FileTime* lpCreationTime, const FileTime* lpLastAccessTime,
                  const FileTime* lpLastWriteTime);
 
 // Milliseconds since the system started, wrapping after 49.7 days.
@@ -92,61 +92,62 @@ std::int16_t GetAsyncKeyState(int vKey);
 // Returns a value above 32 on success; kSeErrFileNotFound when nothing
 // stands under the name, kSeErrNoAssoc when the verb has no handler for it
 // (the verb "explore" has one for folders only).
-Handle ShellExecuteA(Handle hwnd, const char* lpOperation, const char* lpFile,
+Handle ShellExecuteA(Hwnd hwnd, const char* lpOperation, const char* lpFile,
                      const char* lpParameters, const char* lpDirectory, int nShowCmd);
-Handle ShellExecuteW(Handle hwnd, const char16_t* lpOperation, const char16_t* lpFile,
+Handle ShellExecuteW(Hwnd hwnd, const char16_t* lpOperation, const char16_t* lpFile,
                      const char16_t* lpParameters, const char16_t* lpDirectory, int nShowCmd);
 
 // The shell's folder dialog (shell32) and the allocator of the item
 // identifier list it returns (ole32). SHBrowseForFolderW returns 0 when
 // the dialog is cancelled.
-Handle SHBrowseForFolderW(BrowseInfoW* lpbi);
-bool SHGetPathFromIDListW(Handle pidl, char16_t* pszPath);  // pszPath: MAX_PATH characters
-void CoTaskMemFree(Handle pv);
+ItemList SHBrowseForFolderW(BrowseInfoW* lpbi);
+bool SHGetPathFromIDListW(ItemList pidl, char16_t* pszPath);  // pszPath: MAX_PATH characters
+void CoTaskMemFree(ItemList pv);
 
 // The place of one of the shell's special folders (kCsidl...), wherever the
 // user or a policy has moved it; pszPath takes MAX_PATH characters. Returns
 // 0 (S_OK) on success and a failure code when the folder does not exist.
 // The AndSubDir form appends a sub-folder, which must exist too unless
 // kCsidlFlagCreate is given: then the missing folders are created.
-std::int32_t SHGetFolderPathW(Handle hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
+std::int32_t SHGetFolderPathW(Hwnd hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
                               char16_t* pszPath);
-std::int32_t SHGetFolderPathAndSubDirW(Handle hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
+std::int32_t SHGetFolderPathAndSubDirW(Hwnd hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
                                        const char16_t* pszSubDir, char16_t* pszPath);
 
 // Graphics (gdi32). Handles of device contexts and bitmaps; a null handle
-// is a refusal.
-Handle CreateDIBSection(Handle hdc, const BitmapInfo* pbmi, std::uint32_t usage, void** ppvBits,
+// is a refusal. The only objects the program selects, describes and
+// deletes are bitmaps, and selecting a bitmap returns the bitmap it replaced.
+Hbitmap CreateDIBSection(Hdc hdc, const BitmapInfo* pbmi, std::uint32_t usage, void** ppvBits,
                         Handle hSection, std::uint32_t offset);
 // Copies scan lines start .. start + cLines - 1 (counted from the bottom of
 // the picture) of a bitmap that is selected into no device context into
 // lpvBits, in the format lpbmi describes (here: 24 or 32 bits a pixel,
 // BI_RGB, the bitmap's width, bottom-up for a positive biHeight). Returns
 // the number of lines copied, 0 on failure.
-std::int32_t GetDIBits(Handle hdc, Handle hbm, std::uint32_t start, std::uint32_t cLines, void* lpvBits,
+std::int32_t GetDIBits(Hdc hdc, Hbitmap hbm, std::uint32_t start, std::uint32_t cLines, void* lpvBits,
                        BitmapInfo* lpbmi, std::uint32_t usage);
-Handle CreateCompatibleDC(Handle hdc);
-Handle CreateCompatibleBitmap(Handle hdc, std::int32_t cx, std::int32_t cy);
-Handle SelectObject(Handle hdc, Handle h);
-bool BitBlt(Handle hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy,
-            Handle hdcSrc, std::int32_t x1, std::int32_t y1, std::uint32_t rop);
-std::int32_t GetObjectA(Handle h, std::int32_t c, void* pv);
-bool DeleteObject(Handle ho);
-bool DeleteDC(Handle hdc);
+Hdc CreateCompatibleDC(Hdc hdc);
+Hbitmap CreateCompatibleBitmap(Hdc hdc, std::int32_t cx, std::int32_t cy);
+Hbitmap SelectObject(Hdc hdc, Hbitmap h);
+bool BitBlt(Hdc hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy,
+            Hdc hdcSrc, std::int32_t x1, std::int32_t y1, std::uint32_t rop);
+std::int32_t GetObjectA(Hbitmap h, std::int32_t c, void* pv);
+bool DeleteObject(Hbitmap ho);
+bool DeleteDC(Hdc hdc);
 
 // Window device contexts (user32).
-Handle GetDesktopWindow();
-Handle GetDC(Handle hWnd);
-std::int32_t ReleaseDC(Handle hWnd, Handle hDC);
+Hwnd GetDesktopWindow();
+Hdc GetDC(Hwnd hWnd);
+std::int32_t ReleaseDC(Hwnd hWnd, Hdc hDC);
 
-// Clipboard (user32).
-bool OpenClipboard(Handle hWndNewOwner);
+// Clipboard (user32). The program puts and takes bitmaps (kCfBitmap) only.
+bool OpenClipboard(Hwnd hWndNewOwner);
 bool EmptyClipboard();
-Handle SetClipboardData(std::uint32_t uFormat, Handle hMem);
+Hbitmap SetClipboardData(std::uint32_t uFormat, Hbitmap hMem);
 bool CloseClipboard();
-Handle GetClipboardData(std::uint32_t uFormat);
+Hbitmap GetClipboardData(std::uint32_t uFormat);
 bool IsClipboardFormatAvailable(std::uint32_t format);
-Handle GetClipboardOwner();
+Hwnd GetClipboardOwner();
 // Counts every change of the clipboard's content, by any program; reading
 // the clipboard leaves it as it is.
 std::uint32_t GetClipboardSequenceNumber();

@@ -16,7 +16,7 @@ bool HasWildcard(const std::u16string& path) { return path.find_first_of(u"*?") 
 
 std::int64_t FileLen(const std::u16string& path) {
   Win32FindDataW d{};
-  UniqueFind find(HasWildcard(path) ? kInvalidHandleValue : FindFirstFileW(ForFileCall(path).c_str(), &d));
+  UniqueFind find(HasWildcard(path) ? kInvalidFind : FindFirstFileW(ForFileCall(path).c_str(), &d));
   if (!find) Raise(kErrFileNotFound, {}, {}, GetLastError());
   find.reset();
   if (d.dwFileAttributes & kFileAttributeDirectory) Raise(kErrFileNotFound);

@@ -14,34 +14,34 @@ namespace plat {
 // needs the window too.
 struct WindowDcTraits {
   struct Type {
-    Handle window;
-    Handle dc;
+    Hwnd window;
+    Hdc dc;
     bool operator==(const Type&) const = default;
     // Read as the device context it holds.
-    operator Handle() const { return dc; }
+    operator Hdc() const { return dc; }
   };
   static Type Empty() { return {}; }
   static void Close(Type h) { ReleaseDC(h.window, h.dc); }
 };
 using WindowDC = Unique<WindowDcTraits>;
 // Takes hWnd's device context; empty when GetDC refuses.
-inline WindowDC TakeWindowDC(Handle hWnd) {
-  const Handle dc = GetDC(hWnd);
-  return WindowDC(dc != 0 ? WindowDcTraits::Type{hWnd, dc} : WindowDcTraits::Empty());
+inline WindowDC TakeWindowDC(Hwnd hWnd) {
+  const Hdc dc = GetDC(hWnd);
+  return WindowDC(dc != Hdc{} ? WindowDcTraits::Type{hWnd, dc} : WindowDcTraits::Empty());
 }
 
 // A memory device context from CreateCompatibleDC, deleted with DeleteDC.
 struct MemoryDcTraits {
-  using Type = Handle;
-  static Type Empty() { return 0; }
+  using Type = Hdc;
+  static Type Empty() { return {}; }
   static void Close(Type h) { DeleteDC(h); }
 };
 using MemoryDC = Unique<MemoryDcTraits>;
 
-// A bitmap or other object, deleted with DeleteObject unless handed on.
+// A bitmap, deleted with DeleteObject unless handed on.
 struct GdiObjectTraits {
-  using Type = Handle;
-  static Type Empty() { return 0; }
+  using Type = Hbitmap;
+  static Type Empty() { return {}; }
   static void Close(Type h) { DeleteObject(h); }
 };
 using GdiObject = Unique<GdiObjectTraits>;
@@ -50,15 +50,15 @@ using GdiObject = Unique<GdiObjectTraits>;
 // back when this ends.
 struct SelectionTraits {
   struct Type {
-    Handle dc;
-    Handle previous;
+    Hdc dc;
+    Hbitmap previous;
     bool operator==(const Type&) const = default;
   };
   static Type Empty() { return {}; }
   static void Close(Type s) { SelectObject(s.dc, s.previous); }
 };
 using Selection = Unique<SelectionTraits>;
-inline Selection SelectInto(Handle dc, Handle object) {
+inline Selection SelectInto(Hdc dc, Hbitmap object) {
   return Selection(SelectionTraits::Type{dc, SelectObject(dc, object)});
 }
 

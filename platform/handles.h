@@ -12,17 +12,17 @@ namespace plat {
 // has been asked for, also when the open failed and the key is still 0:
 // the program has always done so, and Windows answers it harmlessly.
 struct KeyTraits {
-  using Type = Handle;
+  using Type = Hkey;
   static constexpr bool kCloseFailedOpen = true;
-  static Type Empty() { return 0; }
+  static Type Empty() { return {}; }
   static void Close(Type h) { RegCloseKey(h); }
 };
 using UniqueKey = Unique<KeyTraits>;
 
 // A search from FindFirstFileW, closed with FindClose.
 struct FindTraits {
-  using Type = Handle;
-  static Type Empty() { return kInvalidHandleValue; }
+  using Type = Hfind;
+  static Type Empty() { return kInvalidFind; }
   static void Close(Type h) { FindClose(h); }
 };
 using UniqueFind = Unique<FindTraits>;
@@ -31,16 +31,16 @@ using UniqueFind = Unique<FindTraits>;
 // needs CloseHandle's answer (a write's last data may fail there) takes
 // the handle back with release() and closes it itself.
 struct FileTraits {
-  using Type = Handle;
-  static Type Empty() { return kInvalidHandleValue; }
+  using Type = Hfile;
+  static Type Empty() { return kInvalidFile; }
   static void Close(Type h) { CloseHandle(h); }
 };
 using UniqueFile = Unique<FileTraits>;
 
 // An item identifier list the shell allocated, freed with CoTaskMemFree.
 struct ItemListTraits {
-  using Type = Handle;
-  static Type Empty() { return 0; }
+  using Type = ItemList;
+  static Type Empty() { return {}; }
   static void Close(Type h) { CoTaskMemFree(h); }
 };
 using UniqueItemList = Unique<ItemListTraits>;

@@ -16,7 +16,7 @@ constexpr std::int32_t kBytesPerPixel = 3;
 std::int32_t Stride(std::int32_t width) { return (width * kBytesPerPixel + 3) & ~3; }
 
 // A 24-bit bottom-up DIB section holding a copy of `source`.
-std::shared_ptr<Picture> CopyAsDib(Handle source) {
+std::shared_ptr<Picture> CopyAsDib(Hbitmap source) {
   Bitmap bm{};
   GetObjectA(source, sizeof bm, &bm);
   // Sizes whose pixel count in bytes does not fit 31 bits are refused here
@@ -33,17 +33,17 @@ std::shared_ptr<Picture> CopyAsDib(Handle source) {
   info.bmiHeader.biCompression = kBiRgb;
   info.bmiHeader.biSizeImage = static_cast<std::uint32_t>(Stride(bm.bmWidth) * bm.bmHeight);
 
-  MemoryDC target(CreateCompatibleDC(0)), from(CreateCompatibleDC(0));
-  if (!target.get() || !from.get()) Raise(kErrOutOfMemory);
+  MemoryDC target(CreateCompatibleDC({})), from(CreateCompatibleDC({}));
+  if (!target || !from) Raise(kErrOutOfMemory);
   void* bits = nullptr;
   GdiObject copy(CreateDIBSection(target.get(), &info, kDibRgbColors, &bits, 0, 0));
-  if (!copy.get() || !bits) Raise(kErrOutOfMemory);
+  if (!copy || !bits) Raise(kErrOutOfMemory);
   {
     const Selection into = SelectInto(target.get(), copy.get());
     const Selection out = SelectInto(from.get(), source);
     BitBlt(target.get(), 0, 0, bm.bmWidth, bm.bmHeight, from.get(), 0, 0, kSrcCopy);
   }
-  auto picture = std::make_shared<Picture>(copy.release(), Picture::Type::Bitmap, true);
+  auto picture = std::make_shared<Picture>(RawHandle(copy.release()), Picture::Type::Bitmap, true);
   picture->set_dibBits(static_cast<std::uint8_t*>(bits));
   return picture;
 }
@@ -54,10 +54,10 @@ void Put32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
 }  // namespace
 
 std::shared_ptr<Picture> ClipboardPicture() {
-  OpenedClipboard clipboard(OpenClipboard(0));  // closed again as soon as the copy is taken
+  OpenedClipboard clipboard(OpenClipboard({}));  // closed again as soon as the copy is taken
   if (!clipboard) Raise(kErrClipboardBusy, {}, {}, GetLastError());
-  const Handle bitmap = GetClipboardData(kCfBitmap);
-  if (!bitmap) Raise(kErrNoPicture);
+  const Hbitmap bitmap = GetClipboardData(kCfBitmap);
+  if (bitmap == Hbitmap{}) Raise(kErrNoPicture);
   return CopyAsDib(bitmap);
 }
 
@@ -66,11 +66,11 @@ void SavePicture(const Picture& picture, const std::u16string& path) {
   std::shared_ptr<Picture> converted;
   const Picture* dib = &picture;
   if (!picture.dibBits()) {
-    converted = CopyAsDib(picture.handle());
+    converted = CopyAsDib(HandleOf<Hbitmap>(picture.handle()));
     dib = converted.get();
   }
   Bitmap bm{};
-  GetObjectA(dib->handle(), sizeof bm, &bm);
+  GetObjectA(HandleOf<Hbitmap>(dib->handle()), sizeof bm, &bm);
   const std::uint32_t imageSize = static_cast<std::uint32_t>(Stride(bm.bmWidth) * bm.bmHeight);
 
   // BITMAPFILEHEADER (14 bytes) and BITMAPINFOHEADER (40 bytes), then the

@@ -30,9 +30,9 @@ struct RawValue {
 };
 // A raw value is the bytes the registry keeps, as RegQueryValueExW returns
 // them; WriteRaw stores exactly these bytes.
-void WriteRaw(Handle root, const std::u16string& key, const std::u16string& name, const RawValue& v);
-std::optional<RawValue> ReadRaw(Handle root, const std::u16string& key, const std::u16string& name);
-bool KeyExists(Handle root, const std::u16string& key);
+void WriteRaw(Hkey root, const std::u16string& key, const std::u16string& name, const RawValue& v);
+std::optional<RawValue> ReadRaw(Hkey root, const std::u16string& key, const std::u16string& name);
+bool KeyExists(Hkey root, const std::u16string& key);
 
 // A text as the registry's wide calls store it: its UTF-16 LE bytes,
 // without (Utf16Bytes) or with (SzBytes) the terminating NUL.

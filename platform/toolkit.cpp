@@ -47,7 +47,7 @@ Control& Form::operator[](std::u16string_view name) {
   Raise(kErrObjectNotSet);
 }
 
-Handle Form::hWnd() const { return peer_->hWnd(); }
+Hwnd Form::hWnd() const { return peer_->hWnd(); }
 
 void Form::Load() {
   if (loaded_) return;

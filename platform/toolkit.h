@@ -98,7 +98,7 @@ class Control {
 class FormPeer {
  public:
   virtual ~FormPeer() = default;
-  virtual Handle hWnd() const = 0;
+  virtual Hwnd hWnd() const = 0;
   virtual void Show() = 0;
   virtual void Hide() = 0;
   virtual bool Visible() const = 0;
@@ -140,7 +140,7 @@ class Form {
   Control& operator[](std::u16string_view name);
   std::vector<std::unique_ptr<Control>>& controls() { return controls_; }
 
-  Handle hWnd() const;
+  Hwnd hWnd() const;
   std::shared_ptr<Picture> Icon() const { return icon_; }
   void Load();    // runs OnLoad once; the window stays hidden unless shown
   void Show();    // not modal

@@ -1,6 +1,7 @@
 // Plain value types shared by the platform layer and the code above it.
 // Nothing here depends on <windows.h>: handles are carried as integers wide
-// enough for a pointer, and each backend converts them at its own edge.
+// enough for a pointer, one type per kind, and each backend converts them
+// at its own edge.
 #pragma once
 
 #include <cstddef>
@@ -8,18 +9,43 @@
 
 namespace plat {
 
-// Any operating-system handle (key, window, device context, bitmap, icon).
+// Each kind of operating-system handle is a type of its own, carried as an
+// integer wide enough for a pointer: a device context cannot be passed
+// where a registry key is wanted. A null handle is `{}`. Only the backends
+// look at the number (the real one through win32/handles.h).
+enum class Hwnd : std::uintptr_t {};     // a window
+enum class Hdc : std::uintptr_t {};      // a device context
+enum class Hbitmap : std::uintptr_t {};  // a bitmap: the only graphics object the program holds
+enum class Hicon : std::uintptr_t {};    // an icon
+enum class Hkey : std::uintptr_t {};     // an open registry key
+enum class Hfile : std::uintptr_t {};    // an open file (CreateFileW)
+enum class Hfind : std::uintptr_t {};    // a file search (FindFirstFileW)
+enum class ItemList : std::uintptr_t {}; // the shell's item identifier list (a PIDL)
+
+// The bare number, for what holds any of several kinds (a picture is a
+// bitmap or an icon), and for arguments the program always passes null
+// (a section handle, an access token, a dialog's callback).
 using Handle = std::uintptr_t;
+
+// The number behind a typed handle, and a typed handle from a number.
+template <class H>
+constexpr Handle RawHandle(H h) {
+  return static_cast<Handle>(h);
+}
+template <class H>
+constexpr H HandleOf(Handle raw) {
+  return static_cast<H>(raw);
+}
 
 // A predefined registry root is a 32-bit value that Windows sign-extends to
 // pointer width; keeping the same bits here lets the real backend pass it
 // through unchanged on both i686 and x86_64.
-constexpr Handle PredefinedRoot(std::uint32_t value) {
-  return static_cast<Handle>(static_cast<std::intptr_t>(static_cast<std::int32_t>(value)));
+constexpr Hkey PredefinedRoot(std::uint32_t value) {
+  return static_cast<Hkey>(static_cast<std::intptr_t>(static_cast<std::int32_t>(value)));
 }
 
-inline constexpr Handle kHKeyCurrentUser = PredefinedRoot(0x80000001u);
-inline constexpr Handle kHKeyLocalMachine = PredefinedRoot(0x80000002u);
+inline constexpr Hkey kHKeyCurrentUser = PredefinedRoot(0x80000001u);
+inline constexpr Hkey kHKeyLocalMachine = PredefinedRoot(0x80000002u);
 
 // Registry value types and the error codes the code above examines.
 inline constexpr std::uint32_t kRegSz = 1;
@@ -59,11 +85,11 @@ inline constexpr std::uint32_t kWmMouseMove = 0x200;
 // on 64-bit Windows.
 struct NotifyIconDataA {
   std::uint32_t cbSize;
-  Handle hWnd;
+  Hwnd hWnd;
   std::uint32_t uID;
   std::uint32_t uFlags;
   std::uint32_t uCallbackMessage;
-  Handle hIcon;
+  Hicon hIcon;
   char szTip[64];
 };
 
@@ -72,8 +98,8 @@ inline constexpr std::uint32_t kBifReturnOnlyFsDirs = 1;
 inline constexpr std::uint32_t kMaxPath = 260;
 inline constexpr int kSwShowNormal = 1;
 struct BrowseInfoW {
-  Handle hwndOwner;
-  Handle pidlRoot;
+  Hwnd hwndOwner;
+  ItemList pidlRoot;
   char16_t* pszDisplayName;
   const char16_t* lpszTitle;
   std::uint32_t ulFlags;
@@ -119,8 +145,11 @@ struct Win32FindDataW {
   char16_t cAlternateFileName[14];
 };
 
-// What FindFirstFileW and CreateFileW return when they fail.
+// What FindFirstFileW and CreateFileW return when they fail
+// (INVALID_HANDLE_VALUE).
 inline constexpr Handle kInvalidHandleValue = ~Handle{0};
+inline constexpr Hfind kInvalidFind = HandleOf<Hfind>(kInvalidHandleValue);
+inline constexpr Hfile kInvalidFile = HandleOf<Hfile>(kInvalidHandleValue);
 // What GetFileAttributesW returns for a name that stands for nothing.
 inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
 

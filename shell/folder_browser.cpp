@@ -7,7 +7,7 @@
 
 namespace varnel {
 
-std::u16string BrowseForFolderPath(plat::Handle owner, const std::u16string& title) {
+std::u16string BrowseForFolderPath(plat::Hwnd owner, const std::u16string& title) {
   // Wide throughout: a folder named in any script comes back whole.
   plat::BrowseInfoW info{};
   info.hwndOwner = owner;

@@ -13,7 +13,7 @@ namespace {
 
 // Opens subKey of root into `key` for the length of one operation; the
 // key's close is issued on every way out, also when the open failed.
-std::int32_t Open(plat::UniqueKey& key, plat::Handle root, const std::u16string& subKey,
+std::int32_t Open(plat::UniqueKey& key, plat::Hkey root, const std::u16string& subKey,
                   std::uint32_t access = plat::kKeyAccess3F) {
   return plat::RegOpenKeyExW(root, subKey.c_str(), 0, access, key.put());
 }
@@ -35,7 +35,7 @@ std::u16string TextOf(const std::uint8_t* bytes, std::uint32_t count) {
 
 }  // namespace
 
-TaggedValue FetchValue(plat::Handle root, const std::u16string& subKey, const std::u16string& name) {
+TaggedValue FetchValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name) {
   TaggedValue value;
   plat::UniqueKey key;
   if (Open(key, root, subKey) != plat::kErrorAccessDenied) {
@@ -50,20 +50,20 @@ TaggedValue FetchValue(plat::Handle root, const std::u16string& subKey, const st
   return value;
 }
 
-void StoreValue(plat::Handle root, const std::u16string& subKey, const std::u16string& name,
+void StoreValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name,
                 const TaggedValue& value, std::int32_t type) {
   plat::UniqueKey key;
   Open(key, root, subKey);
   WriteValueData(key.get(), name, type, value);
 }
 
-void RemoveValue(plat::Handle root, const std::u16string& subKey, const std::u16string& name) {
+void RemoveValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name) {
   plat::UniqueKey key;
   Open(key, root, subKey);
   plat::RegDeleteValueW(key.get(), name.c_str());
 }
 
-std::int32_t ReadValueData(plat::Handle key, const std::u16string& name, TaggedValue& value) {
+std::int32_t ReadValueData(plat::Hkey key, const std::u16string& name, TaggedValue& value) {
   std::int32_t status = 0;
   try {
     std::uint32_t type = 0, size = 0;
@@ -98,7 +98,7 @@ std::int32_t ReadValueData(plat::Handle key, const std::u16string& name, TaggedV
   }
 }
 
-std::int32_t WriteValueData(plat::Handle key, const std::u16string& name, std::int32_t type,
+std::int32_t WriteValueData(plat::Hkey key, const std::u16string& name, std::int32_t type,
                             const TaggedValue& value) {
   if (type == static_cast<std::int32_t>(plat::kRegSz)) {
     // UTF-16 LE with the terminating NUL, which Windows wants counted in

@@ -19,16 +19,16 @@
 
 namespace varnel {
 
-TaggedValue FetchValue(plat::Handle root, const std::u16string& subKey, const std::u16string& name);
-void StoreValue(plat::Handle root, const std::u16string& subKey, const std::u16string& name,
+TaggedValue FetchValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name);
+void StoreValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name,
                 const TaggedValue& value, std::int32_t type);
-void RemoveValue(plat::Handle root, const std::u16string& subKey, const std::u16string& name);
+void RemoveValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name);
 
 // On a key that is already open. Status 0 is success, otherwise the
 // platform's error code, or -1 for a stored type other than REG_SZ and
 // REG_DWORD (the value is then left untouched).
-std::int32_t ReadValueData(plat::Handle key, const std::u16string& name, TaggedValue& value);
-std::int32_t WriteValueData(plat::Handle key, const std::u16string& name, std::int32_t type,
+std::int32_t ReadValueData(plat::Hkey key, const std::u16string& name, TaggedValue& value);
+std::int32_t WriteValueData(plat::Hkey key, const std::u16string& name, std::int32_t type,
                             const TaggedValue& value);
 
 }  // namespace varnel

@@ -41,7 +41,7 @@ void TrayIcon::Fill() {
   // leaves the record and State as they were.
   if (!icon_ || !owner_) plat::Raise(plat::kErrObjectNotSet);
   record_.cbSize = plat::NotifyIconDataSize();
-  record_.hIcon = icon_->handle();
+  record_.hIcon = plat::HandleOf<plat::Hicon>(icon_->handle());
   record_.hWnd = owner_->hWnd();
 
   // The tip field: the text with its NUL, left-aligned in 64 characters and

@@ -55,7 +55,7 @@ void Main::Browse_Click() {
 
 namespace {
 
-plat::Handle ShellRun(plat::Handle owner, const char16_t* verb, const std::u16string& file) {
+plat::Handle ShellRun(plat::Hwnd owner, const char16_t* verb, const std::u16string& file) {
   return plat::ShellExecuteW(owner, verb, file.c_str(), u"", u"", plat::kSwShowNormal);
 }
 

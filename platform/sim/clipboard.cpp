@@ -63,7 +63,7 @@ namespace plat {
 using sim::detail::Fault;
 using sim::detail::Log;
 
-bool OpenClipboard(Handle hWndNewOwner) {
+static bool RawOpenClipboard(Handle hWndNewOwner) {
   Log("OpenClipboard(" + std::to_string(hWndNewOwner) + ")");
   auto& c = sim::C();
   // Open already: only the same opener with the same window may open again.
@@ -89,7 +89,7 @@ bool EmptyClipboard() {
   return true;
 }
 
-Handle SetClipboardData(std::uint32_t uFormat, Handle hMem) {
+static Handle RawSetClipboardData(std::uint32_t uFormat, Handle hMem) {
   Log("SetClipboardData(" + std::to_string(uFormat) + "," + std::to_string(hMem) + ")");
   if (Fault("SetClipboardData") || !sim::OpenByUs() || hMem == 0) return 0;
   if (uFormat == kCfBitmap && !sim::detail::IsBitmap(hMem)) return 0;
@@ -110,7 +110,7 @@ bool CloseClipboard() {
   return true;
 }
 
-Handle GetClipboardData(std::uint32_t uFormat) {
+static Handle RawGetClipboardData(std::uint32_t uFormat) {
   Log("GetClipboardData(" + std::to_string(uFormat) + ")");
   if (Fault("GetClipboardData") || !sim::OpenByUs()) return 0;
   return sim::ClipboardData(uFormat);
@@ -121,7 +121,7 @@ bool IsClipboardFormatAvailable(std::uint32_t format) {
   return sim::ClipboardData(format) != 0;
 }
 
-Handle GetClipboardOwner() {
+static Handle RawGetClipboardOwner() {
   Log("GetClipboardOwner()");
   return sim::C().owner;
 }
@@ -130,5 +130,14 @@ std::uint32_t GetClipboardSequenceNumber() {
   Log("GetClipboardSequenceNumber()");
   return sim::C().sequence;
 }
+
+// The typed edge of the seam: the handlers above work on the simulated
+// platform's own numbering.
+bool OpenClipboard(Hwnd hWndNewOwner) { return RawOpenClipboard(RawHandle(hWndNewOwner)); }
+Hbitmap SetClipboardData(std::uint32_t uFormat, Hbitmap hMem) {
+  return HandleOf<Hbitmap>(RawSetClipboardData(uFormat, RawHandle(hMem)));
+}
+Hbitmap GetClipboardData(std::uint32_t uFormat) { return HandleOf<Hbitmap>(RawGetClipboardData(uFormat)); }
+Hwnd GetClipboardOwner() { return HandleOf<Hwnd>(RawGetClipboardOwner()); }
 
 }  // namespace plat

@@ -255,7 +255,7 @@ using sim::detail::Log;
 std::uint32_t GetLastError() { return sim::t_lastError; }
 void SetLastError(std::uint32_t dwErrCode) { sim::t_lastError = dwErrCode; }
 
-Handle FindFirstFileW(const char16_t* lpFileName, Win32FindDataW* lpFindFileData) {
+static Handle RawFindFirstFileW(const char16_t* lpFileName, Win32FindDataW* lpFindFileData) {
   Log("FindFirstFileW(" + sim::Show(lpFileName) + ")");
   std::int32_t code = 0;
   if (Fault("FindFirstFileW", &code)) return sim::Fail(code ? code : kErrorFileNotFound, kInvalidHandleValue);
@@ -298,7 +298,7 @@ Handle FindFirstFileW(const char16_t* lpFileName, Win32FindDataW* lpFindFileData
   return h;
 }
 
-bool FindClose(Handle hFindFile) {
+static bool RawFindClose(Handle hFindFile) {
   Log("FindClose(" + std::to_string(hFindFile) + ")");
   if (sim::F().finds.erase(hFindFile) != 1) return sim::Fail(sim::kErrorInvalidHandle, false);
   return true;
@@ -327,7 +327,7 @@ bool SetFileAttributesW(const char16_t* lpFileName, std::uint32_t dwFileAttribut
   return true;
 }
 
-Handle CreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, std::uint32_t dwShareMode,
+static Handle RawCreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, std::uint32_t dwShareMode,
                    std::uint32_t dwCreationDisposition, std::uint32_t /*dwFlagsAndAttributes*/) {
   Log("CreateFileW(" + sim::Show(lpFileName) + "," + std::to_string(dwCreationDisposition) + ")");
   std::int32_t code = 0;
@@ -377,7 +377,7 @@ Handle CreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, st
   return h;
 }
 
-bool WriteFile(Handle hFile, const void* lpBuffer, std::uint32_t nNumberOfBytesToWrite,
+static bool RawWriteFile(Handle hFile, const void* lpBuffer, std::uint32_t nNumberOfBytesToWrite,
                std::uint32_t* lpNumberOfBytesWritten) {
   Log("WriteFile(" + std::to_string(hFile) + "," + std::to_string(nNumberOfBytesToWrite) + ")");
   if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
@@ -404,7 +404,7 @@ bool WriteFile(Handle hFile, const void* lpBuffer, std::uint32_t nNumberOfBytesT
   return error ? sim::Fail(error, false) : true;
 }
 
-bool CloseHandle(Handle hObject) {
+static bool RawCloseHandle(Handle hObject) {
   Log("CloseHandle(" + std::to_string(hObject) + ")");
   auto it = sim::F().open.find(hObject);
   if (it == sim::F().open.end()) return sim::Fail(sim::kErrorInvalidHandle, false);
@@ -436,7 +436,7 @@ bool DeleteFileW(const char16_t* lpFileName) {
   return true;
 }
 
-bool SetFileTime(Handle hFile, const FileTime* lpCreationTime, const FileTime* lpLastAccessTime,
+static bool RawSetFileTime(Handle hFile, const FileTime* lpCreationTime, const FileTime* lpLastAccessTime,
                  const FileTime* lpLastWriteTime) {
   Log("SetFileTime(" + std::to_string(hFile) + ")");
   std::int32_t code = 0;
@@ -463,6 +463,27 @@ void ChDir(const std::u16string& path) {
   if (path.empty() || path.size() >= kMaxPathChars - 2 || Fault("ChDir") || !sim::Resolve(path.c_str(), &host) ||
       !sim::IsFolder(host))
     Raise(kErrPathNotFound);
+}
+
+// The typed edge of the seam: the handlers above work on the simulated
+// platform's own numbering.
+Hfind FindFirstFileW(const char16_t* lpFileName, Win32FindDataW* lpFindFileData) {
+  return HandleOf<Hfind>(RawFindFirstFileW(lpFileName, lpFindFileData));
+}
+bool FindClose(Hfind hFindFile) { return RawFindClose(RawHandle(hFindFile)); }
+Hfile CreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, std::uint32_t dwShareMode,
+                  std::uint32_t dwCreationDisposition, std::uint32_t dwFlagsAndAttributes) {
+  return HandleOf<Hfile>(
+      RawCreateFileW(lpFileName, dwDesiredAccess, dwShareMode, dwCreationDisposition, dwFlagsAndAttributes));
+}
+bool WriteFile(Hfile hFile, const void* lpBuffer, std::uint32_t nNumberOfBytesToWrite,
+               std::uint32_t* lpNumberOfBytesWritten) {
+  return RawWriteFile(RawHandle(hFile), lpBuffer, nNumberOfBytesToWrite, lpNumberOfBytesWritten);
+}
+bool CloseHandle(Hfile hObject) { return RawCloseHandle(RawHandle(hObject)); }
+bool SetFileTime(Hfile hFile, const FileTime* lpCreationTime, const FileTime* lpLastAccessTime,
+                 const FileTime* lpLastWriteTime) {
+  return RawSetFileTime(RawHandle(hFile), lpCreationTime, lpLastAccessTime, lpLastWriteTime);
 }
 
 }  // namespace plat

@@ -264,7 +264,7 @@ namespace plat {
 using sim::detail::Fault;
 using sim::detail::Log;
 
-Handle CreateDIBSection(Handle hdc, const BitmapInfo* pbmi, std::uint32_t usage, void** ppvBits,
+static Handle RawCreateDIBSection(Handle hdc, const BitmapInfo* pbmi, std::uint32_t usage, void** ppvBits,
                         Handle hSection, std::uint32_t offset) {
   Log("CreateDIBSection(" + sim::H(hdc) + "," +
       (pbmi ? sim::N(pbmi->bmiHeader.biWidth) + "," + sim::N(pbmi->bmiHeader.biHeight) + "," +
@@ -290,7 +290,7 @@ Handle CreateDIBSection(Handle hdc, const BitmapInfo* pbmi, std::uint32_t usage,
   return bmp;
 }
 
-std::int32_t GetDIBits(Handle hdc, Handle hbm, std::uint32_t start, std::uint32_t cLines, void* lpvBits,
+static std::int32_t RawGetDIBits(Handle hdc, Handle hbm, std::uint32_t start, std::uint32_t cLines, void* lpvBits,
                        BitmapInfo* lpbmi, std::uint32_t usage) {
   Log("GetDIBits(" + sim::H(hdc) + "," + sim::H(hbm) + "," + sim::N(start) + "," + sim::N(cLines) + ")");
   if (Fault("GetDIBits") || !lpbmi || !lpvBits || !sim::FindDc(hdc)) return 0;
@@ -331,7 +331,7 @@ std::int32_t GetDIBits(Handle hdc, Handle hbm, std::uint32_t start, std::uint32_
   return static_cast<std::int32_t>(lines);
 }
 
-Handle CreateCompatibleDC(Handle hdc) {
+static Handle RawCreateCompatibleDC(Handle hdc) {
   Log("CreateCompatibleDC(" + sim::H(hdc) + ")");
   if (Fault("CreateCompatibleDC")) return 0;
   if (hdc != 0 && !sim::FindDc(hdc)) return 0;
@@ -340,7 +340,7 @@ Handle CreateCompatibleDC(Handle hdc) {
   return h;
 }
 
-Handle CreateCompatibleBitmap(Handle hdc, std::int32_t cx, std::int32_t cy) {
+static Handle RawCreateCompatibleBitmap(Handle hdc, std::int32_t cx, std::int32_t cy) {
   Log("CreateCompatibleBitmap(" + sim::H(hdc) + "," + sim::N(cx) + "," + sim::N(cy) + ")");
   if (Fault("CreateCompatibleBitmap")) return 0;
   auto* dc = sim::FindDc(hdc);
@@ -357,7 +357,7 @@ Handle CreateCompatibleBitmap(Handle hdc, std::int32_t cx, std::int32_t cy) {
   return sim::AddBitmap(sim::MakeSurface(cx, cy, bpp, stride, false), false);
 }
 
-Handle SelectObject(Handle hdc, Handle h) {
+static Handle RawSelectObject(Handle hdc, Handle h) {
   Log("SelectObject(" + sim::H(hdc) + "," + sim::H(h) + ")");
   if (Fault("SelectObject")) return 0;
   auto* dc = sim::FindDc(hdc);
@@ -373,7 +373,7 @@ Handle SelectObject(Handle hdc, Handle h) {
   return prev;
 }
 
-bool BitBlt(Handle hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy, Handle hdcSrc,
+static bool RawBitBlt(Handle hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy, Handle hdcSrc,
             std::int32_t x1, std::int32_t y1, std::uint32_t rop) {
   Log("BitBlt(" + sim::H(hdc) + "," + sim::N(x) + "," + sim::N(y) + "," + sim::N(cx) + "," + sim::N(cy) +
       "," + sim::H(hdcSrc) + "," + sim::N(x1) + "," + sim::N(y1) + "," + sim::N(rop) + ")");
@@ -437,7 +437,7 @@ bool BitBlt(Handle hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::in
   return true;
 }
 
-std::int32_t GetObjectA(Handle h, std::int32_t c, void* pv) {
+static std::int32_t RawGetObjectA(Handle h, std::int32_t c, void* pv) {
   Log("GetObjectA(" + sim::H(h) + "," + sim::N(c) + ")");
   if (Fault("GetObjectA")) return 0;
   auto* b = sim::FindBitmap(h);
@@ -458,7 +458,7 @@ std::int32_t GetObjectA(Handle h, std::int32_t c, void* pv) {
   return size;
 }
 
-bool DeleteObject(Handle ho) {
+static bool RawDeleteObject(Handle ho) {
   Log("DeleteObject(" + sim::H(ho) + ")");
   if (Fault("DeleteObject")) return false;
   if (ho == sim::kStockBitmap) return true;  // stock objects are never deleted
@@ -472,7 +472,7 @@ bool DeleteObject(Handle ho) {
   return true;
 }
 
-bool DeleteDC(Handle hdc) {
+static bool RawDeleteDC(Handle hdc) {
   Log("DeleteDC(" + sim::H(hdc) + ")");
   if (Fault("DeleteDC")) return false;
   auto* dc = sim::FindDc(hdc);
@@ -483,12 +483,12 @@ bool DeleteDC(Handle hdc) {
   return true;
 }
 
-Handle GetDesktopWindow() {
+static Handle RawGetDesktopWindow() {
   Log("GetDesktopWindow()");
   return sim::kDesktopWindow;
 }
 
-Handle GetDC(Handle hWnd) {
+static Handle RawGetDC(Handle hWnd) {
   Log("GetDC(" + sim::H(hWnd) + ")");
   if (Fault("GetDC")) return 0;
   if (hWnd != 0 && hWnd != sim::kDesktopWindow && hWnd != sim::kFormWindow) return 0;
@@ -497,7 +497,7 @@ Handle GetDC(Handle hWnd) {
   return h;
 }
 
-std::int32_t ReleaseDC(Handle hWnd, Handle hDC) {
+static std::int32_t RawReleaseDC(Handle hWnd, Handle hDC) {
   Log("ReleaseDC(" + sim::H(hWnd) + "," + sim::H(hDC) + ")");
   if (Fault("ReleaseDC")) return 0;
   auto* dc = sim::FindDc(hDC);
@@ -505,5 +505,31 @@ std::int32_t ReleaseDC(Handle hWnd, Handle hDC) {
   sim::G().dcs.erase(hDC);
   return 1;
 }
+
+// The typed edge of the seam: the handlers above work on the simulated
+// platform's own numbering.
+Hbitmap CreateDIBSection(Hdc hdc, const BitmapInfo* pbmi, std::uint32_t usage, void** ppvBits, Handle hSection,
+                         std::uint32_t offset) {
+  return HandleOf<Hbitmap>(RawCreateDIBSection(RawHandle(hdc), pbmi, usage, ppvBits, hSection, offset));
+}
+std::int32_t GetDIBits(Hdc hdc, Hbitmap hbm, std::uint32_t start, std::uint32_t cLines, void* lpvBits,
+                       BitmapInfo* lpbmi, std::uint32_t usage) {
+  return RawGetDIBits(RawHandle(hdc), RawHandle(hbm), start, cLines, lpvBits, lpbmi, usage);
+}
+Hdc CreateCompatibleDC(Hdc hdc) { return HandleOf<Hdc>(RawCreateCompatibleDC(RawHandle(hdc))); }
+Hbitmap CreateCompatibleBitmap(Hdc hdc, std::int32_t cx, std::int32_t cy) {
+  return HandleOf<Hbitmap>(RawCreateCompatibleBitmap(RawHandle(hdc), cx, cy));
+}
+Hbitmap SelectObject(Hdc hdc, Hbitmap h) { return HandleOf<Hbitmap>(RawSelectObject(RawHandle(hdc), RawHandle(h))); }
+bool BitBlt(Hdc hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy, Hdc hdcSrc,
+            std::int32_t x1, std::int32_t y1, std::uint32_t rop) {
+  return RawBitBlt(RawHandle(hdc), x, y, cx, cy, RawHandle(hdcSrc), x1, y1, rop);
+}
+std::int32_t GetObjectA(Hbitmap h, std::int32_t c, void* pv) { return RawGetObjectA(RawHandle(h), c, pv); }
+bool DeleteObject(Hbitmap ho) { return RawDeleteObject(RawHandle(ho)); }
+bool DeleteDC(Hdc hdc) { return RawDeleteDC(RawHandle(hdc)); }
+Hwnd GetDesktopWindow() { return HandleOf<Hwnd>(RawGetDesktopWindow()); }
+Hdc GetDC(Hwnd hWnd) { return HandleOf<Hdc>(RawGetDC(RawHandle(hWnd))); }
+std::int32_t ReleaseDC(Hwnd hWnd, Hdc hDC) { return RawReleaseDC(RawHandle(hWnd), RawHandle(hDC)); }
 
 }  // namespace plat

@@ -96,8 +96,8 @@ Profile Load(const fs::path& host) {
 // missing folder, a name Windows refuses, a read-only file, a folder that
 // denies writes, a full disk.
 bool WriteWhole(const std::u16string& path, const std::string& bytes) {
-  const Handle h = CreateFileW(path.c_str(), kGenericWrite, 0, kCreateAlways, kFileAttributeNormal);
-  if (h == kInvalidHandleValue) return false;
+  const Hfile h = CreateFileW(path.c_str(), kGenericWrite, 0, kCreateAlways, kFileAttributeNormal);
+  if (h == kInvalidFile) return false;
   std::uint32_t written = 0;
   const auto size = static_cast<std::uint32_t>(bytes.size());
   const bool ok = WriteFile(h, bytes.data(), size, &written) && written == size;

@@ -45,8 +45,8 @@ struct OpenKey {
 
 struct Registry {
   std::map<std::u16string, Key> keys;
-  std::map<Handle, OpenKey> open;
-  Handle next = 0x1000;
+  std::map<Hkey, OpenKey> open;
+  Hkey next = plat::HandleOf<Hkey>(0x1000);
   bool standardUser = false;
 };
 
@@ -55,7 +55,7 @@ Registry& R() {
   return r;
 }
 
-std::optional<std::u16string> RootName(Handle root) {
+std::optional<std::u16string> RootName(Hkey root) {
   if (root == plat::kHKeyLocalMachine) return std::u16string(u"hklm");
   if (root == plat::kHKeyCurrentUser) return std::u16string(u"hkcu");
   return std::nullopt;
@@ -67,7 +67,7 @@ std::u16string Join(const std::u16string& base, std::u16string_view sub) {
   return s.empty() ? base : base + u"\\" + s;
 }
 
-std::optional<std::u16string> KeyPath(Handle root, const std::string& path) {
+std::optional<std::u16string> KeyPath(Hkey root, const std::string& path) {
   auto name = RootName(root);
   if (!name) return std::nullopt;
   return Join(*name, plat::FromUtf8(path));
@@ -90,7 +90,7 @@ void ResetRegistry() {
 
 void SetStandardUser(bool on) { R().standardUser = on; }
 
-void CreateKey(Handle root, const std::string& path) {
+void CreateKey(Hkey root, const std::string& path) {
   auto full = KeyPath(root, path);
   if (!full) return;
   // Create every ancestor too, as a real key path has them.
@@ -99,17 +99,17 @@ void CreateKey(Handle root, const std::string& path) {
   R().keys[*full];
 }
 
-bool KeyExists(Handle root, const std::string& path) {
+bool KeyExists(Hkey root, const std::string& path) {
   auto full = KeyPath(root, path);
   return full && R().keys.count(*full) != 0;
 }
 
-void SetRawValue(Handle root, const std::string& path, const std::string& name, RawValue v) {
+void SetRawValue(Hkey root, const std::string& path, const std::string& name, RawValue v) {
   CreateKey(root, path);
   R().keys[*KeyPath(root, path)].values[Fold(plat::FromUtf8(name))] = std::move(v);
 }
 
-std::optional<RawValue> GetRawValue(Handle root, const std::string& path, const std::string& name) {
+std::optional<RawValue> GetRawValue(Hkey root, const std::string& path, const std::string& name) {
   auto full = KeyPath(root, path);
   if (!full) return std::nullopt;
   auto k = R().keys.find(*full);
@@ -130,7 +130,7 @@ using sim::detail::Log;
 
 namespace {
 
-sim::Key* Lookup(Handle h, std::uint32_t needAccess, std::int32_t* status) {
+sim::Key* Lookup(Hkey h, std::uint32_t needAccess, std::int32_t* status) {
   auto& r = sim::R();
   auto it = r.open.find(h);
   if (it == r.open.end()) {
@@ -152,12 +152,12 @@ sim::Key* Lookup(Handle h, std::uint32_t needAccess, std::int32_t* status) {
 
 }  // namespace
 
-std::int32_t RegOpenKeyExW(Handle hKey, const char16_t* lpSubKey, std::uint32_t ulOptions,
-                           std::uint32_t samDesired, Handle* phkResult) {
-  Log("RegOpenKeyExW(" + std::to_string(hKey & 0xFFFFFFFFu) + "," + sim::Show(lpSubKey) + "," +
+std::int32_t RegOpenKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t ulOptions,
+                           std::uint32_t samDesired, Hkey* phkResult) {
+  Log("RegOpenKeyExW(" + std::to_string(plat::RawHandle(hKey) & 0xFFFFFFFFu) + "," + sim::Show(lpSubKey) + "," +
       std::to_string(ulOptions) + "," + std::to_string(samDesired) + ")");
   if (!phkResult) return 87;
-  *phkResult = 0;
+  *phkResult = {};
   auto& r = sim::R();
   std::u16string base;
   bool isHklm = false;
@@ -175,14 +175,14 @@ std::int32_t RegOpenKeyExW(Handle hKey, const char16_t* lpSubKey, std::uint32_t 
   std::u16string path = sim::Join(base, sim::Text(lpSubKey));
   if (!r.keys.count(path)) return kErrorFileNotFound;
   if (isHklm && r.standardUser && (samDesired & sim::kWriteAccess)) return kErrorAccessDenied;
-  Handle h = r.next;
-  r.next += 4;
+  Hkey h = r.next;
+  r.next = plat::HandleOf<Hkey>(plat::RawHandle(h) + 4);
   r.open[h] = sim::OpenKey{path, isHklm, samDesired};
   *phkResult = h;
   return kErrorSuccess;
 }
 
-std::int32_t RegQueryValueExW(Handle hKey, const char16_t* lpValueName, std::uint32_t* lpReserved,
+std::int32_t RegQueryValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t* lpReserved,
                               std::uint32_t* lpType, std::uint8_t* lpData,
                               std::uint32_t* lpcbData) {
   Log("RegQueryValueExW(" + sim::Show(lpValueName) + (lpData ? ",buffer)" : ",null)"));
@@ -211,7 +211,7 @@ std::int32_t RegQueryValueExW(Handle hKey, const char16_t* lpValueName, std::uin
   return kErrorSuccess;
 }
 
-std::int32_t RegSetValueExW(Handle hKey, const char16_t* lpValueName, std::uint32_t Reserved,
+std::int32_t RegSetValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t Reserved,
                             std::uint32_t dwType, const std::uint8_t* lpData, std::uint32_t cbData) {
   Log("RegSetValueExW(" + sim::Show(lpValueName) + "," + std::to_string(dwType) + "," +
       std::to_string(cbData) + ")");
@@ -228,7 +228,7 @@ std::int32_t RegSetValueExW(Handle hKey, const char16_t* lpValueName, std::uint3
   return kErrorSuccess;
 }
 
-std::int32_t RegDeleteValueW(Handle hKey, const char16_t* lpValueName) {
+std::int32_t RegDeleteValueW(Hkey hKey, const char16_t* lpValueName) {
   Log("RegDeleteValueW(" + sim::Show(lpValueName) + ")");
   std::int32_t status;
   sim::Key* key = Lookup(hKey, 0x2, &status);
@@ -238,8 +238,8 @@ std::int32_t RegDeleteValueW(Handle hKey, const char16_t* lpValueName) {
   return key->values.erase(sim::Fold(sim::Text(lpValueName))) ? kErrorSuccess : kErrorFileNotFound;
 }
 
-std::int32_t RegCloseKey(Handle hKey) {
-  Log("RegCloseKey(" + std::to_string(hKey) + ")");
+std::int32_t RegCloseKey(Hkey hKey) {
+  Log("RegCloseKey(" + std::to_string(plat::RawHandle(hKey)) + ")");
   if (sim::RootName(hKey)) return kErrorSuccess;
   return sim::R().open.erase(hKey) ? kErrorSuccess : kErrorInvalidHandle;
 }

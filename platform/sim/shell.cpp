@@ -85,7 +85,7 @@ bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData) {
   sim::detail::Log("Shell_NotifyIconA(" + std::to_string(dwMessage) + ")");
   auto& sh = sim::Sh();
   bool ok = false;
-  if (lpData && lpData->cbSize == 88 && lpData->hWnd != 0 && !sim::detail::Fault("Shell_NotifyIconA")) {
+  if (lpData && lpData->cbSize == 88 && lpData->hWnd != Hwnd{} && !sim::detail::Fault("Shell_NotifyIconA")) {
     const auto id = std::make_pair(static_cast<std::uint32_t>(lpData->hWnd), lpData->uID);
     switch (dwMessage) {
       case kNimAdd: ok = sh.icons.insert(id).second; break;
@@ -130,22 +130,22 @@ std::u16string Wide(const char* p) { return p ? FromAnsi(p) : std::u16string(); 
 
 }  // namespace
 
-Handle ShellExecuteA(Handle hwnd, const char* lpOperation, const char* lpFile,
+static Handle RawShellExecuteA(Handle hwnd, const char* lpOperation, const char* lpFile,
                      const char* lpParameters, const char* lpDirectory, int nShowCmd) {
   return Execute("ShellExecuteA", hwnd, Wide(lpOperation), Wide(lpFile), Wide(lpParameters), Wide(lpDirectory),
                  nShowCmd);
 }
 
-Handle ShellExecuteW(Handle hwnd, const char16_t* lpOperation, const char16_t* lpFile,
+static Handle RawShellExecuteW(Handle hwnd, const char16_t* lpOperation, const char16_t* lpFile,
                      const char16_t* lpParameters, const char16_t* lpDirectory, int nShowCmd) {
   return Execute("ShellExecuteW", hwnd, Wide(lpOperation), Wide(lpFile), Wide(lpParameters), Wide(lpDirectory),
                  nShowCmd);
 }
 
-Handle SHBrowseForFolderW(BrowseInfoW* lpbi) {
+static Handle RawSHBrowseForFolderW(BrowseInfoW* lpbi) {
   sim::detail::Log("SHBrowseForFolderW");
   auto& sh = sim::Sh();
-  sh.folderDialogs.push_back({lpbi->hwndOwner, ToUtf8(Wide(lpbi->lpszTitle)), lpbi->ulFlags, lpbi->pidlRoot == 0,
+  sh.folderDialogs.push_back({RawHandle(lpbi->hwndOwner), ToUtf8(Wide(lpbi->lpszTitle)), lpbi->ulFlags, lpbi->pidlRoot == ItemList{},
                               lpbi->pszDisplayName != nullptr, lpbi->lpfn != 0});
   if (sh.folderAnswers.empty()) return 0;
   auto answer = sh.folderAnswers.front();
@@ -157,7 +157,7 @@ Handle SHBrowseForFolderW(BrowseInfoW* lpbi) {
   return pidl;
 }
 
-bool SHGetPathFromIDListW(Handle pidl, char16_t* pszPath) {
+static bool RawSHGetPathFromIDListW(Handle pidl, char16_t* pszPath) {
   sim::detail::Log("SHGetPathFromIDListW");
   auto it = sim::Sh().itemLists.find(pidl);
   // An item without a file-system path (an empty answer) leaves the buffer alone.
@@ -167,12 +167,15 @@ bool SHGetPathFromIDListW(Handle pidl, char16_t* pszPath) {
   return true;
 }
 
-std::int32_t SHGetFolderPathW(Handle hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
+static std::int32_t RawSHGetFolderPathAndSubDirW(Handle hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
+                                                const char16_t* pszSubDir, char16_t* pszPath);
+
+static std::int32_t RawSHGetFolderPathW(Handle hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
                               char16_t* pszPath) {
-  return SHGetFolderPathAndSubDirW(hwnd, csidl, hToken, dwFlags, nullptr, pszPath);
+  return RawSHGetFolderPathAndSubDirW(hwnd, csidl, hToken, dwFlags, nullptr, pszPath);
 }
 
-std::int32_t SHGetFolderPathAndSubDirW(Handle /*hwnd*/, int csidl, Handle /*hToken*/, std::uint32_t /*dwFlags*/,
+static std::int32_t RawSHGetFolderPathAndSubDirW(Handle /*hwnd*/, int csidl, Handle /*hToken*/, std::uint32_t /*dwFlags*/,
                                        const char16_t* pszSubDir, char16_t* pszPath) {
   constexpr std::int32_t kEInvalidArg = static_cast<std::int32_t>(0x80070057u);
   constexpr std::int32_t kEFail = static_cast<std::int32_t>(0x80004005u);
@@ -196,7 +199,7 @@ std::int32_t SHGetFolderPathAndSubDirW(Handle /*hwnd*/, int csidl, Handle /*hTok
   return 0;
 }
 
-void CoTaskMemFree(Handle pv) {
+static void RawCoTaskMemFree(Handle pv) {
   sim::detail::Log("CoTaskMemFree");
   sim::Sh().itemLists.erase(pv);
 }
@@ -211,5 +214,26 @@ std::int16_t GetAsyncKeyState(int vKey) {
   }
   return sim::Sh().keyIdle[vKey];
 }
+
+// The typed edge of the seam: the handlers above work on the simulated
+// platform's own numbering.
+Handle ShellExecuteA(Hwnd hwnd, const char* lpOperation, const char* lpFile, const char* lpParameters,
+                     const char* lpDirectory, int nShowCmd) {
+  return RawShellExecuteA(RawHandle(hwnd), lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd);
+}
+Handle ShellExecuteW(Hwnd hwnd, const char16_t* lpOperation, const char16_t* lpFile, const char16_t* lpParameters,
+                     const char16_t* lpDirectory, int nShowCmd) {
+  return RawShellExecuteW(RawHandle(hwnd), lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd);
+}
+ItemList SHBrowseForFolderW(BrowseInfoW* lpbi) { return HandleOf<ItemList>(RawSHBrowseForFolderW(lpbi)); }
+bool SHGetPathFromIDListW(ItemList pidl, char16_t* pszPath) { return RawSHGetPathFromIDListW(RawHandle(pidl), pszPath); }
+std::int32_t SHGetFolderPathW(Hwnd hwnd, int csidl, Handle hToken, std::uint32_t dwFlags, char16_t* pszPath) {
+  return RawSHGetFolderPathW(RawHandle(hwnd), csidl, hToken, dwFlags, pszPath);
+}
+std::int32_t SHGetFolderPathAndSubDirW(Hwnd hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
+                                       const char16_t* pszSubDir, char16_t* pszPath) {
+  return RawSHGetFolderPathAndSubDirW(RawHandle(hwnd), csidl, hToken, dwFlags, pszSubDir, pszPath);
+}
+void CoTaskMemFree(ItemList pv) { RawCoTaskMemFree(RawHandle(pv)); }
 
 }  // namespace plat

@@ -22,6 +22,7 @@ class Form;
 namespace sim {
 
 using plat::Handle;
+using plat::Hkey;
 
 // Clears every simulated store and points Windows paths ("C:\...") at a
 // fresh sandbox folder: "C:\a\b" becomes <sandbox>/C/a/b, with names in
@@ -65,15 +66,15 @@ void DenyWrites(std::string_view windowsFolder, bool deny = true);
 // bytes the registry keeps, as RegQueryValueExW returns them: a text type
 // holds UTF-16 LE, with its terminator only if the writer counted it.
 void SetStandardUser(bool on);
-void CreateKey(Handle root, const std::string& path);
-bool KeyExists(Handle root, const std::string& path);
+void CreateKey(plat::Hkey root, const std::string& path);
+bool KeyExists(plat::Hkey root, const std::string& path);
 struct RawValue {
   std::uint32_t type;
   std::vector<std::uint8_t> data;
   bool operator==(const RawValue&) const = default;
 };
-void SetRawValue(Handle root, const std::string& path, const std::string& name, RawValue v);
-std::optional<RawValue> GetRawValue(Handle root, const std::string& path, const std::string& name);
+void SetRawValue(plat::Hkey root, const std::string& path, const std::string& name, RawValue v);
+std::optional<RawValue> GetRawValue(plat::Hkey root, const std::string& path, const std::string& name);
 std::size_t OpenKeyHandles();
 
 // ---- application and environment ----

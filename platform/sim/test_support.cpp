@@ -18,17 +18,17 @@ void BeginTest() {
 std::u16string TempDir() { return u"C:\\scratch"; }
 std::u16string TestKey() { return u"Software\\VarnelTests"; }
 
-void WriteRaw(Handle root, const std::u16string& key, const std::u16string& name, const RawValue& v) {
+void WriteRaw(Hkey root, const std::u16string& key, const std::u16string& name, const RawValue& v) {
   sim::SetRawValue(root, ToUtf8(key), ToUtf8(name), {v.type, v.data});
 }
 
-std::optional<RawValue> ReadRaw(Handle root, const std::u16string& key, const std::u16string& name) {
+std::optional<RawValue> ReadRaw(Hkey root, const std::u16string& key, const std::u16string& name) {
   auto v = sim::GetRawValue(root, ToUtf8(key), ToUtf8(name));
   if (!v) return std::nullopt;
   return RawValue{v->type, v->data};
 }
 
-bool KeyExists(Handle root, const std::u16string& key) { return sim::KeyExists(root, ToUtf8(key)); }
+bool KeyExists(Hkey root, const std::u16string& key) { return sim::KeyExists(root, ToUtf8(key)); }
 
 bool UnderWine() { return false; }
 

@@ -64,7 +64,7 @@ class SimFormPeer : public plat::FormPeer {
       T().form = nullptr;
     }
   }
-  plat::Handle hWnd() const override { return 0x10010; }
+  plat::Hwnd hWnd() const override { return plat::HandleOf<plat::Hwnd>(0x10010); }
   void Show() override {
     detail::Log("ShowWindow");
     visible_ = true;
@@ -221,7 +221,7 @@ std::unique_ptr<FormPeer> CreateFormPeer(Form& form, const FormDesign& design) {
 }
 
 void DestroyPictureHandle(Handle handle, Picture::Type type) {
-  if (type == Picture::Type::Bitmap) DeleteObject(handle);
+  if (type == Picture::Type::Bitmap) DeleteObject(HandleOf<Hbitmap>(handle));
 }
 
 float TwipsPerPixelX() { return sim::T().tppX; }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/win.h"
 #include <objbase.h>
 #include <shellapi.h>
@@ -10,9 +11,12 @@
 
 namespace plat {
 
+using win32::From;
+using win32::To;
+
 namespace {
 
-HKEY Key(Handle h) { return reinterpret_cast<HKEY>(h); }
+HKEY Key(Hkey h) { return To<HKEY>(h); }
 
 // Our record must be the platform's first form, field for field.
 static_assert(offsetof(NotifyIconDataA, hWnd) == offsetof(NOTIFYICONDATAA, hWnd));
@@ -51,7 +55,11 @@ static_assert(kCreateAlways == CREATE_ALWAYS && kOpenExisting == OPEN_EXISTING);
 static_assert(kErrorDiskFull == ERROR_DISK_FULL && kErrorFilenameExcedRange == ERROR_FILENAME_EXCED_RANGE);
 
 const wchar_t* W(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
-HANDLE H(Handle h) { return reinterpret_cast<HANDLE>(h); }
+template <class T>
+HANDLE H(T h) {
+  return To<HANDLE>(h);
+}
+HWND Wnd(Hwnd h) { return To<HWND>(h); }
 
 const FILETIME* Ft(const FileTime* t) { return reinterpret_cast<const FILETIME*>(t); }
 
@@ -62,15 +70,15 @@ wchar_t* W(char16_t* s) { return reinterpret_cast<wchar_t*>(s); }
 
 std::uint32_t NotifyIconDataSize() { return NOTIFYICONDATAA_V1_SIZE; }
 
-std::int32_t RegOpenKeyExW(Handle hKey, const char16_t* lpSubKey, std::uint32_t ulOptions,
-                           std::uint32_t samDesired, Handle* phkResult) {
+std::int32_t RegOpenKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t ulOptions,
+                           std::uint32_t samDesired, Hkey* phkResult) {
   HKEY out = nullptr;
   LONG rc = ::RegOpenKeyExW(Key(hKey), W(lpSubKey), ulOptions, samDesired, &out);
-  if (phkResult) *phkResult = reinterpret_cast<Handle>(out);
+  if (phkResult) *phkResult = From<Hkey>(out);
   return rc;
 }
 
-std::int32_t RegQueryValueExW(Handle hKey, const char16_t* lpValueName, std::uint32_t* lpReserved,
+std::int32_t RegQueryValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t* lpReserved,
                               std::uint32_t* lpType, std::uint8_t* lpData, std::uint32_t* lpcbData) {
   DWORD type = 0, size = lpcbData ? *lpcbData : 0;
   LONG rc = ::RegQueryValueExW(Key(hKey), W(lpValueName), reinterpret_cast<LPDWORD>(lpReserved),
@@ -80,16 +88,16 @@ std::int32_t RegQueryValueExW(Handle hKey, const char16_t* lpValueName, std::uin
   return rc;
 }
 
-std::int32_t RegSetValueExW(Handle hKey, const char16_t* lpValueName, std::uint32_t Reserved,
+std::int32_t RegSetValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t Reserved,
                             std::uint32_t dwType, const std::uint8_t* lpData, std::uint32_t cbData) {
   return ::RegSetValueExW(Key(hKey), W(lpValueName), Reserved, dwType, lpData, cbData);
 }
 
-std::int32_t RegDeleteValueW(Handle hKey, const char16_t* lpValueName) {
+std::int32_t RegDeleteValueW(Hkey hKey, const char16_t* lpValueName) {
   return ::RegDeleteValueW(Key(hKey), W(lpValueName));
 }
 
-std::int32_t RegCloseKey(Handle hKey) { return ::RegCloseKey(Key(hKey)); }
+std::int32_t RegCloseKey(Hkey hKey) { return ::RegCloseKey(Key(hKey)); }
 
 std::uint32_t GetPrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
                                        const char* lpDefault, char* lpReturnedString,
@@ -125,12 +133,12 @@ bool WritePrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKey
   return ::WritePrivateProfileStringW(W(lpAppName), W(lpKeyName), W(lpString), W(lpFileName)) != FALSE;
 }
 
-Handle FindFirstFileW(const char16_t* lpFileName, Win32FindDataW* lpFindFileData) {
-  return reinterpret_cast<Handle>(
+Hfind FindFirstFileW(const char16_t* lpFileName, Win32FindDataW* lpFindFileData) {
+  return From<Hfind>(
       ::FindFirstFileW(W(lpFileName), reinterpret_cast<WIN32_FIND_DATAW*>(lpFindFileData)));
 }
 
-bool FindClose(Handle hFindFile) { return ::FindClose(H(hFindFile)) != FALSE; }
+bool FindClose(Hfind hFindFile) { return ::FindClose(H(hFindFile)) != FALSE; }
 
 std::uint32_t GetFileAttributesW(const char16_t* lpFileName) { return ::GetFileAttributesW(W(lpFileName)); }
 
@@ -138,13 +146,13 @@ bool SetFileAttributesW(const char16_t* lpFileName, std::uint32_t dwFileAttribut
   return ::SetFileAttributesW(W(lpFileName), dwFileAttributes) != FALSE;
 }
 
-Handle CreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, std::uint32_t dwShareMode,
-                   std::uint32_t dwCreationDisposition, std::uint32_t dwFlagsAndAttributes) {
-  return reinterpret_cast<Handle>(::CreateFileW(W(lpFileName), dwDesiredAccess, dwShareMode, nullptr,
+Hfile CreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, std::uint32_t dwShareMode,
+                  std::uint32_t dwCreationDisposition, std::uint32_t dwFlagsAndAttributes) {
+  return From<Hfile>(::CreateFileW(W(lpFileName), dwDesiredAccess, dwShareMode, nullptr,
                                                 dwCreationDisposition, dwFlagsAndAttributes, nullptr));
 }
 
-bool WriteFile(Handle hFile, const void* lpBuffer, std::uint32_t nNumberOfBytesToWrite,
+bool WriteFile(Hfile hFile, const void* lpBuffer, std::uint32_t nNumberOfBytesToWrite,
                std::uint32_t* lpNumberOfBytesWritten) {
   DWORD written = 0;
   const BOOL ok = ::WriteFile(H(hFile), lpBuffer, nNumberOfBytesToWrite, &written, nullptr);
@@ -152,11 +160,11 @@ bool WriteFile(Handle hFile, const void* lpBuffer, std::uint32_t nNumberOfBytesT
   return ok != FALSE;
 }
 
-bool CloseHandle(Handle hObject) { return ::CloseHandle(H(hObject)) != FALSE; }
+bool CloseHandle(Hfile hObject) { return ::CloseHandle(H(hObject)) != FALSE; }
 
 bool DeleteFileW(const char16_t* lpFileName) { return ::DeleteFileW(W(lpFileName)) != FALSE; }
 
-bool SetFileTime(Handle hFile, const FileTime* lpCreationTime, const FileTime* lpLastAccessTime,
+bool SetFileTime(Hfile hFile, const FileTime* lpCreationTime, const FileTime* lpLastAccessTime,
                  const FileTime* lpLastWriteTime) {
   return ::SetFileTime(H(hFile), Ft(lpCreationTime), Ft(lpLastAccessTime), Ft(lpLastWriteTime)) != FALSE;
 }
@@ -172,39 +180,39 @@ bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData) {
 
 std::int16_t GetAsyncKeyState(int vKey) { return ::GetAsyncKeyState(vKey); }
 
-Handle ShellExecuteA(Handle hwnd, const char* lpOperation, const char* lpFile,
+Handle ShellExecuteA(Hwnd hwnd, const char* lpOperation, const char* lpFile,
                      const char* lpParameters, const char* lpDirectory, int nShowCmd) {
-  return reinterpret_cast<Handle>(::ShellExecuteA(reinterpret_cast<HWND>(hwnd), lpOperation, lpFile,
+  return reinterpret_cast<Handle>(::ShellExecuteA(Wnd(hwnd), lpOperation, lpFile,
                                                   lpParameters, lpDirectory, nShowCmd));
 }
 
-Handle ShellExecuteW(Handle hwnd, const char16_t* lpOperation, const char16_t* lpFile,
+Handle ShellExecuteW(Hwnd hwnd, const char16_t* lpOperation, const char16_t* lpFile,
                      const char16_t* lpParameters, const char16_t* lpDirectory, int nShowCmd) {
-  return reinterpret_cast<Handle>(::ShellExecuteW(reinterpret_cast<HWND>(hwnd), W(lpOperation), W(lpFile),
+  return reinterpret_cast<Handle>(::ShellExecuteW(Wnd(hwnd), W(lpOperation), W(lpFile),
                                                   W(lpParameters), W(lpDirectory), nShowCmd));
 }
 
-Handle SHBrowseForFolderW(BrowseInfoW* lpbi) {
+ItemList SHBrowseForFolderW(BrowseInfoW* lpbi) {
   // The dialog needs COM on this thread; the toolkit initialises it at start.
-  return reinterpret_cast<Handle>(::SHBrowseForFolderW(reinterpret_cast<BROWSEINFOW*>(lpbi)));
+  return From<ItemList>(::SHBrowseForFolderW(reinterpret_cast<BROWSEINFOW*>(lpbi)));
 }
 
-bool SHGetPathFromIDListW(Handle pidl, char16_t* pszPath) {
-  return ::SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(pidl), W(pszPath)) != FALSE;
+bool SHGetPathFromIDListW(ItemList pidl, char16_t* pszPath) {
+  return ::SHGetPathFromIDListW(To<PCIDLIST_ABSOLUTE>(pidl), W(pszPath)) != FALSE;
 }
 
-std::int32_t SHGetFolderPathW(Handle hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
+std::int32_t SHGetFolderPathW(Hwnd hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
                               char16_t* pszPath) {
-  return ::SHGetFolderPathW(reinterpret_cast<HWND>(hwnd), csidl, reinterpret_cast<HANDLE>(hToken), dwFlags,
+  return ::SHGetFolderPathW(Wnd(hwnd), csidl, reinterpret_cast<HANDLE>(hToken), dwFlags,
                             W(pszPath));
 }
 
-std::int32_t SHGetFolderPathAndSubDirW(Handle hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
+std::int32_t SHGetFolderPathAndSubDirW(Hwnd hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
                                        const char16_t* pszSubDir, char16_t* pszPath) {
-  return ::SHGetFolderPathAndSubDirW(reinterpret_cast<HWND>(hwnd), csidl, reinterpret_cast<HANDLE>(hToken),
+  return ::SHGetFolderPathAndSubDirW(Wnd(hwnd), csidl, reinterpret_cast<HANDLE>(hToken),
                                      dwFlags, W(pszSubDir), W(pszPath));
 }
 
-void CoTaskMemFree(Handle pv) { ::CoTaskMemFree(reinterpret_cast<void*>(pv)); }
+void CoTaskMemFree(ItemList pv) { ::CoTaskMemFree(To<void*>(pv)); }
 
 }  // namespace plat

@@ -3,19 +3,19 @@
 #include <cstddef>
 
 #include "platform/api.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/win.h"
 
 namespace plat {
 
 namespace {
 
-HDC Dc(Handle h) { return reinterpret_cast<HDC>(h); }
-HGDIOBJ Obj(Handle h) { return reinterpret_cast<HGDIOBJ>(h); }
-HWND Wnd(Handle h) { return reinterpret_cast<HWND>(h); }
-template <class T>
-Handle H(T h) {
-  return reinterpret_cast<Handle>(h);
-}
+using win32::From;
+using win32::To;
+
+HDC Dc(Hdc h) { return To<HDC>(h); }
+HBITMAP Bmp(Hbitmap h) { return To<HBITMAP>(h); }
+HWND Wnd(Hwnd h) { return To<HWND>(h); }
 
 // Our records must be the platform's, field for field.
 static_assert(sizeof(BitmapInfoHeader) == sizeof(BITMAPINFOHEADER));
@@ -34,49 +34,49 @@ static_assert(kCfBitmap == CF_BITMAP && kCfDib == CF_DIB && kDibRgbColors == DIB
 
 }  // namespace
 
-Handle CreateDIBSection(Handle hdc, const BitmapInfo* pbmi, std::uint32_t usage, void** ppvBits,
-                        Handle hSection, std::uint32_t offset) {
-  return H(::CreateDIBSection(Dc(hdc), reinterpret_cast<const BITMAPINFO*>(pbmi), usage, ppvBits,
+Hbitmap CreateDIBSection(Hdc hdc, const BitmapInfo* pbmi, std::uint32_t usage, void** ppvBits,
+                         Handle hSection, std::uint32_t offset) {
+  return From<Hbitmap>(::CreateDIBSection(Dc(hdc), reinterpret_cast<const BITMAPINFO*>(pbmi), usage, ppvBits,
                               reinterpret_cast<HANDLE>(hSection), offset));
 }
 
-std::int32_t GetDIBits(Handle hdc, Handle hbm, std::uint32_t start, std::uint32_t cLines, void* lpvBits,
+std::int32_t GetDIBits(Hdc hdc, Hbitmap hbm, std::uint32_t start, std::uint32_t cLines, void* lpvBits,
                        BitmapInfo* lpbmi, std::uint32_t usage) {
-  return ::GetDIBits(Dc(hdc), reinterpret_cast<HBITMAP>(hbm), start, cLines, lpvBits,
+  return ::GetDIBits(Dc(hdc), Bmp(hbm), start, cLines, lpvBits,
                      reinterpret_cast<BITMAPINFO*>(lpbmi), usage);
 }
 
-Handle CreateCompatibleDC(Handle hdc) { return H(::CreateCompatibleDC(Dc(hdc))); }
+Hdc CreateCompatibleDC(Hdc hdc) { return From<Hdc>(::CreateCompatibleDC(Dc(hdc))); }
 
-Handle CreateCompatibleBitmap(Handle hdc, std::int32_t cx, std::int32_t cy) {
-  return H(::CreateCompatibleBitmap(Dc(hdc), cx, cy));
+Hbitmap CreateCompatibleBitmap(Hdc hdc, std::int32_t cx, std::int32_t cy) {
+  return From<Hbitmap>(::CreateCompatibleBitmap(Dc(hdc), cx, cy));
 }
 
-Handle SelectObject(Handle hdc, Handle h) { return H(::SelectObject(Dc(hdc), Obj(h))); }
+Hbitmap SelectObject(Hdc hdc, Hbitmap h) { return From<Hbitmap>(::SelectObject(Dc(hdc), Bmp(h))); }
 
-bool BitBlt(Handle hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy,
-            Handle hdcSrc, std::int32_t x1, std::int32_t y1, std::uint32_t rop) {
+bool BitBlt(Hdc hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy,
+            Hdc hdcSrc, std::int32_t x1, std::int32_t y1, std::uint32_t rop) {
   return ::BitBlt(Dc(hdc), x, y, cx, cy, Dc(hdcSrc), x1, y1, rop) != FALSE;
 }
 
-std::int32_t GetObjectA(Handle h, std::int32_t c, void* pv) { return ::GetObjectA(Obj(h), c, pv); }
+std::int32_t GetObjectA(Hbitmap h, std::int32_t c, void* pv) { return ::GetObjectA(Bmp(h), c, pv); }
 
-bool DeleteObject(Handle ho) { return ::DeleteObject(Obj(ho)) != FALSE; }
-bool DeleteDC(Handle hdc) { return ::DeleteDC(Dc(hdc)) != FALSE; }
+bool DeleteObject(Hbitmap ho) { return ::DeleteObject(Bmp(ho)) != FALSE; }
+bool DeleteDC(Hdc hdc) { return ::DeleteDC(Dc(hdc)) != FALSE; }
 
-Handle GetDesktopWindow() { return H(::GetDesktopWindow()); }
-Handle GetDC(Handle hWnd) { return H(::GetDC(Wnd(hWnd))); }
-std::int32_t ReleaseDC(Handle hWnd, Handle hDC) { return ::ReleaseDC(Wnd(hWnd), Dc(hDC)); }
+Hwnd GetDesktopWindow() { return From<Hwnd>(::GetDesktopWindow()); }
+Hdc GetDC(Hwnd hWnd) { return From<Hdc>(::GetDC(Wnd(hWnd))); }
+std::int32_t ReleaseDC(Hwnd hWnd, Hdc hDC) { return ::ReleaseDC(Wnd(hWnd), Dc(hDC)); }
 
-bool OpenClipboard(Handle hWndNewOwner) { return ::OpenClipboard(Wnd(hWndNewOwner)) != FALSE; }
+bool OpenClipboard(Hwnd hWndNewOwner) { return ::OpenClipboard(Wnd(hWndNewOwner)) != FALSE; }
 bool EmptyClipboard() { return ::EmptyClipboard() != FALSE; }
-Handle SetClipboardData(std::uint32_t uFormat, Handle hMem) {
-  return H(::SetClipboardData(uFormat, reinterpret_cast<HANDLE>(hMem)));
+Hbitmap SetClipboardData(std::uint32_t uFormat, Hbitmap hMem) {
+  return From<Hbitmap>(::SetClipboardData(uFormat, To<HANDLE>(hMem)));
 }
 bool CloseClipboard() { return ::CloseClipboard() != FALSE; }
-Handle GetClipboardData(std::uint32_t uFormat) { return H(::GetClipboardData(uFormat)); }
+Hbitmap GetClipboardData(std::uint32_t uFormat) { return From<Hbitmap>(::GetClipboardData(uFormat)); }
 bool IsClipboardFormatAvailable(std::uint32_t format) { return ::IsClipboardFormatAvailable(format) != FALSE; }
-Handle GetClipboardOwner() { return H(::GetClipboardOwner()); }
+Hwnd GetClipboardOwner() { return From<Hwnd>(::GetClipboardOwner()); }
 std::uint32_t GetClipboardSequenceNumber() { return ::GetClipboardSequenceNumber(); }
 
 }  // namespace plat

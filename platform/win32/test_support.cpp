@@ -12,7 +12,7 @@ namespace plat::testing {
 namespace {
 
 const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-HKEY Key(Handle h) { return reinterpret_cast<HKEY>(h); }
+HKEY Key(Hkey h) { return reinterpret_cast<HKEY>(RawHandle(h)); }
 
 std::u16string& Scratch() {
   static std::u16string dir;
@@ -63,7 +63,7 @@ void BeginTest() {
 std::u16string TempDir() { return Scratch(); }
 std::u16string TestKey() { return u"Software\\VarnelTests"; }
 
-void WriteRaw(Handle root, const std::u16string& key, const std::u16string& name, const RawValue& v) {
+void WriteRaw(Hkey root, const std::u16string& key, const std::u16string& name, const RawValue& v) {
   HKEY k = nullptr;
   if (::RegCreateKeyExW(Key(root), W(key), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != 0) return;
   // Windows extends a text value whose last character is not NUL by one
@@ -75,7 +75,7 @@ void WriteRaw(Handle root, const std::u16string& key, const std::u16string& name
   ::RegCloseKey(k);
 }
 
-std::optional<RawValue> ReadRaw(Handle root, const std::u16string& key, const std::u16string& name) {
+std::optional<RawValue> ReadRaw(Hkey root, const std::u16string& key, const std::u16string& name) {
   HKEY k = nullptr;
   if (::RegOpenKeyExW(Key(root), W(key), 0, KEY_READ, &k) != 0) return std::nullopt;
   DWORD type = 0, size = 0;
@@ -91,7 +91,7 @@ std::optional<RawValue> ReadRaw(Handle root, const std::u16string& key, const st
   return out;
 }
 
-bool KeyExists(Handle root, const std::u16string& key) {
+bool KeyExists(Hkey root, const std::u16string& key) {
   HKEY k = nullptr;
   if (::RegOpenKeyExW(Key(root), W(key), 0, KEY_READ, &k) != 0) return false;
   ::RegCloseKey(k);

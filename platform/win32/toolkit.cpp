@@ -95,7 +95,7 @@ class Win32FormPeer : public FormPeer {
     if (g_peer == this) g_peer = nullptr;
   }
 
-  Handle hWnd() const override { return reinterpret_cast<Handle>(hwnd_); }
+  Hwnd hWnd() const override { return HandleOf<Hwnd>(reinterpret_cast<Handle>(hwnd_)); }
   void Show() override {
     ::ShowWindow(hwnd_, SW_SHOWNORMAL);
     ::SetForegroundWindow(hwnd_);

@@ -46,7 +46,7 @@ TEST_F(ClipboardPictureTest, ClipboardHeldElsewhereIsBusyWithItsReason) {
   {
     plat::testing::ClipboardHolder holder;
     ASSERT_TRUE(holder.holding());
-    EXPECT_FALSE(plat::OpenClipboard(0));
+    EXPECT_FALSE(plat::OpenClipboard({}));
     EXPECT_EQ(plat::GetLastError(), static_cast<std::uint32_t>(plat::kErrorAccessDenied));
     try {
       plat::ClipboardPicture();

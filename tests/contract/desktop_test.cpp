@@ -27,9 +27,9 @@ TEST_F(DesktopTest, ShellExecuteWFindsNamesInAnyScript) {
   const std::u16string file = TempDir() + kPhotos + u".varnel-unknown";
   plat::testing::WriteFileBytes(file, "x");
   // Found: only its kind has no handler.
-  EXPECT_EQ(plat::ShellExecuteW(0, u"open", file.c_str(), u"", u"", plat::kSwShowNormal), plat::kSeErrNoAssoc);
+  EXPECT_EQ(plat::ShellExecuteW({}, u"open", file.c_str(), u"", u"", plat::kSwShowNormal), plat::kSeErrNoAssoc);
   const std::u16string missing = TempDir() + u"\\\u041d\u0435\u0442.txt";
-  EXPECT_EQ(plat::ShellExecuteW(0, u"open", missing.c_str(), u"", u"", plat::kSwShowNormal),
+  EXPECT_EQ(plat::ShellExecuteW({}, u"open", missing.c_str(), u"", u"", plat::kSwShowNormal),
             plat::kSeErrFileNotFound);
 }
 
@@ -37,7 +37,7 @@ TEST_F(DesktopTest, SpecialFoldersAndTheirSubFolders) {
   std::vector<char16_t> path(plat::kMaxPath, u'\0');
   for (int csidl : {plat::kCsidlDesktopDirectory, plat::kCsidlAppData}) {
     SCOPED_TRACE(csidl);
-    ASSERT_EQ(plat::SHGetFolderPathW(0, csidl, 0, plat::kShgfpTypeCurrent, path.data()), 0);
+    ASSERT_EQ(plat::SHGetFolderPathW({}, csidl, 0, plat::kShgfpTypeCurrent, path.data()), 0);
     EXPECT_TRUE(plat::FolderExists(path.data()));
   }
   const std::u16string appData = path.data();
@@ -46,10 +46,10 @@ TEST_F(DesktopTest, SpecialFoldersAndTheirSubFolders) {
   const std::u16string sub = u"VarnelTests" + kPhotos.substr(1);
   const std::u16string made = appData + u"\\" + sub;
   plat::testing::RemoveFolder(made);
-  EXPECT_NE(plat::SHGetFolderPathAndSubDirW(0, plat::kCsidlAppData, 0, plat::kShgfpTypeCurrent, sub.c_str(),
+  EXPECT_NE(plat::SHGetFolderPathAndSubDirW({}, plat::kCsidlAppData, 0, plat::kShgfpTypeCurrent, sub.c_str(),
                                             path.data()),
             0);
-  ASSERT_EQ(plat::SHGetFolderPathAndSubDirW(0, plat::kCsidlAppData | plat::kCsidlFlagCreate, 0,
+  ASSERT_EQ(plat::SHGetFolderPathAndSubDirW({}, plat::kCsidlAppData | plat::kCsidlFlagCreate, 0,
                                             plat::kShgfpTypeCurrent, sub.c_str(), path.data()),
             0);
   EXPECT_EQ(std::u16string(path.data()), made);

@@ -21,7 +21,7 @@ class DibClipboardTest : public ::testing::Test {
  protected:
   void SetUp() override {
     plat::testing::BeginTest();
-    ASSERT_TRUE(plat::OpenClipboard(0));
+    ASSERT_TRUE(plat::OpenClipboard({}));
     plat::EmptyClipboard();
     plat::CloseClipboard();
   }
@@ -30,13 +30,13 @@ class DibClipboardTest : public ::testing::Test {
 
   // The clipboard's bitmap, copied into a new buffer.
   static std::unique_ptr<cDIBSection> ClipboardPicture() {
-    if (!plat::OpenClipboard(0)) return nullptr;
+    if (!plat::OpenClipboard({})) return nullptr;
     auto out = std::make_unique<cDIBSection>();
-    const plat::Handle bitmap = plat::GetClipboardData(plat::kCfBitmap);
-    if (bitmap != 0)
-      out->CreateFromPicture(std::make_shared<plat::Picture>(bitmap, plat::Picture::Type::Bitmap, false));
+    const plat::Hbitmap bitmap = plat::GetClipboardData(plat::kCfBitmap);
+    if (bitmap != plat::Hbitmap{})
+      out->CreateFromPicture(std::make_shared<plat::Picture>(plat::RawHandle(bitmap), plat::Picture::Type::Bitmap, false));
     plat::CloseClipboard();
-    return bitmap != 0 ? std::move(out) : nullptr;
+    return bitmap != plat::Hbitmap{} ? std::move(out) : nullptr;
   }
 };
 
@@ -106,7 +106,7 @@ TEST_F(DibClipboardTest, AClipboardHeldByAnotherProgramIsLeftAlone) {
   EXPECT_EQ(copy->Width(), 2);
   EXPECT_EQ(copy->Height(), 3);
   // The clipboard is not left open either.
-  EXPECT_TRUE(plat::OpenClipboard(0));
+  EXPECT_TRUE(plat::OpenClipboard({}));
   plat::CloseClipboard();
 }
 

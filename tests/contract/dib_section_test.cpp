@@ -58,8 +58,8 @@ TEST_F(DibSectionTest, ThreeByTwoLayout) {
   EXPECT_EQ(h.biSizeImage, 24u);
   EXPECT_EQ(h.biXPelsPerMeter, 0);
   EXPECT_EQ(h.biClrUsed, 0u);
-  ASSERT_NE(dib.hdc(), 0u);
-  ASSERT_NE(dib.hDib(), 0u);
+  ASSERT_NE(dib.hdc(), plat::Hdc{});
+  ASSERT_NE(dib.hDib(), plat::Hbitmap{});
   ASSERT_NE(dib.DIBSectionBitsPtr(), nullptr);
 
   // The top-left pixel lives in the second scan line in memory.
@@ -97,12 +97,12 @@ TEST_F(DibSectionTest, ClearUpEmptiesTheBufferButKeepsItsSize) {
   cDIBSection dib;
   EXPECT_EQ(dib.Width(), 0);
   EXPECT_EQ(dib.Height(), 0);
-  EXPECT_EQ(dib.hdc(), 0u);
+  EXPECT_EQ(dib.hdc(), plat::Hdc{});
   ASSERT_TRUE(dib.Create(640, 480));
-  const plat::Handle section = dib.hDib();
+  const plat::Hbitmap section = dib.hDib();
   dib.ClearUp();
-  EXPECT_EQ(dib.hdc(), 0u);
-  EXPECT_EQ(dib.hDib(), 0u);
+  EXPECT_EQ(dib.hdc(), plat::Hdc{});
+  EXPECT_EQ(dib.hDib(), plat::Hbitmap{});
   EXPECT_EQ(dib.DIBSectionBitsPtr(), nullptr);
   EXPECT_EQ(dib.Width(), 640);
   EXPECT_EQ(dib.Height(), 480);
@@ -118,8 +118,8 @@ TEST_F(DibSectionTest, SizesThePlatformRefusesLeaveAnEmptyBuffer) {
   cDIBSection dib;
   ASSERT_TRUE(dib.Create(2, 2));
   EXPECT_FALSE(dib.Create(0, 0));
-  EXPECT_EQ(dib.hdc(), 0u);
-  EXPECT_EQ(dib.hDib(), 0u);
+  EXPECT_EQ(dib.hdc(), plat::Hdc{});
+  EXPECT_EQ(dib.hDib(), plat::Hbitmap{});
   EXPECT_EQ(dib.DIBSectionBitsPtr(), nullptr);
   EXPECT_EQ(dib.Width(), 0);
   EXPECT_FALSE(dib.Create(-3, 5));
@@ -136,8 +136,8 @@ TEST_F(DibSectionTest, OverflowingSizesRaiseTheOverflowError) {
   } catch (const plat::Error& e) {
     EXPECT_EQ(e.number(), plat::kErrOverflow);
   }
-  EXPECT_EQ(dib.hdc(), 0u);
-  EXPECT_EQ(dib.hDib(), 0u);
+  EXPECT_EQ(dib.hdc(), plat::Hdc{});
+  EXPECT_EQ(dib.hDib(), plat::Hbitmap{});
   EXPECT_THROW(dib.BytesPerScanLine(), plat::Error);
   try {
     dib.Create(100000, 100000);  // 300000 x 100000 bytes
@@ -145,7 +145,7 @@ TEST_F(DibSectionTest, OverflowingSizesRaiseTheOverflowError) {
   } catch (const plat::Error& e) {
     EXPECT_EQ(e.number(), plat::kErrOverflow);
   }
-  EXPECT_EQ(dib.hdc(), 0u);
+  EXPECT_EQ(dib.hdc(), plat::Hdc{});
   EXPECT_EQ(dib.Width(), 100000);
 }
 
@@ -226,8 +226,8 @@ TEST_F(DibSectionTest, CreateFromPictureTakesThePicturesSizeAndPixels) {
   cDIBSection dib;
   ASSERT_TRUE(dib.Create(5, 5));
   dib.CreateFromPicture(picture);
-  ASSERT_NE(dib.hdc(), 0u);
-  ASSERT_NE(dib.hDib(), 0u);
+  ASSERT_NE(dib.hdc(), plat::Hdc{});
+  ASSERT_NE(dib.hDib(), plat::Hbitmap{});
   EXPECT_EQ(dib.Width(), 800);
   EXPECT_EQ(dib.Height(), 600);
   EXPECT_EQ(dib.BytesPerScanLine(), 2400);
@@ -247,8 +247,8 @@ TEST_F(DibSectionTest, CreateFromBitmapGivesTheBytesOfABitBltCopy) {
     ASSERT_TRUE(picture);
     cDIBSection copied, converted;
     copied.CreateFromPicture(picture);
-    ASSERT_NE(copied.hDib(), 0u);
-    ASSERT_TRUE(converted.CreateFromBitmap(picture->handle()));
+    ASSERT_NE(copied.hDib(), plat::Hbitmap{});
+    ASSERT_TRUE(converted.CreateFromBitmap(plat::HandleOf<plat::Hbitmap>(picture->handle())));
     ASSERT_EQ(converted.Width(), w);
     ASSERT_EQ(converted.Height(), h);
     const auto bytes = static_cast<std::size_t>(copied.BytesPerScanLine()) * static_cast<std::size_t>(h);
@@ -257,14 +257,14 @@ TEST_F(DibSectionTest, CreateFromBitmapGivesTheBytesOfABitBltCopy) {
     // The next picture of the size goes into the same memory.
     const auto shifted = [](std::int32_t x, std::int32_t y) { return Pattern(x + 1, y + 2); };
     auto next = ScreenPicture(w, h, shifted);
-    const plat::Handle before = converted.hDib();
-    ASSERT_TRUE(converted.CreateFromBitmap(next->handle()));
+    const plat::Hbitmap before = converted.hDib();
+    ASSERT_TRUE(converted.CreateFromBitmap(plat::HandleOf<plat::Hbitmap>(next->handle())));
     EXPECT_EQ(converted.hDib(), before);
     EXPECT_EQ(FirstDifference(converted, shifted), "");
   }
   cDIBSection none;
-  EXPECT_FALSE(none.CreateFromBitmap(0));
-  EXPECT_EQ(none.hDib(), 0u);
+  EXPECT_FALSE(none.CreateFromBitmap({}));
+  EXPECT_EQ(none.hDib(), plat::Hbitmap{});
 }
 
 TEST_F(DibSectionTest, CreateFromPictureOfNoBitmapLeavesAnEmptyBuffer) {
@@ -272,8 +272,8 @@ TEST_F(DibSectionTest, CreateFromPictureOfNoBitmapLeavesAnEmptyBuffer) {
   cDIBSection dib;
   ASSERT_TRUE(dib.Create(5, 5));
   dib.CreateFromPicture(none);
-  EXPECT_EQ(dib.hdc(), 0u);
-  EXPECT_EQ(dib.hDib(), 0u);
+  EXPECT_EQ(dib.hdc(), plat::Hdc{});
+  EXPECT_EQ(dib.hDib(), plat::Hbitmap{});
   EXPECT_EQ(dib.Width(), 0);
   EXPECT_EQ(dib.Height(), 0);
 }

@@ -69,8 +69,8 @@ TEST_F(FileCallsTest, SetFileTimeChangesExactlyTheTimesGiven) {
   // No time, or a time of 0, leaves that time as it is.
   const plat::FileTime zero{0, 0};
   const plat::FileTime later = FileTimeAt(1100000000);
-  const plat::Handle f = plat::CreateFileW(path_.c_str(), plat::kGenericWrite, 0, plat::kOpenExisting, 0);
-  ASSERT_NE(f, plat::kInvalidHandleValue);
+  const plat::Hfile f = plat::CreateFileW(path_.c_str(), plat::kGenericWrite, 0, plat::kOpenExisting, 0);
+  ASSERT_NE(f, plat::kInvalidFile);
   EXPECT_TRUE(plat::SetFileTime(f, nullptr, &zero, &later));
   EXPECT_TRUE(plat::CloseHandle(f));
   d = Lookup(path_);
@@ -89,7 +89,7 @@ TEST_F(FileCallsTest, ReadOnlyFileCannotBeDeleted) {
   ASSERT_TRUE(d);
   EXPECT_EQ(d->dwFileAttributes, plat::kFileAttributeReadOnly | wineArchive);
   if (!wine) {  // Wine run as root opens it
-    EXPECT_EQ(plat::CreateFileW(path_.c_str(), plat::kGenericWrite, 0, plat::kOpenExisting, 0), plat::kInvalidHandleValue);
+    EXPECT_EQ(plat::CreateFileW(path_.c_str(), plat::kGenericWrite, 0, plat::kOpenExisting, 0), plat::kInvalidFile);
     EXPECT_EQ(Write(path_, "new"), static_cast<std::uint32_t>(plat::kErrorAccessDenied));
   }
   EXPECT_EQ(KillError(path_), plat::kErrFileAccess);
@@ -116,8 +116,8 @@ TEST_F(FileCallsTest, KillRaisesWhenThereIsNothingToDelete) {
 TEST_F(FileCallsTest, RefusalsCarryWindowsErrorCodes) {
   const std::u16string missing = TempDir() + u"\\missing.jpg";
   const std::u16string inNoFolder = TempDir() + u"\\no folder\\shot.jpg";
-  const plat::Handle open = plat::CreateFileW(path_.c_str(), plat::kGenericWrite, 0, plat::kOpenExisting, 0);
-  ASSERT_NE(open, plat::kInvalidHandleValue);
+  const plat::Hfile open = plat::CreateFileW(path_.c_str(), plat::kGenericWrite, 0, plat::kOpenExisting, 0);
+  ASSERT_NE(open, plat::kInvalidFile);
   struct Row {
     const char* what;
     bool failed;
@@ -125,9 +125,9 @@ TEST_F(FileCallsTest, RefusalsCarryWindowsErrorCodes) {
   };
   auto attributes = [](const std::u16string& p) { return plat::GetFileAttributesW(p.c_str()) == plat::kInvalidFileAttributes; };
   auto create = [](const std::u16string& p, std::uint32_t how) {
-    const plat::Handle h = plat::CreateFileW(p.c_str(), plat::kGenericWrite, 0, how, 0);
-    if (h != plat::kInvalidHandleValue) plat::CloseHandle(h);
-    return h == plat::kInvalidHandleValue;
+    const plat::Hfile h = plat::CreateFileW(p.c_str(), plat::kGenericWrite, 0, how, 0);
+    if (h != plat::kInvalidFile) plat::CloseHandle(h);
+    return h == plat::kInvalidFile;
   };
   const std::vector<std::pair<Row, std::uint32_t>> rows = {
       {{"attributes of a missing file", attributes(missing), plat::GetLastError()}, 2},

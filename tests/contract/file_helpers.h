@@ -36,8 +36,8 @@ inline const plat::FileTime kWritten = FileTimeAt(1049522828);
 
 inline std::optional<plat::Win32FindDataW> Lookup(const std::u16string& path) {
   plat::Win32FindDataW d{};
-  const plat::Handle h = plat::FindFirstFileW(path.c_str(), &d);
-  if (h == plat::kInvalidHandleValue) return std::nullopt;
+  const plat::Hfind h = plat::FindFirstFileW(path.c_str(), &d);
+  if (h == plat::kInvalidFind) return std::nullopt;
   EXPECT_TRUE(plat::FindClose(h));
   return d;
 }
@@ -45,8 +45,8 @@ inline std::optional<plat::Win32FindDataW> Lookup(const std::u16string& path) {
 // Sets the three times of an existing file; false when it cannot.
 inline bool Stamp(const std::u16string& path, const plat::FileTime& created,
                   const plat::FileTime& accessed, const plat::FileTime& written) {
-  const plat::Handle f = plat::CreateFileW(path.c_str(), plat::kGenericWrite, plat::kFileShareRead, plat::kOpenExisting, 0);
-  if (f == plat::kInvalidHandleValue) return false;
+  const plat::Hfile f = plat::CreateFileW(path.c_str(), plat::kGenericWrite, plat::kFileShareRead, plat::kOpenExisting, 0);
+  if (f == plat::kInvalidFile) return false;
   const bool ok = plat::SetFileTime(f, &created, &accessed, &written);
   return plat::CloseHandle(f) && ok;
 }

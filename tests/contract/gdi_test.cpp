@@ -19,7 +19,7 @@ using varnel::testing::Pattern;
 class GdiTest : public ::testing::Test {
  protected:
   void SetUp() override { plat::testing::BeginTest(); }
-  static plat::Bitmap Describe(plat::Handle h) {
+  static plat::Bitmap Describe(plat::Hbitmap h) {
     plat::Bitmap bm{};
     EXPECT_EQ(plat::GetObjectA(h, sizeof bm, &bm), static_cast<std::int32_t>(sizeof bm));
     return bm;
@@ -28,13 +28,13 @@ class GdiTest : public ::testing::Test {
 
 TEST_F(GdiTest, BitmapFormats) {
   plat::WindowDC screen = plat::TakeWindowDC(plat::GetDesktopWindow());
-  ASSERT_NE(screen.get(), 0u);
+  ASSERT_TRUE(screen);
   plat::MemoryDC memory(plat::CreateCompatibleDC(screen.get()));
-  ASSERT_NE(memory.get(), 0u);
+  ASSERT_TRUE(memory);
 
   // A screen-compatible bitmap: 32 bits a pixel, no pixel address.
   plat::GdiObject colour(plat::CreateCompatibleBitmap(screen.get(), 5, 3));
-  ASSERT_NE(colour.get(), 0u);
+  ASSERT_TRUE(colour);
   plat::Bitmap bm = Describe(colour.get());
   EXPECT_EQ(bm.bmWidth, 5);
   EXPECT_EQ(bm.bmHeight, 3);
@@ -45,10 +45,10 @@ TEST_F(GdiTest, BitmapFormats) {
   // A new memory context holds a 1 x 1 monochrome bitmap, and what is made
   // compatible with it is monochrome too.
   plat::GdiObject mono(plat::CreateCompatibleBitmap(memory.get(), 5, 3));
-  ASSERT_NE(mono.get(), 0u);
+  ASSERT_TRUE(mono);
   EXPECT_EQ(Describe(mono.get()).bmBitsPixel, 1);
-  const plat::Handle stock = plat::SelectObject(memory.get(), colour.get());
-  ASSERT_NE(stock, 0u);
+  const plat::Hbitmap stock = plat::SelectObject(memory.get(), colour.get());
+  ASSERT_NE(stock, plat::Hbitmap{});
   bm = Describe(stock);
   EXPECT_EQ(bm.bmWidth, 1);
   EXPECT_EQ(bm.bmHeight, 1);

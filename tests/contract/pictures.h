@@ -61,18 +61,18 @@ inline std::shared_ptr<plat::Picture> ScreenPicture(std::int32_t width, std::int
   cDIBSection source;
   if (!source.Create(width, height)) return nullptr;
   Fill(source, paint);
-  plat::Handle bitmap = 0;
+  plat::Hbitmap bitmap{};
   {
     plat::WindowDC screen = plat::TakeWindowDC(plat::GetDesktopWindow());
     bitmap = plat::CreateCompatibleBitmap(screen.get(), width, height);
   }
-  if (bitmap == 0) return nullptr;
+  if (bitmap == plat::Hbitmap{}) return nullptr;
   {
-    plat::MemoryDC dc(plat::CreateCompatibleDC(0));
+    plat::MemoryDC dc(plat::CreateCompatibleDC({}));
     const plat::Selection selected = plat::SelectInto(dc.get(), bitmap);
     source.PaintPicture(dc.get());
   }
-  return std::make_shared<plat::Picture>(bitmap, plat::Picture::Type::Bitmap, true);
+  return std::make_shared<plat::Picture>(plat::RawHandle(bitmap), plat::Picture::Type::Bitmap, true);
 }
 
 // A memory device context with a bitmap of its own, deleted at the end.
@@ -80,9 +80,9 @@ class BitmapDC {
  public:
   BitmapDC(std::int32_t width, std::int32_t height, const Paint& paint)
       : picture_(ScreenPicture(width, height, paint)),
-        dc_(plat::CreateCompatibleDC(0)),
-        selected_(plat::SelectInto(dc_.get(), picture_ ? picture_->handle() : 0)) {}
-  plat::Handle get() const { return dc_.get(); }
+        dc_(plat::CreateCompatibleDC({})),
+        selected_(plat::SelectInto(dc_.get(), plat::HandleOf<plat::Hbitmap>(picture_ ? picture_->handle() : 0))) {}
+  plat::Hdc get() const { return dc_.get(); }
   // The bitmap's pixels, read through a buffer of the same size.
   std::uint32_t Pixel(std::int32_t x, std::int32_t y) const {
     cDIBSection copy;

@@ -96,7 +96,7 @@ TEST_F(RegistryTest, ShortAndLongDwordData) {
   // More than four bytes never run past the integer: the read fails and
   // the value is left as it was.
   WriteRaw(kHKeyCurrentUser, TestKey(), u"Long", {4, {1, 2, 3, 4, 5, 6, 7, 8}});
-  plat::Handle key = 0;
+  plat::Hkey key{};
   ASSERT_EQ(plat::RegOpenKeyExW(kHKeyCurrentUser, TestKey().c_str(), 0, 0x3F, &key), 0);
   TaggedValue v(u"untouched");
   EXPECT_EQ(varnel::ReadValueData(key, u"Long", v), plat::kErrorMoreData);
@@ -108,7 +108,7 @@ TEST_F(RegistryTest, OtherTypesReadAsEmptyAndAreNeverWritten) {
   WriteRaw(kHKeyCurrentUser, TestKey(), u"Varnel", {plat::kRegExpandSz, SzBytes(u"%windir%")});
   EXPECT_TRUE(FetchValue(kHKeyCurrentUser, TestKey(), u"Varnel").IsEmpty());
 
-  plat::Handle key = 0;
+  plat::Hkey key{};
   ASSERT_EQ(plat::RegOpenKeyExW(kHKeyCurrentUser, TestKey().c_str(), 0, 0x3F, &key), 0);
   TaggedValue v(7);
   EXPECT_EQ(varnel::ReadValueData(key, u"Varnel", v), -1);
@@ -138,10 +138,10 @@ TEST_F(RegistryTest, MissingValuesAndKeys) {
 }
 
 TEST_F(RegistryTest, PlatformErrorCodes) {
-  plat::Handle key = 123;
+  plat::Hkey key = plat::HandleOf<plat::Hkey>(123);
   EXPECT_EQ(plat::RegOpenKeyExW(kHKeyCurrentUser, (TestKey() + u"\\Absent").c_str(), 0, 0x3F, &key),
             plat::kErrorFileNotFound);
-  EXPECT_EQ(key, 0u);
+  EXPECT_EQ(key, plat::Hkey{});
 
   WriteRaw(kHKeyCurrentUser, TestKey(), u"Text", {1, SzBytes(u"abcdef")});
   ASSERT_EQ(plat::RegOpenKeyExW(kHKeyCurrentUser, TestKey().c_str(), 0, 0x3F, &key), 0);
@@ -157,8 +157,8 @@ TEST_F(RegistryTest, PlatformErrorCodes) {
   EXPECT_EQ(plat::RegDeleteValueW(key, u"Nothing"), plat::kErrorFileNotFound);
   EXPECT_EQ(plat::RegCloseKey(key), 0);
   // Querying through a handle that is 0 fails; closing it fails too.
-  EXPECT_NE(plat::RegQueryValueExW(0, u"Text", nullptr, &type, nullptr, &size), 0);
-  EXPECT_NE(plat::RegCloseKey(0), 0);
+  EXPECT_NE(plat::RegQueryValueExW({}, u"Text", nullptr, &type, nullptr, &size), 0);
+  EXPECT_NE(plat::RegCloseKey({}), 0);
 }
 
 }  // namespace

@@ -28,18 +28,18 @@ class CaptureTest : public SimMachine {
   }
   // Windows' own part of Print Screen: a screen picture on the clipboard.
   static void PutPictureOnClipboard(std::int32_t width, std::int32_t height) {
-    plat::Handle bitmap;
+    plat::Hbitmap bitmap;
     {
       auto picture = ScreenPicture(width, height, Pattern);
       ASSERT_TRUE(picture);
-      plat::Handle copy = plat::CreateCompatibleBitmap(plat::TakeWindowDC(plat::GetDesktopWindow()).get(), width, height);
-      plat::MemoryDC from(plat::CreateCompatibleDC(0)), to(plat::CreateCompatibleDC(0));
-      const plat::Selection a = plat::SelectInto(from.get(), picture->handle());
+      const plat::Hbitmap copy = plat::CreateCompatibleBitmap(plat::TakeWindowDC(plat::GetDesktopWindow()).get(), width, height);
+      plat::MemoryDC from(plat::CreateCompatibleDC({})), to(plat::CreateCompatibleDC({}));
+      const plat::Selection a = plat::SelectInto(from.get(), plat::HandleOf<plat::Hbitmap>(picture->handle()));
       const plat::Selection b = plat::SelectInto(to.get(), copy);
       plat::BitBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, plat::kSrcCopy);
       bitmap = copy;
     }
-    ASSERT_TRUE(plat::OpenClipboard(0x777));
+    ASSERT_TRUE(plat::OpenClipboard(plat::HandleOf<plat::Hwnd>(0x777)));
     plat::EmptyClipboard();
     plat::SetClipboardData(plat::kCfBitmap, bitmap);
     plat::CloseClipboard();

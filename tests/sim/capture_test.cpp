@@ -87,7 +87,7 @@ TEST_F(CaptureTest, BitmapWithAutoOpen) {
   ASSERT_EQ(sim::ShellExecutions().size(), 1u);
   EXPECT_EQ(sim::ShellExecutions()[0].verb, "open");
   EXPECT_EQ(sim::ShellExecutions()[0].file, "C:\\Shots\\2026-03-02-14-05-07.BMP");
-  EXPECT_EQ(sim::ShellExecutions()[0].hwnd, form().hWnd());
+  EXPECT_EQ(sim::ShellExecutions()[0].hwnd, plat::RawHandle(form().hWnd()));
   EXPECT_EQ(sim::ShellExecutions()[0].show, 1);
 }
 
@@ -140,9 +140,9 @@ TEST_F(CaptureTest, FolderDeletedWhileRunning) {
 
 TEST_F(CaptureTest, MetafileAloneIsNoPictureAndNothingIsOpened) {
   StartWith("JPG", true);
-  ASSERT_TRUE(plat::OpenClipboard(0x777));
+  ASSERT_TRUE(plat::OpenClipboard(plat::HandleOf<plat::Hwnd>(0x777)));
   plat::EmptyClipboard();
-  plat::SetClipboardData(14, 0x5555);  // CF_ENHMETAFILE
+  plat::SetClipboardData(14, plat::HandleOf<plat::Hbitmap>(0x5555));  // CF_ENHMETAFILE
   plat::CloseClipboard();
   PressAndRelease();
   sim::Tick(70);  // a second's worth of ticks

@@ -19,7 +19,10 @@ using varnel::testing::FirstDifference;
 using varnel::testing::Pattern;
 using varnel::testing::ScreenPicture;
 
-std::string S(plat::Handle h) { return std::to_string(h); }
+template <class H>
+std::string S(H h) {
+  return std::to_string(plat::RawHandle(h));
+}
 
 // The names of the calls logged since the last ClearCalls().
 std::vector<std::string> Names() {
@@ -43,7 +46,7 @@ TEST_F(DibCallsTest, CreateMakesAContextAndSelectsTheSectionIntoIt) {
   const std::string dc = S(dib.hdc()), section = S(dib.hDib());
   EXPECT_EQ(sim::Calls(), (Seq{"CreateCompatibleDC(0)", "CreateDIBSection(" + dc + ",3,2,24,0,0,0)",
                                "SelectObject(" + dc + "," + section + ")"}));
-  EXPECT_EQ(sim::BitmapBitsPixel(dib.hDib()), 24);
+  EXPECT_EQ(sim::BitmapBitsPixel(plat::RawHandle(dib.hDib())), 24);
   EXPECT_EQ(sim::LiveGdiObjects(), 2u);
 }
 
@@ -88,7 +91,7 @@ TEST_F(DibCallsTest, ACreateThatFailsLeavesNothingBehind) {
   sim::ClearCalls();
   EXPECT_FALSE(dib.Create(8, 8));
   EXPECT_EQ(sim::CountCalls("CreateDIBSection"), 0u);
-  EXPECT_EQ(dib.hdc(), 0u);
+  EXPECT_EQ(dib.hdc(), plat::Hdc{});
   EXPECT_EQ(dib.Width(), 3);  // the header was not reached
   EXPECT_EQ(sim::LiveGdiObjects(), 0u);
 
@@ -96,8 +99,8 @@ TEST_F(DibCallsTest, ACreateThatFailsLeavesNothingBehind) {
   sim::ClearCalls();
   EXPECT_FALSE(dib.Create(8, 9));
   EXPECT_EQ(Names(), (Seq{"CreateCompatibleDC", "CreateDIBSection", "DeleteDC"}));
-  EXPECT_EQ(dib.hdc(), 0u);
-  EXPECT_EQ(dib.hDib(), 0u);
+  EXPECT_EQ(dib.hdc(), plat::Hdc{});
+  EXPECT_EQ(dib.hDib(), plat::Hbitmap{});
   EXPECT_EQ(dib.DIBSectionBitsPtr(), nullptr);
   EXPECT_EQ(dib.Width(), 8);
   EXPECT_EQ(dib.Height(), 9);
@@ -109,7 +112,7 @@ TEST_F(DibCallsTest, AnOverflowingSizeLeavesNoDeviceContext) {
   sim::ClearCalls();
   EXPECT_THROW(dib.Create(30000, 30000), plat::Error);
   EXPECT_EQ(Names(), (Seq{"CreateCompatibleDC", "DeleteDC"}));
-  EXPECT_EQ(dib.hdc(), 0u);
+  EXPECT_EQ(dib.hdc(), plat::Hdc{});
   EXPECT_EQ(sim::LiveGdiObjects(), 0u);
 }
 
@@ -118,9 +121,9 @@ TEST_F(DibCallsTest, CreateDIBFromOutsideHandsTheSectionToTheCaller) {
   ASSERT_TRUE(dib.Create(4, 4));
   Fill(dib, Pattern);
   std::uint8_t* const bits = dib.DIBSectionBitsPtr();
-  plat::Handle mine = 0;
-  ASSERT_TRUE(dib.CreateDIB(0, 6, 2, mine));
-  ASSERT_NE(mine, 0u);
+  plat::Hbitmap mine{};
+  ASSERT_TRUE(dib.CreateDIB({}, 6, 2, mine));
+  ASSERT_NE(mine, plat::Hbitmap{});
   EXPECT_NE(mine, dib.hDib());
   // The buffer keeps describing its own pixels, which outlive the caller's
   // section.
@@ -132,12 +135,12 @@ TEST_F(DibCallsTest, CreateDIBFromOutsideHandsTheSectionToTheCaller) {
 
   // On an empty object it records the size, and lends no pixels.
   cDIBSection empty;
-  ASSERT_TRUE(empty.CreateDIB(0, 6, 2, mine));
+  ASSERT_TRUE(empty.CreateDIB({}, 6, 2, mine));
   EXPECT_EQ(empty.Width(), 6);
   EXPECT_EQ(empty.Height(), 2);
   EXPECT_EQ(empty.Header().biSizeImage, 40u);
   EXPECT_EQ(empty.DIBSectionBitsPtr(), nullptr);
-  EXPECT_EQ(empty.hDib(), 0u);
+  EXPECT_EQ(empty.hDib(), plat::Hbitmap{});
   EXPECT_TRUE(plat::DeleteObject(mine));
 }
 
@@ -165,14 +168,14 @@ TEST_F(DibCallsTest, CreateFromPictureStopsAtTheFirstFailure) {
 
   sim::InjectFault("GetDC", 0);
   dib.CreateFromPicture(picture);
-  EXPECT_NE(dib.hdc(), 0u);  // ready but not filled
+  EXPECT_NE(dib.hdc(), plat::Hdc{});  // ready but not filled
   EXPECT_EQ(FirstDifference(dib, [](auto, auto) { return 0u; }), "");
   EXPECT_EQ(sim::LiveGdiObjects(), 3u);
 
   sim::InjectFault("CreateCompatibleDC", 0, 1, 1);  // the second one
   sim::ClearCalls();
   dib.CreateFromPicture(picture);
-  EXPECT_NE(dib.hdc(), 0u);
+  EXPECT_NE(dib.hdc(), plat::Hdc{});
   EXPECT_EQ(sim::CountCalls("ReleaseDC"), 1u);
   EXPECT_EQ(sim::CountCalls("BitBlt"), 0u);
   EXPECT_EQ(FirstDifference(dib, [](auto, auto) { return 0u; }), "");
@@ -181,7 +184,7 @@ TEST_F(DibCallsTest, CreateFromPictureStopsAtTheFirstFailure) {
   sim::InjectFault("CreateDIBSection", 0);
   sim::ClearCalls();
   dib.CreateFromPicture(picture);
-  EXPECT_EQ(dib.hdc(), 0u);
+  EXPECT_EQ(dib.hdc(), plat::Hdc{});
   EXPECT_EQ(sim::CountCalls("GetDC"), 0u);
   EXPECT_EQ(sim::LiveGdiObjects(), 1u);
 }

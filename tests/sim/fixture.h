@@ -50,7 +50,7 @@ class SimMachine : public ::testing::Test {
   static std::optional<std::string> UserIni() { return plat::testing::ReadFileBytes(kUserIni); }
   // The Run entry's text in UTF-8, without its stored terminator; a value
   // that is not whole UTF-16 characters shows as "(odd bytes)".
-  static std::optional<std::string> RunEntry(plat::Handle root) {
+  static std::optional<std::string> RunEntry(plat::Hkey root) {
     auto v = sim::GetRawValue(root, kRun, "Varnel");
     if (!v) return std::nullopt;
     if (v->data.size() % 2) return "(odd bytes)";

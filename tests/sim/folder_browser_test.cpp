@@ -16,7 +16,7 @@ class FolderBrowserTest : public ::testing::Test {
 };
 
 TEST_F(FolderBrowserTest, DialogDescription) {
-  BrowseForFolderPath(0x1234, u"Pick one");
+  BrowseForFolderPath(plat::HandleOf<plat::Hwnd>(0x1234), u"Pick one");
   ASSERT_EQ(sim::FolderDialogs().size(), 1u);
   const auto& d = sim::FolderDialogs()[0];
   EXPECT_EQ(d.owner, 0x1234u);
@@ -29,27 +29,27 @@ TEST_F(FolderBrowserTest, DialogDescription) {
 
 TEST_F(FolderBrowserTest, Answers) {
   sim::QueueFolderDialogAnswer(std::nullopt);
-  EXPECT_EQ(BrowseForFolderPath(0, u"t"), u"");
+  EXPECT_EQ(BrowseForFolderPath({}, u"t"), u"");
   EXPECT_EQ(sim::CountCalls("CoTaskMemFree"), 0u);  // nothing to free after a cancel
 
   sim::QueueFolderDialogAnswer(std::string("C:\\"));
-  EXPECT_EQ(BrowseForFolderPath(0, u"t"), u"C:\\");
+  EXPECT_EQ(BrowseForFolderPath({}, u"t"), u"C:\\");
 
   const std::string longest = "C:\\" + std::string(256, 'd');  // 259 characters
   sim::QueueFolderDialogAnswer(longest);
-  const std::u16string got = BrowseForFolderPath(0, u"t");
+  const std::u16string got = BrowseForFolderPath({}, u"t");
   EXPECT_EQ(got.size(), 259u);
   EXPECT_EQ(got.find(u'\0'), std::u16string::npos);
 
   sim::QueueFolderDialogAnswer(std::string());  // an item without a file-system path
-  EXPECT_EQ(BrowseForFolderPath(0, u"t"), u"");
+  EXPECT_EQ(BrowseForFolderPath({}, u"t"), u"");
   EXPECT_EQ(sim::CountCalls("CoTaskMemFree"), 3u);
 }
 
 TEST_F(FolderBrowserTest, PathsInAnyScriptComeBackWhole) {
   for (const char16_t* path : {u"D:\\Caf\u00e9", u"D:\\\u0424\u043e\u0442\u043e \u0395\u03bb\u03bb\u03ac\u03b4\u03b1"}) {
     sim::QueueFolderDialogAnswer(plat::ToUtf8(path));
-    EXPECT_EQ(BrowseForFolderPath(0, u"t"), path);
+    EXPECT_EQ(BrowseForFolderPath({}, u"t"), path);
   }
 }
 

@@ -12,6 +12,9 @@
 
 namespace {
 
+// The simulated form's window.
+constexpr plat::Hwnd kForm = plat::HandleOf<plat::Hwnd>(0x10010);
+
 using varnel::cDIBSection;
 using varnel::testing::Fill;
 using varnel::testing::FirstDifference;
@@ -43,30 +46,30 @@ TEST_F(GdiSimTest, OperationsOnThePatternAreRefused) {
   cDIBSection dib;
   ASSERT_TRUE(dib.Create(4, 4));
   Fill(dib, Pattern);
-  EXPECT_FALSE(plat::BitBlt(dib.hdc(), 0, 0, 4, 4, 0, 0, 0, plat::kPatCopy));
+  EXPECT_FALSE(plat::BitBlt(dib.hdc(), 0, 0, 4, 4, {}, 0, 0, plat::kPatCopy));
   EXPECT_FALSE(plat::BitBlt(dib.hdc(), 0, 0, 4, 4, dib.hdc(), 0, 0, 0x00FC008A));  // PATPAINT... with source
   EXPECT_EQ(FirstDifference(dib, Pattern), "");
   // A source operation without a source context, and no destination.
-  EXPECT_FALSE(plat::BitBlt(dib.hdc(), 0, 0, 4, 4, 0, 0, 0, plat::kSrcCopy));
-  EXPECT_FALSE(plat::BitBlt(0, 0, 0, 4, 4, dib.hdc(), 0, 0, plat::kSrcCopy));
+  EXPECT_FALSE(plat::BitBlt(dib.hdc(), 0, 0, 4, 4, {}, 0, 0, plat::kSrcCopy));
+  EXPECT_FALSE(plat::BitBlt({}, 0, 0, 4, 4, dib.hdc(), 0, 0, plat::kSrcCopy));
   // Operations on the destination alone need no source.
-  EXPECT_TRUE(plat::BitBlt(dib.hdc(), 0, 0, 4, 4, 0, 0, 0, plat::kDstInvert));
+  EXPECT_TRUE(plat::BitBlt(dib.hdc(), 0, 0, 4, 4, {}, 0, 0, plat::kDstInvert));
   EXPECT_EQ(FirstDifference(dib, [](auto x, auto y) { return ~Pattern(x, y) & 0xFFFFFFu; }), "");
 }
 
 TEST_F(GdiSimTest, ObjectsAreCountedUntilTheyGo) {
-  const plat::Handle screen = plat::GetDC(0);
+  const plat::Hdc screen = plat::GetDC({});
   EXPECT_EQ(sim::LiveGdiObjects(), 1u);
-  const plat::Handle dc = plat::CreateCompatibleDC(screen);
-  const plat::Handle other = plat::CreateCompatibleDC(screen);
-  const plat::Handle bitmap = plat::CreateCompatibleBitmap(screen, 8, 8);
+  const plat::Hdc dc = plat::CreateCompatibleDC(screen);
+  const plat::Hdc other = plat::CreateCompatibleDC(screen);
+  const plat::Hbitmap bitmap = plat::CreateCompatibleBitmap(screen, 8, 8);
   EXPECT_EQ(sim::LiveGdiObjects(), 4u);
 
-  const plat::Handle stock = plat::SelectObject(dc, bitmap);
-  ASSERT_NE(stock, 0u);
+  const plat::Hbitmap stock = plat::SelectObject(dc, bitmap);
+  ASSERT_NE(stock, plat::Hbitmap{});
   // One context at a time; never a window's context.
-  EXPECT_EQ(plat::SelectObject(other, bitmap), 0u);
-  EXPECT_EQ(plat::SelectObject(screen, bitmap), 0u);
+  EXPECT_EQ(plat::SelectObject(other, bitmap), plat::Hbitmap{});
+  EXPECT_EQ(plat::SelectObject(screen, bitmap), plat::Hbitmap{});
   // Deleting a selected bitmap waits until it is deselected.
   EXPECT_TRUE(plat::DeleteObject(bitmap));
   EXPECT_EQ(sim::LiveGdiObjects(), 4u);
@@ -81,38 +84,38 @@ TEST_F(GdiSimTest, ObjectsAreCountedUntilTheyGo) {
   EXPECT_TRUE(plat::DeleteDC(dc));
   EXPECT_TRUE(plat::DeleteDC(other));
   EXPECT_FALSE(plat::DeleteDC(other));
-  EXPECT_EQ(plat::ReleaseDC(0, screen), 1);
-  EXPECT_EQ(plat::ReleaseDC(0, screen), 0);
+  EXPECT_EQ(plat::ReleaseDC({}, screen), 1);
+  EXPECT_EQ(plat::ReleaseDC({}, screen), 0);
 }
 
 TEST_F(GdiSimTest, ClipboardOpenStateAndOwner) {
   cDIBSection dib;
   ASSERT_TRUE(dib.Create(2, 2));
   EXPECT_FALSE(plat::EmptyClipboard());  // not open
-  EXPECT_EQ(plat::SetClipboardData(plat::kCfBitmap, dib.hDib()), 0u);
+  EXPECT_EQ(plat::SetClipboardData(plat::kCfBitmap, dib.hDib()), plat::Hbitmap{});
   EXPECT_FALSE(plat::CloseClipboard());
 
-  ASSERT_TRUE(plat::OpenClipboard(0x10010));
-  EXPECT_TRUE(plat::OpenClipboard(0x10010));  // again, for the same window
-  EXPECT_FALSE(plat::OpenClipboard(0));
+  ASSERT_TRUE(plat::OpenClipboard(kForm));
+  EXPECT_TRUE(plat::OpenClipboard(kForm));  // again, for the same window
+  EXPECT_FALSE(plat::OpenClipboard({}));
   EXPECT_TRUE(plat::EmptyClipboard());
-  EXPECT_EQ(plat::GetClipboardOwner(), 0x10010u);
-  EXPECT_EQ(plat::SetClipboardData(plat::kCfBitmap, 12345), 0u);  // not a bitmap
+  EXPECT_EQ(plat::GetClipboardOwner(), kForm);
+  EXPECT_EQ(plat::SetClipboardData(plat::kCfBitmap, plat::HandleOf<plat::Hbitmap>(12345)), plat::Hbitmap{});  // not a bitmap
   EXPECT_TRUE(plat::CloseClipboard());
   EXPECT_FALSE(plat::IsClipboardFormatAvailable(plat::kCfBitmap));
 
   // Emptying the clipboard destroys the bitmap it held.
   ASSERT_TRUE(dib.CopyToClipboard(false));
   const plat::Handle held = sim::ClipboardData(plat::kCfBitmap);
-  ASSERT_TRUE(plat::OpenClipboard(0) && plat::EmptyClipboard() && plat::CloseClipboard());
+  ASSERT_TRUE(plat::OpenClipboard({}) && plat::EmptyClipboard() && plat::CloseClipboard());
   EXPECT_EQ(sim::BitmapBitsPixel(held), 0);
 
   sim::OtherProgramOpensClipboard(0x30030);
-  EXPECT_FALSE(plat::OpenClipboard(0));
+  EXPECT_FALSE(plat::OpenClipboard({}));
   EXPECT_FALSE(plat::CloseClipboard());  // not ours to close
-  EXPECT_EQ(plat::GetClipboardData(plat::kCfBitmap), 0u);
+  EXPECT_EQ(plat::GetClipboardData(plat::kCfBitmap), plat::Hbitmap{});
   sim::OtherProgramClosesClipboard();
-  EXPECT_TRUE(plat::OpenClipboard(0));
+  EXPECT_TRUE(plat::OpenClipboard({}));
   EXPECT_TRUE(plat::CloseClipboard());
 }
 

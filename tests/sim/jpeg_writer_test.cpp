@@ -47,7 +47,7 @@ class SimJpegWriterTest : public ::testing::Test {
   void ExistingFile() {
     WriteFileBytes(kPath, "an older capture");
     const plat::FileTime t{0x12345678, 0x01C00000};
-    const plat::Handle f = plat::CreateFileW(kPath, plat::kGenericWrite, 0, plat::kOpenExisting, 0);
+    const plat::Hfile f = plat::CreateFileW(kPath, plat::kGenericWrite, 0, plat::kOpenExisting, 0);
     ASSERT_TRUE(plat::SetFileTime(f, &t, &t, &t));
     plat::CloseHandle(f);
     ASSERT_TRUE(plat::SetFileAttributesW(kPath, plat::kFileAttributeHidden));

@@ -101,7 +101,7 @@ TEST_F(SettingsWindowTest, BrowseFillsTheFolderOnlyWithAnAnswer) {
   EXPECT_FALSE(m.ApplyButton.Enabled());
   ASSERT_EQ(sim::FolderDialogs().size(), 1u);
   EXPECT_EQ(sim::FolderDialogs()[0].title, "Select a folder to save screenshots to . . .");
-  EXPECT_EQ(sim::FolderDialogs()[0].owner, form().hWnd());
+  EXPECT_EQ(sim::FolderDialogs()[0].owner, plat::RawHandle(form().hWnd()));
 
   sim::QueueFolderDialogAnswer(std::string("E:\\Pictures"));
   sim::UserClick(u"Browse");
@@ -116,7 +116,7 @@ TEST_F(SettingsWindowTest, OpenFolderUsesTheUnappliedText) {
   sim::UserClick(u"OpenFolder");
   ASSERT_EQ(sim::ShellExecutions().size(), 1u);
   const auto& e = sim::ShellExecutions()[0];
-  EXPECT_EQ(e.hwnd, form().hWnd());
+  EXPECT_EQ(e.hwnd, plat::RawHandle(form().hWnd()));
   EXPECT_EQ(e.verb, "explore");
   EXPECT_EQ(e.file, "D:\\Not applied\\");
   EXPECT_EQ(e.parameters, "");

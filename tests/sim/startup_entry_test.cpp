@@ -54,9 +54,9 @@ TEST_F(StartupEntryTest, MachineWideEntryClearsAStalePerUserOne) {
 TEST_F(StartupEntryTest, StandardUserReadsTheMachineKeyWithReadAccess) {
   sim::SetStandardUser(true);
   sim::SetRawValue(plat::kHKeyLocalMachine, kRun, "Varnel", {1, plat::testing::SzBytes(u"\"x\"")});
-  plat::Handle key = 1;
+  plat::Hkey key = plat::HandleOf<plat::Hkey>(1);
   EXPECT_EQ(plat::RegOpenKeyExW(plat::kHKeyLocalMachine, kRunKey, 0, 0x3F, &key), plat::kErrorAccessDenied);
-  EXPECT_EQ(key, 0u);
+  EXPECT_EQ(key, plat::Hkey{});
   EXPECT_EQ(plat::RegOpenKeyExW(plat::kHKeyLocalMachine, kRunKey, 0, plat::kKeyRead, &key), 0);
   plat::RegCloseKey(key);
   // Refused the full access, the probe reads with read access alone.
@@ -80,7 +80,7 @@ TEST_F(StartupEntryTest, NeverTwoEntriesWhateverTheRuns) {
                           {"both", ours, ours},
                           {"machine, other path", other, {}},
                           {"machine, other path, and user", other, ours}};
-  auto put = [](plat::Handle root, const std::optional<std::u16string>& text) {
+  auto put = [](plat::Hkey root, const std::optional<std::u16string>& text) {
     if (text) sim::SetRawValue(root, kRun, "Varnel", {1, plat::testing::Utf16Bytes(*text)});
   };
   for (const State& state : states) {

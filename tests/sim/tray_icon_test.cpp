@@ -51,7 +51,7 @@ TEST_F(TrayIconTest, AddHandsTheShellThe88ByteRecord) {
   EXPECT_EQ(call.message, plat::kNimAdd);
   ASSERT_EQ(call.record.size(), 88u);
   EXPECT_EQ(U32(call.record, 0), 88u);                          // cbSize
-  EXPECT_EQ(U32(call.record, 4), form_->hWnd());                // hWnd
+  EXPECT_EQ(U32(call.record, 4), plat::RawHandle(form_->hWnd()));                // hWnd
   EXPECT_EQ(U32(call.record, 8), 1u);                           // uID
   EXPECT_EQ(U32(call.record, 12), 7u);                          // message, icon, tip
   EXPECT_EQ(U32(call.record, 16), 0x200u);                      // WM_MOUSEMOVE
