@@ -52,6 +52,7 @@ bool NamesOneFile(const std::u16string& name) { return name.find_first_of(u"*?")
 }  // namespace
 
 // sFile is taken by value: the call works on its own copy of the name.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 bool SaveDibAsJpeg(cDIBSection& cDib, std::u16string sFile, std::int32_t lQuality) {
   Record record;
   if (const plat::IJLERR r = record.Init(); r != plat::IJL_OK)
