@@ -45,6 +45,14 @@ if(NOT WIN32)
     # The downloads: built by scripts/package.sh, then once more from a copy
     # of the sources elsewhere, which must give the same bytes.
     add_test(NAME package_tests COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/tests/scripts/package_tests.py)
+    # clang-tidy's checks (.clang-tidy) over our sources, when it is installed.
+    find_program(VARNEL_CLANG_TIDY NAMES clang-tidy clang-tidy-14)
+    if(VARNEL_CLANG_TIDY)
+      add_test(NAME clang_tidy COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/clang-tidy.sh ${CMAKE_BINARY_DIR})
+      set_tests_properties(clang_tidy PROPERTIES ENVIRONMENT CLANG_TIDY=${VARNEL_CLANG_TIDY})
+    else()
+      message(STATUS "clang-tidy not found: its checks are left out of the tests")
+    endif()
   endif()
 else()
   # End-to-end drivers: small programs of ours that run Varnel.exe under

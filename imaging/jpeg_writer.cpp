@@ -28,6 +28,7 @@ bool NamesOneFile(const std::u16string& name) { return name.find_first_of(u"*?")
 }  // namespace
 
 // sFile is taken by value: the call works on its own copy of the name.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 bool SaveDibAsJpeg(cDIBSection& cDib, std::u16string sFile, std::int32_t lQuality) {
   // The library's record for this call, released on every way out once
   // ijlInit has taken it.

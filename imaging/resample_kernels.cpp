@@ -16,7 +16,9 @@
 #define VARNEL_AVX512 1
 // GCC 12 takes the "undefined" registers inside the AVX-512 conversion
 // intrinsics for uninitialised ones (a false report).
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #endif
 
 namespace varnel::resample {
@@ -298,7 +300,7 @@ void Horizontal::PlanPermutes() {
   for (std::int32_t x0 = 0; x0 + 16 <= width; x0 += 16) {
     Block b{offset_[static_cast<std::size_t>(x0)], true};
     for (std::int32_t p = 0; p < 16; ++p) {
-      const auto x = static_cast<std::size_t>(x0 + p);
+      const auto x = static_cast<std::size_t>(x0) + static_cast<std::size_t>(p);
       const std::int32_t rel = offset_[x] - b.base;
       b.fits = b.fits && rel >= 0 && rel + 5 < 128;
       for (int k = 0; k < 3; ++k) {

@@ -28,11 +28,10 @@ void Kill(const std::u16string& path) {
   std::uint32_t error = 0;
   if (path.empty() || HasWildcard(path)) {
     error = kErrorInvalidName;
-  } else if (const std::uint32_t a = GetFileAttributesW(call.c_str()); a == kInvalidFileAttributes) {
-    error = GetLastError();
-  } else if (a & kFileAttributeDirectory) {
+  } else if (const std::uint32_t a = GetFileAttributesW(call.c_str());
+             a != kInvalidFileAttributes && (a & kFileAttributeDirectory)) {
     error = kErrorFileNotFound;
-  } else if (!DeleteFileW(call.c_str())) {
+  } else if (a == kInvalidFileAttributes || !DeleteFileW(call.c_str())) {
     error = GetLastError();
   }
   switch (error) {

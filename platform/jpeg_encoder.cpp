@@ -42,13 +42,13 @@ namespace {
 class Buffer {
  public:
   Buffer() = default;
-  ~Buffer() { std::free(data_); }
+  ~Buffer() { std::free(data_); }  // NOLINT(cppcoreguidelines-no-malloc): see above
   Buffer(const Buffer&) = delete;
   Buffer& operator=(const Buffer&) = delete;
 
   bool Reserve(std::size_t n) {
     if (n <= capacity_) return true;
-    void* p = std::realloc(data_, n);
+    void* p = std::realloc(data_, n);  // NOLINT(cppcoreguidelines-no-malloc): see above
     if (p == nullptr) return false;
     data_ = static_cast<std::uint8_t*>(p);
     capacity_ = n;

@@ -84,7 +84,8 @@ std::int32_t ReadValueData(plat::Hkey key, const std::u16string& name, TaggedVal
       std::uint32_t count = sizeof bytes;
       status = plat::RegQueryValueExW(key, name.c_str(), nullptr, &type, bytes, &count);
       if (status == 0) {
-        const std::uint32_t n = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
+        const std::uint32_t n = bytes[0] | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+                                (static_cast<std::uint32_t>(bytes[2]) << 16) |
                                 (static_cast<std::uint32_t>(bytes[3]) << 24);
         value = TaggedValue(static_cast<std::int32_t>(n));
       }

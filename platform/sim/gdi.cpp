@@ -30,6 +30,11 @@ constexpr std::int64_t kMaxBitmapBytes = std::int64_t{1} << 30;
 
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 
+// The colour of a pixel stored blue, green, red (0x00RRGGBB).
+std::uint32_t Bgr(const std::uint8_t* p) {
+  return p[0] | static_cast<std::uint32_t>(p[1] << 8) | static_cast<std::uint32_t>(p[2] << 16);
+}
+
 struct Surface {
   std::int32_t width = 0, height = 0;
   int bpp = 32;
@@ -45,8 +50,8 @@ struct Surface {
     const std::uint8_t* r = Row(y);
     switch (bpp) {
       case 1: return (r[x >> 3] >> (7 - (x & 7))) & 1 ? kWhite : 0;
-      case 24: r += 3 * x; return r[0] | (r[1] << 8) | (r[2] << 16);
-      default: r += 4 * x; return r[0] | (r[1] << 8) | (r[2] << 16);
+      case 24: r += 3 * x; return Bgr(r);
+      default: r += 4 * x; return Bgr(r);
     }
   }
   void Set(std::int32_t x, std::int32_t y, std::uint32_t c) {

@@ -28,7 +28,7 @@ std::vector<std::uint8_t> RedOverBlue() {
   for (int row = 0; row < kHeight; ++row) {
     const bool bottomHalf = row < kHeight / 2;  // the first rows in memory are the bottom ones
     for (int x = 0; x < kWidth; ++x) {
-      std::uint8_t* p = &bits[static_cast<std::size_t>(row * pitch + x * 3)];
+      std::uint8_t* p = &bits[static_cast<std::size_t>(row) * static_cast<std::size_t>(pitch) + static_cast<std::size_t>(x) * 3];
       p[0] = bottomHalf ? 255 : 0;  // blue
       p[1] = 0;
       p[2] = bottomHalf ? 0 : 255;  // red

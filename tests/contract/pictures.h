@@ -29,7 +29,7 @@ inline std::uint8_t* PixelAddress(const cDIBSection& dib, std::int32_t x, std::i
 
 inline std::uint32_t PixelAt(const cDIBSection& dib, std::int32_t x, std::int32_t y) {
   const std::uint8_t* p = PixelAddress(dib, x, y);
-  return p[0] | (p[1] << 8) | (p[2] << 16);
+  return p[0] | static_cast<std::uint32_t>(p[1] << 8) | static_cast<std::uint32_t>(p[2] << 16);
 }
 
 inline void SetPixel(cDIBSection& dib, std::int32_t x, std::int32_t y, std::uint32_t rgb) {

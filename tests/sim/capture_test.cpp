@@ -80,8 +80,9 @@ TEST_F(CaptureTest, BitmapWithAutoOpen) {
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 5; ++x) {
       const std::size_t at = 54 + static_cast<std::size_t>(2 - y) * 16 + static_cast<std::size_t>(x) * 3;
-      const std::uint32_t rgb = static_cast<std::uint8_t>(bmp[at]) | (static_cast<std::uint8_t>(bmp[at + 1]) << 8) |
-                                (static_cast<std::uint8_t>(bmp[at + 2]) << 16);
+      const std::uint32_t rgb = static_cast<std::uint8_t>(bmp[at]) |
+                                static_cast<std::uint32_t>(static_cast<std::uint8_t>(bmp[at + 1]) << 8) |
+                                static_cast<std::uint32_t>(static_cast<std::uint8_t>(bmp[at + 2]) << 16);
       EXPECT_EQ(rgb, Pattern(x, y)) << x << "," << y;
     }
   ASSERT_EQ(sim::ShellExecutions().size(), 1u);
