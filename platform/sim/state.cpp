@@ -40,6 +40,7 @@ void Reset(const std::filesystem::path& sandbox) {
   detail::ResetRegistry();
   detail::ResetShell();
   detail::ResetToolkit();
+  detail::ResetAppEnv();
   detail::ResetFiles();
   detail::ResetGdi();
   detail::ResetClipboard();

@@ -17,6 +17,7 @@ bool Fault(const std::string& functionName, std::int32_t* code = nullptr);
 void ResetRegistry();
 void ResetShell();
 void ResetToolkit();
+void ResetAppEnv();
 void ResetFiles();
 void ResetGdi();
 void ResetClipboard();

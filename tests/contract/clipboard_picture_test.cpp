@@ -8,7 +8,7 @@
 #include "platform/error.h"
 #include "platform/test_desktop.h"
 #include "platform/test_support.h"
-#include "platform/toolkit.h"
+#include "platform/picture.h"
 #include "tests/contract/pictures.h"
 
 namespace {

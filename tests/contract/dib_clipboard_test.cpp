@@ -7,7 +7,7 @@
 #include "platform/api.h"
 #include "platform/test_desktop.h"
 #include "platform/test_support.h"
-#include "platform/toolkit.h"
+#include "platform/app_env.h"
 #include "tests/contract/pictures.h"
 
 namespace {

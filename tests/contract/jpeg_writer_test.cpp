@@ -11,7 +11,7 @@
 #include "platform/error.h"
 #include "platform/jpeg.h"
 #include "platform/test_support.h"
-#include "platform/toolkit.h"
+#include "platform/app_env.h"
 #include "tests/contract/file_helpers.h"
 #include "tests/contract/jpeg_decode.h"
 

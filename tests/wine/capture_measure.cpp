@@ -56,7 +56,7 @@
 #include "imaging/dib_section.h"
 #include "imaging/jpeg_writer.h"
 #include "platform/text.h"
-#include "platform/toolkit.h"
+#include "platform/picture.h"
 #include "tests/contract/jpeg_decode.h"
 #include "tests/wine/driver.h"
 
