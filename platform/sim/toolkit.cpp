@@ -50,12 +50,13 @@ class SimFormPeer : public plat::FormPeer {
     T().destroyed = false;
   }
   ~SimFormPeer() override {
+    detail::ForgetWindow(hwnd_);
     if (T().peer == this) {
       T().peer = nullptr;
       T().form = nullptr;
     }
   }
-  plat::Handle hWnd() const override { return 0x10010; }
+  plat::Handle hWnd() const override { return hwnd_; }
   void Show() override {
     detail::Log("ShowWindow");
     visible_ = true;
@@ -70,7 +71,7 @@ class SimFormPeer : public plat::FormPeer {
     visible_ = false;
     T().destroyed = true;
   }
-  plat::Handle IconHandle() const override { return 0x20020; }
+  plat::Handle IconHandle() const override { return detail::ApplicationIcon(); }
   int GetValue(int i) const override { return At(i).value; }
   void SetValue(int i, int v) override { At(i).value = v; }
   std::u16string GetText(int i) const override { return At(i).text; }
@@ -93,6 +94,7 @@ class SimFormPeer : public plat::FormPeer {
   const ControlState& At(int i) const { return controls_[static_cast<std::size_t>(i)]; }
   plat::Form& form_;
   plat::FormDesign design_;
+  const plat::Handle hwnd_ = detail::NewWindow();
   std::vector<ControlState> controls_;
   bool visible_ = false;
 };
