@@ -70,7 +70,7 @@ void BM_StripesVsOneThread(benchmark::State& state, Content content, bool oneCor
   if (oneCore) {
     cpu_set_t first;
     CPU_ZERO(&first);
-    for (int c = 0; c < CPU_SETSIZE; ++c)
+    for (std::size_t c = 0; c < CPU_SETSIZE; ++c)
       if (CPU_ISSET(c, &before)) {
         CPU_SET(c, &first);
         break;

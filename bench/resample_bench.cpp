@@ -58,12 +58,12 @@ long Differences(const cDIBSection& src, const cDIBSection& dst) {
   for (int y = 0; y < dstH; ++y) {
     const float fy = static_cast<float>(static_cast<double>(y) * yScale);
     const int iy = static_cast<int>(std::floor(fy));
-    const float dy = static_cast<float>(fy - iy);
+    const float dy = fy - static_cast<float>(iy);
     const std::uint8_t* out = dst.DIBSectionBitsPtr() + static_cast<std::ptrdiff_t>(y) * dst.BytesPerScanLine();
     for (int x = 0; x < dstW; ++x) {
       const float fx = static_cast<float>(static_cast<double>(x) * xScale);
       const int ix = static_cast<int>(std::floor(fx));
-      const float dx = static_cast<float>(fx - ix);
+      const float dx = fx - static_cast<float>(ix);
       for (int k = 0; k < 3; ++k) {
         const std::uint8_t* a = s + static_cast<std::ptrdiff_t>(iy) * stride + 3 * ix + k;
         const int left = lerp(a[0], a[stride], dy);

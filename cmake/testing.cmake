@@ -4,10 +4,16 @@
 # emulator). The simulated platform's own tests run natively only.
 
 if(WIN32)
+  # MinGW has no GoogleTest of its own: it is built from source, by default
+  # the sources Debian's googletest package installs.
+  set(VARNEL_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources to build for MinGW-w64")
+  if(NOT EXISTS ${VARNEL_GTEST_SOURCE_DIR}/CMakeLists.txt)
+    message(FATAL_ERROR "GoogleTest sources not found in ${VARNEL_GTEST_SOURCE_DIR}: install googletest or set VARNEL_GTEST_SOURCE_DIR")
+  endif()
   set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  add_subdirectory(${VARNEL_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
   set(VARNEL_GTEST gtest)
 else()
   find_package(GTest REQUIRED)
@@ -20,6 +26,8 @@ add_library(varnel_test_support STATIC
   tests/support/${VARNEL_BACKEND}/test_support.cpp
   tests/support/${VARNEL_BACKEND}/test_desktop.cpp)
 target_link_libraries(varnel_test_support PUBLIC varnel_platform ${VARNEL_GTEST})
+# Tests may reach every folder, the simulated platform's internals included.
+target_include_directories(varnel_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 
 file(GLOB VARNEL_CONTRACT_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/contract/*.cpp)
 add_executable(contract_tests ${VARNEL_CONTRACT_TESTS} tests/test_main.cpp tests/gdi_leak_check.cpp)

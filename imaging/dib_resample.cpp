@@ -148,7 +148,7 @@ void cDIBSection::InterpolateInto(cDIBSection& destination) const {
     horizontal.Run(vertical.data(), out);
     for (std::size_t x : inexactCols) {
       const std::uint8_t* p = vertical.data() + offset[x];
-      for (int k = 0; k < 3; ++k) out[3 * x + k] = Limit(Lerp(p[k], p[k + 3], cols[x].fraction));
+      for (std::size_t k = 0; k < 3; ++k) out[3 * x + k] = Limit(Lerp(p[k], p[k + 3], cols[x].fraction));
     }
   }
 }

@@ -430,7 +430,7 @@ constexpr const char* kStepNames[] = {
     "BMP: SavePicture",
     "BMP: write alone (one WriteFile)",
 };
-constexpr int kSteps = sizeof kStepNames / sizeof kStepNames[0];
+constexpr std::size_t kSteps = sizeof kStepNames / sizeof kStepNames[0];
 
 std::wstring EventName(DWORD parent, const wchar_t* what) {
   return L"VarnelCaptureMeasure-" + std::to_wstring(parent) + L"-" + what;
@@ -635,7 +635,7 @@ bool MeasureSteps(int reps) {
         continue;
       }
       if (i < 0) continue;  // the warm-up round
-      for (int k = 0; k < kSteps; ++k)
+      for (std::size_t k = 0; k < kSteps; ++k)
         if (f->ms[k] >= 0) figures[k].push_back(f->ms[k]);
       memory.push_back(f->pagefileMiB);
     }
@@ -654,9 +654,9 @@ bool MeasureSteps(int reps) {
       auto memory = group(kind, s, figures);
       if (s.w == 3840) kept.emplace_back(kind, memory);
     }
-    for (int k = 0; k < kSteps; ++k) medians[k].push_back(figures[k].empty() ? -1 : Median(figures[k]));
+    for (std::size_t k = 0; k < kSteps; ++k) medians[k].push_back(figures[k].empty() ? -1 : Median(figures[k]));
   }
-  for (int k = 0; k < kSteps; ++k) {
+  for (std::size_t k = 0; k < kSteps; ++k) {
     std::printf("  %-48s", kStepNames[k]);
     for (double m : medians[k]) std::printf(" %10.1f", m);
     std::printf("\n");

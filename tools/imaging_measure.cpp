@@ -76,7 +76,7 @@ int MeasureResample(int reps) {
         const double ms = Ms([&] {
           cDIBSection dst;
           if (!dst.Create(to.w, to.h)) std::exit(1);
-          std::memset(dst.DIBSectionBitsPtr(), 0x55, static_cast<std::size_t>(dst.BytesPerScanLine()) * to.h);
+          std::memset(dst.DIBSectionBitsPtr(), 0x55, static_cast<std::size_t>(dst.BytesPerScanLine()) * static_cast<std::size_t>(to.h));
         });
         if (i >= 0) fresh.push_back(ms);
       }

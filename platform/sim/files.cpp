@@ -258,7 +258,7 @@ void SetLastError(std::uint32_t dwErrCode) { sim::t_lastError = dwErrCode; }
 Handle FindFirstFileW(const char16_t* lpFileName, Win32FindDataW* lpFindFileData) {
   Log("FindFirstFileW(" + sim::Show(lpFileName) + ")");
   std::int32_t code = 0;
-  if (Fault("FindFirstFileW", &code)) return sim::Fail(code ? code : kErrorFileNotFound, kInvalidHandleValue);
+  if (Fault("FindFirstFileW", &code)) return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorFileNotFound), kInvalidHandleValue);
   std::filesystem::path host;
   if (!lpFindFileData || !sim::Resolve(lpFileName, &host, true)) return kInvalidHandleValue;
   const std::filesystem::path hostDir = host.parent_path();
@@ -307,7 +307,7 @@ bool FindClose(Handle hFindFile) {
 std::uint32_t GetFileAttributesW(const char16_t* lpFileName) {
   Log("GetFileAttributesW(" + sim::Show(lpFileName) + ")");
   std::int32_t code = 0;
-  if (Fault("GetFileAttributesW", &code)) return sim::Fail(code ? code : kErrorFileNotFound, kInvalidFileAttributes);
+  if (Fault("GetFileAttributesW", &code)) return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorFileNotFound), kInvalidFileAttributes);
   std::filesystem::path host;
   if (!sim::Resolve(lpFileName, &host)) return kInvalidFileAttributes;
   if (!sim::Exists(host)) return sim::Fail(sim::MissingError(host), kInvalidFileAttributes);
@@ -318,7 +318,7 @@ std::uint32_t GetFileAttributesW(const char16_t* lpFileName) {
 bool SetFileAttributesW(const char16_t* lpFileName, std::uint32_t dwFileAttributes) {
   Log("SetFileAttributesW(" + sim::Show(lpFileName) + "," + std::to_string(dwFileAttributes) + ")");
   std::int32_t code = 0;
-  if (Fault("SetFileAttributesW", &code)) return sim::Fail(code ? code : kErrorAccessDenied, false);
+  if (Fault("SetFileAttributesW", &code)) return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorAccessDenied), false);
   std::filesystem::path host;
   if (!sim::Resolve(lpFileName, &host)) return false;
   if (!sim::Exists(host)) return sim::Fail(sim::MissingError(host), false);
@@ -331,7 +331,7 @@ Handle CreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, st
                    std::uint32_t dwCreationDisposition, std::uint32_t /*dwFlagsAndAttributes*/) {
   Log("CreateFileW(" + sim::Show(lpFileName) + "," + std::to_string(dwCreationDisposition) + ")");
   std::int32_t code = 0;
-  if (Fault("CreateFileW", &code)) return sim::Fail(code ? code : kErrorAccessDenied, kInvalidHandleValue);
+  if (Fault("CreateFileW", &code)) return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorAccessDenied), kInvalidHandleValue);
   std::filesystem::path host;
   if (!sim::Resolve(lpFileName, &host)) return kInvalidHandleValue;
   if (!sim::IsFolder(host.parent_path())) return sim::Fail(kErrorPathNotFound, kInvalidHandleValue);
@@ -421,7 +421,7 @@ bool CloseHandle(Handle hObject) {
 bool DeleteFileW(const char16_t* lpFileName) {
   Log("DeleteFileW(" + sim::Show(lpFileName) + ")");
   std::int32_t code = 0;
-  if (Fault("DeleteFileW", &code)) return sim::Fail(code ? code : kErrorAccessDenied, false);
+  if (Fault("DeleteFileW", &code)) return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorAccessDenied), false);
   std::filesystem::path host;
   if (!sim::Resolve(lpFileName, &host)) return false;
   if (!sim::Exists(host)) return sim::Fail(sim::MissingError(host), false);
@@ -440,7 +440,7 @@ bool SetFileTime(Handle hFile, const FileTime* lpCreationTime, const FileTime* l
                  const FileTime* lpLastWriteTime) {
   Log("SetFileTime(" + std::to_string(hFile) + ")");
   std::int32_t code = 0;
-  if (Fault("SetFileTime", &code)) return sim::Fail(code ? code : kErrorAccessDenied, false);
+  if (Fault("SetFileTime", &code)) return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorAccessDenied), false);
   auto it = sim::F().open.find(hFile);
   if (it == sim::F().open.end()) return sim::Fail(sim::kErrorInvalidHandle, false);
   if (!it->second.write) return sim::Fail(kErrorAccessDenied, false);

@@ -425,11 +425,11 @@ bool BitBlt(Handle hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::in
   if (ss) {
     source.resize(static_cast<std::size_t>(W) * static_cast<std::size_t>(Hh));
     for (std::int32_t r = 0; r < Hh; ++r)
-      for (std::int32_t c = 0; c < W; ++c) source[static_cast<std::size_t>(r) * W + c] = ss->Get(SX + c, SY + r);
+      for (std::int32_t c = 0; c < W; ++c) source[static_cast<std::size_t>(r) * static_cast<std::size_t>(W) + static_cast<std::size_t>(c)] = ss->Get(SX + c, SY + r);
   }
   for (std::int32_t r = 0; r < Hh; ++r)
     for (std::int32_t c = 0; c < W; ++c) {
-      const std::uint32_t s = ss ? source[static_cast<std::size_t>(r) * W + c] : 0;
+      const std::uint32_t s = ss ? source[static_cast<std::size_t>(r) * static_cast<std::size_t>(W) + static_cast<std::size_t>(c)] : 0;
       ds->Set(DX + c, DY + r, sim::Apply(table, s, ds->Get(DX + c, DY + r)));
     }
   return true;

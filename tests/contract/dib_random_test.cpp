@@ -18,7 +18,7 @@ class RandomFillTest : public ::testing::Test {
 
   // Every byte, padding included, set to a mark.
   static void Mark(cDIBSection& dib, std::uint8_t mark) {
-    std::memset(dib.DIBSectionBitsPtr(), mark, static_cast<std::size_t>(dib.BytesPerScanLine()) * dib.Height());
+    std::memset(dib.DIBSectionBitsPtr(), mark, static_cast<std::size_t>(dib.BytesPerScanLine()) * static_cast<std::size_t>(dib.Height()));
   }
   static bool PaddingIs(const cDIBSection& dib, std::uint8_t mark) {
     for (int y = 0; y < dib.Height(); ++y)
@@ -82,7 +82,7 @@ TEST_F(RandomFillTest, ColourNoiseVariesGreenAndRedOnly) {
   // half as often as the others (about 128 and 256 times here).
   for (const auto* counts : {&green, &red}) {
     int inner = 0;
-    for (int v = 1; v < 255; ++v) {
+    for (std::size_t v = 1; v < 255; ++v) {
       EXPECT_GT((*counts)[v], 150) << v;
       inner += (*counts)[v];
     }

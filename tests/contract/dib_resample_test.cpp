@@ -41,7 +41,7 @@ class ResampleTest : public ::testing::Test {
 
 // Resampling as its steps read, in the most direct form, for comparison.
 std::vector<std::uint8_t> Reference(const cDIBSection& src, int dstW, int dstH, int dstStride) {
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(dstStride) * dstH);
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(dstStride) * static_cast<std::size_t>(dstH));
   const float xScale = static_cast<float>(static_cast<double>(src.Width() - 1) / dstW);
   const float yScale = static_cast<float>(static_cast<double>(src.Height() - 1) / dstH);
   auto at = [&](int i, int row) -> float { return src.DIBSectionBitsPtr()[row * src.BytesPerScanLine() + i]; };
@@ -51,16 +51,16 @@ std::vector<std::uint8_t> Reference(const cDIBSection& src, int dstW, int dstH, 
   for (int y = 0; y < dstH; ++y) {
     const float fy = static_cast<float>(static_cast<double>(y) * yScale);
     const int iy = static_cast<int>(std::floor(fy));
-    const float dy = static_cast<float>(fy - iy);
+    const float dy = fy - static_cast<float>(iy);
     for (int x = 0; x < dstW; ++x) {
       const float fx = static_cast<float>(static_cast<double>(x) * xScale);
       const int ix = static_cast<int>(std::floor(fx));
-      const float dx = static_cast<float>(fx - ix);
+      const float dx = fx - static_cast<float>(ix);
       for (int k = 0; k < 3; ++k) {
         const int left = lerp(at(3 * ix + k, iy), at(3 * ix + k, iy + 1), dy);
         const int right = lerp(at(3 * ix + 3 + k, iy), at(3 * ix + 3 + k, iy + 1), dy);
         const int c = std::min(255, std::max(0, lerp(left, right, dx)));
-        out[static_cast<std::size_t>(y) * dstStride + 3 * x + k] = static_cast<std::uint8_t>(c);
+        out[static_cast<std::size_t>(y) * static_cast<std::size_t>(dstStride) + static_cast<std::size_t>(3 * x + k)] = static_cast<std::uint8_t>(c);
       }
     }
   }
@@ -189,7 +189,7 @@ TEST_F(ResampleTest, AgreesWithTheDirectFormEverywhere) {
       int differences = 0;
       for (int y = 0; y < c.dstH; ++y)
         for (int i = 0; i < 3 * c.dstW; ++i) {
-          const std::size_t at = static_cast<std::size_t>(y) * dst->BytesPerScanLine() + i;
+          const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(dst->BytesPerScanLine()) + static_cast<std::size_t>(i);
           if (dst->DIBSectionBitsPtr()[at] != expected[at] && ++differences < 4)
             ADD_FAILURE() << c.srcW << "x" << c.srcH << " to " << c.dstW << "x" << c.dstH << ": byte " << i << " of line "
                           << y << " is " << int(dst->DIBSectionBitsPtr()[at]) << ", expected " << int(expected[at]);
@@ -237,7 +237,7 @@ TEST_F(ResampleTest, TheWidestKernelIsChosenAndRunsAtAnyStackAlignment) {
     ASSERT_TRUE(varnel::resample::Use(Kernel::Portable));
     const auto expected = src.Resample(to.h, to.w);
     ASSERT_TRUE(expected);
-    const std::size_t bytes = static_cast<std::size_t>(expected->BytesPerScanLine()) * to.h;
+    const std::size_t bytes = static_cast<std::size_t>(expected->BytesPerScanLine()) * static_cast<std::size_t>(to.h);
     for (auto kernel : Kernels()) {
       ASSERT_TRUE(varnel::resample::Use(kernel));
       for (int moved : {16, 32, 48, 64}) {

@@ -90,7 +90,7 @@ TEST_F(JpegStripesTest, DecodeToThePixelsOfTheEncodeInOnePiece) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const int pitch = (c.w * 3 + 3) & ~3;
-    std::vector<std::uint8_t> bits(static_cast<std::size_t>(pitch) * c.h);
+    std::vector<std::uint8_t> bits(static_cast<std::size_t>(pitch) * static_cast<std::size_t>(c.h));
     std::uint32_t seed = 99;
     for (std::size_t i = 0; i < bits.size(); ++i) {
       seed = seed * 1103515245u + 12345u;

@@ -262,7 +262,7 @@ bool PutPictureOnClipboard(int width, int height, Paint paint) {
   if (!dib || !ddb) return false;
   auto* px = static_cast<std::uint32_t*>(bits);
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) px[static_cast<std::size_t>(y) * width + x] = paint(x, y);
+    for (int x = 0; x < width; ++x) px[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] = paint(x, y);
   HDC from = CreateCompatibleDC(nullptr), to = CreateCompatibleDC(nullptr);
   HGDIOBJ oldFrom = SelectObject(from, dib), oldTo = SelectObject(to, ddb);
   BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY);
