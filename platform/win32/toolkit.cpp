@@ -332,6 +332,14 @@ class Win32FormPeer : public FormPeer {
   int dpi_ = 96;
 };
 
+// For EnumThreadWindows: stops at the first window of this toolkit and
+// stores it in the HWND that `found` points to.
+BOOL CALLBACK FindFormWindow(HWND h, LPARAM found) {
+  if (!Win32FormPeer::Of(h)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = h;
+  return FALSE;
+}
+
 }  // namespace
 
 std::unique_ptr<FormPeer> CreateFormPeer(Form& form, const FormDesign& design) {
@@ -352,14 +360,7 @@ void MsgBox(const std::u16string& prompt, const std::u16string& title) {
   const std::u16string caption = title.empty() ? AppExeName() : title;
   // Owned by the program's window, where this thread has one.
   HWND owner = nullptr;
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND h, LPARAM found) -> BOOL {
-        if (!Win32FormPeer::Of(h)) return TRUE;
-        *reinterpret_cast<HWND*>(found) = h;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&owner));
+  ::EnumThreadWindows(::GetCurrentThreadId(), &FindFormWindow, reinterpret_cast<LPARAM>(&owner));
   ::MessageBoxW(owner, W(prompt), W(caption), MB_OK);
 }
 
