@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "platform/gdi_types.h"
-#include "platform/toolkit.h"
+#include "platform/picture.h"
 #include "platform/types.h"
 
 namespace varnel {
