@@ -16,11 +16,13 @@
 #include "imaging/dib_section.h"
 #include "imaging/jpeg_writer.h"
 #include "platform/api.h"
+#include "platform/app_env.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/gdi_handles.h"
 #include "platform/gdi_types.h"
+#include "platform/picture.h"
 #include "platform/text.h"
 
 namespace varnel {

@@ -8,6 +8,7 @@
 #include "app/startup_entry.h"
 #include "app/ui/main_design.h"
 #include "platform/api.h"
+#include "platform/app_env.h"
 #include "platform/error.h"
 #include "platform/files.h"
 

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "platform/api.h"
+#include "platform/app_env.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/profile_file.h"
 #include "platform/text.h"
-#include "platform/toolkit.h"
 
 namespace varnel {
 

@@ -34,7 +34,7 @@
 #include "platform/gdi_handles.h"
 #include "platform/sim/sim.h"
 #include "platform/text.h"
-#include "platform/toolkit.h"
+#include "platform/picture.h"
 
 namespace {
 

@@ -20,9 +20,11 @@ else()
   set(VARNEL_GTEST GTest::gtest)
 endif()
 
+# What the tests need from the machine they run on (tests/support/), the
+# same header for both backends, each with its own implementation.
 add_library(varnel_test_support STATIC
-  platform/${VARNEL_BACKEND}/test_support.cpp
-  platform/${VARNEL_BACKEND}/test_desktop.cpp)
+  tests/support/${VARNEL_BACKEND}/test_support.cpp
+  tests/support/${VARNEL_BACKEND}/test_desktop.cpp)
 target_link_libraries(varnel_test_support PUBLIC varnel_platform ${VARNEL_GTEST})
 # Tests may reach every folder, the simulated platform's internals included.
 target_include_directories(varnel_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
@@ -59,7 +61,7 @@ else()
   # Wine and act on it from outside, as a user's tools would.
   file(GLOB VARNEL_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/*_test.cpp)
   list(FILTER VARNEL_E2E_TESTS EXCLUDE REGEX "/installer_e2e_test\\.cpp$")
-  add_executable(e2e_tests ${VARNEL_E2E_TESTS} tests/wine/driver.cpp tests/test_main.cpp)
+  add_executable(e2e_tests ${VARNEL_E2E_TESTS} tests/support/win32/driver.cpp tests/test_main.cpp)
   target_link_libraries(e2e_tests PRIVATE ${VARNEL_GTEST} Varnel::turbojpeg)
   target_include_directories(e2e_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_definitions(e2e_tests PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
@@ -79,7 +81,7 @@ else()
   else()
     set(setup "${CMAKE_SOURCE_DIR}/dist/Varnel-${PROJECT_VERSION}-setup.exe")
   endif()
-  add_executable(installer_tests tests/wine/installer_e2e_test.cpp tests/wine/driver.cpp tests/test_main.cpp)
+  add_executable(installer_tests tests/wine/installer_e2e_test.cpp tests/support/win32/driver.cpp tests/test_main.cpp)
   target_link_libraries(installer_tests PRIVATE ${VARNEL_GTEST} version)
   target_include_directories(installer_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_definitions(installer_tests PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}"
@@ -90,23 +92,5 @@ else()
 endif()
 
 if(WIN32)
-  # The main job shown end to end (scripts/run.sh).
-  add_executable(varnel_demo tests/wine/demo_main.cpp tests/wine/driver.cpp)
-  target_include_directories(varnel_demo PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(varnel_demo PRIVATE Varnel::turbojpeg)
-  target_compile_definitions(varnel_demo PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
-  add_dependencies(varnel_demo Varnel)
-  # Capture timings and memory under Wine (scripts/measure-capture.sh). It
-  # runs the toolkit's capture steps itself too, to show where time goes.
-  add_executable(capture_measure tests/wine/capture_measure.cpp tests/wine/driver.cpp)
-  target_include_directories(capture_measure PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-  target_compile_definitions(capture_measure PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
-  target_link_libraries(capture_measure PRIVATE varnel_imaging Varnel::turbojpeg psapi)
-  add_dependencies(capture_measure Varnel)
-  # The imaging code's timings under Wine, set beside native figures by
-  # scripts/bench-wine.sh: resampling, and the JPEG writer against a bare
-  # encoder.
-  add_executable(imaging_measure tests/wine/imaging_measure.cpp)
-  target_include_directories(imaging_measure PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(imaging_measure PRIVATE varnel_imaging Varnel::turbojpeg)
+  include(cmake/tools.cmake)
 endif()

@@ -2,6 +2,7 @@
 // screen-compatible (device-dependent) bitmap.
 #include "imaging/dib_section.h"
 #include "platform/gdi_handles.h"
+#include "platform/toolkit.h"
 
 namespace varnel {
 

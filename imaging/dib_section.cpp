@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "platform/api.h"
-#include "platform/checked.h"
+#include "platform/dib_layout.h"
 #include "platform/error.h"
 #include "platform/gdi_handles.h"
 
@@ -11,25 +11,13 @@ namespace varnel {
 
 namespace {
 
-// Width x 3 rounded up to a multiple of 4, in checked arithmetic.
-std::int32_t ScanLineBytes(std::int32_t width) {
-  return plat::CheckedAdd(plat::CheckedMul(width, 3), 3) & ~std::int32_t{3};
-}
-
 // Writes the header for a 24-bit picture of the size and creates a DIB
 // section for it. `bits` receives the pixel address (null on failure).
 // Raises the overflow error, with nothing created, when the picture's size
 // in bytes does not fit 32 bits.
 plat::Hbitmap NewSection(plat::Hdc lhDC, std::int32_t lWidth, std::int32_t lHeight, plat::BitmapInfo& info,
                         std::uint8_t*& bits) {
-  plat::BitmapInfoHeader& h = info.bmiHeader;
-  h.biSize = sizeof(plat::BitmapInfoHeader);
-  h.biWidth = lWidth;
-  h.biHeight = lHeight;
-  h.biPlanes = 1;
-  h.biBitCount = 24;
-  h.biCompression = plat::kBiRgb;
-  h.biSizeImage = static_cast<std::uint32_t>(plat::CheckedMul(lHeight, ScanLineBytes(lWidth)));
+  plat::Fill24BitHeader(info.bmiHeader, lWidth, lHeight);
   void* address = nullptr;
   const plat::Hbitmap section = plat::CreateDIBSection(lhDC, &info, plat::kDibRgbColors, &address, 0, 0);
   bits = section != plat::Hbitmap{} ? static_cast<std::uint8_t*>(address) : nullptr;
@@ -94,7 +82,7 @@ bool cDIBSection::CreateFromBitmap(plat::Hbitmap hBitmap) {
                          plat::kDibRgbColors) == Height();
 }
 
-std::int32_t cDIBSection::BytesPerScanLine() const { return ScanLineBytes(tBitmapInfo.bmiHeader.biWidth); }
+std::int32_t cDIBSection::BytesPerScanLine() const { return plat::ScanLineBytes(tBitmapInfo.bmiHeader.biWidth); }
 
 std::int32_t cDIBSection::Width() const { return tBitmapInfo.bmiHeader.biWidth; }
 

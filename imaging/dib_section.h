@@ -16,7 +16,7 @@
 
 #include "platform/gdi_handles.h"
 #include "platform/gdi_types.h"
-#include "platform/toolkit.h"
+#include "platform/picture.h"
 #include "platform/types.h"
 
 namespace varnel {

@@ -1,6 +1,7 @@
 #include "imaging/jpeg_writer.h"
 
 #include "platform/api.h"
+#include "platform/app_env.h"
 #include "platform/checked.h"
 #include "platform/error.h"
 #include "platform/files.h"
@@ -8,7 +9,6 @@
 #include "platform/jpeg.h"
 #include "platform/long_path.h"
 #include "platform/text.h"
-#include "platform/toolkit.h"
 
 namespace varnel::mIntelJPEGLibrary {
 

@@ -1,7 +1,7 @@
 #include "platform/error.h"
 
+#include "platform/app_env.h"
 #include "platform/text.h"
-#include "platform/toolkit.h"
 
 namespace plat {
 

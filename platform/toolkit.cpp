@@ -4,10 +4,6 @@
 
 namespace plat {
 
-Picture::~Picture() {
-  if (owned_ && handle_ != 0) DestroyPictureHandle(handle_, type_);
-}
-
 Control::Control(Form& form, int index, const ControlDesign& design)
     : form_(form), index_(index), design_(design) {}
 

@@ -1,7 +1,7 @@
-// The window toolkit: the one window, its controls and timer, and the
-// application services the program relies on (its directory and name,
-// environment, message boxes, mouse-move reports in twips). The file
-// services are in files.h.
+// The window toolkit: the one window, its controls and timer, message
+// boxes, mouse-move reports in twips, and the one-copy-per-session claim.
+// The file services are in files.h, the program's own facts in app_env.h,
+// pictures in picture.h.
 //
 // Form and Control hold the toolkit's logic once; each backend supplies a
 // FormPeer that owns the native window (a real HWND in win32/, an in-memory
@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/picture.h"
 #include "platform/types.h"
 
 namespace plat {
@@ -41,28 +42,6 @@ struct FormDesign {
   int clientWidth = 0, clientHeight = 0;  // twips
   std::vector<ControlDesign> controls;
   unsigned timerIntervalMs = 0;           // 0: no timer
-};
-
-// A picture object: a bitmap or an icon, known by its handle.
-class Picture {
- public:
-  enum class Type { None, Bitmap, Icon };
-  Picture(Handle handle, Type type, bool owned) : handle_(handle), type_(type), owned_(owned) {}
-  ~Picture();
-  Picture(const Picture&) = delete;
-  Picture& operator=(const Picture&) = delete;
-  Handle handle() const { return handle_; }
-  Type type() const { return type_; }
-  // For the toolkit's own copies, which are 24-bit bottom-up DIB sections:
-  // their pixels, laid out as a bitmap file holds them. Null otherwise.
-  std::uint8_t* dibBits() const { return dibBits_; }
-  void set_dibBits(std::uint8_t* bits) { dibBits_ = bits; }
-
- private:
-  Handle handle_;
-  Type type_;
-  bool owned_;
-  std::uint8_t* dibBits_ = nullptr;
 };
 
 class Form;
@@ -179,7 +158,6 @@ class Form {
 
 // Implemented by each backend.
 std::unique_ptr<FormPeer> CreateFormPeer(Form& form, const FormDesign& design);
-void DestroyPictureHandle(Handle handle, Picture::Type type);
 
 // Screen metrics: twips per pixel (15 at 96 dots per inch).
 float TwipsPerPixelX();
@@ -187,24 +165,6 @@ float TwipsPerPixelY();
 
 // Modal message box with an OK button only; returns when dismissed.
 void MsgBox(const std::u16string& prompt, const std::u16string& title);
-
-// Application: the executable's directory (no trailing separator except at
-// a drive's root) and its base name without extension.
-std::u16string AppPath();
-std::u16string AppExeName();
-// An environment variable's value, empty when unset.
-std::u16string Environ(const std::u16string& name);
-
-// The clipboard's picture: a copy of its bitmap, taken with the clipboard
-// open only for the copy. Raises kErrClipboardBusy (with the system's error
-// code) when another program keeps the clipboard open, and kErrNoPicture
-// when it holds no bitmap (a metafile alone counts as none).
-std::shared_ptr<Picture> ClipboardPicture();
-// The picture writer: a bitmap picture becomes a Windows bitmap file of 24
-// bits a pixel, bottom-up, without colour table. Raises kErrInvalidArgument
-// for a picture that is no bitmap and kErrFileAccess, with the system's
-// error code, when the file cannot be written (no partial file is left then).
-void SavePicture(const Picture& picture, const std::u16string& path);
 
 // One copy of the program per user session. The first claim of a name in
 // the session holds it until the claim is destroyed or its process ends.

@@ -4,7 +4,7 @@
 # 1. Resample, 3840x2160 -> 1920x1080 and back up, both contents, with
 #    each kernel the Windows build runs here, against OpenCV's cv::resize
 #    (INTER_LINEAR, one thread) natively. R rounds (default 5); in each the
-#    Windows timing program (tests/wine/imaging_measure.cpp) and the native
+#    Windows timing program (tools/imaging_measure.cpp) and the native
 #    OpenCV benchmark run 5 times each, taking turns at going first from
 #    round to round. A round's ratio is the Windows median over the OpenCV
 #    median; the table gives the medians over the rounds and the ratio's

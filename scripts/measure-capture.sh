@@ -6,7 +6,7 @@
 # fresh process doing only what any program must do: the first
 # GetClipboardData, one GetDIBits, for JPEG one single-thread tjCompress2
 # into a buffer made beforehand, and one write; see
-# tests/wine/capture_measure.cpp), and resampling in the Windows build
+# tools/capture_measure.cpp), and resampling in the Windows build
 # against OpenCV natively, also in turns (scripts/bench-wine.sh --raw).
 # Builds the main job's preset first (win32, or win64 where 32-bit
 # programs cannot run: see scripts/wine-env.sh); runs on a private Xvfb

@@ -39,23 +39,19 @@ class TrayIcon {
   std::function<void(std::int16_t Button)> MouseUp;
   std::function<void(std::int16_t Button)> MouseDblClick;
 
-  std::int32_t LastMessage() const { return lastMessage_; }
-  bool Dispatching() const { return dispatching_; }
-  // The record as the last Add or Modify filled it.
-  const plat::NotifyIconDataA& Record() const { return record_; }
-
  private:
   void Fill();
   void OwnerMouseMove(int button, int shift, float x, float y);
 
-  plat::NotifyIconDataA record_{};
+  plat::NotifyIconDataA record_{};  // as the last Add or Modify filled it; Remove sends it
+
   std::u16string tooltip_;
   std::shared_ptr<plat::Picture> icon_;
   std::int16_t state_ = 0;
   plat::Form* owner_ = nullptr;
   std::optional<plat::Form::Subscription> subscription_;
-  std::int32_t lastMessage_ = 0;
-  bool dispatching_ = false;
+  std::int32_t lastMessage_ = 0;  // the last mouse message decoded
+  bool dispatching_ = false;      // while one of the events runs: later reports are dropped
 };
 
 }  // namespace varnel

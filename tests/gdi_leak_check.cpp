@@ -2,7 +2,7 @@
 // it started with, where the platform can count them.
 #include <gtest/gtest.h>
 
-#include "platform/test_desktop.h"
+#include "tests/support/test_desktop.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "app/capture_folder.h"
 #include "app/main_form.h"
 #include "platform/api.h"
+#include "platform/app_env.h"
 #include "platform/files.h"
 #include "platform/toolkit.h"
 #include "platform/types.h"

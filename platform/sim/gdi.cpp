@@ -21,9 +21,7 @@ namespace sim {
 
 namespace {
 
-constexpr Handle kDesktopWindow = 0x10014;
 constexpr Handle kStockBitmap = 0x0188000F;  // the 1 x 1 monochrome default
-constexpr Handle kFormWindow = 0x10010;      // the program's window (toolkit.cpp)
 // The largest pixel memory one bitmap may take; beyond it creation fails
 // as it does on a machine without that much memory.
 constexpr std::int64_t kMaxBitmapBytes = std::int64_t{1} << 30;
@@ -260,7 +258,7 @@ int BitmapBitsPixel(Handle bitmap) {
   return b ? b->surface.bpp : 0;
 }
 
-Handle DesktopWindow() { return kDesktopWindow; }
+Handle DesktopWindow() { return detail::DesktopWindowHandle(); }
 
 }  // namespace sim
 
@@ -490,13 +488,13 @@ static bool RawDeleteDC(Handle hdc) {
 
 static Handle RawGetDesktopWindow() {
   Log("GetDesktopWindow()");
-  return sim::kDesktopWindow;
+  return sim::detail::DesktopWindowHandle();
 }
 
 static Handle RawGetDC(Handle hWnd) {
   Log("GetDC(" + sim::H(hWnd) + ")");
   if (Fault("GetDC")) return 0;
-  if (hWnd != 0 && hWnd != sim::kDesktopWindow && hWnd != sim::kFormWindow) return 0;
+  if (hWnd != 0 && !sim::detail::IsWindow(hWnd)) return 0;
   Handle h = sim::NewHandle();
   sim::G().dcs[h] = sim::DcObj{true, 0};
   return h;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <set>
 
 #include "platform/text.h"
 
@@ -23,6 +24,17 @@ struct State {
   std::map<std::string, Fault> faults;
 };
 
+constexpr Handle kDesktopWindow = 0x10014;
+constexpr Handle kFirstWindow = 0x10010;
+constexpr Handle kWindowStep = 4;
+constexpr Handle kApplicationIcon = 0x20020;
+
+// Never destroyed, and not cleared by Reset: see detail::NewWindow.
+std::set<Handle>& Windows() {
+  static auto* windows = new std::set<Handle>;
+  return *windows;
+}
+
 // Never destroyed: objects with static storage of the tests (an image
 // buffer held by a static cache, say) still make their calls at exit.
 State& S() {
@@ -40,6 +52,7 @@ void Reset(const std::filesystem::path& sandbox) {
   detail::ResetRegistry();
   detail::ResetShell();
   detail::ResetToolkit();
+  detail::ResetAppEnv();
   detail::ResetFiles();
   detail::ResetGdi();
   detail::ResetClipboard();
@@ -90,6 +103,21 @@ void InjectFault(const std::string& functionName, std::int32_t code, int times, 
 }
 
 namespace detail {
+
+Handle DesktopWindowHandle() { return kDesktopWindow; }
+
+Handle NewWindow() {
+  Handle h = kFirstWindow;
+  while (h == kDesktopWindow || Windows().count(h)) h += kWindowStep;
+  Windows().insert(h);
+  return h;
+}
+
+void ForgetWindow(Handle h) { Windows().erase(h); }
+
+bool IsWindow(Handle h) { return h == kDesktopWindow || Windows().count(h) != 0; }
+
+Handle ApplicationIcon() { return kApplicationIcon; }
 
 void Log(std::string entry) { S().calls.push_back(std::move(entry)); }
 

@@ -17,10 +17,24 @@ bool Fault(const std::string& functionName, std::int32_t* code = nullptr);
 void ResetRegistry();
 void ResetShell();
 void ResetToolkit();
+void ResetAppEnv();
 void ResetFiles();
 void ResetGdi();
 void ResetClipboard();
 void ResetClock();
+
+// The simulated machine's windows, one table for every store that knows
+// them: the desktop's, fixed, and the top-level windows the program makes,
+// each with a handle of its own (the lowest free, so a test's first window
+// always has the same one). The table outlives sim::Reset, as a window made
+// before a reset lives on until it is destroyed.
+Handle DesktopWindowHandle();
+Handle NewWindow();
+void ForgetWindow(Handle h);
+// True for the desktop's window and a window made and not yet forgotten.
+bool IsWindow(Handle h);
+// The program's icon, as loaded from its resources.
+Handle ApplicationIcon();
 
 // The notification area forgets its icons (Explorer ended).
 void ForgetTrayIcons();

@@ -1,13 +1,13 @@
 // Simulated window toolkit: an in-memory window whose controls keep their
 // value, text and enabled state, user actions delivered as the real window
-// delivers them, message boxes that let ticks through, and the
-// application's environment.
+// delivers them, and message boxes that let ticks through.
 #include "platform/toolkit.h"
 
 #include <map>
 #include <optional>
 
 #include "platform/api.h"
+#include "platform/app_env.h"
 #include "platform/error.h"
 #include "platform/sim/state.h"
 #include "platform/text.h"
@@ -25,9 +25,6 @@ struct ControlState {
 class SimFormPeer;
 
 struct Toolkit {
-  std::u16string appDir = u"C:\\Program Files\\Varnel";
-  std::u16string exeName = u"Varnel";
-  std::map<std::u16string, std::u16string> env{{u"USERPROFILE", u"C:\\Users\\user"}};
   float tppX = 15, tppY = 15;
   SimFormPeer* peer = nullptr;
   plat::Form* form = nullptr;
@@ -44,12 +41,6 @@ Toolkit& T() {
   return t;
 }
 
-std::u16string Upper(std::u16string s) {
-  for (auto& c : s)
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-  return s;
-}
-
 class SimFormPeer : public plat::FormPeer {
  public:
   SimFormPeer(plat::Form& form, const plat::FormDesign& design) : form_(form), design_(design) {
@@ -59,12 +50,13 @@ class SimFormPeer : public plat::FormPeer {
     T().destroyed = false;
   }
   ~SimFormPeer() override {
+    detail::ForgetWindow(hwnd_);
     if (T().peer == this) {
       T().peer = nullptr;
       T().form = nullptr;
     }
   }
-  plat::Hwnd hWnd() const override { return plat::HandleOf<plat::Hwnd>(0x10010); }
+  plat::Hwnd hWnd() const override { return plat::HandleOf<plat::Hwnd>(hwnd_); }
   void Show() override {
     detail::Log("ShowWindow");
     visible_ = true;
@@ -79,7 +71,7 @@ class SimFormPeer : public plat::FormPeer {
     visible_ = false;
     T().destroyed = true;
   }
-  plat::Handle IconHandle() const override { return 0x20020; }
+  plat::Handle IconHandle() const override { return detail::ApplicationIcon(); }
   int GetValue(int i) const override { return At(i).value; }
   void SetValue(int i, int v) override { At(i).value = v; }
   std::u16string GetText(int i) const override { return At(i).text; }
@@ -102,6 +94,7 @@ class SimFormPeer : public plat::FormPeer {
   const ControlState& At(int i) const { return controls_[static_cast<std::size_t>(i)]; }
   plat::Form& form_;
   plat::FormDesign design_;
+  const plat::Handle hwnd_ = detail::NewWindow();
   std::vector<ControlState> controls_;
   bool visible_ = false;
 };
@@ -117,18 +110,6 @@ void ResetToolkit() {
   T().form = form;
 }
 }  // namespace detail
-
-void SetApp(const std::u16string& dir, const std::u16string& exeName) {
-  T().appDir = dir;
-  T().exeName = exeName;
-}
-
-void SetEnv(const std::u16string& name, std::optional<std::u16string> value) {
-  if (value)
-    T().env[Upper(name)] = *value;
-  else
-    T().env.erase(Upper(name));
-}
 
 void SetTwipsPerPixel(float x, float y) {
   T().tppX = x;
@@ -229,16 +210,8 @@ float TwipsPerPixelY() { return sim::T().tppY; }
 
 void MsgBox(const std::u16string& prompt, const std::u16string& title) {
   sim::detail::Log("MessageBox(" + ToUtf8(prompt) + "," + ToUtf8(title) + ")");
-  sim::T().boxes.push_back({prompt, title.empty() ? sim::T().exeName : title});
+  sim::T().boxes.push_back({prompt, title.empty() ? AppExeName() : title});
   if (auto action = sim::T().whileBoxOpen) action();
-}
-
-std::u16string AppPath() { return sim::T().appDir; }
-std::u16string AppExeName() { return sim::T().exeName; }
-
-std::u16string Environ(const std::u16string& name) {
-  auto it = sim::T().env.find(sim::Upper(name));
-  return it == sim::T().env.end() ? std::u16string() : it->second;
 }
 
 // A second claim stands for a second process of the same session: the

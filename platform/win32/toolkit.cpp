@@ -1,13 +1,17 @@
 // The real window toolkit: one top-level window with native controls, a
 // timer, and the message loop. The window is created hidden; user actions
-// come back to the Form as notifications.
+// come back to the Form as notifications. The window keeps its peer in its
+// own user data (handed over at creation), so the window procedure, the
+// message loop and message boxes find the form through the window itself.
 #include "platform/toolkit.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <vector>
 
+#include "platform/app_env.h"
 #include "platform/error.h"
-#include "platform/files.h"
+#include "platform/unique.h"
 #include "platform/win32/win.h"
 #include <uxtheme.h>
 
@@ -45,8 +49,17 @@ int ShiftState() {
   return s;
 }
 
-class Win32FormPeer;
-Win32FormPeer* g_peer = nullptr;
+struct WindowTraits {
+  using Type = HWND;
+  static Type Empty() { return nullptr; }
+  static void Close(Type h) { ::DestroyWindow(h); }
+};
+
+struct FontTraits {
+  using Type = HFONT;
+  static Type Empty() { return nullptr; }
+  static void Close(Type h) { ::DeleteObject(h); }
+};
 
 // Registered messages: the shell's, broadcast when the notification area
 // is created anew, and the one a later copy of the program sends the
@@ -73,40 +86,45 @@ class Win32FormPeer : public FormPeer {
     const int width = r.right - r.left, height = r.bottom - r.top;
     RECT work{0, 0, 800, 600};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    g_peer = this;
-    hwnd_ = ::CreateWindowExW(0, kClassName, W(design.caption), style,
-                              work.left + std::max(0L, (work.right - work.left - width) / 2),
-                              work.top + std::max(0L, (work.bottom - work.top - height) / 2), width,
-                              height, nullptr, nullptr, instance_, nullptr);
-    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    // The window procedure takes this peer from the creation parameters
+    // into the window's user data (WM_NCCREATE).
+    hwnd_.reset(::CreateWindowExW(0, kClassName, W(design.caption), style,
+                                  work.left + std::max(0L, (work.right - work.left - width) / 2),
+                                  work.top + std::max(0L, (work.bottom - work.top - height) / 2), width,
+                                  height, nullptr, nullptr, instance_, this));
+    ::SendMessageW(hwnd_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    ::SendMessageW(hwnd_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     CreateControls();
-    if (design.timerIntervalMs > 0) ::SetTimer(hwnd_, kTimerId, design.timerIntervalMs, nullptr);
+    if (design.timerIntervalMs > 0) ::SetTimer(hwnd_.get(), kTimerId, design.timerIntervalMs, nullptr);
     // Run elevated, the window would otherwise not hear these from the
     // unelevated shell and the later copies of the program.
     if (!g_taskbarCreated) g_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     for (UINT message : {g_taskbarCreated, g_otherInstance})
-      if (message) ::ChangeWindowMessageFilterEx(hwnd_, message, MSGFLT_ALLOW, nullptr);
+      if (message) ::ChangeWindowMessageFilterEx(hwnd_.get(), message, MSGFLT_ALLOW, nullptr);
   }
 
-  ~Win32FormPeer() override {
-    if (hwnd_) ::DestroyWindow(hwnd_);
-    if (font_) ::DeleteObject(font_);
-    if (g_peer == this) g_peer = nullptr;
+  // The window goes first, while the peer is whole: its last messages
+  // still reach it. Then its controls' font.
+  ~Win32FormPeer() override { hwnd_.reset(); }
+
+  // The peer a window of this toolkit keeps, null for any other window.
+  static Win32FormPeer* Of(HWND h) {
+    wchar_t name[std::size(kClassName) + 1] = {};
+    if (!h || !::GetClassNameW(h, name, static_cast<int>(std::size(name))) || std::wcscmp(name, kClassName) != 0)
+      return nullptr;
+    return reinterpret_cast<Win32FormPeer*>(::GetWindowLongPtrW(h, GWLP_USERDATA));
   }
 
-  Hwnd hWnd() const override { return HandleOf<Hwnd>(reinterpret_cast<Handle>(hwnd_)); }
+  Hwnd hWnd() const override { return HandleOf<Hwnd>(reinterpret_cast<Handle>(hwnd_.get())); }
   void Show() override {
-    ::ShowWindow(hwnd_, SW_SHOWNORMAL);
-    ::SetForegroundWindow(hwnd_);
+    ::ShowWindow(hwnd_.get(), SW_SHOWNORMAL);
+    ::SetForegroundWindow(hwnd_.get());
   }
-  void Hide() override { ::ShowWindow(hwnd_, SW_HIDE); }
-  bool Visible() const override { return ::IsWindowVisible(hwnd_) != FALSE; }
+  void Hide() override { ::ShowWindow(hwnd_.get(), SW_HIDE); }
+  bool Visible() const override { return ::IsWindowVisible(hwnd_.get()) != FALSE; }
   void Destroy() override {
-    ::KillTimer(hwnd_, kTimerId);
-    HWND h = hwnd_;
-    hwnd_ = nullptr;
-    ::DestroyWindow(h);
+    ::KillTimer(hwnd_.get(), kTimerId);
+    ::DestroyWindow(hwnd_.release());
   }
   Handle IconHandle() const override { return reinterpret_cast<Handle>(icon_); }
 
@@ -136,7 +154,7 @@ class Win32FormPeer : public FormPeer {
   bool GetEnabled(int i) const override { return ::IsWindowEnabled(Child(i)) != FALSE; }
   void SetEnabled(int i, bool e) override { ::EnableWindow(Child(i), e ? TRUE : FALSE); }
 
-  HWND hwnd() const { return hwnd_; }
+  HWND hwnd() const { return hwnd_.get(); }
   Form& form() { return form_; }
 
   LRESULT OnMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -212,7 +230,7 @@ class Win32FormPeer : public FormPeer {
 
  private:
   ControlKind Kind(int i) const { return design_.controls[static_cast<std::size_t>(i)].kind; }
-  HWND Child(int i) const { return ::GetDlgItem(hwnd_, kFirstControlId + i); }
+  HWND Child(int i) const { return ::GetDlgItem(hwnd_.get(), kFirstControlId + i); }
 
   int FindFlag(bool ControlDesign::*flag) const {
     for (std::size_t i = 0; i < design_.controls.size(); ++i)
@@ -243,7 +261,7 @@ class Win32FormPeer : public FormPeer {
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = DEFAULT_QUALITY;
     ::lstrcpynW(lf.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
-    font_ = ::CreateFontIndirectW(&lf);
+    font_.reset(::CreateFontIndirectW(&lf));
 
     // Created in tab order, which is also the order Tab moves the focus in.
     std::vector<std::size_t> order(design_.controls.size());
@@ -282,10 +300,10 @@ class Win32FormPeer : public FormPeer {
       const std::u16string caption = c.kind == ControlKind::TextBox ? std::u16string() : c.caption;
       HWND child = ::CreateWindowExW(
           exStyle, cls, W(caption), style, Pixels(c.left, dpi_), Pixels(c.top, dpi_),
-          Pixels(c.width, dpi_), Pixels(c.height, dpi_), hwnd_,
+          Pixels(c.width, dpi_), Pixels(c.height, dpi_), hwnd_.get(),
           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
           instance_, nullptr);
-      if (font_) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+      if (font_) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
       // Themed check boxes and option buttons draw their text in the
       // theme's colour whatever the window asks for; unthemed, they take ours.
       if (c.kind == ControlKind::CheckBox || c.kind == ControlKind::OptionButton)
@@ -295,18 +313,32 @@ class Win32FormPeer : public FormPeer {
   }
 
   static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    if (g_peer && (g_peer->hwnd_ == h || g_peer->hwnd_ == nullptr)) return g_peer->OnMessage(h, msg, wp, lp);
+    if (msg == WM_NCCREATE) {
+      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
+      ::SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    if (auto* peer = reinterpret_cast<Win32FormPeer*>(::GetWindowLongPtrW(h, GWLP_USERDATA)))
+      return peer->OnMessage(h, msg, wp, lp);
     return ::DefWindowProcW(h, msg, wp, lp);
   }
 
   Form& form_;
   FormDesign design_;
   HINSTANCE instance_ = nullptr;
-  HWND hwnd_ = nullptr;
   HICON icon_ = nullptr;
-  HFONT font_ = nullptr;
+  // Declared in this order so that the window goes before its font.
+  Unique<FontTraits> font_;
+  Unique<WindowTraits> hwnd_;
   int dpi_ = 96;
 };
+
+// For EnumThreadWindows: stops at the first window of this toolkit and
+// stores it in the HWND that `found` points to.
+BOOL CALLBACK FindFormWindow(HWND h, LPARAM found) {
+  if (!Win32FormPeer::Of(h)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = h;
+  return FALSE;
+}
 
 }  // namespace
 
@@ -326,49 +358,10 @@ float TwipsPerPixelY() { return TwipsPerPixelX(); }
 
 void MsgBox(const std::u16string& prompt, const std::u16string& title) {
   const std::u16string caption = title.empty() ? AppExeName() : title;
-  HWND owner = g_peer ? g_peer->hwnd() : nullptr;
+  // Owned by the program's window, where this thread has one.
+  HWND owner = nullptr;
+  ::EnumThreadWindows(::GetCurrentThreadId(), &FindFormWindow, reinterpret_cast<LPARAM>(&owner));
   ::MessageBoxW(owner, W(prompt), W(caption), MB_OK);
-}
-
-std::u16string AppPath() {
-  std::u16string path(MAX_PATH, u'\0');
-  for (;;) {
-    DWORD n = ::GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(path.data()),
-                                   static_cast<DWORD>(path.size()));
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  auto slash = path.find_last_of(u'\\');
-  std::u16string dir = slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
-  if (dir.size() == 2 && dir[1] == u':') dir += u'\\';  // a drive's root keeps its separator
-  return dir;
-}
-
-std::u16string AppExeName() {
-  std::u16string path(MAX_PATH, u'\0');
-  DWORD n = ::GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(path.data()),
-                                 static_cast<DWORD>(path.size()));
-  path.resize(n);
-  auto slash = path.find_last_of(u'\\');
-  std::u16string base = slash == std::u16string::npos ? path : path.substr(slash + 1);
-  auto dot = base.find_last_of(u'.');
-  return dot == std::u16string::npos ? base : base.substr(0, dot);
-}
-
-std::u16string Environ(const std::u16string& name) {
-  DWORD n = ::GetEnvironmentVariableW(W(name), nullptr, 0);
-  if (n == 0) return {};
-  std::u16string value(n, u'\0');
-  n = ::GetEnvironmentVariableW(W(name), reinterpret_cast<wchar_t*>(value.data()), n);
-  value.resize(n);
-  return value;
-}
-
-void ChDir(const std::u16string& path) {
-  if (path.empty() || !::SetCurrentDirectoryW(W(path))) Raise(kErrPathNotFound);
 }
 
 InstanceClaim::InstanceClaim(const std::u16string& name) {
@@ -402,12 +395,14 @@ InstanceClaim::~InstanceClaim() {
 int RunMessageLoop() {
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    HWND main = g_peer ? g_peer->hwnd() : nullptr;
-    if (main && (msg.hwnd == main || ::IsChild(main, msg.hwnd))) {
+    // The program's window, when the message is for it or one of its controls.
+    HWND main = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    Win32FormPeer* peer = Win32FormPeer::Of(main);
+    if (peer && peer->hwnd() == main) {
       // Key releases reach the window whichever control has the focus.
       // With Alt held a key's release comes as WM_SYSKEYUP.
       if (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP)
-        g_peer->form().NotifyKeyUp(static_cast<int>(msg.wParam), ShiftState());
+        peer->form().NotifyKeyUp(static_cast<int>(msg.wParam), ShiftState());
       if (::IsDialogMessageW(main, &msg)) continue;
     }
     ::TranslateMessage(&msg);

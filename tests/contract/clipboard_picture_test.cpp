@@ -6,10 +6,10 @@
 #include "imaging/dib_section.h"
 #include "platform/api.h"
 #include "platform/error.h"
-#include "platform/test_desktop.h"
-#include "platform/test_support.h"
-#include "platform/toolkit.h"
+#include "platform/picture.h"
 #include "tests/contract/pictures.h"
+#include "tests/support/test_desktop.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "platform/api.h"
 #include "platform/files.h"
-#include "platform/test_support.h"
 #include "platform/toolkit.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include "imaging/dib_section.h"
 #include "platform/api.h"
-#include "platform/test_desktop.h"
-#include "platform/test_support.h"
-#include "platform/toolkit.h"
+#include "platform/app_env.h"
 #include "tests/contract/pictures.h"
+#include "tests/support/test_desktop.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

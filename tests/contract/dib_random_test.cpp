@@ -6,7 +6,7 @@
 
 #include "imaging/dib_section.h"
 #include "platform/error.h"
-#include "platform/test_support.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "imaging/dib_section.h"
 #include "platform/api.h"
 #include "platform/error.h"
-#include "platform/test_support.h"
 #include "tests/contract/pictures.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

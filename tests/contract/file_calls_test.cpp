@@ -7,9 +7,9 @@
 #include "platform/file_write.h"
 #include "platform/files.h"
 #include "platform/long_path.h"
-#include "platform/test_support.h"
 #include "platform/text.h"
 #include "tests/contract/file_helpers.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

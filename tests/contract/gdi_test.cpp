@@ -5,8 +5,8 @@
 #include "imaging/dib_section.h"
 #include "platform/api.h"
 #include "platform/gdi_handles.h"
-#include "platform/test_support.h"
 #include "tests/contract/pictures.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

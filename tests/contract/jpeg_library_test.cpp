@@ -7,9 +7,9 @@
 
 #include "platform/api.h"
 #include "platform/jpeg.h"
-#include "platform/test_support.h"
 #include "platform/text.h"
 #include "tests/contract/jpeg_decode.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include "platform/jpeg.h"
 #include "platform/jpeg_encoder.h"
-#include "platform/test_support.h"
 #include "tests/contract/jpeg_decode.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 
 #include "imaging/dib_section.h"
 #include "imaging/jpeg_writer.h"
+#include "platform/app_env.h"
 #include "platform/error.h"
 #include "platform/jpeg.h"
-#include "platform/test_support.h"
-#include "platform/toolkit.h"
 #include "tests/contract/file_helpers.h"
 #include "tests/contract/jpeg_decode.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

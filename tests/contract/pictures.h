@@ -10,7 +10,7 @@
 #include "imaging/dib_section.h"
 #include "platform/api.h"
 #include "platform/gdi_handles.h"
-#include "platform/toolkit.h"
+#include "platform/picture.h"
 
 namespace varnel::testing {
 

@@ -4,8 +4,8 @@
 
 #include "platform/api.h"
 #include "platform/profile_file.h"
-#include "platform/test_support.h"
 #include "platform/text.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/api.h"
-#include "platform/test_support.h"
 #include "platform/text.h"
 #include "shell/registry.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include "app/main_form.h"
 #include "platform/sim/sim.h"
-#include "platform/test_support.h"
 #include "platform/text.h"
+#include "tests/support/test_support.h"
 
 namespace varnel::testing {
 

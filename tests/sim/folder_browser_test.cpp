@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/sim/sim.h"
-#include "platform/test_support.h"
 #include "platform/text.h"
 #include "shell/folder_browser.h"
+#include "tests/support/test_support.h"
 
 namespace varnel {
 namespace {

@@ -7,8 +7,8 @@
 #include "platform/api.h"
 #include "platform/gdi_handles.h"
 #include "platform/sim/sim.h"
-#include "platform/test_support.h"
 #include "tests/contract/pictures.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include "imaging/jpeg_writer.h"
 #include "platform/jpeg_encoder.h"
 #include "platform/sim/sim.h"
-#include "platform/test_support.h"
 #include "tests/contract/jpeg_decode.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "platform/api.h"
 #include "platform/error.h"
 #include "platform/sim/sim.h"
-#include "platform/test_support.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tests/contract/jpeg_decode.h"
-#include "tests/wine/driver.h"
+#include "tests/support/win32/driver.h"
 
 namespace {
 

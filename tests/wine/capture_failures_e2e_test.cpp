@@ -7,7 +7,7 @@
 #include <cstring>
 #include <thread>
 
-#include "tests/wine/driver.h"
+#include "tests/support/win32/driver.h"
 
 namespace {
 

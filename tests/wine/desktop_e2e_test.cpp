@@ -2,7 +2,7 @@
 // the code page, an exe folder it cannot write, a desktop moved elsewhere,
 // Explorer restarting, a second start, and the settings window's keys and
 // folder button.
-#include "tests/wine/driver.h"
+#include "tests/support/win32/driver.h"
 
 #include <gtest/gtest.h>
 #include <shellapi.h>

@@ -11,7 +11,7 @@
 #include <map>
 #include <vector>
 
-#include "tests/wine/driver.h"
+#include "tests/support/win32/driver.h"
 
 namespace {
 

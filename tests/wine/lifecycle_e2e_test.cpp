@@ -1,7 +1,7 @@
 // Varnel.exe's start and end, for real under Wine.
 #include <gtest/gtest.h>
 
-#include "tests/wine/driver.h"
+#include "tests/support/win32/driver.h"
 
 namespace {
 

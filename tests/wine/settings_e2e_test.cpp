@@ -3,7 +3,7 @@
 // WM_SETTEXT, keys through SendInput.
 #include <gtest/gtest.h>
 
-#include "tests/wine/driver.h"
+#include "tests/support/win32/driver.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "tests/wine/driver.h"
+#include "tests/support/win32/driver.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
-#include "platform/test_support.h"
+// The tests' machine on real Windows (or Wine): a fresh scratch folder and
+// test key for each test, and raw registry values and files.
+#include "tests/support/test_support.h"
 
 #include <fstream>
 #include <sstream>

@@ -1,37 +1,28 @@
-// The clipboard's picture and the picture writer, built on the platform's
-// graphics and clipboard calls so both backends share them.
+#include "platform/picture.h"
+
 #include <cstring>
 
+#include "platform/dib_layout.h"
 #include "platform/error.h"
 #include "platform/file_write.h"
 #include "platform/gdi_handles.h"
-#include "platform/toolkit.h"
 
 namespace plat {
 
 namespace {
 
-constexpr std::int32_t kBytesPerPixel = 3;
-
-std::int32_t Stride(std::int32_t width) { return (width * kBytesPerPixel + 3) & ~3; }
-
 // A 24-bit bottom-up DIB section holding a copy of `source`.
 std::shared_ptr<Picture> CopyAsDib(Hbitmap source) {
   Bitmap bm{};
   GetObjectA(source, sizeof bm, &bm);
-  // Sizes whose pixel count in bytes does not fit 31 bits are refused here
-  // rather than wrapping in the arithmetic below.
-  if (bm.bmWidth <= 0 || bm.bmHeight <= 0 || bm.bmWidth > 0x7FFFFFFF / kBytesPerPixel - 1 ||
-      bm.bmHeight > 0x7FFFFFFF / Stride(bm.bmWidth))
-    Raise(kErrNoPicture);
+  if (bm.bmWidth <= 0 || bm.bmHeight <= 0) Raise(kErrNoPicture);
   BitmapInfo info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = bm.bmWidth;
-  info.bmiHeader.biHeight = bm.bmHeight;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = kBiRgb;
-  info.bmiHeader.biSizeImage = static_cast<std::uint32_t>(Stride(bm.bmWidth) * bm.bmHeight);
+  // A bitmap whose pixels in bytes do not fit 31 bits counts as no picture.
+  try {
+    Fill24BitHeader(info.bmiHeader, bm.bmWidth, bm.bmHeight);
+  } catch (const Error&) {
+    Raise(kErrNoPicture);
+  }
 
   MemoryDC target(CreateCompatibleDC({})), from(CreateCompatibleDC({}));
   if (!target || !from) Raise(kErrOutOfMemory);
@@ -48,10 +39,13 @@ std::shared_ptr<Picture> CopyAsDib(Hbitmap source) {
   return picture;
 }
 
-void Put16(std::uint8_t* p, std::uint16_t v) { std::memcpy(p, &v, 2); }
 void Put32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
 
 }  // namespace
+
+Picture::~Picture() {
+  if (owned_ && handle_ != 0) DestroyPictureHandle(handle_, type_);
+}
 
 std::shared_ptr<Picture> ClipboardPicture() {
   OpenedClipboard clipboard(OpenClipboard({}));  // closed again as soon as the copy is taken
@@ -71,19 +65,18 @@ void SavePicture(const Picture& picture, const std::u16string& path) {
   }
   Bitmap bm{};
   GetObjectA(HandleOf<Hbitmap>(dib->handle()), sizeof bm, &bm);
-  const std::uint32_t imageSize = static_cast<std::uint32_t>(Stride(bm.bmWidth) * bm.bmHeight);
+  BitmapInfoHeader info{};
+  Fill24BitHeader(info, bm.bmWidth, bm.bmHeight);
+  const std::uint32_t imageSize = info.biSizeImage;
 
-  // BITMAPFILEHEADER (14 bytes) and BITMAPINFOHEADER (40 bytes), then the
-  // pixel rows straight from the DIB section, which has the file's layout.
+  // BITMAPFILEHEADER (14 bytes) and BITMAPINFOHEADER (40 bytes, stored as
+  // Windows lays it out: little-endian, no padding), then the pixel rows
+  // straight from the DIB section, which has the file's layout.
   std::uint8_t header[54] = {'B', 'M'};
   Put32(header + 2, 54 + imageSize);
   Put32(header + 10, 54);
-  Put32(header + 14, 40);
-  Put32(header + 18, static_cast<std::uint32_t>(bm.bmWidth));
-  Put32(header + 22, static_cast<std::uint32_t>(bm.bmHeight));
-  Put16(header + 26, 1);
-  Put16(header + 28, 24);
-  Put32(header + 34, imageSize);
+  static_assert(sizeof info == 40);
+  std::memcpy(header + 14, &info, sizeof info);
   if (const std::uint32_t error = detail::WriteWholeFile(path, {{header, sizeof header}, {dib->dibBits(), imageSize}}))
     Raise(kErrFileAccess, {}, {}, error);
 }

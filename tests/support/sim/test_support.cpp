@@ -1,4 +1,6 @@
-#include "platform/test_support.h"
+// The tests' machine on the simulated platform: a fresh sandbox and
+// registry for each test, and the simulated registry's and files' raw bytes.
+#include "tests/support/test_support.h"
 
 #include <fstream>
 #include <sstream>

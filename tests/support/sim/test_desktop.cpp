@@ -1,4 +1,6 @@
-#include "platform/test_desktop.h"
+// The tests' desktop on the simulated platform: its message-box record,
+// its clipboard held by another program, and its count of graphics objects.
+#include "tests/support/test_desktop.h"
 
 #include "platform/sim/sim.h"
 

@@ -1,4 +1,6 @@
-#include "platform/test_desktop.h"
+// The tests' desktop on real Windows (or Wine): message boxes closed as
+// they open, the clipboard held by another window; no graphics-object count.
+#include "tests/support/test_desktop.h"
 
 #include <mutex>
 #include <thread>

@@ -1,4 +1,4 @@
-#include "tests/wine/driver.h"
+#include "tests/support/win32/driver.h"
 
 #include <shlobj.h>
 

@@ -55,10 +55,10 @@
 
 #include "imaging/dib_section.h"
 #include "imaging/jpeg_writer.h"
+#include "platform/picture.h"
 #include "platform/text.h"
-#include "platform/toolkit.h"
 #include "tests/contract/jpeg_decode.h"
-#include "tests/wine/driver.h"
+#include "tests/support/win32/driver.h"
 
 namespace {
 

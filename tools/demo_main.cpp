@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "tests/contract/jpeg_decode.h"
-#include "tests/wine/driver.h"
+#include "tests/support/win32/driver.h"
 
 int main() {
   const std::wstring dir = e2e::MakeInstallFolder(L"demo");
