@@ -17,6 +17,7 @@
 
 #include "platform/picture.h"
 #include "platform/types.h"
+#include "platform/unique.h"
 
 namespace plat {
 
@@ -174,13 +175,16 @@ void MsgBox(const std::u16string& prompt, const std::u16string& title);
 class InstanceClaim {
  public:
   explicit InstanceClaim(const std::u16string& name);
-  ~InstanceClaim();
-  InstanceClaim(const InstanceClaim&) = delete;
-  InstanceClaim& operator=(const InstanceClaim&) = delete;
   bool held() const { return held_; }
 
  private:
-  Handle handle_ = 0;  // the backend's token for the claim
+  // The backend's token for the claim; each backend gives it up its own way.
+  struct TokenTraits {
+    using Type = Handle;
+    static Type Empty() { return 0; }
+    static void Close(Type token);
+  };
+  Unique<TokenTraits> token_;
   bool held_ = false;
 };
 

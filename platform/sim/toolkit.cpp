@@ -223,15 +223,15 @@ InstanceClaim::InstanceClaim(const std::u16string& name) {
     if (t.form && !t.destroyed) t.form->NotifyOtherInstance();
     return;
   }
-  handle_ = t.nextClaim++;
-  t.claims[name] = handle_;
+  token_.reset(t.nextClaim++);
+  t.claims[name] = token_.get();
   held_ = true;
 }
 
-InstanceClaim::~InstanceClaim() {
+void InstanceClaim::TokenTraits::Close(Handle token) {
   auto& claims = sim::T().claims;
   for (auto it = claims.begin(); it != claims.end(); ++it)
-    if (held_ && it->second == handle_) {
+    if (it->second == token) {
       claims.erase(it);
       break;
     }

@@ -12,6 +12,7 @@
 #include "platform/app_env.h"
 #include "platform/error.h"
 #include "platform/unique.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/win.h"
 #include <uxtheme.h>
 
@@ -115,7 +116,7 @@ class Win32FormPeer : public FormPeer {
     return reinterpret_cast<Win32FormPeer*>(::GetWindowLongPtrW(h, GWLP_USERDATA));
   }
 
-  Hwnd hWnd() const override { return HandleOf<Hwnd>(reinterpret_cast<Handle>(hwnd_.get())); }
+  Hwnd hWnd() const override { return win32::From<Hwnd>(hwnd_.get()); }
   void Show() override {
     ::ShowWindow(hwnd_.get(), SW_SHOWNORMAL);
     ::SetForegroundWindow(hwnd_.get());
@@ -371,7 +372,7 @@ InstanceClaim::InstanceClaim(const std::u16string& name) {
   HANDLE mutex = ::CreateMutexW(nullptr, FALSE, W(mutexName));
   const DWORD error = ::GetLastError();
   if (mutex && error != ERROR_ALREADY_EXISTS) {
-    handle_ = reinterpret_cast<Handle>(mutex);
+    token_.reset(reinterpret_cast<Handle>(mutex));
     held_ = true;
     return;
   }
@@ -388,9 +389,7 @@ InstanceClaim::InstanceClaim(const std::u16string& name) {
   ::PostMessageW(HWND_BROADCAST, g_otherInstance, 0, 0);
 }
 
-InstanceClaim::~InstanceClaim() {
-  if (handle_) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
-}
+void InstanceClaim::TokenTraits::Close(Handle token) { ::CloseHandle(reinterpret_cast<HANDLE>(token)); }
 
 int RunMessageLoop() {
   MSG msg;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/win.h"
 
 namespace plat::testing {
@@ -14,7 +15,7 @@ namespace plat::testing {
 namespace {
 
 const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-HKEY Key(Hkey h) { return reinterpret_cast<HKEY>(RawHandle(h)); }
+HKEY Key(Hkey h) { return win32::To<HKEY>(h); }
 
 std::u16string& Scratch() {
   static std::u16string dir;
