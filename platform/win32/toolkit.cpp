@@ -11,6 +11,7 @@
 
 #include "platform/app_env.h"
 #include "platform/error.h"
+#include "platform/gdi_handles.h"
 #include "platform/unique.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win.h"
@@ -34,9 +35,8 @@ constexpr COLORREF kText = RGB(0, 153, 255);
 const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
 int ScreenDpi() {
-  HDC dc = ::GetDC(nullptr);
-  int dpi = dc ? ::GetDeviceCaps(dc, LOGPIXELSX) : 96;
-  if (dc) ::ReleaseDC(nullptr, dc);
+  const WindowDC dc = TakeWindowDC(Hwnd{});
+  const int dpi = dc ? ::GetDeviceCaps(win32::To<HDC>(dc.get().dc), LOGPIXELSX) : 96;
   return dpi > 0 ? dpi : 96;
 }
 
