@@ -153,9 +153,8 @@ void Main::Form_Unload(std::int16_t& /*cancel: an unload is never refused*/) {
   else
     DeleteStartupEntry();
 
-  SaveSettings(settingsFile_, {{u"path", CaptureFolder},
-                               {u"format", CaptureFormat.str()},
-                               {u"open", AutoOpen ? u"1" : u"0"}});
+  SaveSettings(settingsFile_,
+               {{u"path", CaptureFolder}, {u"format", CaptureFormat.str()}, {u"open", AutoOpen ? u"1" : u"0"}});
 
   if (TrayIcon) TrayIcon->Remove();
 }

@@ -46,8 +46,7 @@ std::u16string SettingsFileToRead() {
 }
 
 bool WriteSettings(const std::u16string& file, std::initializer_list<SettingsKey> keys) {
-  const bool unicode =
-      std::any_of(keys.begin(), keys.end(), [](const SettingsKey& k) { return !FitsAnsi(k.value); });
+  const bool unicode = std::any_of(keys.begin(), keys.end(), [](const SettingsKey& k) { return !FitsAnsi(k.value); });
   if (unicode && !plat::ConvertProfileToUnicode(file)) return false;
   bool ok = true;
   for (const SettingsKey& k : keys)

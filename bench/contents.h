@@ -33,9 +33,9 @@ inline std::uint32_t ScreenPixel(std::int32_t x, std::int32_t y, std::int32_t w,
     const std::int32_t left = w / 10 + win * w / 5, top = h / 12 + win * h / 6;
     const std::int32_t right = left + w / 2, bottom = top + h / 2;
     if (x < left || x >= right || y < top || y >= bottom) continue;
-    if (x == left || x == right - 1 || y == bottom - 1) return 0x7A7A7A;  // frame
+    if (x == left || x == right - 1 || y == bottom - 1) return 0x7A7A7A;              // frame
     if (y < top + 30) return x > right - 40 && x < right - 10 ? 0xE81123 : 0x2B579A;  // title bar
-    if (y < top + 58) return 0xF0F0F0;                                                   // menu bar
+    if (y < top + 58) return 0xF0F0F0;                                                // menu bar
     // Text: cells of 8 x 16 pixels, glyphs of 6 x 11 strokes, lines with
     // gaps and ragged ends.
     const std::int32_t cx = (x - left - 10) / 8, cy = (y - top - 66) / 16;
@@ -69,7 +69,9 @@ inline std::uint32_t PhotoPixel(std::int32_t x, std::int32_t y, std::int32_t w, 
   }
   const std::uint32_t n = Hash(static_cast<std::uint32_t>(y * w + x));
   const double grain = static_cast<double>(n & 15) - 7.5;
-  auto byte = [&](double c) { return static_cast<std::uint32_t>(std::lround(std::fmin(255, std::fmax(0, c + grain)))); };
+  auto byte = [&](double c) {
+    return static_cast<std::uint32_t>(std::lround(std::fmin(255, std::fmax(0, c + grain))));
+  };
   return byte(b) | byte(g) << 8 | byte(r) << 16;
 }
 

@@ -33,9 +33,9 @@
 
 namespace {
 
-using varnel::bench::InTurns;
 using varnel::cDIBSection;
 using varnel::bench::Content;
+using varnel::bench::InTurns;
 
 // The sandbox is made before any benchmark runs.
 const bool kSandbox = (varnel::bench::UseSandbox(), true);
@@ -94,10 +94,13 @@ void BM_WriterVsBareEncoder(benchmark::State& state, Content content, int w, int
 
 // The arguments spell the benchmark's name, so they stay bare.
 // NOLINTBEGIN(bugprone-macro-parentheses)
+// The names are spelled as the benchmarks report them.
+// clang-format off
 #define VARNEL_JPEG_BENCH(content, w, h)                                                   \
   BENCHMARK_CAPTURE(BM_WriterVsBareEncoder, content/w##x##h, Content::content, w, h) \
       ->UseManualTime()                                                                \
       ->Unit(benchmark::kMillisecond)
+// clang-format on
 // NOLINTEND(bugprone-macro-parentheses)
 
 VARNEL_JPEG_BENCH(Screen, 1920, 1080);

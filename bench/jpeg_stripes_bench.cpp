@@ -99,10 +99,13 @@ void BM_StripesVsOneThread(benchmark::State& state, Content content, bool oneCor
 
 // The arguments spell the benchmark's name, so they stay bare.
 // NOLINTBEGIN(bugprone-macro-parentheses)
+// The names are spelled as the benchmarks report them.
+// clang-format off
 #define VARNEL_STRIPES_BENCH(content, where, oneCore)                                          \
   BENCHMARK_CAPTURE(BM_StripesVsOneThread, content/3840x2160/where, Content::content, oneCore) \
       ->UseManualTime()                                                                        \
       ->Unit(benchmark::kMillisecond)
+// clang-format on
 // NOLINTEND(bugprone-macro-parentheses)
 
 VARNEL_STRIPES_BENCH(Screen, all_cores, false);

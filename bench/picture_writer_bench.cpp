@@ -38,8 +38,8 @@
 
 namespace {
 
-using varnel::bench::InTurns;
 using varnel::cDIBSection;
+using varnel::bench::InTurns;
 
 // Windows' part of Print Screen: a screen-compatible bitmap of the desktop
 // content on the clipboard. Then the toolkit's copy of it, as capture
@@ -139,9 +139,8 @@ void BM_PictureWriterVsPlainWrite(benchmark::State& state, int w, int h) {
   state.counters["file_MiB"] = static_cast<double>(contiguous.size()) / (1024 * 1024);
 }
 
-#define VARNEL_PICTURE_WRITER_BENCH(w, h)                                           \
-  BENCHMARK_CAPTURE(BM_PictureWriterVsPlainWrite, w##x##h, w, h)->UseManualTime() \
-      ->Unit(benchmark::kMillisecond)
+#define VARNEL_PICTURE_WRITER_BENCH(w, h) \
+  BENCHMARK_CAPTURE(BM_PictureWriterVsPlainWrite, w##x##h, w, h)->UseManualTime()->Unit(benchmark::kMillisecond)
 
 VARNEL_PICTURE_WRITER_BENCH(1920, 1080);
 VARNEL_PICTURE_WRITER_BENCH(3840, 2160);

@@ -13,12 +13,14 @@ void BM_RandomiseBits(benchmark::State& state, bool grey) {
     benchmark::DoNotOptimize(dib.DIBSectionBitsPtr());
     benchmark::ClobberMemory();
   }
-  state.counters["Mpx/s"] =
-      benchmark::Counter(3840.0 * 2160.0 * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["Mpx/s"] = benchmark::Counter(3840.0 * 2160.0 * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// The names are spelled as the benchmarks report them.
+// clang-format off
 BENCHMARK_CAPTURE(BM_RandomiseBits, grey/3840x2160, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_RandomiseBits, colour/3840x2160, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+// clang-format on
 
 }  // namespace
 

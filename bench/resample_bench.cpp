@@ -76,8 +76,7 @@ long Differences(const cDIBSection& src, const cDIBSection& dst) {
   return differences;
 }
 
-void BM_Resample(benchmark::State& state, Content content, Size from, Size to,
-                 varnel::resample::Kernel kernel) {
+void BM_Resample(benchmark::State& state, Content content, Size from, Size to, varnel::resample::Kernel kernel) {
   if (!varnel::resample::Use(kernel)) {
     state.SkipWithError("this processor cannot run the kernel");
     return;

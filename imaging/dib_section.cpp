@@ -16,7 +16,7 @@ namespace {
 // Raises the overflow error, with nothing created, when the picture's size
 // in bytes does not fit 32 bits.
 plat::Hbitmap NewSection(plat::Hdc lhDC, std::int32_t lWidth, std::int32_t lHeight, plat::BitmapInfo& info,
-                        std::uint8_t*& bits) {
+                         std::uint8_t*& bits) {
   plat::Fill24BitHeader(info.bmiHeader, lWidth, lHeight);
   void* address = nullptr;
   const plat::Hbitmap section = plat::CreateDIBSection(lhDC, &info, plat::kDibRgbColors, &address, 0, 0);
@@ -88,16 +88,16 @@ std::int32_t cDIBSection::Width() const { return tBitmapInfo.bmiHeader.biWidth; 
 
 std::int32_t cDIBSection::Height() const { return tBitmapInfo.bmiHeader.biHeight; }
 
-void cDIBSection::LoadPictureBlt(plat::Hdc lhDC, std::int32_t lSrcLeft, std::int32_t lSrcTop,
-                                 std::int32_t lSrcWidth, std::int32_t lSrcHeight, std::uint32_t eRop) {
+void cDIBSection::LoadPictureBlt(plat::Hdc lhDC, std::int32_t lSrcLeft, std::int32_t lSrcTop, std::int32_t lSrcWidth,
+                                 std::int32_t lSrcHeight, std::uint32_t eRop) {
   if (lSrcWidth < 0) lSrcWidth = Width();
   if (lSrcHeight < 0) lSrcHeight = Height();
   plat::BitBlt(hMemDC.get(), 0, 0, lSrcWidth, lSrcHeight, lhDC, lSrcLeft, lSrcTop, eRop);
 }
 
-void cDIBSection::PaintPicture(plat::Hdc lhDC, std::int32_t lDestLeft, std::int32_t lDestTop,
-                               std::int32_t lDestWidth, std::int32_t lDestHeight, std::int32_t lSrcLeft,
-                               std::int32_t lSrcTop, std::uint32_t eRop) {
+void cDIBSection::PaintPicture(plat::Hdc lhDC, std::int32_t lDestLeft, std::int32_t lDestTop, std::int32_t lDestWidth,
+                               std::int32_t lDestHeight, std::int32_t lSrcLeft, std::int32_t lSrcTop,
+                               std::uint32_t eRop) {
   if (lDestWidth < 0) lDestWidth = Width();
   if (lDestHeight < 0) lDestHeight = Height();
   plat::BitBlt(lhDC, lDestLeft, lDestTop, lDestWidth, lDestHeight, hMemDC.get(), lSrcLeft, lSrcTop, eRop);

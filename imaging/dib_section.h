@@ -65,14 +65,13 @@ class cDIBSection {
 
   // Copies an area of lhDC into the buffer's top-left corner. A negative
   // width or height stands for the buffer's own.
-  void LoadPictureBlt(plat::Hdc lhDC, std::int32_t lSrcLeft = 0, std::int32_t lSrcTop = 0,
-                      std::int32_t lSrcWidth = -1, std::int32_t lSrcHeight = -1,
-                      std::uint32_t eRop = plat::kSrcCopy);
+  void LoadPictureBlt(plat::Hdc lhDC, std::int32_t lSrcLeft = 0, std::int32_t lSrcTop = 0, std::int32_t lSrcWidth = -1,
+                      std::int32_t lSrcHeight = -1, std::uint32_t eRop = plat::kSrcCopy);
   // Draws the buffer into lhDC. A negative width or height stands for the
   // buffer's own.
-  void PaintPicture(plat::Hdc lhDC, std::int32_t lDestLeft = 0, std::int32_t lDestTop = 0,
-                    std::int32_t lDestWidth = -1, std::int32_t lDestHeight = -1, std::int32_t lSrcLeft = 0,
-                    std::int32_t lSrcTop = 0, std::uint32_t eRop = plat::kSrcCopy);
+  void PaintPicture(plat::Hdc lhDC, std::int32_t lDestLeft = 0, std::int32_t lDestTop = 0, std::int32_t lDestWidth = -1,
+                    std::int32_t lDestHeight = -1, std::int32_t lSrcLeft = 0, std::int32_t lSrcTop = 0,
+                    std::uint32_t eRop = plat::kSrcCopy);
 
   plat::Hdc hdc() const;
   plat::Hbitmap hDib() const;

@@ -58,8 +58,7 @@ bool SaveDibAsJpeg(cDIBSection& cDib, std::u16string sFile, std::int32_t lQualit
 
   if (const plat::IJLERR r = plat::ijlWrite(&props, plat::IJL_JFILE_WRITEWHOLEIMAGE); r != plat::IJL_OK) {
     // What the system said about the file, for a caller that tells the user why.
-    const std::uint32_t cause =
-        r == plat::IJL_FILE_ERROR || r == plat::IJL_INVALID_FILENAME ? plat::GetLastError() : 0;
+    const std::uint32_t cause = r == plat::IJL_FILE_ERROR || r == plat::IJL_INVALID_FILENAME ? plat::GetLastError() : 0;
     plat::Raise(kErrJpeg, Source(), u"Failed to save to JPG " + Decimal(r), cause);
   }
 

@@ -85,8 +85,8 @@ VARNEL_SSE41 inline __m128i Pack16(__m128i r0, __m128i r1, __m128i r2, __m128i r
   return _mm_packus_epi16(_mm_packus_epi32(r0, r1), _mm_packus_epi32(r2, r3));
 }
 
-VARNEL_SSE41 void VerticalSse41(const std::uint8_t* lower, const std::uint8_t* upper, std::uint8_t* out,
-                                std::int32_t n, std::int32_t weight) {
+VARNEL_SSE41 void VerticalSse41(const std::uint8_t* lower, const std::uint8_t* upper, std::uint8_t* out, std::int32_t n,
+                                std::int32_t weight) {
   const __m128i w = _mm_set1_epi32(weight);
   std::int32_t j = 0;
   if (Pairs(weight)) {
@@ -118,8 +118,7 @@ VARNEL_AVX2 inline __m256i Fixed8(__m256i a, __m256i b, __m256i weight) {
   const __m256i n =
       _mm256_add_epi32(_mm256_slli_epi32(a, kFractionBits), _mm256_mullo_epi32(_mm256_sub_epi32(b, a), weight));
   const __m256i odd = _mm256_and_si256(_mm256_srli_epi32(n, kFractionBits), _mm256_set1_epi32(1));
-  return _mm256_srli_epi32(_mm256_add_epi32(_mm256_add_epi32(n, _mm256_set1_epi32(kOne / 2 - 1)), odd),
-                           kFractionBits);
+  return _mm256_srli_epi32(_mm256_add_epi32(_mm256_add_epi32(n, _mm256_set1_epi32(kOne / 2 - 1)), odd), kFractionBits);
 }
 
 VARNEL_AVX2 inline __m256i Round8(__m256i n) {
@@ -138,8 +137,8 @@ VARNEL_AVX2 inline __m256i Widen8(const std::uint8_t* p) {
   return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
 }
 
-VARNEL_AVX2 void VerticalAvx2(const std::uint8_t* lower, const std::uint8_t* upper, std::uint8_t* out,
-                              std::int32_t n, std::int32_t weight) {
+VARNEL_AVX2 void VerticalAvx2(const std::uint8_t* lower, const std::uint8_t* upper, std::uint8_t* out, std::int32_t n,
+                              std::int32_t weight) {
   const __m256i w = _mm256_set1_epi32(weight);
   // Widen8 fills register q with bytes 8q..8q+7, so Pack32 leaves the
   // 4-byte runs in the order 0 2 4 6 1 3 5 7.
@@ -178,13 +177,13 @@ VARNEL_WIDE inline __m128i Fixed16(__m512i a, __m512i b, __m512i weight) {
   const __m512i t = _mm512_mullo_epi32(_mm512_sub_epi32(b, a), weight);
   const __m512i n = _mm512_add_epi32(_mm512_slli_epi32(a, kFractionBits), t);
   const __m512i odd = _mm512_and_si512(_mm512_srli_epi32(n, kFractionBits), _mm512_set1_epi32(1));
-  const __m512i r = _mm512_srli_epi32(_mm512_add_epi32(_mm512_add_epi32(n, _mm512_set1_epi32(kOne / 2 - 1)), odd),
-                                      kFractionBits);
+  const __m512i r =
+      _mm512_srli_epi32(_mm512_add_epi32(_mm512_add_epi32(n, _mm512_set1_epi32(kOne / 2 - 1)), odd), kFractionBits);
   return _mm512_cvtepi32_epi8(r);
 }
 
-VARNEL_WIDE void VerticalAvx512(const std::uint8_t* lower, const std::uint8_t* upper, std::uint8_t* out,
-                                std::int32_t n, std::int32_t weight) {
+VARNEL_WIDE void VerticalAvx512(const std::uint8_t* lower, const std::uint8_t* upper, std::uint8_t* out, std::int32_t n,
+                                std::int32_t weight) {
   const __m512i w = _mm512_set1_epi32(weight);
   std::int32_t j = 0;
   for (; j + 16 <= n; j += 16) {
@@ -266,12 +265,11 @@ Horizontal::Horizontal(std::vector<std::int32_t> offset, std::vector<std::int32_
 void Horizontal::PlanShuffles(int lanes) {
   const std::int64_t bytes = 3 * static_cast<std::int64_t>(offset_.size());
   const std::int64_t blockBytes = 16 * lanes;
-  auto at = [&](std::int64_t j) {
-    return offset_[static_cast<std::size_t>(j / 3)] + static_cast<std::int32_t>(j % 3);
-  };
+  auto at = [&](std::int64_t j) { return offset_[static_cast<std::size_t>(j / 3)] + static_cast<std::int32_t>(j % 3); };
   for (std::int64_t block = 0; block + blockBytes <= bytes; block += blockBytes) {
     bool fits = true, pairs = true;
-    for (std::int64_t j = block; j < block + blockBytes; ++j) pairs = pairs && Pairs(weight_[static_cast<std::size_t>(j / 3)]);
+    for (std::int64_t j = block; j < block + blockBytes; ++j)
+      pairs = pairs && Pairs(weight_[static_cast<std::size_t>(j / 3)]);
     // Register i of the kernel holds group i of each lane.
     for (int i = 0; i < 4; ++i)
       for (int lane = 0; lane < lanes; ++lane) {
@@ -286,7 +284,8 @@ void Horizontal::PlanShuffles(int lanes) {
           fits = fits && rel >= 0 && rel + 3 < 16;
           const auto left = static_cast<std::uint8_t>(fits ? rel : 0);
           // A 32-bit lane takes the left byte alone, or the pair (left, right).
-          const std::uint8_t lane32[4] = {left, 0x80, pairs ? static_cast<std::uint8_t>(left + 3) : std::uint8_t{0x80}, 0x80};
+          const std::uint8_t lane32[4] = {left, 0x80, pairs ? static_cast<std::uint8_t>(left + 3) : std::uint8_t{0x80},
+                                          0x80};
           groupIndex_.insert(groupIndex_.end(), lane32, lane32 + 4);
           groupWeight_.push_back(pairs ? PairWeights(weight) : weight);
         }
@@ -313,8 +312,7 @@ void Horizontal::PlanPermutes() {
   }
 }
 
-void Horizontal::RunPixels(const std::uint8_t* vertical, std::uint8_t* out, std::int32_t from,
-                           std::int32_t to) const {
+void Horizontal::RunPixels(const std::uint8_t* vertical, std::uint8_t* out, std::int32_t from, std::int32_t to) const {
   for (std::int32_t x = from; x < to; ++x) {
     const std::uint8_t* p = vertical + offset_[static_cast<std::size_t>(x)];
     const std::int32_t w = weight_[static_cast<std::size_t>(x)];
@@ -324,8 +322,7 @@ void Horizontal::RunPixels(const std::uint8_t* vertical, std::uint8_t* out, std:
   }
 }
 
-void Horizontal::RunBytes(const std::uint8_t* vertical, std::uint8_t* out, std::int64_t from,
-                          std::int64_t to) const {
+void Horizontal::RunBytes(const std::uint8_t* vertical, std::uint8_t* out, std::int64_t from, std::int64_t to) const {
   for (std::int64_t j = from; j < to; ++j) {
     const auto x = static_cast<std::size_t>(j / 3);
     const std::uint8_t* p = vertical + offset_[x] + j % 3;
@@ -349,9 +346,9 @@ VARNEL_SSE41 void Horizontal::RunSse41(const std::uint8_t* vertical, std::uint8_
       const __m128i window = _mm_loadu_si128(reinterpret_cast<const __m128i*>(vertical + groupBase_[g]));
       const __m128i index = _mm_loadu_si128(reinterpret_cast<const __m128i*>(groupIndex_.data() + 16 * g));
       const __m128i weight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(groupWeight_.data() + 4 * g));
-      r[i] = pairs ? Round4(_mm_madd_epi16(_mm_shuffle_epi8(window, index), weight))
-                   : Fixed4(_mm_shuffle_epi8(window, index), _mm_shuffle_epi8(window, _mm_add_epi8(index, three)),
-                            weight);
+      r[i] =
+          pairs ? Round4(_mm_madd_epi16(_mm_shuffle_epi8(window, index), weight))
+                : Fixed4(_mm_shuffle_epi8(window, index), _mm_shuffle_epi8(window, _mm_add_epi8(index, three)), weight);
     }
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + first), Pack16(r[0], r[1], r[2], r[3]));
   }

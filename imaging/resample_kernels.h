@@ -87,8 +87,8 @@ class Horizontal {
     bool fits;  // every byte read lies within 128 bytes of base
   };
   std::vector<Block> blocks_;
-  std::vector<std::uint8_t> index_;   // 64 a block
-  std::vector<std::int32_t> weights_; // 48 a block
+  std::vector<std::uint8_t> index_;    // 64 a block
+  std::vector<std::int32_t> weights_;  // 48 a block
 };
 
 }  // namespace varnel::resample

@@ -20,36 +20,32 @@ namespace plat {
 // RegQueryValueExW with no data buffer reports the type and the size in
 // bytes; with one too small it fails with kErrorMoreData and reports the
 // size needed.
-std::int32_t RegOpenKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t ulOptions,
-                           std::uint32_t samDesired, Hkey* phkResult);
-std::int32_t RegQueryValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t* lpReserved,
-                              std::uint32_t* lpType, std::uint8_t* lpData,
-                              std::uint32_t* lpcbData);
-std::int32_t RegSetValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t Reserved,
-                            std::uint32_t dwType, const std::uint8_t* lpData,
-                            std::uint32_t cbData);
+std::int32_t RegOpenKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t ulOptions, std::uint32_t samDesired,
+                           Hkey* phkResult);
+std::int32_t RegQueryValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t* lpReserved, std::uint32_t* lpType,
+                              std::uint8_t* lpData, std::uint32_t* lpcbData);
+std::int32_t RegSetValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t Reserved, std::uint32_t dwType,
+                            const std::uint8_t* lpData, std::uint32_t cbData);
 std::int32_t RegDeleteValueW(Hkey hKey, const char16_t* lpValueName);
 std::int32_t RegCloseKey(Hkey hKey);
 
 // Private-profile (INI) files (kernel32).
-std::uint32_t GetPrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
-                                       const char* lpDefault, char* lpReturnedString,
-                                       std::uint32_t nSize, const char* lpFileName);
-std::uint32_t GetPrivateProfileIntA(const char* lpAppName, const char* lpKeyName,
-                                    std::int32_t nDefault, const char* lpFileName);
-bool WritePrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
-                                const char* lpString, const char* lpFileName);
+std::uint32_t GetPrivateProfileStringA(const char* lpAppName, const char* lpKeyName, const char* lpDefault,
+                                       char* lpReturnedString, std::uint32_t nSize, const char* lpFileName);
+std::uint32_t GetPrivateProfileIntA(const char* lpAppName, const char* lpKeyName, std::int32_t nDefault,
+                                    const char* lpFileName);
+bool WritePrivateProfileStringA(const char* lpAppName, const char* lpKeyName, const char* lpString,
+                                const char* lpFileName);
 // The same on UTF-16 text. Windows keeps a profile file in the form it
 // finds it: one that begins with the UTF-16 LE byte-order mark is read and
 // written as Unicode; any other, and one that does not exist yet, in the
 // ANSI code page, where a character the code page lacks is written as '?'.
-std::uint32_t GetPrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName,
-                                       const char16_t* lpDefault, char16_t* lpReturnedString,
-                                       std::uint32_t nSize, const char16_t* lpFileName);
-std::uint32_t GetPrivateProfileIntW(const char16_t* lpAppName, const char16_t* lpKeyName,
-                                    std::int32_t nDefault, const char16_t* lpFileName);
-bool WritePrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName,
-                                const char16_t* lpString, const char16_t* lpFileName);
+std::uint32_t GetPrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName, const char16_t* lpDefault,
+                                       char16_t* lpReturnedString, std::uint32_t nSize, const char16_t* lpFileName);
+std::uint32_t GetPrivateProfileIntW(const char16_t* lpAppName, const char16_t* lpKeyName, std::int32_t nDefault,
+                                    const char16_t* lpFileName);
+bool WritePrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName, const char16_t* lpString,
+                                const char16_t* lpFileName);
 
 // Files (kernel32). Names are UTF-16 and end at their first NUL. A path of
 // kMaxPathChars characters or more works only in the long-path form
@@ -68,7 +64,7 @@ bool SetFileAttributesW(const char16_t* lpFileName, std::uint32_t dwFileAttribut
 // Opens or creates a file (no security attributes, no template); returns
 // kInvalidFile when it cannot. The handle is closed with CloseHandle.
 Hfile CreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, std::uint32_t dwShareMode,
-                   std::uint32_t dwCreationDisposition, std::uint32_t dwFlagsAndAttributes);
+                  std::uint32_t dwCreationDisposition, std::uint32_t dwFlagsAndAttributes);
 // Writes at the file's position; *written tells how much went out.
 bool WriteFile(Hfile hFile, const void* lpBuffer, std::uint32_t nNumberOfBytesToWrite,
                std::uint32_t* lpNumberOfBytesWritten);
@@ -92,10 +88,10 @@ std::int16_t GetAsyncKeyState(int vKey);
 // Returns a value above 32 on success; kSeErrFileNotFound when nothing
 // stands under the name, kSeErrNoAssoc when the verb has no handler for it
 // (the verb "explore" has one for folders only).
-Handle ShellExecuteA(Hwnd hwnd, const char* lpOperation, const char* lpFile,
-                     const char* lpParameters, const char* lpDirectory, int nShowCmd);
-Handle ShellExecuteW(Hwnd hwnd, const char16_t* lpOperation, const char16_t* lpFile,
-                     const char16_t* lpParameters, const char16_t* lpDirectory, int nShowCmd);
+Handle ShellExecuteA(Hwnd hwnd, const char* lpOperation, const char* lpFile, const char* lpParameters,
+                     const char* lpDirectory, int nShowCmd);
+Handle ShellExecuteW(Hwnd hwnd, const char16_t* lpOperation, const char16_t* lpFile, const char16_t* lpParameters,
+                     const char16_t* lpDirectory, int nShowCmd);
 
 // The shell's folder dialog (shell32) and the allocator of the item
 // identifier list it returns (ole32). SHBrowseForFolderW returns 0 when
@@ -109,16 +105,15 @@ void CoTaskMemFree(ItemList pv);
 // 0 (S_OK) on success and a failure code when the folder does not exist.
 // The AndSubDir form appends a sub-folder, which must exist too unless
 // kCsidlFlagCreate is given: then the missing folders are created.
-std::int32_t SHGetFolderPathW(Hwnd hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
-                              char16_t* pszPath);
+std::int32_t SHGetFolderPathW(Hwnd hwnd, int csidl, Handle hToken, std::uint32_t dwFlags, char16_t* pszPath);
 std::int32_t SHGetFolderPathAndSubDirW(Hwnd hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
                                        const char16_t* pszSubDir, char16_t* pszPath);
 
 // Graphics (gdi32). Handles of device contexts and bitmaps; a null handle
 // is a refusal. The only objects the program selects, describes and
 // deletes are bitmaps, and selecting a bitmap returns the bitmap it replaced.
-Hbitmap CreateDIBSection(Hdc hdc, const BitmapInfo* pbmi, std::uint32_t usage, void** ppvBits,
-                        Handle hSection, std::uint32_t offset);
+Hbitmap CreateDIBSection(Hdc hdc, const BitmapInfo* pbmi, std::uint32_t usage, void** ppvBits, Handle hSection,
+                         std::uint32_t offset);
 // Copies scan lines start .. start + cLines - 1 (counted from the bottom of
 // the picture) of a bitmap that is selected into no device context into
 // lpvBits, in the format lpbmi describes (here: 24 or 32 bits a pixel,
@@ -129,8 +124,8 @@ std::int32_t GetDIBits(Hdc hdc, Hbitmap hbm, std::uint32_t start, std::uint32_t 
 Hdc CreateCompatibleDC(Hdc hdc);
 Hbitmap CreateCompatibleBitmap(Hdc hdc, std::int32_t cx, std::int32_t cy);
 Hbitmap SelectObject(Hdc hdc, Hbitmap h);
-bool BitBlt(Hdc hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy,
-            Hdc hdcSrc, std::int32_t x1, std::int32_t y1, std::uint32_t rop);
+bool BitBlt(Hdc hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy, Hdc hdcSrc, std::int32_t x1,
+            std::int32_t y1, std::uint32_t rop);
 std::int32_t GetObjectA(Hbitmap h, std::int32_t c, void* pv);
 bool DeleteObject(Hbitmap ho);
 bool DeleteDC(Hdc hdc);

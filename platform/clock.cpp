@@ -22,11 +22,16 @@ std::u16string FormatDateTime(const LocalTime& t, std::u16string_view pattern) {
       continue;
     }
     int value = -1;
-    if (rest.starts_with(u"MM")) value = t.month;
-    else if (rest.starts_with(u"DD")) value = t.day;
-    else if (rest.starts_with(u"HH")) value = t.hour;
-    else if (rest.starts_with(u"NN")) value = t.minute;
-    else if (rest.starts_with(u"SS")) value = t.second;
+    if (rest.starts_with(u"MM"))
+      value = t.month;
+    else if (rest.starts_with(u"DD"))
+      value = t.day;
+    else if (rest.starts_with(u"HH"))
+      value = t.hour;
+    else if (rest.starts_with(u"NN"))
+      value = t.minute;
+    else if (rest.starts_with(u"SS"))
+      value = t.second;
     if (value >= 0) {
       AppendDigits(out, value, 2);
       i += 2;

@@ -4,9 +4,7 @@
 
 namespace plat {
 
-std::int32_t ScanLineBytes(std::int32_t width) {
-  return CheckedAdd(CheckedMul(width, 3), 3) & ~std::int32_t{3};
-}
+std::int32_t ScanLineBytes(std::int32_t width) { return CheckedAdd(CheckedMul(width, 3), 3) & ~std::int32_t{3}; }
 
 void Fill24BitHeader(BitmapInfoHeader& header, std::int32_t width, std::int32_t height) {
   header = BitmapInfoHeader{};

@@ -27,17 +27,12 @@ std::u16string DefaultDescription(std::int32_t number) {
 
 }  // namespace
 
-Error::Error(std::int32_t number, std::u16string source, std::u16string description,
-             std::uint32_t lastDllError)
-    : number_(number),
-      source_(std::move(source)),
-      description_(std::move(description)),
-      lastDllError_(lastDllError) {
+Error::Error(std::int32_t number, std::u16string source, std::u16string description, std::uint32_t lastDllError)
+    : number_(number), source_(std::move(source)), description_(std::move(description)), lastDllError_(lastDllError) {
   what_ = std::to_string(number_) + " " + ToUtf8(source_) + ": " + ToUtf8(description_);
 }
 
-void Raise(std::int32_t number, std::u16string source, std::u16string description,
-           std::uint32_t lastDllError) {
+void Raise(std::int32_t number, std::u16string source, std::u16string description, std::uint32_t lastDllError) {
   if (source.empty()) source = AppExeName();
   if (description.empty()) description = DefaultDescription(number);
   throw Error(number, std::move(source), std::move(description), lastDllError);

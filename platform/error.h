@@ -32,8 +32,7 @@ inline constexpr std::int32_t kErrClipboardBusy = 521;
 // failure (GetLastError() right after it), 0 when no system call did.
 class Error : public std::exception {
  public:
-  Error(std::int32_t number, std::u16string source, std::u16string description,
-        std::uint32_t lastDllError = 0);
+  Error(std::int32_t number, std::u16string source, std::u16string description, std::uint32_t lastDllError = 0);
   std::int32_t number() const { return number_; }
   const std::u16string& source() const { return source_; }
   const std::u16string& description() const { return description_; }
@@ -50,8 +49,8 @@ class Error : public std::exception {
 
 // Throws an Error; the description defaults to the toolkit's text for the
 // number and the source to the application's name.
-[[noreturn]] void Raise(std::int32_t number, std::u16string source = {},
-                        std::u16string description = {}, std::uint32_t lastDllError = 0);
+[[noreturn]] void Raise(std::int32_t number, std::u16string source = {}, std::u16string description = {},
+                        std::uint32_t lastDllError = 0);
 
 // The error state: the last error a Step() absorbed.
 class ErrorState {

@@ -41,8 +41,7 @@ IJLERR Subsampling(const JPEG_CORE_PROPERTIES& p, std::int32_t* h, std::int32_t*
 // Checks the record's description of the pixels and of the output and
 // works out the row pitch; nothing is read from the pixels here.
 IJLERR Describe(const JPEG_CORE_PROPERTIES& p, int* pitch, int* height) {
-  if (p.DIBBytes == nullptr || p.DIBWidth <= 0 || p.DIBHeight == 0 || p.DIBHeight == INT_MIN ||
-      p.DIBPadBytes < 0)
+  if (p.DIBBytes == nullptr || p.DIBWidth <= 0 || p.DIBHeight == 0 || p.DIBHeight == INT_MIN || p.DIBPadBytes < 0)
     return IJL_INVALID_JPEG_PROPERTIES;
   const int rows = p.DIBHeight < 0 ? -p.DIBHeight : p.DIBHeight;
   if (p.JPGWidth != p.DIBWidth || p.JPGHeight != rows) return IJL_INVALID_JPEG_PROPERTIES;

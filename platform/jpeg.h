@@ -20,16 +20,16 @@ namespace plat {
 // Result codes. 0 is success; every failure is negative.
 using IJLERR = std::int32_t;
 inline constexpr IJLERR IJL_OK = 0;
-inline constexpr IJLERR IJL_EXCEPTION_DETECTED = -1;    // the encoder itself failed
-inline constexpr IJLERR IJL_INVALID_ENCODER = -2;       // record not initialised
+inline constexpr IJLERR IJL_EXCEPTION_DETECTED = -1;  // the encoder itself failed
+inline constexpr IJLERR IJL_INVALID_ENCODER = -2;     // record not initialised
 inline constexpr IJLERR IJL_UNSUPPORTED_SUBSAMPLING = -3;
 inline constexpr IJLERR IJL_UNSUPPORTED_BYTES_PER_PIXEL = -4;
 inline constexpr IJLERR IJL_MEMORY_ERROR = -5;
 inline constexpr IJLERR IJL_INVALID_JPEG_PROPERTIES = -8;  // sizes, pointers, quality
 inline constexpr IJLERR IJL_INVALID_FILENAME = -10;
-inline constexpr IJLERR IJL_FILE_ERROR = -23;               // the file could not be written:
-                                                            // GetLastError() tells why
-inline constexpr IJLERR IJL_UNSUPPORTED_MODE = -29;         // an I/O mode other than below
+inline constexpr IJLERR IJL_FILE_ERROR = -23;        // the file could not be written:
+                                                     // GetLastError() tells why
+inline constexpr IJLERR IJL_UNSUPPORTED_MODE = -29;  // an I/O mode other than below
 
 // I/O modes of ijlWrite.
 enum IJLIOTYPE : std::int32_t {

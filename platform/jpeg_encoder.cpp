@@ -207,7 +207,7 @@ bool EnsureSlots(int n) {
 
 struct Plan {
   int stripes;
-  std::int32_t stripeRows;  // pixel rows of each stripe but the last
+  std::int32_t stripeRows;   // pixel rows of each stripe but the last
   unsigned restartInterval;  // MCUs; 0 for one stripe
   std::int64_t intervalsPerStripe;
 };

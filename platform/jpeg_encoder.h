@@ -20,8 +20,8 @@ namespace plat::detail {
 struct JpegInput {
   const std::uint8_t* bits;  // `height` rows of `pitch` bytes
   std::int32_t width, height, pitch;
-  bool bottomUp;  // the first row in memory is the picture's bottom row
-  bool rgb;       // bytes red, green, blue; otherwise blue, green, red
+  bool bottomUp;         // the first row in memory is the picture's bottom row
+  bool rgb;              // bytes red, green, blue; otherwise blue, green, red
   std::int32_t quality;  // 1..100
   // Luminance samples per chroma sample: 1 x 1 is 4:4:4, 2 x 1 is 4:2:2,
   // 2 x 2 is 4:2:0.

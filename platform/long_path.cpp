@@ -17,7 +17,9 @@ bool IsDriveAbsolute(std::u16string_view p) {
          IsSeparator(p[2]);
 }
 
-bool IsUnc(std::u16string_view p) { return p.size() >= 3 && IsSeparator(p[0]) && IsSeparator(p[1]) && !IsSeparator(p[2]); }
+bool IsUnc(std::u16string_view p) {
+  return p.size() >= 3 && IsSeparator(p[0]) && IsSeparator(p[1]) && !IsSeparator(p[2]);
+}
 
 // "a\.\b\..\c" as the segments "a", "c"; ".." never climbs above the root.
 std::u16string JoinResolved(std::u16string_view rest) {

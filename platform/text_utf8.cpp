@@ -34,16 +34,29 @@ std::u16string FromUtf8(std::string_view text) {
     auto b = static_cast<unsigned char>(text[i]);
     std::uint32_t c;
     int extra;
-    if (b < 0x80) { c = b; extra = 0; }
-    else if ((b & 0xE0) == 0xC0) { c = b & 0x1F; extra = 1; }
-    else if ((b & 0xF0) == 0xE0) { c = b & 0x0F; extra = 2; }
-    else if ((b & 0xF8) == 0xF0) { c = b & 0x07; extra = 3; }
-    else { out += u'\uFFFD'; ++i; continue; }
+    if (b < 0x80) {
+      c = b;
+      extra = 0;
+    } else if ((b & 0xE0) == 0xC0) {
+      c = b & 0x1F;
+      extra = 1;
+    } else if ((b & 0xF0) == 0xE0) {
+      c = b & 0x0F;
+      extra = 2;
+    } else if ((b & 0xF8) == 0xF0) {
+      c = b & 0x07;
+      extra = 3;
+    } else {
+      out += u'\uFFFD';
+      ++i;
+      continue;
+    }
     if (i + static_cast<std::size_t>(extra) >= text.size() && extra > 0) {  // cut short
       out += u'\uFFFD';
       break;
     }
-    for (int k = 1; k <= extra; ++k) c = (c << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
+    for (int k = 1; k <= extra; ++k)
+      c = (c << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
     i += static_cast<std::size_t>(extra) + 1;
     if (c >= 0x10000) {
       c -= 0x10000;

@@ -4,8 +4,7 @@
 
 namespace plat {
 
-Control::Control(Form& form, int index, const ControlDesign& design)
-    : form_(form), index_(index), design_(design) {}
+Control::Control(Form& form, int index, const ControlDesign& design) : form_(form), index_(index), design_(design) {}
 
 int Control::Value() const { return form_.peer().GetValue(index_); }
 
@@ -19,8 +18,7 @@ void Control::SetValue(int value) {
     value = 1;
   }
   form_.peer().SetValue(index_, value);
-  if (design_.kind == ControlKind::CheckBox || design_.kind == ControlKind::OptionButton)
-    form_.NotifyClick(index_);
+  if (design_.kind == ControlKind::CheckBox || design_.kind == ControlKind::OptionButton) form_.NotifyClick(index_);
 }
 
 std::u16string Control::Text() const { return form_.peer().GetText(index_); }

@@ -42,7 +42,7 @@ struct FormDesign {
   std::u16string caption;
   int clientWidth = 0, clientHeight = 0;  // twips
   std::vector<ControlDesign> controls;
-  unsigned timerIntervalMs = 0;           // 0: no timer
+  unsigned timerIntervalMs = 0;  // 0: no timer
 };
 
 class Form;
@@ -122,8 +122,8 @@ class Form {
 
   Hwnd hWnd() const;
   std::shared_ptr<Picture> Icon() const { return icon_; }
-  void Load();    // runs OnLoad once; the window stays hidden unless shown
-  void Show();    // not modal
+  void Load();  // runs OnLoad once; the window stays hidden unless shown
+  void Show();  // not modal
   void Hide();
   bool Visible() const;
   void Unload();  // runs OnUnload once, then the window goes and the program ends

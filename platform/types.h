@@ -13,14 +13,14 @@ namespace plat {
 // integer wide enough for a pointer: a device context cannot be passed
 // where a registry key is wanted. A null handle is `{}`. Only the backends
 // look at the number (the real one through win32/handles.h).
-enum class Hwnd : std::uintptr_t {};     // a window
-enum class Hdc : std::uintptr_t {};      // a device context
-enum class Hbitmap : std::uintptr_t {};  // a bitmap: the only graphics object the program holds
-enum class Hicon : std::uintptr_t {};    // an icon
-enum class Hkey : std::uintptr_t {};     // an open registry key
-enum class Hfile : std::uintptr_t {};    // an open file (CreateFileW)
-enum class Hfind : std::uintptr_t {};    // a file search (FindFirstFileW)
-enum class ItemList : std::uintptr_t {}; // the shell's item identifier list (a PIDL)
+enum class Hwnd : std::uintptr_t {};      // a window
+enum class Hdc : std::uintptr_t {};       // a device context
+enum class Hbitmap : std::uintptr_t {};   // a bitmap: the only graphics object the program holds
+enum class Hicon : std::uintptr_t {};     // an icon
+enum class Hkey : std::uintptr_t {};      // an open registry key
+enum class Hfile : std::uintptr_t {};     // an open file (CreateFileW)
+enum class Hfind : std::uintptr_t {};     // a file search (FindFirstFileW)
+enum class ItemList : std::uintptr_t {};  // the shell's item identifier list (a PIDL)
 
 // The bare number, for what holds any of several kinds (a picture is a
 // bitmap or an icon), and for arguments the program always passes null

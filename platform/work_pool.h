@@ -31,7 +31,8 @@ class WorkPool {
   // One job at a time (a second caller waits); part must not throw.
   template <class Part>
   void Run(int n, Part& part) {
-    RunParts(n, [](void* p, int i) { (*static_cast<Part*>(p))(i); }, &part);
+    RunParts(
+        n, [](void* p, int i) { (*static_cast<Part*>(p))(i); }, &part);
   }
 
  private:

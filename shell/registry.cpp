@@ -50,8 +50,8 @@ TaggedValue FetchValue(plat::Hkey root, const std::u16string& subKey, const std:
   return value;
 }
 
-void StoreValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name,
-                const TaggedValue& value, std::int32_t type) {
+void StoreValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name, const TaggedValue& value,
+                std::int32_t type) {
   plat::UniqueKey key;
   Open(key, root, subKey);
   WriteValueData(key.get(), name, type, value);
@@ -99,8 +99,7 @@ std::int32_t ReadValueData(plat::Hkey key, const std::u16string& name, TaggedVal
   }
 }
 
-std::int32_t WriteValueData(plat::Hkey key, const std::u16string& name, std::int32_t type,
-                            const TaggedValue& value) {
+std::int32_t WriteValueData(plat::Hkey key, const std::u16string& name, std::int32_t type, const TaggedValue& value) {
   if (type == static_cast<std::int32_t>(plat::kRegSz)) {
     // UTF-16 LE with the terminating NUL, which Windows wants counted in
     // the size of a text value.

@@ -20,15 +20,14 @@
 namespace varnel {
 
 TaggedValue FetchValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name);
-void StoreValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name,
-                const TaggedValue& value, std::int32_t type);
+void StoreValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name, const TaggedValue& value,
+                std::int32_t type);
 void RemoveValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name);
 
 // On a key that is already open. Status 0 is success, otherwise the
 // platform's error code, or -1 for a stored type other than REG_SZ and
 // REG_DWORD (the value is then left untouched).
 std::int32_t ReadValueData(plat::Hkey key, const std::u16string& name, TaggedValue& value);
-std::int32_t WriteValueData(plat::Hkey key, const std::u16string& name, std::int32_t type,
-                            const TaggedValue& value);
+std::int32_t WriteValueData(plat::Hkey key, const std::u16string& name, std::int32_t type, const TaggedValue& value);
 
 }  // namespace varnel

@@ -53,8 +53,7 @@ void TrayIcon::Fill() {
   std::memset(record_.szTip, ' ', sizeof record_.szTip);
   std::memcpy(record_.szTip, ansi.data(), std::min(ansi.size(), sizeof record_.szTip));
   // A multi-byte code page can push the NUL past the field: end it there.
-  if (std::memchr(record_.szTip, '\0', sizeof record_.szTip) == nullptr)
-    record_.szTip[sizeof record_.szTip - 1] = '\0';
+  if (std::memchr(record_.szTip, '\0', sizeof record_.szTip) == nullptr) record_.szTip[sizeof record_.szTip - 1] = '\0';
 
   record_.uCallbackMessage = plat::kWmMouseMove;
   record_.uFlags = plat::kNifMessage | plat::kNifIcon | plat::kNifTip;
@@ -82,18 +81,36 @@ void TrayIcon::OwnerMouseMove(int /*button*/, int /*shift*/, float x, float y) {
   // Back from twips to pixels: the pixel is the mouse message number.
   const float pixels = x / plat::TwipsPerPixelX();
   lastMessage_ = static_cast<std::int32_t>(std::nearbyint(pixels));  // ties to even
-  if (y != 0) return;  // a real movement over the window
+  if (y != 0) return;                                                // a real movement over the window
   if (dispatching_) return;
 
   std::function<void(std::int16_t)>* event = nullptr;
   std::int16_t button = 0;
   switch (lastMessage_) {
-    case 0x201: event = &MouseDown; button = 1; break;
-    case 0x202: event = &MouseUp; button = 1; break;
-    case 0x203: event = &MouseDblClick; button = 1; break;
-    case 0x204: event = &MouseDown; button = 2; break;
-    case 0x205: event = &MouseUp; button = 2; break;
-    case 0x206: event = &MouseDblClick; button = 2; break;
+    case 0x201:
+      event = &MouseDown;
+      button = 1;
+      break;
+    case 0x202:
+      event = &MouseUp;
+      button = 1;
+      break;
+    case 0x203:
+      event = &MouseDblClick;
+      button = 1;
+      break;
+    case 0x204:
+      event = &MouseDown;
+      button = 2;
+      break;
+    case 0x205:
+      event = &MouseUp;
+      button = 2;
+      break;
+    case 0x206:
+      event = &MouseDblClick;
+      button = 2;
+      break;
     default: break;
   }
   // The flag is cleared on every way out, so an error in a handler cannot

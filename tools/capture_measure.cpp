@@ -105,19 +105,21 @@ double Median(std::vector<double> v) {
   return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-std::size_t BmpSize(Size s) { return 54 + static_cast<std::size_t>((s.w * 3 + 3) & ~3) * static_cast<std::size_t>(s.h); }
+std::size_t BmpSize(Size s) {
+  return 54 + static_cast<std::size_t>((s.w * 3 + 3) & ~3) * static_cast<std::size_t>(s.h);
+}
 
 // A whole file in one read, sharing it with whoever else has it open.
 std::string ReadWhole(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return {};
   LARGE_INTEGER size{};
   GetFileSizeEx(h, &size);
   std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
   DWORD n = 0;
-  if (!bytes.empty() && (!::ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) ||
-                         n != bytes.size()))
+  if (!bytes.empty() &&
+      (!::ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) || n != bytes.size()))
     bytes.clear();
   CloseHandle(h);
   return bytes;
@@ -136,8 +138,8 @@ bool WritePlain(const std::wstring& path, const void* bytes, std::size_t size) {
 // Whether the capture at `path` is complete. While Varnel.exe writes it,
 // it holds the file without sharing, so opening it fails until then.
 bool Complete(const std::wstring& path, bool jpeg, Size s) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size{};
   bool done = GetFileSizeEx(h, &size) != 0;
@@ -147,8 +149,8 @@ bool Complete(const std::wstring& path, bool jpeg, Size s) {
     DWORD n = 0;
     LARGE_INTEGER at;
     at.QuadPart = size.QuadPart - 2;
-    done = size.QuadPart > 4 && SetFilePointerEx(h, at, nullptr, FILE_BEGIN) &&
-           ::ReadFile(h, tail, 2, &n, nullptr) && n == 2 && tail[0] == 0xFF && tail[1] == 0xD9;
+    done = size.QuadPart > 4 && SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && ::ReadFile(h, tail, 2, &n, nullptr) &&
+           n == 2 && tail[0] == 0xFF && tail[1] == 0xD9;
   }
   CloseHandle(h);
   return done;
@@ -207,9 +209,8 @@ void MeasureClocks() {
     sleeps.push_back(Ms(s0, Now()));
   }
   std::printf("A 1 ms timer (SetTimer) ticks every %.2f ms on average (%d ticks in 1 s).\n", tick, ticks);
-  std::printf("Sleep(1), the folder poll's pause, takes %.2f ms (median; min %.2f, max %.2f).\n\n",
-              Median(sleeps), *std::min_element(sleeps.begin(), sleeps.end()),
-              *std::max_element(sleeps.begin(), sleeps.end()));
+  std::printf("Sleep(1), the folder poll's pause, takes %.2f ms (median; min %.2f, max %.2f).\n\n", Median(sleeps),
+              *std::min_element(sleeps.begin(), sleeps.end()), *std::max_element(sleeps.begin(), sleeps.end()));
 }
 
 // ---- 2. release to file ----
@@ -222,8 +223,7 @@ class Capturer {
     CreateDirectoryW(shots_.c_str(), nullptr);
     Clear();
     std::string folder(shots_.begin(), shots_.end());
-    e2e::WriteFile(dir_ + L"\\Varnel.ini",
-                   "[main]\r\npath=" + folder + "\r\nformat=" + format + "\r\nopen=0\r\n");
+    e2e::WriteFile(dir_ + L"\\Varnel.ini", "[main]\r\npath=" + folder + "\r\nformat=" + format + "\r\nopen=0\r\n");
     jpeg_ = std::strcmp(format, "JPG") == 0;
     process_ = std::make_unique<e2e::VarnelProcess>(dir_);
   }
@@ -296,7 +296,8 @@ class Capturer {
     return r;
   }
   Result Capture(Size s) {
-    return Capture(s, [] {}, [] {});
+    return Capture(
+        s, [] {}, [] {});
   }
 
  private:
@@ -380,7 +381,8 @@ bool MeasureMemory(int captures) {
     };
     // With the picture on the clipboard, just before the key goes down.
     PROCESS_MEMORY_COUNTERS_EX before{};
-    auto r = c.Capture(s, [&] { before = Memory(process); }, sample);
+    auto r = c.Capture(
+        s, [&] { before = Memory(process); }, sample);
     if (!r.ok) {
       std::printf("FAILED: capture %d: %s\n", i, r.error.c_str());
       ok = false;
@@ -404,8 +406,9 @@ bool MeasureMemory(int captures) {
               (MiB(last.PagefileUsage) - MiB(idle.PagefileUsage)) / captures);
   std::printf("32-bit bitmap is %.1f MiB, a 24-bit copy %.1f MiB.\n", clipboardMiB, copyMiB);
   if (peakIsCurrent)
-    std::printf("PeakPagefileUsage stayed below what was sampled during the capture: here it reports the\n"
-                "current usage, not a peak; the sampled figure stands for the peak.\n");
+    std::printf(
+        "PeakPagefileUsage stayed below what was sampled during the capture: here it reports the\n"
+        "current usage, not a peak; the sampled figure stands for the peak.\n");
   std::printf("\n");
   return ok;
 }
@@ -578,8 +581,8 @@ class StepsChild {
   // One round on whatever the clipboard holds now.
   std::optional<Figures> Round(const char* kind, Size s, bool plainFirst) {
     DeleteFileW((work_ + L"\\result.txt").c_str());
-    e2e::WriteFile(work_ + L"\\job.txt", std::string(kind) + " " + std::to_string(s.w) + " " +
-                                             std::to_string(s.h) + " " + (plainFirst ? "1" : "0") + "\n");
+    e2e::WriteFile(work_ + L"\\job.txt", std::string(kind) + " " + std::to_string(s.w) + " " + std::to_string(s.h) +
+                                             " " + (plainFirst ? "1" : "0") + "\n");
     SetEvent(go_);
     HANDLE both[2] = {done_, pi_.hProcess};
     if (WaitForMultipleObjects(2, both, FALSE, 120000) != WAIT_OBJECT_0) return std::nullopt;
@@ -749,8 +752,8 @@ int RunYardstick(const std::string& kind, const std::wstring& file, const std::w
 
 struct Side {
   bool ok = false;
-  double ms = 0;         // start to complete file
-  double peakMiB = 0;    // highest working set sampled, over the level at the start
+  double ms = 0;       // start to complete file
+  double peakMiB = 0;  // highest working set sampled, over the level at the start
   std::string error;
 };
 
@@ -852,8 +855,7 @@ bool Compare(int reps) {
           ok = false;
           continue;
         }
-        std::printf("figure time-%s varnel %.2f\nfigure time-%s yardstick %.2f\n", what, varnel.ms, what,
-                    yardstick.ms);
+        std::printf("figure time-%s varnel %.2f\nfigure time-%s yardstick %.2f\n", what, varnel.ms, what, yardstick.ms);
         std::printf("figure memory-%s varnel %.2f\nfigure memory-%s yardstick %.2f\n", what, varnel.peakMiB, what,
                     yardstick.peakMiB);
       }

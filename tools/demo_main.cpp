@@ -59,6 +59,7 @@ int main() {
   auto ini = e2e::ReadFile(dir + L"\\Varnel.ini");
   std::printf("--- %ls\\Varnel.ini ---\n%s", dir.c_str(), ini ? ini->c_str() : "(missing)\n");
   // Where the capture can be looked at from Linux.
-  if (const char* out = getenv("VARNEL_DEMO_COPY")) CopyFileW(capture.c_str(), std::wstring(out, out + strlen(out)).c_str(), FALSE);
+  if (const char* out = getenv("VARNEL_DEMO_COPY"))
+    CopyFileW(capture.c_str(), std::wstring(out, out + strlen(out)).c_str(), FALSE);
   return ini && p.ExitCode() == 0 && jpeg->width == screen.cx && jpeg->height == screen.cy ? 0 : 1;
 }

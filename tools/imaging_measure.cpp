@@ -76,7 +76,8 @@ int MeasureResample(int reps) {
         const double ms = Ms([&] {
           cDIBSection dst;
           if (!dst.Create(to.w, to.h)) std::exit(1);
-          std::memset(dst.DIBSectionBitsPtr(), 0x55, static_cast<std::size_t>(dst.BytesPerScanLine()) * static_cast<std::size_t>(to.h));
+          std::memset(dst.DIBSectionBitsPtr(), 0x55,
+                      static_cast<std::size_t>(dst.BytesPerScanLine()) * static_cast<std::size_t>(to.h));
         });
         if (i >= 0) fresh.push_back(ms);
       }
@@ -120,9 +121,10 @@ int MeasureJpeg(int reps) {
 
   const plat::detail::StripeSettings all = plat::detail::DefaultStripeSettings();
   const plat::detail::StripeSettings one{1, all.minPixels};
-  std::printf("JPEG writer under Wine, quality 90, %d rounds; the writer on every core (%d stripes) and on one\n"
-              "thread against a bare tjCompress2 into a reused buffer plus one WriteFile (ms; ratio median, min-max)\n",
-              reps, all.stripes);
+  std::printf(
+      "JPEG writer under Wine, quality 90, %d rounds; the writer on every core (%d stripes) and on one\n"
+      "thread against a bare tjCompress2 into a reused buffer plus one WriteFile (ms; ratio median, min-max)\n",
+      reps, all.stripes);
   std::printf("%-22s %9s %9s %9s   %-22s %-22s\n", "picture", "all cores", "1 thread", "bare", "1 thread / bare",
               "all cores / bare");
   tjhandle tj = tjInitCompress();
@@ -172,8 +174,8 @@ int MeasureJpeg(int reps) {
         return std::string(text);
       };
       const std::string picture = std::string(varnel::bench::Name(content)) + "/" + Text(s);
-      std::printf("%-22s %9.2f %9.2f %9.2f   %-22s %-22s\n", picture.c_str(), Median(tAll), Median(tOne),
-                  Median(tBare), ratio(rOne).c_str(), ratio(rAll).c_str());
+      std::printf("%-22s %9.2f %9.2f %9.2f   %-22s %-22s\n", picture.c_str(), Median(tAll), Median(tOne), Median(tBare),
+                  ratio(rOne).c_str(), ratio(rAll).c_str());
     }
   tjDestroy(tj);
   plat::detail::SetStripeSettings(all);

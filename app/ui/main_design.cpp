@@ -10,14 +10,15 @@ plat::FormDesign MainDesign() {
   d.clientWidth = 4275;
   d.clientHeight = 4155;
   d.timerIntervalMs = 1;
-  auto add = [&](const char16_t* name, K kind, const char16_t* caption, int left, int top, int width,
-                 int height, int tab, A align = A::Left) {
+  auto add = [&](const char16_t* name, K kind, const char16_t* caption, int left, int top, int width, int height,
+                 int tab, A align = A::Left) {
     plat::ControlDesign c{name, kind, caption, left, top, width, height, tab, align};
     d.controls.push_back(c);
     return &d.controls.back();
   };
   add(u"Label3", K::Label, u"Press Print Screen to capture the whole screen.", 120, 180, 4035, 195, 0, A::Center);
-  add(u"Label4", K::Label, u"Press Alt and Print Screen to capture the current window.", 90, 420, 4095, 195, 1, A::Center);
+  add(u"Label4", K::Label, u"Press Alt and Print Screen to capture the current window.", 90, 420, 4095, 195, 1,
+      A::Center);
   add(u"SetRunOnStartUp", K::CheckBox, u"Launch Varnel on Windows &start-up", 420, 840, 3465, 195, 2);
   add(u"Label1", K::Label, u"Capture &folder:", 120, 1260, 4035, 195, 3, A::Center);
   add(u"SetFolder", K::TextBox, u"", 120, 1500, 4035, 285, 4);

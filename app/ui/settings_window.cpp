@@ -49,8 +49,7 @@ void Main::CancelButton_Click() {
 }
 
 void Main::Browse_Click() {
-  const std::u16string folder =
-      BrowseForFolderPath(form_.hWnd(), u"Select a folder to save screenshots to . . .");
+  const std::u16string folder = BrowseForFolderPath(form_.hWnd(), u"Select a folder to save screenshots to . . .");
   if (!folder.empty()) SetFolder.SetText(folder);
 }
 

@@ -111,7 +111,7 @@ bool IsFolder(const fs::path& host) {
 FileMeta& MetaOf(const fs::path& host) {
   auto [it, added] = F().meta.try_emplace(Key(host));
   if (added) {
-    struct stat st{};
+    struct stat st {};
     ::stat(host.c_str(), &st);
     it->second.creation = FromTimespec(st.st_mtim);
     it->second.lastAccess = FromTimespec(st.st_atim);
@@ -258,7 +258,8 @@ void SetLastError(std::uint32_t dwErrCode) { sim::t_lastError = dwErrCode; }
 static Handle RawFindFirstFileW(const char16_t* lpFileName, Win32FindDataW* lpFindFileData) {
   Log("FindFirstFileW(" + sim::Show(lpFileName) + ")");
   std::int32_t code = 0;
-  if (Fault("FindFirstFileW", &code)) return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorFileNotFound), kInvalidHandleValue);
+  if (Fault("FindFirstFileW", &code))
+    return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorFileNotFound), kInvalidHandleValue);
   std::filesystem::path host;
   if (!lpFindFileData || !sim::Resolve(lpFileName, &host, true)) return kInvalidHandleValue;
   const std::filesystem::path hostDir = host.parent_path();
@@ -307,7 +308,8 @@ static bool RawFindClose(Handle hFindFile) {
 std::uint32_t GetFileAttributesW(const char16_t* lpFileName) {
   Log("GetFileAttributesW(" + sim::Show(lpFileName) + ")");
   std::int32_t code = 0;
-  if (Fault("GetFileAttributesW", &code)) return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorFileNotFound), kInvalidFileAttributes);
+  if (Fault("GetFileAttributesW", &code))
+    return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorFileNotFound), kInvalidFileAttributes);
   std::filesystem::path host;
   if (!sim::Resolve(lpFileName, &host)) return kInvalidFileAttributes;
   if (!sim::Exists(host)) return sim::Fail(sim::MissingError(host), kInvalidFileAttributes);
@@ -318,7 +320,8 @@ std::uint32_t GetFileAttributesW(const char16_t* lpFileName) {
 bool SetFileAttributesW(const char16_t* lpFileName, std::uint32_t dwFileAttributes) {
   Log("SetFileAttributesW(" + sim::Show(lpFileName) + "," + std::to_string(dwFileAttributes) + ")");
   std::int32_t code = 0;
-  if (Fault("SetFileAttributesW", &code)) return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorAccessDenied), false);
+  if (Fault("SetFileAttributesW", &code))
+    return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorAccessDenied), false);
   std::filesystem::path host;
   if (!sim::Resolve(lpFileName, &host)) return false;
   if (!sim::Exists(host)) return sim::Fail(sim::MissingError(host), false);
@@ -328,10 +331,11 @@ bool SetFileAttributesW(const char16_t* lpFileName, std::uint32_t dwFileAttribut
 }
 
 static Handle RawCreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, std::uint32_t dwShareMode,
-                   std::uint32_t dwCreationDisposition, std::uint32_t /*dwFlagsAndAttributes*/) {
+                             std::uint32_t dwCreationDisposition, std::uint32_t /*dwFlagsAndAttributes*/) {
   Log("CreateFileW(" + sim::Show(lpFileName) + "," + std::to_string(dwCreationDisposition) + ")");
   std::int32_t code = 0;
-  if (Fault("CreateFileW", &code)) return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorAccessDenied), kInvalidHandleValue);
+  if (Fault("CreateFileW", &code))
+    return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorAccessDenied), kInvalidHandleValue);
   std::filesystem::path host;
   if (!sim::Resolve(lpFileName, &host)) return kInvalidHandleValue;
   if (!sim::IsFolder(host.parent_path())) return sim::Fail(kErrorPathNotFound, kInvalidHandleValue);
@@ -378,7 +382,7 @@ static Handle RawCreateFileW(const char16_t* lpFileName, std::uint32_t dwDesired
 }
 
 static bool RawWriteFile(Handle hFile, const void* lpBuffer, std::uint32_t nNumberOfBytesToWrite,
-               std::uint32_t* lpNumberOfBytesWritten) {
+                         std::uint32_t* lpNumberOfBytesWritten) {
   Log("WriteFile(" + std::to_string(hFile) + "," + std::to_string(nNumberOfBytesToWrite) + ")");
   if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
   auto it = sim::F().open.find(hFile);
@@ -421,7 +425,8 @@ static bool RawCloseHandle(Handle hObject) {
 bool DeleteFileW(const char16_t* lpFileName) {
   Log("DeleteFileW(" + sim::Show(lpFileName) + ")");
   std::int32_t code = 0;
-  if (Fault("DeleteFileW", &code)) return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorAccessDenied), false);
+  if (Fault("DeleteFileW", &code))
+    return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorAccessDenied), false);
   std::filesystem::path host;
   if (!sim::Resolve(lpFileName, &host)) return false;
   if (!sim::Exists(host)) return sim::Fail(sim::MissingError(host), false);
@@ -437,10 +442,11 @@ bool DeleteFileW(const char16_t* lpFileName) {
 }
 
 static bool RawSetFileTime(Handle hFile, const FileTime* lpCreationTime, const FileTime* lpLastAccessTime,
-                 const FileTime* lpLastWriteTime) {
+                           const FileTime* lpLastWriteTime) {
   Log("SetFileTime(" + std::to_string(hFile) + ")");
   std::int32_t code = 0;
-  if (Fault("SetFileTime", &code)) return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorAccessDenied), false);
+  if (Fault("SetFileTime", &code))
+    return sim::Fail(static_cast<std::uint32_t>(code ? code : kErrorAccessDenied), false);
   auto it = sim::F().open.find(hFile);
   if (it == sim::F().open.end()) return sim::Fail(sim::kErrorInvalidHandle, false);
   if (!it->second.write) return sim::Fail(kErrorAccessDenied, false);

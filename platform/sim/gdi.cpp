@@ -268,7 +268,7 @@ using sim::detail::Fault;
 using sim::detail::Log;
 
 static Handle RawCreateDIBSection(Handle hdc, const BitmapInfo* pbmi, std::uint32_t usage, void** ppvBits,
-                        Handle hSection, std::uint32_t offset) {
+                                  Handle hSection, std::uint32_t offset) {
   Log("CreateDIBSection(" + sim::H(hdc) + "," +
       (pbmi ? sim::N(pbmi->bmiHeader.biWidth) + "," + sim::N(pbmi->bmiHeader.biHeight) + "," +
                   sim::N(pbmi->bmiHeader.biBitCount)
@@ -280,21 +280,20 @@ static Handle RawCreateDIBSection(Handle hdc, const BitmapInfo* pbmi, std::uint3
   // What the sim models: uncompressed 24 or 32 bits a pixel, in memory of
   // its own (no file mapping).
   if (h.biSize < sizeof(BitmapInfoHeader) || h.biWidth <= 0 || h.biHeight == 0 || h.biPlanes != 1 ||
-      (h.biBitCount != 24 && h.biBitCount != 32) || h.biCompression != kBiRgb ||
-      usage != kDibRgbColors || hSection != 0)
+      (h.biBitCount != 24 && h.biBitCount != 32) || h.biCompression != kBiRgb || usage != kDibRgbColors ||
+      hSection != 0)
     return 0;
   const std::int64_t height = h.biHeight < 0 ? -std::int64_t{h.biHeight} : h.biHeight;
   const std::int64_t stride = (std::int64_t{h.biWidth} * h.biBitCount / 8 + 3) & ~std::int64_t{3};
   if (stride * height > sim::kMaxBitmapBytes) return 0;
-  Handle bmp = sim::AddBitmap(sim::MakeSurface(h.biWidth, static_cast<std::int32_t>(height), h.biBitCount,
-                                               stride, h.biHeight > 0),
-                              true);
+  Handle bmp = sim::AddBitmap(
+      sim::MakeSurface(h.biWidth, static_cast<std::int32_t>(height), h.biBitCount, stride, h.biHeight > 0), true);
   if (ppvBits) *ppvBits = sim::G().bitmaps[bmp]->surface.bits.data();
   return bmp;
 }
 
 static std::int32_t RawGetDIBits(Handle hdc, Handle hbm, std::uint32_t start, std::uint32_t cLines, void* lpvBits,
-                       BitmapInfo* lpbmi, std::uint32_t usage) {
+                                 BitmapInfo* lpbmi, std::uint32_t usage) {
   Log("GetDIBits(" + sim::H(hdc) + "," + sim::H(hbm) + "," + sim::N(start) + "," + sim::N(cLines) + ")");
   if (Fault("GetDIBits") || !lpbmi || !lpvBits || !sim::FindDc(hdc)) return 0;
   sim::BitmapObj* b = sim::FindBitmap(hbm);
@@ -377,9 +376,9 @@ static Handle RawSelectObject(Handle hdc, Handle h) {
 }
 
 static bool RawBitBlt(Handle hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy, Handle hdcSrc,
-            std::int32_t x1, std::int32_t y1, std::uint32_t rop) {
-  Log("BitBlt(" + sim::H(hdc) + "," + sim::N(x) + "," + sim::N(y) + "," + sim::N(cx) + "," + sim::N(cy) +
-      "," + sim::H(hdcSrc) + "," + sim::N(x1) + "," + sim::N(y1) + "," + sim::N(rop) + ")");
+                      std::int32_t x1, std::int32_t y1, std::uint32_t rop) {
+  Log("BitBlt(" + sim::H(hdc) + "," + sim::N(x) + "," + sim::N(y) + "," + sim::N(cx) + "," + sim::N(cy) + "," +
+      sim::H(hdcSrc) + "," + sim::N(x1) + "," + sim::N(y1) + "," + sim::N(rop) + ")");
   if (Fault("BitBlt")) return false;
   const int table = sim::SourceDestTable(rop);
   auto* dst = sim::FindDc(hdc);
@@ -430,11 +429,14 @@ static bool RawBitBlt(Handle hdc, std::int32_t x, std::int32_t y, std::int32_t c
   if (ss) {
     source.resize(static_cast<std::size_t>(W) * static_cast<std::size_t>(Hh));
     for (std::int32_t r = 0; r < Hh; ++r)
-      for (std::int32_t c = 0; c < W; ++c) source[static_cast<std::size_t>(r) * static_cast<std::size_t>(W) + static_cast<std::size_t>(c)] = ss->Get(SX + c, SY + r);
+      for (std::int32_t c = 0; c < W; ++c)
+        source[static_cast<std::size_t>(r) * static_cast<std::size_t>(W) + static_cast<std::size_t>(c)] =
+            ss->Get(SX + c, SY + r);
   }
   for (std::int32_t r = 0; r < Hh; ++r)
     for (std::int32_t c = 0; c < W; ++c) {
-      const std::uint32_t s = ss ? source[static_cast<std::size_t>(r) * static_cast<std::size_t>(W) + static_cast<std::size_t>(c)] : 0;
+      const std::uint32_t s =
+          ss ? source[static_cast<std::size_t>(r) * static_cast<std::size_t>(W) + static_cast<std::size_t>(c)] : 0;
       ds->Set(DX + c, DY + r, sim::Apply(table, s, ds->Get(DX + c, DY + r)));
     }
   return true;
@@ -453,7 +455,8 @@ static std::int32_t RawGetObjectA(Handle h, std::int32_t c, void* pv) {
   out.bmType = 0;
   out.bmWidth = s.width;
   out.bmHeight = s.height;
-  out.bmWidthBytes = static_cast<std::int32_t>(b->dibSection ? s.stride : (std::int64_t{s.width} * s.bpp + 15) / 16 * 2);
+  out.bmWidthBytes =
+      static_cast<std::int32_t>(b->dibSection ? s.stride : (std::int64_t{s.width} * s.bpp + 15) / 16 * 2);
   out.bmPlanes = 1;
   out.bmBitsPixel = static_cast<std::uint16_t>(s.bpp);
   out.bmBits = b->dibSection ? const_cast<std::uint8_t*>(s.bits.data()) : nullptr;
@@ -524,8 +527,8 @@ Hbitmap CreateCompatibleBitmap(Hdc hdc, std::int32_t cx, std::int32_t cy) {
   return HandleOf<Hbitmap>(RawCreateCompatibleBitmap(RawHandle(hdc), cx, cy));
 }
 Hbitmap SelectObject(Hdc hdc, Hbitmap h) { return HandleOf<Hbitmap>(RawSelectObject(RawHandle(hdc), RawHandle(h))); }
-bool BitBlt(Hdc hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy, Hdc hdcSrc,
-            std::int32_t x1, std::int32_t y1, std::uint32_t rop) {
+bool BitBlt(Hdc hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy, Hdc hdcSrc, std::int32_t x1,
+            std::int32_t y1, std::uint32_t rop) {
   return RawBitBlt(RawHandle(hdc), x, y, cx, cy, RawHandle(hdcSrc), x1, y1, rop);
 }
 std::int32_t GetObjectA(Hbitmap h, std::int32_t c, void* pv) { return RawGetObjectA(RawHandle(h), c, pv); }

@@ -26,10 +26,10 @@ IJLERR OnInit() {
 // "ijlWrite(8,<file>,DIB <width>x<height> pad <pad>,JPG <width>x<height> q <quality>)".
 IJLERR OnWrite(const JPEG_CORE_PROPERTIES& p, IJLIOTYPE iotype) {
   using std::to_string;
-  sim::detail::Log("ijlWrite(" + to_string(static_cast<int>(iotype)) + "," + (p.JPGFile ? plat::ToUtf8(p.JPGFile) : "(null)") +
-                   ",DIB " + to_string(p.DIBWidth) + "x" + to_string(p.DIBHeight) + " pad " +
-                   to_string(p.DIBPadBytes) + ",JPG " + to_string(p.JPGWidth) + "x" + to_string(p.JPGHeight) +
-                   " q " + to_string(p.jquality) + ")");
+  sim::detail::Log("ijlWrite(" + to_string(static_cast<int>(iotype)) + "," +
+                   (p.JPGFile ? plat::ToUtf8(p.JPGFile) : "(null)") + ",DIB " + to_string(p.DIBWidth) + "x" +
+                   to_string(p.DIBHeight) + " pad " + to_string(p.DIBPadBytes) + ",JPG " + to_string(p.JPGWidth) + "x" +
+                   to_string(p.JPGHeight) + " q " + to_string(p.jquality) + ")");
   return Injected("ijlWrite");
 }
 

@@ -57,8 +57,8 @@ std::string ToUtf16Le(std::u16string_view text) {
 std::u16string FromUtf16Le(std::string_view bytes) {
   std::u16string out;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-    out += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                 (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    out +=
+        static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
   return out;
 }
 
@@ -156,8 +156,7 @@ std::u16string StripQuotes(std::u16string v) {
 }
 
 // The value of section/key, or nullopt when the file, section or key is missing.
-std::optional<std::u16string> Lookup(std::u16string_view section, std::u16string_view key,
-                                     std::u16string_view file) {
+std::optional<std::u16string> Lookup(std::u16string_view section, std::u16string_view key, std::u16string_view file) {
   const Profile p = Load(sim::HostPath(file));
   long header, end;
   FindSection(p.lines, section, &header, &end);
@@ -176,8 +175,7 @@ std::u16string GetString(std::u16string_view section, std::u16string_view key, s
   return def;
 }
 
-std::uint32_t GetInt(std::u16string_view section, std::u16string_view key, std::int32_t def,
-                     std::u16string_view file) {
+std::uint32_t GetInt(std::u16string_view section, std::u16string_view key, std::int32_t def, std::u16string_view file) {
   auto v = Lookup(section, key, file);
   if (!v || v->empty()) return static_cast<std::uint32_t>(def);
   // Leading blanks, an optional sign, then decimal digits; anything else
@@ -187,7 +185,8 @@ std::uint32_t GetInt(std::u16string_view section, std::u16string_view key, std::
   bool negative = false;
   if (i < v->size() && ((*v)[i] == u'-' || (*v)[i] == u'+')) negative = (*v)[i++] == u'-';
   std::uint32_t n = 0;
-  for (; i < v->size() && (*v)[i] >= u'0' && (*v)[i] <= u'9'; ++i) n = n * 10u + static_cast<std::uint32_t>((*v)[i] - u'0');
+  for (; i < v->size() && (*v)[i] >= u'0' && (*v)[i] <= u'9'; ++i)
+    n = n * 10u + static_cast<std::uint32_t>((*v)[i] - u'0');
   return negative ? 0u - n : n;
 }
 
@@ -267,16 +266,14 @@ std::uint32_t GetStringCall(const char* function, const Char* app, const Char* k
 }
 
 template <class Char>
-std::uint32_t GetIntCall(const char* function, const Char* app, const Char* key, std::int32_t def,
-                         const Char* file) {
+std::uint32_t GetIntCall(const char* function, const Char* app, const Char* key, std::int32_t def, const Char* file) {
   LogCall(function, {Text(app), Text(key)});
   if (!app || !key || !file) return static_cast<std::uint32_t>(def);
   return GetInt(Text(app), Text(key), def, Text(file));
 }
 
 template <class Char>
-bool WriteStringCall(const char* function, const Char* app, const Char* key, const Char* value,
-                     const Char* file) {
+bool WriteStringCall(const char* function, const Char* app, const Char* key, const Char* value, const Char* file) {
   LogCall(function, {Text(app), Text(key), value ? Text(value) : u"(null)"});
   if (!app || !file || sim::detail::Fault(function)) return false;
   const std::u16string k = Text(key), v = Text(value);
@@ -285,37 +282,35 @@ bool WriteStringCall(const char* function, const Char* app, const Char* key, con
 
 }  // namespace
 
-std::uint32_t GetPrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
-                                       const char* lpDefault, char* lpReturnedString,
-                                       std::uint32_t nSize, const char* lpFileName) {
+std::uint32_t GetPrivateProfileStringA(const char* lpAppName, const char* lpKeyName, const char* lpDefault,
+                                       char* lpReturnedString, std::uint32_t nSize, const char* lpFileName) {
   return GetStringCall("GetPrivateProfileStringA", lpAppName, lpKeyName, lpDefault, lpReturnedString, nSize,
                        lpFileName);
 }
 
-std::uint32_t GetPrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName,
-                                       const char16_t* lpDefault, char16_t* lpReturnedString,
-                                       std::uint32_t nSize, const char16_t* lpFileName) {
+std::uint32_t GetPrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName, const char16_t* lpDefault,
+                                       char16_t* lpReturnedString, std::uint32_t nSize, const char16_t* lpFileName) {
   return GetStringCall("GetPrivateProfileStringW", lpAppName, lpKeyName, lpDefault, lpReturnedString, nSize,
                        lpFileName);
 }
 
-std::uint32_t GetPrivateProfileIntA(const char* lpAppName, const char* lpKeyName,
-                                    std::int32_t nDefault, const char* lpFileName) {
+std::uint32_t GetPrivateProfileIntA(const char* lpAppName, const char* lpKeyName, std::int32_t nDefault,
+                                    const char* lpFileName) {
   return GetIntCall("GetPrivateProfileIntA", lpAppName, lpKeyName, nDefault, lpFileName);
 }
 
-std::uint32_t GetPrivateProfileIntW(const char16_t* lpAppName, const char16_t* lpKeyName,
-                                    std::int32_t nDefault, const char16_t* lpFileName) {
+std::uint32_t GetPrivateProfileIntW(const char16_t* lpAppName, const char16_t* lpKeyName, std::int32_t nDefault,
+                                    const char16_t* lpFileName) {
   return GetIntCall("GetPrivateProfileIntW", lpAppName, lpKeyName, nDefault, lpFileName);
 }
 
-bool WritePrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
-                                const char* lpString, const char* lpFileName) {
+bool WritePrivateProfileStringA(const char* lpAppName, const char* lpKeyName, const char* lpString,
+                                const char* lpFileName) {
   return WriteStringCall("WritePrivateProfileStringA", lpAppName, lpKeyName, lpString, lpFileName);
 }
 
-bool WritePrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName,
-                                const char16_t* lpString, const char16_t* lpFileName) {
+bool WritePrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName, const char16_t* lpString,
+                                const char16_t* lpFileName) {
   return WriteStringCall("WritePrivateProfileStringW", lpAppName, lpKeyName, lpString, lpFileName);
 }
 

@@ -152,8 +152,8 @@ sim::Key* Lookup(Hkey h, std::uint32_t needAccess, std::int32_t* status) {
 
 }  // namespace
 
-std::int32_t RegOpenKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t ulOptions,
-                           std::uint32_t samDesired, Hkey* phkResult) {
+std::int32_t RegOpenKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t ulOptions, std::uint32_t samDesired,
+                           Hkey* phkResult) {
   Log("RegOpenKeyExW(" + std::to_string(plat::RawHandle(hKey) & 0xFFFFFFFFu) + "," + sim::Show(lpSubKey) + "," +
       std::to_string(ulOptions) + "," + std::to_string(samDesired) + ")");
   if (!phkResult) return 87;
@@ -182,9 +182,8 @@ std::int32_t RegOpenKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t ul
   return kErrorSuccess;
 }
 
-std::int32_t RegQueryValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t* lpReserved,
-                              std::uint32_t* lpType, std::uint8_t* lpData,
-                              std::uint32_t* lpcbData) {
+std::int32_t RegQueryValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t* lpReserved, std::uint32_t* lpType,
+                              std::uint8_t* lpData, std::uint32_t* lpcbData) {
   Log("RegQueryValueExW(" + sim::Show(lpValueName) + (lpData ? ",buffer)" : ",null)"));
   if (lpReserved) return 87;
   std::int32_t status;
@@ -211,10 +210,9 @@ std::int32_t RegQueryValueExW(Hkey hKey, const char16_t* lpValueName, std::uint3
   return kErrorSuccess;
 }
 
-std::int32_t RegSetValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t Reserved,
-                            std::uint32_t dwType, const std::uint8_t* lpData, std::uint32_t cbData) {
-  Log("RegSetValueExW(" + sim::Show(lpValueName) + "," + std::to_string(dwType) + "," +
-      std::to_string(cbData) + ")");
+std::int32_t RegSetValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t Reserved, std::uint32_t dwType,
+                            const std::uint8_t* lpData, std::uint32_t cbData) {
+  Log("RegSetValueExW(" + sim::Show(lpValueName) + "," + std::to_string(dwType) + "," + std::to_string(cbData) + ")");
   if (Reserved) return 87;
   if (!lpData && cbData) return 998;  // ERROR_NOACCESS
   std::int32_t status;

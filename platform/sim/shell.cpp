@@ -130,14 +130,14 @@ std::u16string Wide(const char* p) { return p ? FromAnsi(p) : std::u16string(); 
 
 }  // namespace
 
-static Handle RawShellExecuteA(Handle hwnd, const char* lpOperation, const char* lpFile,
-                     const char* lpParameters, const char* lpDirectory, int nShowCmd) {
+static Handle RawShellExecuteA(Handle hwnd, const char* lpOperation, const char* lpFile, const char* lpParameters,
+                               const char* lpDirectory, int nShowCmd) {
   return Execute("ShellExecuteA", hwnd, Wide(lpOperation), Wide(lpFile), Wide(lpParameters), Wide(lpDirectory),
                  nShowCmd);
 }
 
 static Handle RawShellExecuteW(Handle hwnd, const char16_t* lpOperation, const char16_t* lpFile,
-                     const char16_t* lpParameters, const char16_t* lpDirectory, int nShowCmd) {
+                               const char16_t* lpParameters, const char16_t* lpDirectory, int nShowCmd) {
   return Execute("ShellExecuteW", hwnd, Wide(lpOperation), Wide(lpFile), Wide(lpParameters), Wide(lpDirectory),
                  nShowCmd);
 }
@@ -145,8 +145,8 @@ static Handle RawShellExecuteW(Handle hwnd, const char16_t* lpOperation, const c
 static Handle RawSHBrowseForFolderW(BrowseInfoW* lpbi) {
   sim::detail::Log("SHBrowseForFolderW");
   auto& sh = sim::Sh();
-  sh.folderDialogs.push_back({RawHandle(lpbi->hwndOwner), ToUtf8(Wide(lpbi->lpszTitle)), lpbi->ulFlags, lpbi->pidlRoot == ItemList{},
-                              lpbi->pszDisplayName != nullptr, lpbi->lpfn != 0});
+  sh.folderDialogs.push_back({RawHandle(lpbi->hwndOwner), ToUtf8(Wide(lpbi->lpszTitle)), lpbi->ulFlags,
+                              lpbi->pidlRoot == ItemList{}, lpbi->pszDisplayName != nullptr, lpbi->lpfn != 0});
   if (sh.folderAnswers.empty()) return 0;
   auto answer = sh.folderAnswers.front();
   sh.folderAnswers.pop_front();
@@ -168,15 +168,16 @@ static bool RawSHGetPathFromIDListW(Handle pidl, char16_t* pszPath) {
 }
 
 static std::int32_t RawSHGetFolderPathAndSubDirW(Handle hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
-                                                const char16_t* pszSubDir, char16_t* pszPath);
+                                                 const char16_t* pszSubDir, char16_t* pszPath);
 
 static std::int32_t RawSHGetFolderPathW(Handle hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
-                              char16_t* pszPath) {
+                                        char16_t* pszPath) {
   return RawSHGetFolderPathAndSubDirW(hwnd, csidl, hToken, dwFlags, nullptr, pszPath);
 }
 
-static std::int32_t RawSHGetFolderPathAndSubDirW(Handle /*hwnd*/, int csidl, Handle /*hToken*/, std::uint32_t /*dwFlags*/,
-                                       const char16_t* pszSubDir, char16_t* pszPath) {
+static std::int32_t RawSHGetFolderPathAndSubDirW(Handle /*hwnd*/, int csidl, Handle /*hToken*/,
+                                                 std::uint32_t /*dwFlags*/, const char16_t* pszSubDir,
+                                                 char16_t* pszPath) {
   constexpr std::int32_t kEInvalidArg = static_cast<std::int32_t>(0x80070057u);
   constexpr std::int32_t kEFail = static_cast<std::int32_t>(0x80004005u);
   constexpr std::int32_t kPathNotFound = static_cast<std::int32_t>(0x80070003u);
@@ -226,7 +227,9 @@ Handle ShellExecuteW(Hwnd hwnd, const char16_t* lpOperation, const char16_t* lpF
   return RawShellExecuteW(RawHandle(hwnd), lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd);
 }
 ItemList SHBrowseForFolderW(BrowseInfoW* lpbi) { return HandleOf<ItemList>(RawSHBrowseForFolderW(lpbi)); }
-bool SHGetPathFromIDListW(ItemList pidl, char16_t* pszPath) { return RawSHGetPathFromIDListW(RawHandle(pidl), pszPath); }
+bool SHGetPathFromIDListW(ItemList pidl, char16_t* pszPath) {
+  return RawSHGetPathFromIDListW(RawHandle(pidl), pszPath);
+}
 std::int32_t SHGetFolderPathW(Hwnd hwnd, int csidl, Handle hToken, std::uint32_t dwFlags, char16_t* pszPath) {
   return RawSHGetFolderPathW(RawHandle(hwnd), csidl, hToken, dwFlags, pszPath);
 }

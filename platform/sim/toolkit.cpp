@@ -133,11 +133,8 @@ void UserClick(const std::u16string& control) {
     case plat::ControlKind::OptionButton:
       c.SetValue(1);  // selects it, clears the others and raises Click
       break;
-    case plat::ControlKind::Button:
-      T().form->NotifyClick(i);
-      break;
-    default:
-      break;
+    case plat::ControlKind::Button: T().form->NotifyClick(i); break;
+    default: break;
   }
 }
 

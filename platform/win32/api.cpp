@@ -70,16 +70,16 @@ wchar_t* W(char16_t* s) { return reinterpret_cast<wchar_t*>(s); }
 
 std::uint32_t NotifyIconDataSize() { return NOTIFYICONDATAA_V1_SIZE; }
 
-std::int32_t RegOpenKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t ulOptions,
-                           std::uint32_t samDesired, Hkey* phkResult) {
+std::int32_t RegOpenKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t ulOptions, std::uint32_t samDesired,
+                           Hkey* phkResult) {
   HKEY out = nullptr;
   LONG rc = ::RegOpenKeyExW(Key(hKey), W(lpSubKey), ulOptions, samDesired, &out);
   if (phkResult) *phkResult = From<Hkey>(out);
   return rc;
 }
 
-std::int32_t RegQueryValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t* lpReserved,
-                              std::uint32_t* lpType, std::uint8_t* lpData, std::uint32_t* lpcbData) {
+std::int32_t RegQueryValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t* lpReserved, std::uint32_t* lpType,
+                              std::uint8_t* lpData, std::uint32_t* lpcbData) {
   DWORD type = 0, size = lpcbData ? *lpcbData : 0;
   LONG rc = ::RegQueryValueExW(Key(hKey), W(lpValueName), reinterpret_cast<LPDWORD>(lpReserved),
                                lpType ? &type : nullptr, lpData, lpcbData ? &size : nullptr);
@@ -88,8 +88,8 @@ std::int32_t RegQueryValueExW(Hkey hKey, const char16_t* lpValueName, std::uint3
   return rc;
 }
 
-std::int32_t RegSetValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t Reserved,
-                            std::uint32_t dwType, const std::uint8_t* lpData, std::uint32_t cbData) {
+std::int32_t RegSetValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_t Reserved, std::uint32_t dwType,
+                            const std::uint8_t* lpData, std::uint32_t cbData) {
   return ::RegSetValueExW(Key(hKey), W(lpValueName), Reserved, dwType, lpData, cbData);
 }
 
@@ -99,43 +99,39 @@ std::int32_t RegDeleteValueW(Hkey hKey, const char16_t* lpValueName) {
 
 std::int32_t RegCloseKey(Hkey hKey) { return ::RegCloseKey(Key(hKey)); }
 
-std::uint32_t GetPrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
-                                       const char* lpDefault, char* lpReturnedString,
-                                       std::uint32_t nSize, const char* lpFileName) {
-  return ::GetPrivateProfileStringA(lpAppName, lpKeyName, lpDefault, lpReturnedString, nSize,
-                                    lpFileName);
+std::uint32_t GetPrivateProfileStringA(const char* lpAppName, const char* lpKeyName, const char* lpDefault,
+                                       char* lpReturnedString, std::uint32_t nSize, const char* lpFileName) {
+  return ::GetPrivateProfileStringA(lpAppName, lpKeyName, lpDefault, lpReturnedString, nSize, lpFileName);
 }
 
-std::uint32_t GetPrivateProfileIntA(const char* lpAppName, const char* lpKeyName,
-                                    std::int32_t nDefault, const char* lpFileName) {
+std::uint32_t GetPrivateProfileIntA(const char* lpAppName, const char* lpKeyName, std::int32_t nDefault,
+                                    const char* lpFileName) {
   return ::GetPrivateProfileIntA(lpAppName, lpKeyName, nDefault, lpFileName);
 }
 
-bool WritePrivateProfileStringA(const char* lpAppName, const char* lpKeyName,
-                                const char* lpString, const char* lpFileName) {
+bool WritePrivateProfileStringA(const char* lpAppName, const char* lpKeyName, const char* lpString,
+                                const char* lpFileName) {
   return ::WritePrivateProfileStringA(lpAppName, lpKeyName, lpString, lpFileName) != FALSE;
 }
 
-std::uint32_t GetPrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName,
-                                       const char16_t* lpDefault, char16_t* lpReturnedString,
-                                       std::uint32_t nSize, const char16_t* lpFileName) {
+std::uint32_t GetPrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName, const char16_t* lpDefault,
+                                       char16_t* lpReturnedString, std::uint32_t nSize, const char16_t* lpFileName) {
   return ::GetPrivateProfileStringW(W(lpAppName), W(lpKeyName), W(lpDefault), W(lpReturnedString), nSize,
                                     W(lpFileName));
 }
 
-std::uint32_t GetPrivateProfileIntW(const char16_t* lpAppName, const char16_t* lpKeyName,
-                                    std::int32_t nDefault, const char16_t* lpFileName) {
+std::uint32_t GetPrivateProfileIntW(const char16_t* lpAppName, const char16_t* lpKeyName, std::int32_t nDefault,
+                                    const char16_t* lpFileName) {
   return ::GetPrivateProfileIntW(W(lpAppName), W(lpKeyName), nDefault, W(lpFileName));
 }
 
-bool WritePrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName,
-                                const char16_t* lpString, const char16_t* lpFileName) {
+bool WritePrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKeyName, const char16_t* lpString,
+                                const char16_t* lpFileName) {
   return ::WritePrivateProfileStringW(W(lpAppName), W(lpKeyName), W(lpString), W(lpFileName)) != FALSE;
 }
 
 Hfind FindFirstFileW(const char16_t* lpFileName, Win32FindDataW* lpFindFileData) {
-  return From<Hfind>(
-      ::FindFirstFileW(W(lpFileName), reinterpret_cast<WIN32_FIND_DATAW*>(lpFindFileData)));
+  return From<Hfind>(::FindFirstFileW(W(lpFileName), reinterpret_cast<WIN32_FIND_DATAW*>(lpFindFileData)));
 }
 
 bool FindClose(Hfind hFindFile) { return ::FindClose(H(hFindFile)) != FALSE; }
@@ -148,8 +144,8 @@ bool SetFileAttributesW(const char16_t* lpFileName, std::uint32_t dwFileAttribut
 
 Hfile CreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, std::uint32_t dwShareMode,
                   std::uint32_t dwCreationDisposition, std::uint32_t dwFlagsAndAttributes) {
-  return From<Hfile>(::CreateFileW(W(lpFileName), dwDesiredAccess, dwShareMode, nullptr,
-                                                dwCreationDisposition, dwFlagsAndAttributes, nullptr));
+  return From<Hfile>(::CreateFileW(W(lpFileName), dwDesiredAccess, dwShareMode, nullptr, dwCreationDisposition,
+                                   dwFlagsAndAttributes, nullptr));
 }
 
 bool WriteFile(Hfile hFile, const void* lpBuffer, std::uint32_t nNumberOfBytesToWrite,
@@ -180,16 +176,15 @@ bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData) {
 
 std::int16_t GetAsyncKeyState(int vKey) { return ::GetAsyncKeyState(vKey); }
 
-Handle ShellExecuteA(Hwnd hwnd, const char* lpOperation, const char* lpFile,
-                     const char* lpParameters, const char* lpDirectory, int nShowCmd) {
-  return reinterpret_cast<Handle>(::ShellExecuteA(Wnd(hwnd), lpOperation, lpFile,
-                                                  lpParameters, lpDirectory, nShowCmd));
+Handle ShellExecuteA(Hwnd hwnd, const char* lpOperation, const char* lpFile, const char* lpParameters,
+                     const char* lpDirectory, int nShowCmd) {
+  return reinterpret_cast<Handle>(::ShellExecuteA(Wnd(hwnd), lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd));
 }
 
-Handle ShellExecuteW(Hwnd hwnd, const char16_t* lpOperation, const char16_t* lpFile,
-                     const char16_t* lpParameters, const char16_t* lpDirectory, int nShowCmd) {
-  return reinterpret_cast<Handle>(::ShellExecuteW(Wnd(hwnd), W(lpOperation), W(lpFile),
-                                                  W(lpParameters), W(lpDirectory), nShowCmd));
+Handle ShellExecuteW(Hwnd hwnd, const char16_t* lpOperation, const char16_t* lpFile, const char16_t* lpParameters,
+                     const char16_t* lpDirectory, int nShowCmd) {
+  return reinterpret_cast<Handle>(
+      ::ShellExecuteW(Wnd(hwnd), W(lpOperation), W(lpFile), W(lpParameters), W(lpDirectory), nShowCmd));
 }
 
 ItemList SHBrowseForFolderW(BrowseInfoW* lpbi) {
@@ -201,16 +196,14 @@ bool SHGetPathFromIDListW(ItemList pidl, char16_t* pszPath) {
   return ::SHGetPathFromIDListW(To<PCIDLIST_ABSOLUTE>(pidl), W(pszPath)) != FALSE;
 }
 
-std::int32_t SHGetFolderPathW(Hwnd hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
-                              char16_t* pszPath) {
-  return ::SHGetFolderPathW(Wnd(hwnd), csidl, reinterpret_cast<HANDLE>(hToken), dwFlags,
-                            W(pszPath));
+std::int32_t SHGetFolderPathW(Hwnd hwnd, int csidl, Handle hToken, std::uint32_t dwFlags, char16_t* pszPath) {
+  return ::SHGetFolderPathW(Wnd(hwnd), csidl, reinterpret_cast<HANDLE>(hToken), dwFlags, W(pszPath));
 }
 
 std::int32_t SHGetFolderPathAndSubDirW(Hwnd hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
                                        const char16_t* pszSubDir, char16_t* pszPath) {
-  return ::SHGetFolderPathAndSubDirW(Wnd(hwnd), csidl, reinterpret_cast<HANDLE>(hToken),
-                                     dwFlags, W(pszSubDir), W(pszPath));
+  return ::SHGetFolderPathAndSubDirW(Wnd(hwnd), csidl, reinterpret_cast<HANDLE>(hToken), dwFlags, W(pszSubDir),
+                                     W(pszPath));
 }
 
 void CoTaskMemFree(ItemList pv) { ::CoTaskMemFree(To<void*>(pv)); }

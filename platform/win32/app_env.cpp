@@ -15,8 +15,7 @@ const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_
 std::u16string AppPath() {
   std::u16string path(MAX_PATH, u'\0');
   for (;;) {
-    DWORD n = ::GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(path.data()),
-                                   static_cast<DWORD>(path.size()));
+    DWORD n = ::GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(path.data()), static_cast<DWORD>(path.size()));
     if (n < path.size()) {
       path.resize(n);
       break;
@@ -31,8 +30,7 @@ std::u16string AppPath() {
 
 std::u16string AppExeName() {
   std::u16string path(MAX_PATH, u'\0');
-  DWORD n = ::GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(path.data()),
-                                 static_cast<DWORD>(path.size()));
+  DWORD n = ::GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(path.data()), static_cast<DWORD>(path.size()));
   path.resize(n);
   auto slash = path.find_last_of(u'\\');
   std::u16string base = slash == std::u16string::npos ? path : path.substr(slash + 1);

@@ -7,8 +7,7 @@
 namespace plat {
 
 void ChDir(const std::u16string& path) {
-  if (path.empty() || !::SetCurrentDirectoryW(reinterpret_cast<const wchar_t*>(path.c_str())))
-    Raise(kErrPathNotFound);
+  if (path.empty() || !::SetCurrentDirectoryW(reinterpret_cast<const wchar_t*>(path.c_str()))) Raise(kErrPathNotFound);
 }
 
 }  // namespace plat

@@ -34,16 +34,15 @@ static_assert(kCfBitmap == CF_BITMAP && kCfDib == CF_DIB && kDibRgbColors == DIB
 
 }  // namespace
 
-Hbitmap CreateDIBSection(Hdc hdc, const BitmapInfo* pbmi, std::uint32_t usage, void** ppvBits,
-                         Handle hSection, std::uint32_t offset) {
+Hbitmap CreateDIBSection(Hdc hdc, const BitmapInfo* pbmi, std::uint32_t usage, void** ppvBits, Handle hSection,
+                         std::uint32_t offset) {
   return From<Hbitmap>(::CreateDIBSection(Dc(hdc), reinterpret_cast<const BITMAPINFO*>(pbmi), usage, ppvBits,
-                              reinterpret_cast<HANDLE>(hSection), offset));
+                                          reinterpret_cast<HANDLE>(hSection), offset));
 }
 
 std::int32_t GetDIBits(Hdc hdc, Hbitmap hbm, std::uint32_t start, std::uint32_t cLines, void* lpvBits,
                        BitmapInfo* lpbmi, std::uint32_t usage) {
-  return ::GetDIBits(Dc(hdc), Bmp(hbm), start, cLines, lpvBits,
-                     reinterpret_cast<BITMAPINFO*>(lpbmi), usage);
+  return ::GetDIBits(Dc(hdc), Bmp(hbm), start, cLines, lpvBits, reinterpret_cast<BITMAPINFO*>(lpbmi), usage);
 }
 
 Hdc CreateCompatibleDC(Hdc hdc) { return From<Hdc>(::CreateCompatibleDC(Dc(hdc))); }
@@ -54,8 +53,8 @@ Hbitmap CreateCompatibleBitmap(Hdc hdc, std::int32_t cx, std::int32_t cy) {
 
 Hbitmap SelectObject(Hdc hdc, Hbitmap h) { return From<Hbitmap>(::SelectObject(Dc(hdc), Bmp(h))); }
 
-bool BitBlt(Hdc hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy,
-            Hdc hdcSrc, std::int32_t x1, std::int32_t y1, std::uint32_t rop) {
+bool BitBlt(Hdc hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy, Hdc hdcSrc, std::int32_t x1,
+            std::int32_t y1, std::uint32_t rop) {
   return ::BitBlt(Dc(hdc), x, y, cx, cy, Dc(hdcSrc), x1, y1, rop) != FALSE;
 }
 

@@ -91,8 +91,8 @@ class Win32FormPeer : public FormPeer {
     // into the window's user data (WM_NCCREATE).
     hwnd_.reset(::CreateWindowExW(0, kClassName, W(design.caption), style,
                                   work.left + std::max(0L, (work.right - work.left - width) / 2),
-                                  work.top + std::max(0L, (work.bottom - work.top - height) / 2), width,
-                                  height, nullptr, nullptr, instance_, this));
+                                  work.top + std::max(0L, (work.bottom - work.top - height) / 2), width, height,
+                                  nullptr, nullptr, instance_, this));
     ::SendMessageW(hwnd_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     ::SendMessageW(hwnd_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     CreateControls();
@@ -132,10 +132,8 @@ class Win32FormPeer : public FormPeer {
   int GetValue(int i) const override {
     switch (Kind(i)) {
       case ControlKind::CheckBox:
-      case ControlKind::OptionButton:
-        return static_cast<int>(::SendMessageW(Child(i), BM_GETCHECK, 0, 0));
-      default:
-        return 0;
+      case ControlKind::OptionButton: return static_cast<int>(::SendMessageW(Child(i), BM_GETCHECK, 0, 0));
+      default: return 0;
     }
   }
   void SetValue(int i, int v) override {
@@ -189,8 +187,7 @@ class Win32FormPeer : public FormPeer {
       }
       case WM_CTLCOLORSTATIC: {
         const int index = ::GetDlgCtrlID(reinterpret_cast<HWND>(lp)) - kFirstControlId;
-        if (index < 0 || index >= static_cast<int>(design_.controls.size()) ||
-            Kind(index) == ControlKind::TextBox)
+        if (index < 0 || index >= static_cast<int>(design_.controls.size()) || Kind(index) == ControlKind::TextBox)
           break;
         HDC dc = reinterpret_cast<HDC>(wp);
         ::SetTextColor(dc, kText);
@@ -205,26 +202,19 @@ class Win32FormPeer : public FormPeer {
         if (wp & MK_LBUTTON) button |= 1;
         if (wp & MK_RBUTTON) button |= 2;
         if (wp & MK_MBUTTON) button |= 4;
-        form_.NotifyMouseMove(button, ShiftState(), static_cast<float>(x) * tppx,
-                              static_cast<float>(y) * tppx);
+        form_.NotifyMouseMove(button, ShiftState(), static_cast<float>(x) * tppx, static_cast<float>(y) * tppx);
         return 0;
       }
       case WM_TIMER:
         if (wp == kTimerId) form_.NotifyTimer();
         return 0;
-      case WM_CLOSE:
-        form_.NotifyCloseRequest();
-        return 0;
-      case WM_QUERYENDSESSION:
-        return TRUE;
+      case WM_CLOSE: form_.NotifyCloseRequest(); return 0;
+      case WM_QUERYENDSESSION: return TRUE;
       case WM_ENDSESSION:
         if (wp) form_.NotifyCloseRequest();
         return 0;
-      case WM_DESTROY:
-        ::PostQuitMessage(0);
-        return 0;
-      default:
-        break;
+      case WM_DESTROY: ::PostQuitMessage(0); return 0;
+      default: break;
     }
     return ::DefWindowProcW(h, msg, wp, lp);
   }
@@ -281,9 +271,7 @@ class Win32FormPeer : public FormPeer {
           cls = L"STATIC";
           style |= c.align == Align::Center ? SS_CENTER : c.align == Align::Right ? SS_RIGHT : SS_LEFT;
           break;
-        case ControlKind::CheckBox:
-          style |= WS_TABSTOP | BS_AUTOCHECKBOX;
-          break;
+        case ControlKind::CheckBox: style |= WS_TABSTOP | BS_AUTOCHECKBOX; break;
         case ControlKind::OptionButton:
           style |= BS_AUTORADIOBUTTON | (firstOption ? WS_GROUP | WS_TABSTOP : 0);
           firstOption = false;
@@ -293,22 +281,18 @@ class Win32FormPeer : public FormPeer {
           style |= WS_TABSTOP | ES_AUTOHSCROLL;
           exStyle = WS_EX_CLIENTEDGE;
           break;
-        case ControlKind::Button:
-          style |= WS_TABSTOP | (c.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-          break;
+        case ControlKind::Button: style |= WS_TABSTOP | (c.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON); break;
       }
       if (!c.enabled) style |= WS_DISABLED;
       const std::u16string caption = c.kind == ControlKind::TextBox ? std::u16string() : c.caption;
       HWND child = ::CreateWindowExW(
-          exStyle, cls, W(caption), style, Pixels(c.left, dpi_), Pixels(c.top, dpi_),
-          Pixels(c.width, dpi_), Pixels(c.height, dpi_), hwnd_.get(),
-          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
-          instance_, nullptr);
+          exStyle, cls, W(caption), style, Pixels(c.left, dpi_), Pixels(c.top, dpi_), Pixels(c.width, dpi_),
+          Pixels(c.height, dpi_), hwnd_.get(),
+          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))), instance_, nullptr);
       if (font_) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
       // Themed check boxes and option buttons draw their text in the
       // theme's colour whatever the window asks for; unthemed, they take ours.
-      if (c.kind == ControlKind::CheckBox || c.kind == ControlKind::OptionButton)
-        ::SetWindowTheme(child, L"", L"");
+      if (c.kind == ControlKind::CheckBox || c.kind == ControlKind::OptionButton) ::SetWindowTheme(child, L"", L"");
       if (c.value) ::SendMessageW(child, BM_SETCHECK, static_cast<WPARAM>(c.value), 0);
     }
   }

@@ -29,8 +29,7 @@ TEST_F(DesktopTest, ShellExecuteWFindsNamesInAnyScript) {
   // Found: only its kind has no handler.
   EXPECT_EQ(plat::ShellExecuteW({}, u"open", file.c_str(), u"", u"", plat::kSwShowNormal), plat::kSeErrNoAssoc);
   const std::u16string missing = TempDir() + u"\\\u041d\u0435\u0442.txt";
-  EXPECT_EQ(plat::ShellExecuteW({}, u"open", missing.c_str(), u"", u"", plat::kSwShowNormal),
-            plat::kSeErrFileNotFound);
+  EXPECT_EQ(plat::ShellExecuteW({}, u"open", missing.c_str(), u"", u"", plat::kSwShowNormal), plat::kSeErrFileNotFound);
 }
 
 TEST_F(DesktopTest, SpecialFoldersAndTheirSubFolders) {
@@ -46,9 +45,9 @@ TEST_F(DesktopTest, SpecialFoldersAndTheirSubFolders) {
   const std::u16string sub = u"VarnelTests" + kPhotos.substr(1);
   const std::u16string made = appData + u"\\" + sub;
   plat::testing::RemoveFolder(made);
-  EXPECT_NE(plat::SHGetFolderPathAndSubDirW({}, plat::kCsidlAppData, 0, plat::kShgfpTypeCurrent, sub.c_str(),
-                                            path.data()),
-            0);
+  EXPECT_NE(
+      plat::SHGetFolderPathAndSubDirW({}, plat::kCsidlAppData, 0, plat::kShgfpTypeCurrent, sub.c_str(), path.data()),
+      0);
   ASSERT_EQ(plat::SHGetFolderPathAndSubDirW({}, plat::kCsidlAppData | plat::kCsidlFlagCreate, 0,
                                             plat::kShgfpTypeCurrent, sub.c_str(), path.data()),
             0);

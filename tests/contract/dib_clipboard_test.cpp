@@ -34,7 +34,8 @@ class DibClipboardTest : public ::testing::Test {
     auto out = std::make_unique<cDIBSection>();
     const plat::Hbitmap bitmap = plat::GetClipboardData(plat::kCfBitmap);
     if (bitmap != plat::Hbitmap{})
-      out->CreateFromPicture(std::make_shared<plat::Picture>(plat::RawHandle(bitmap), plat::Picture::Type::Bitmap, false));
+      out->CreateFromPicture(
+          std::make_shared<plat::Picture>(plat::RawHandle(bitmap), plat::Picture::Type::Bitmap, false));
     plat::CloseClipboard();
     return bitmap != plat::Hbitmap{} ? std::move(out) : nullptr;
   }

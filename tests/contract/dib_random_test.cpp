@@ -18,7 +18,8 @@ class RandomFillTest : public ::testing::Test {
 
   // Every byte, padding included, set to a mark.
   static void Mark(cDIBSection& dib, std::uint8_t mark) {
-    std::memset(dib.DIBSectionBitsPtr(), mark, static_cast<std::size_t>(dib.BytesPerScanLine()) * static_cast<std::size_t>(dib.Height()));
+    std::memset(dib.DIBSectionBitsPtr(), mark,
+                static_cast<std::size_t>(dib.BytesPerScanLine()) * static_cast<std::size_t>(dib.Height()));
   }
   static bool PaddingIs(const cDIBSection& dib, std::uint8_t mark) {
     for (int y = 0; y < dib.Height(); ++y)

@@ -60,7 +60,8 @@ std::vector<std::uint8_t> Reference(const cDIBSection& src, int dstW, int dstH, 
         const int left = lerp(at(3 * ix + k, iy), at(3 * ix + k, iy + 1), dy);
         const int right = lerp(at(3 * ix + 3 + k, iy), at(3 * ix + 3 + k, iy + 1), dy);
         const int c = std::min(255, std::max(0, lerp(left, right, dx)));
-        out[static_cast<std::size_t>(y) * static_cast<std::size_t>(dstStride) + static_cast<std::size_t>(3 * x + k)] = static_cast<std::uint8_t>(c);
+        out[static_cast<std::size_t>(y) * static_cast<std::size_t>(dstStride) + static_cast<std::size_t>(3 * x + k)] =
+            static_cast<std::uint8_t>(c);
       }
     }
   }
@@ -171,9 +172,9 @@ TEST_F(ResampleTest, AgreesWithTheDirectFormEverywhere) {
   // finer fractions than the rest, wide ones for whole blocks of pixels,
   // steep reductions whose blocks read far apart, and tall ones whose
   // positions from 256 on have weights in whole multiples of 2^8.
-  const Case cases[] = {{64, 48, 32, 24},   {37, 29, 101, 77}, {5, 4, 123, 97},   {200, 3, 7, 250},
-                        {3, 3, 1000, 2},    {97, 61, 96, 60},  {2, 2, 4097, 5},   {1920, 2, 3840, 3},
-                        {3840, 3, 1920, 2}, {1000, 5, 100, 3}, {1000, 4, 390, 3}, {129, 2, 50, 1},
+  const Case cases[] = {{64, 48, 32, 24},    {37, 29, 101, 77},  {5, 4, 123, 97},   {200, 3, 7, 250},
+                        {3, 3, 1000, 2},     {97, 61, 96, 60},   {2, 2, 4097, 5},   {1920, 2, 3840, 3},
+                        {3840, 3, 1920, 2},  {1000, 5, 100, 3},  {1000, 4, 390, 3}, {129, 2, 50, 1},
                         {40, 700, 33, 1100}, {40, 1100, 33, 300}};
   for (auto kernel : Kernels()) {
     for (const Case& c : cases) {
@@ -189,10 +190,12 @@ TEST_F(ResampleTest, AgreesWithTheDirectFormEverywhere) {
       int differences = 0;
       for (int y = 0; y < c.dstH; ++y)
         for (int i = 0; i < 3 * c.dstW; ++i) {
-          const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(dst->BytesPerScanLine()) + static_cast<std::size_t>(i);
+          const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(dst->BytesPerScanLine()) +
+                                 static_cast<std::size_t>(i);
           if (dst->DIBSectionBitsPtr()[at] != expected[at] && ++differences < 4)
-            ADD_FAILURE() << c.srcW << "x" << c.srcH << " to " << c.dstW << "x" << c.dstH << ": byte " << i << " of line "
-                          << y << " is " << int(dst->DIBSectionBitsPtr()[at]) << ", expected " << int(expected[at]);
+            ADD_FAILURE() << c.srcW << "x" << c.srcH << " to " << c.dstW << "x" << c.dstH << ": byte " << i
+                          << " of line " << y << " is " << int(dst->DIBSectionBitsPtr()[at]) << ", expected "
+                          << int(expected[at]);
         }
     }
   }
@@ -219,8 +222,7 @@ TEST_F(ResampleTest, TheWidestKernelIsChosenAndRunsAtAnyStackAlignment) {
                   : __builtin_cpu_supports("sse4.1") ? Kernel::Sse41
                                                      : Kernel::Portable;
 #if defined(__x86_64__)
-  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-      __builtin_cpu_supports("avx512vbmi"))
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi"))
     widest = Kernel::Avx512;
 #endif
   EXPECT_EQ(varnel::resample::Name(varnel::resample::Best()), std::string(varnel::resample::Name(widest)));

@@ -35,7 +35,8 @@ class FileCallsTest : public ::testing::Test {
   }
   static std::uint32_t Write(const std::u16string& path, const std::string& bytes) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    return plat::detail::WriteWholeFile(path, {{data, bytes.size() / 2}, {data + bytes.size() / 2, bytes.size() - bytes.size() / 2}});
+    return plat::detail::WriteWholeFile(
+        path, {{data, bytes.size() / 2}, {data + bytes.size() / 2, bytes.size() - bytes.size() / 2}});
   }
   std::u16string path_;
 };
@@ -123,7 +124,9 @@ TEST_F(FileCallsTest, RefusalsCarryWindowsErrorCodes) {
     bool failed;
     std::uint32_t error;
   };
-  auto attributes = [](const std::u16string& p) { return plat::GetFileAttributesW(p.c_str()) == plat::kInvalidFileAttributes; };
+  auto attributes = [](const std::u16string& p) {
+    return plat::GetFileAttributesW(p.c_str()) == plat::kInvalidFileAttributes;
+  };
   auto create = [](const std::u16string& p, std::uint32_t how) {
     const plat::Hfile h = plat::CreateFileW(p.c_str(), plat::kGenericWrite, 0, how, 0);
     if (h != plat::kInvalidFile) plat::CloseHandle(h);

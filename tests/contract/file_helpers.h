@@ -43,9 +43,10 @@ inline std::optional<plat::Win32FindDataW> Lookup(const std::u16string& path) {
 }
 
 // Sets the three times of an existing file; false when it cannot.
-inline bool Stamp(const std::u16string& path, const plat::FileTime& created,
-                  const plat::FileTime& accessed, const plat::FileTime& written) {
-  const plat::Hfile f = plat::CreateFileW(path.c_str(), plat::kGenericWrite, plat::kFileShareRead, plat::kOpenExisting, 0);
+inline bool Stamp(const std::u16string& path, const plat::FileTime& created, const plat::FileTime& accessed,
+                  const plat::FileTime& written) {
+  const plat::Hfile f =
+      plat::CreateFileW(path.c_str(), plat::kGenericWrite, plat::kFileShareRead, plat::kOpenExisting, 0);
   if (f == plat::kInvalidFile) return false;
   const bool ok = plat::SetFileTime(f, &created, &accessed, &written);
   return plat::CloseHandle(f) && ok;

@@ -93,8 +93,9 @@ TEST_F(GdiTest, ATransferWithinOnePictureReadsItAsItWas) {
   ASSERT_TRUE(dib.Create(6, 3));
   Fill(dib, Pattern);
   EXPECT_TRUE(plat::BitBlt(dib.hdc(), 1, 1, 5, 2, dib.hdc(), 0, 0, plat::kSrcCopy));
-  EXPECT_EQ(FirstDifference(dib, [](auto x, auto y) { return x >= 1 && y >= 1 ? Pattern(x - 1, y - 1) : Pattern(x, y); }),
-            "");
+  EXPECT_EQ(
+      FirstDifference(dib, [](auto x, auto y) { return x >= 1 && y >= 1 ? Pattern(x - 1, y - 1) : Pattern(x, y); }),
+      "");
 }
 
 }  // namespace

@@ -28,11 +28,12 @@ inline std::optional<DecodedJpeg> DecodeJpeg(const std::string& file) {
   DecodedJpeg out;
   int colorspace = 0;
   const auto* data = reinterpret_cast<const unsigned char*>(file.data());
-  bool ok = tjDecompressHeader3(tj, data, static_cast<unsigned long>(file.size()), &out.width, &out.height, &out.subsampling, &colorspace) == 0;
+  bool ok = tjDecompressHeader3(tj, data, static_cast<unsigned long>(file.size()), &out.width, &out.height,
+                                &out.subsampling, &colorspace) == 0;
   if (ok) {
     out.bgr.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height) * 3);
-    ok = tjDecompress2(tj, data, static_cast<unsigned long>(file.size()), out.bgr.data(), out.width, 0, out.height, TJPF_BGR,
-                       TJFLAG_ACCURATEDCT) == 0;
+    ok = tjDecompress2(tj, data, static_cast<unsigned long>(file.size()), out.bgr.data(), out.width, 0, out.height,
+                       TJPF_BGR, TJFLAG_ACCURATEDCT) == 0;
   }
   tjDestroy(tj);
   if (!ok) return std::nullopt;

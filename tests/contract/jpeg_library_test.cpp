@@ -28,7 +28,8 @@ std::vector<std::uint8_t> RedOverBlue() {
   for (int row = 0; row < kHeight; ++row) {
     const bool bottomHalf = row < kHeight / 2;  // the first rows in memory are the bottom ones
     for (int x = 0; x < kWidth; ++x) {
-      std::uint8_t* p = &bits[static_cast<std::size_t>(row) * static_cast<std::size_t>(pitch) + static_cast<std::size_t>(x) * 3];
+      std::uint8_t* p =
+          &bits[static_cast<std::size_t>(row) * static_cast<std::size_t>(pitch) + static_cast<std::size_t>(x) * 3];
       p[0] = bottomHalf ? 255 : 0;  // blue
       p[1] = 0;
       p[2] = bottomHalf ? 0 : 255;  // red
@@ -89,16 +90,28 @@ TEST_F(JpegLibraryTest, PositiveHeightIsATopDownBuffer) {
   ASSERT_EQ(Write(), plat::IJL_OK);
   auto jpeg = DecodeJpeg(ReadFileBytes(path_).value_or(""));
   ASSERT_TRUE(jpeg);
-  EXPECT_GT(jpeg->At(0, 0)[0], 240);               // blue on top now
-  EXPECT_GT(jpeg->At(0, kHeight - 1)[2], 240);     // red below
+  EXPECT_GT(jpeg->At(0, 0)[0], 240);            // blue on top now
+  EXPECT_GT(jpeg->At(0, kHeight - 1)[2], 240);  // red below
 }
 
 TEST_F(JpegLibraryTest, InvalidDescriptionsFailWithoutAFile) {
   const plat::JPEG_CORE_PROPERTIES good = props_;
   const std::vector<std::pair<const char*, void (*)(plat::JPEG_CORE_PROPERTIES&)>> cases = {
-      {"width 0", [](auto& p) { p.DIBWidth = 0; p.JPGWidth = 0; }},
-      {"height 0", [](auto& p) { p.DIBHeight = 0; p.JPGHeight = 0; }},
-      {"negative width", [](auto& p) { p.DIBWidth = -4; p.JPGWidth = -4; }},
+      {"width 0",
+       [](auto& p) {
+         p.DIBWidth = 0;
+         p.JPGWidth = 0;
+       }},
+      {"height 0",
+       [](auto& p) {
+         p.DIBHeight = 0;
+         p.JPGHeight = 0;
+       }},
+      {"negative width",
+       [](auto& p) {
+         p.DIBWidth = -4;
+         p.JPGWidth = -4;
+       }},
       {"no pixels", [](auto& p) { p.DIBBytes = nullptr; }},
       {"negative padding", [](auto& p) { p.DIBPadBytes = -1; }},
       {"row too long", [](auto& p) { p.DIBPadBytes = 0x7FFFFFF0; }},
@@ -107,7 +120,11 @@ TEST_F(JpegLibraryTest, InvalidDescriptionsFailWithoutAFile) {
       {"quality 0", [](auto& p) { p.jquality = 0; }},
       {"quality 101", [](auto& p) { p.jquality = 101; }},
       {"4 channels", [](auto& p) { p.DIBChannels = 4; }},
-      {"grey JPEG", [](auto& p) { p.JPGChannels = 1; p.JPGColor = plat::IJL_G; }},
+      {"grey JPEG",
+       [](auto& p) {
+         p.JPGChannels = 1;
+         p.JPGColor = plat::IJL_G;
+       }},
       {"no file name", [](auto& p) { p.JPGFile = nullptr; }},
       {"empty file name", [](auto& p) { p.JPGFile = u""; }},
   };

@@ -42,8 +42,7 @@ std::vector<std::uint8_t> Paint(cDIBSection& dib) {
     for (int x = 0; x < w; ++x) {
       const bool bar = y > h / 3 && y < h / 2 && x > w / 4;
       const int g = grain();
-      const std::uint8_t bgr[3] = {clamp(bar ? 30 : 40 + 160.0 * x / w + g),
-                                   clamp(bar ? 20 : 200 - 150.0 * y / h + g),
+      const std::uint8_t bgr[3] = {clamp(bar ? 30 : 40 + 160.0 * x / w + g), clamp(bar ? 20 : 200 - 150.0 * y / h + g),
                                    clamp(bar ? 60 : 128 + 100 * std::sin(0.05 * (x + y)) + g)};
       for (int c = 0; c < 3; ++c) row[x * 3 + c] = bgr[c];
       picture.insert(picture.end(), bgr, bgr + 3);

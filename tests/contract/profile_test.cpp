@@ -27,9 +27,7 @@ class ProfileTest : public ::testing::Test {
     if (count) *count = n;
     return std::string(buf.data());
   }
-  std::uint32_t Int(const char* key, int def) {
-    return plat::GetPrivateProfileIntA("main", key, def, file_.c_str());
-  }
+  std::uint32_t Int(const char* key, int def) { return plat::GetPrivateProfileIntA("main", key, def, file_.c_str()); }
   bool Write(const char* section, const char* key, const char* value) {
     return plat::WritePrivateProfileStringA(section, key, value, file_.c_str());
   }
@@ -59,8 +57,7 @@ TEST_F(ProfileTest, MissingFileSectionOrKeyGivesTheDefault) {
 }
 
 TEST_F(ProfileTest, NamesAreCaseInsensitiveAndValuesTrimmed) {
-  WriteFileBytes(path_,
-                 "[Main]\r\n  PATH =  C:\\Shots  \r\nformat=\"bmp\"\r\nq='a b'\r\nhalf=\"x\r\nopen=\r\n");
+  WriteFileBytes(path_, "[Main]\r\n  PATH =  C:\\Shots  \r\nformat=\"bmp\"\r\nq='a b'\r\nhalf=\"x\r\nopen=\r\n");
   EXPECT_EQ(Get("main", "path", ""), "C:\\Shots");
   EXPECT_EQ(Get("MAIN", "Format", ""), "bmp");
   EXPECT_EQ(Get("main", "q", ""), "a b");
@@ -81,8 +78,7 @@ TEST_F(ProfileTest, ResultIsCutToTheBuffer) {
 }
 
 TEST_F(ProfileTest, IntegerParsing) {
-  WriteFileBytes(path_,
-                 "[main]\r\ntwo=2\r\nyes=yes\r\nlead= 12abc\r\nneg=-3\r\nempty=\r\nzero=0\r\n");
+  WriteFileBytes(path_, "[main]\r\ntwo=2\r\nyes=yes\r\nlead= 12abc\r\nneg=-3\r\nempty=\r\nzero=0\r\n");
   EXPECT_EQ(Int("two", 0), 2u);
   EXPECT_EQ(Int("yes", 9), 0u);
   EXPECT_EQ(Int("lead", 0), 12u);
@@ -102,8 +98,7 @@ TEST_F(ProfileTest, ExistingKeysReplacedInPlaceAndMissingOnesAppended) {
   WriteFileBytes(path_, "[main]\r\nOpen=1\r\nextra=keep\r\n[other]\r\npath=untouched\r\n");
   ASSERT_TRUE(Write("main", "path", "D:\\"));
   ASSERT_TRUE(Write("MAIN", "open", "0"));
-  EXPECT_EQ(ReadFileBytes(path_),
-            "[main]\r\nOpen=0\r\nextra=keep\r\npath=D:\\\r\n[other]\r\npath=untouched\r\n");
+  EXPECT_EQ(ReadFileBytes(path_), "[main]\r\nOpen=0\r\nextra=keep\r\npath=D:\\\r\n[other]\r\npath=untouched\r\n");
   // A new section goes at the end.
   ASSERT_TRUE(Write("third", "k", "v"));
   EXPECT_EQ(Get("third", "k", ""), "v");

@@ -36,7 +36,8 @@ TEST_F(RegistryTest, TextRoundTripStoresItsUtf16AndTerminator) {
       {u"Accent", u"Caf\u00e9 cr\u00e8me"},
       // The name "Запуск" and the folders "Программы", "Λήψη" and "截图",
       // with a camera outside the basic plane: in no ANSI code page.
-      {u"\u0417\u0430\u043f\u0443\u0441\u043a", u"\"C:\\\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b\\Varnel.exe\""},
+      {u"\u0417\u0430\u043f\u0443\u0441\u043a",
+       u"\"C:\\\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b\\Varnel.exe\""},
       {u"Greek", u"C:\\\u039b\u03ae\u03c8\u03b7"},
       {u"Cjk", u"C:\\\u622a\u56fe \U0001F4F7"},
   };
@@ -49,7 +50,8 @@ TEST_F(RegistryTest, TextRoundTripStoresItsUtf16AndTerminator) {
   EXPECT_EQ(rows[0].text.size(), 19u);
   // Value names match whatever their case, in any script.
   EXPECT_EQ(FetchValue(kHKeyCurrentUser, TestKey(), u"VARNEL"), TaggedValue(rows[0].text));
-  EXPECT_EQ(FetchValue(kHKeyCurrentUser, TestKey(), u"\u0417\u0410\u041f\u0423\u0421\u041a"), TaggedValue(rows[2].text));
+  EXPECT_EQ(FetchValue(kHKeyCurrentUser, TestKey(), u"\u0417\u0410\u041f\u0423\u0421\u041a"),
+            TaggedValue(rows[2].text));
 }
 
 TEST_F(RegistryTest, StoredTextsReadWithoutTerminators) {

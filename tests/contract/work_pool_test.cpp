@@ -22,7 +22,8 @@ TEST(WorkPoolTest, RunsEveryPartOnceInEveryJob) {
       std::vector<std::atomic<int>> runs(static_cast<std::size_t>(n));
       auto part = [&](int i) { ++runs[static_cast<std::size_t>(i)]; };
       pool.Run(n, part);
-      for (int i = 0; i < n; ++i) EXPECT_EQ(runs[static_cast<std::size_t>(i)], 1) << threads << " threads, part " << i << " of " << n;
+      for (int i = 0; i < n; ++i)
+        EXPECT_EQ(runs[static_cast<std::size_t>(i)], 1) << threads << " threads, part " << i << " of " << n;
     }
   }
 }

@@ -159,7 +159,7 @@ TEST_F(CaptureFailureTest, FoldersAreResolvedAndUsedButNeverEntered) {
     EXPECT_EQ(sim::ShellExecutions()[0].file, row.folder + "\\2026-03-02-14-05-07.JPG");
     sim::CloseRequest();
     EXPECT_NE(Ini()->find("path=" + row.typed + "\r\n"), std::string::npos);  // kept as typed
-    Start();  // and read back whole, however long
+    Start();                                                                  // and read back whole, however long
     EXPECT_EQ(main().CaptureFolder, plat::FromUtf8(row.typed));
   }
 }

@@ -32,7 +32,8 @@ class CaptureTest : public SimMachine {
     {
       auto picture = ScreenPicture(width, height, Pattern);
       ASSERT_TRUE(picture);
-      const plat::Hbitmap copy = plat::CreateCompatibleBitmap(plat::TakeWindowDC(plat::GetDesktopWindow()).get(), width, height);
+      const plat::Hbitmap copy =
+          plat::CreateCompatibleBitmap(plat::TakeWindowDC(plat::GetDesktopWindow()).get(), width, height);
       plat::MemoryDC from(plat::CreateCompatibleDC({})), to(plat::CreateCompatibleDC({}));
       const plat::Selection a = plat::SelectInto(from.get(), plat::HandleOf<plat::Hbitmap>(picture->handle()));
       const plat::Selection b = plat::SelectInto(to.get(), copy);

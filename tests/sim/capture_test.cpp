@@ -60,7 +60,8 @@ TEST_F(CaptureTest, JpegHoldsTheClipboardPicture) {
   tjhandle tj = tjInitDecompress();
   int w = 0, h = 0, sub = 0, space = 0;
   ASSERT_EQ(tjDecompressHeader3(tj, reinterpret_cast<const unsigned char*>(jpeg.data()),
-                                static_cast<unsigned long>(jpeg.size()), &w, &h, &sub, &space), 0);
+                                static_cast<unsigned long>(jpeg.size()), &w, &h, &sub, &space),
+            0);
   tjDestroy(tj);
   EXPECT_EQ(w, 120);
   EXPECT_EQ(h, 80);

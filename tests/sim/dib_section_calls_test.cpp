@@ -150,9 +150,9 @@ TEST_F(DibCallsTest, CreateFromPictureSteps) {
   cDIBSection dib;
   sim::ClearCalls();
   dib.CreateFromPicture(picture);
-  EXPECT_EQ(Names(), (Seq{"GetObjectA", "CreateCompatibleDC", "CreateDIBSection", "SelectObject", "GetDesktopWindow",
-                          "GetDC", "CreateCompatibleDC", "ReleaseDC", "SelectObject", "BitBlt", "SelectObject",
-                          "DeleteDC"}));
+  EXPECT_EQ(Names(),
+            (Seq{"GetObjectA", "CreateCompatibleDC", "CreateDIBSection", "SelectObject", "GetDesktopWindow", "GetDC",
+                 "CreateCompatibleDC", "ReleaseDC", "SelectObject", "BitBlt", "SelectObject", "DeleteDC"}));
   const Seq& c = sim::Calls();
   EXPECT_EQ(c[0], "GetObjectA(" + pic + "," + std::to_string(sizeof(plat::Bitmap)) + ")");
   EXPECT_EQ(c[5], "GetDC(" + S(sim::DesktopWindow()) + ")");
@@ -233,8 +233,8 @@ TEST_F(DibCallsTest, CopyToClipboardGivesBackWhatItTookWhenAStepFails) {
   EXPECT_EQ(Names(), (Seq{"GetDesktopWindow", "GetDC", "CreateCompatibleDC", "CreateCompatibleBitmap", "DeleteDC",
                           "ReleaseDC"}));
 
-  const Seq drawn{"GetDesktopWindow", "GetDC", "CreateCompatibleDC", "CreateCompatibleBitmap", "SelectObject",
-                  "BitBlt", "SelectObject", "OpenClipboard"};
+  const Seq drawn{"GetDesktopWindow", "GetDC",  "CreateCompatibleDC", "CreateCompatibleBitmap",
+                  "SelectObject",     "BitBlt", "SelectObject",       "OpenClipboard"};
   sim::OtherProgramOpensClipboard(0x30030);
   sim::ClearCalls();
   EXPECT_FALSE(dib.CopyToClipboard(false));
@@ -285,17 +285,15 @@ TEST_F(DibCallsTest, TheCopyPathIsOneTransfer) {
   auto copy = src.Resample(4, 6);
   ASSERT_TRUE(copy);
   EXPECT_EQ(Names(), (Seq{"CreateCompatibleDC", "CreateDIBSection", "SelectObject", "BitBlt"}));
-  EXPECT_EQ(sim::Calls()[3], "BitBlt(" + S(copy->hdc()) + ",0,0,6,4," + S(src.hdc()) + ",0,0," +
-                                 std::to_string(plat::kSrcCopy) + ")");
+  EXPECT_EQ(sim::Calls()[3],
+            "BitBlt(" + S(copy->hdc()) + ",0,0,6,4," + S(src.hdc()) + ",0,0," + std::to_string(plat::kSrcCopy) + ")");
 }
 
 TEST_F(DibCallsTest, NoiseIsReseededFromTheClockAtEachCall) {
   cDIBSection a, b;
   ASSERT_TRUE(a.Create(16, 16));
   ASSERT_TRUE(b.Create(16, 16));
-  auto same = [&] {
-    return std::equal(a.DIBSectionBitsPtr(), a.DIBSectionBitsPtr() + 16 * 48, b.DIBSectionBitsPtr());
-  };
+  auto same = [&] { return std::equal(a.DIBSectionBitsPtr(), a.DIBSectionBitsPtr() + 16 * 48, b.DIBSectionBitsPtr()); };
   sim::SetTimeOfDay(3600.25f);
   a.RandomiseBits();
   b.RandomiseBits();

@@ -42,9 +42,7 @@ class SimMachine : public ::testing::Test {
   plat::Form& form() { return main_->Form(); }
 
   static std::optional<std::string> Ini() { return plat::testing::ReadFileBytes(u"C:\\Tools\\Varnel.ini"); }
-  static void WriteIni(const std::string& text) {
-    plat::testing::WriteFileBytes(u"C:\\Tools\\Varnel.ini", text);
-  }
+  static void WriteIni(const std::string& text) { plat::testing::WriteFileBytes(u"C:\\Tools\\Varnel.ini", text); }
   // The per-user settings, %APPDATA%\Varnel\Varnel.ini.
   static constexpr char16_t kUserIni[] = u"C:\\Users\\ann\\AppData\\Roaming\\Varnel\\Varnel.ini";
   static std::optional<std::string> UserIni() { return plat::testing::ReadFileBytes(kUserIni); }

@@ -47,7 +47,8 @@ TEST_F(FolderBrowserTest, Answers) {
 }
 
 TEST_F(FolderBrowserTest, PathsInAnyScriptComeBackWhole) {
-  for (const char16_t* path : {u"D:\\Caf\u00e9", u"D:\\\u0424\u043e\u0442\u043e \u0395\u03bb\u03bb\u03ac\u03b4\u03b1"}) {
+  for (const char16_t* path :
+       {u"D:\\Caf\u00e9", u"D:\\\u0424\u043e\u0442\u043e \u0395\u03bb\u03bb\u03ac\u03b4\u03b1"}) {
     sim::QueueFolderDialogAnswer(plat::ToUtf8(path));
     EXPECT_EQ(BrowseForFolderPath({}, u"t"), path);
   }

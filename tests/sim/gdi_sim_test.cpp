@@ -100,7 +100,8 @@ TEST_F(GdiSimTest, ClipboardOpenStateAndOwner) {
   EXPECT_FALSE(plat::OpenClipboard({}));
   EXPECT_TRUE(plat::EmptyClipboard());
   EXPECT_EQ(plat::GetClipboardOwner(), kForm);
-  EXPECT_EQ(plat::SetClipboardData(plat::kCfBitmap, plat::HandleOf<plat::Hbitmap>(12345)), plat::Hbitmap{});  // not a bitmap
+  EXPECT_EQ(plat::SetClipboardData(plat::kCfBitmap, plat::HandleOf<plat::Hbitmap>(12345)),
+            plat::Hbitmap{});  // not a bitmap
   EXPECT_TRUE(plat::CloseClipboard());
   EXPECT_FALSE(plat::IsClipboardFormatAvailable(plat::kCfBitmap));
 

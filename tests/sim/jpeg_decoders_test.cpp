@@ -61,19 +61,22 @@ TEST(JpegDecodersTest, ImageMagickAndPillowReadAFileJoinedFromStripes) {
     const char* decoder;
     std::string command;
   } decoders[] = {
-      {"ImageMagick", "/usr/bin/convert " + std::string("'") + jpeg.string() + "' -depth 8 'rgb:" + out.string() + "' 2>'" +
-                          complaints.string() + "'"},
-      {"Pillow", "/usr/bin/python3 -c 'import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
-                 "open(sys.argv[2], \"wb\").write(im.convert(\"RGB\").tobytes())' " + quoted},
+      {"ImageMagick", "/usr/bin/convert " + std::string("'") + jpeg.string() + "' -depth 8 'rgb:" + out.string() +
+                          "' 2>'" + complaints.string() + "'"},
+      {"Pillow",
+       "/usr/bin/python3 -c 'import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
+       "open(sys.argv[2], \"wb\").write(im.convert(\"RGB\").tobytes())' " +
+           quoted},
   };
   for (const auto& d : decoders) {
     std::filesystem::remove(out);
     EXPECT_EQ(std::system(d.command.c_str()), 0) << d.decoder;
     EXPECT_EQ(ReadHost(complaints), "") << d.decoder;
     const std::string got = ReadHost(out);
-    EXPECT_TRUE(got.size() == rgb.size() && std::equal(rgb.begin(), rgb.end(), got.begin(), [](std::uint8_t a, char b) {
-                  return a == static_cast<std::uint8_t>(b);
-                })) << d.decoder << " gave other pixels";
+    EXPECT_TRUE(got.size() == rgb.size() &&
+                std::equal(rgb.begin(), rgb.end(), got.begin(),
+                           [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); }))
+        << d.decoder << " gave other pixels";
   }
 }
 

@@ -70,7 +70,7 @@ TEST_F(SimJpegWriterTest, ReplacingAFileMakesTheCallsInOrder) {
   ASSERT_EQ(Save().number(), 0);
   const std::vector<std::string> expected = {
       "ijlInit",     "FindFirstFileW", "FindClose",   "GetFileAttributesW", "DeleteFileW",
-      "ijlWrite",    "CreateFileW",    "WriteFile",   "CloseHandle",        // the new file, written whole
+      "ijlWrite",    "CreateFileW",    "WriteFile",   "CloseHandle",  // the new file, written whole
       "CreateFileW", "SetFileTime",    "CloseHandle", "SetFileAttributesW", "ijlFree"};
   EXPECT_EQ(Names(), expected);
   EXPECT_EQ(sim::Calls()[9], std::string("CreateFileW(") + kName + ",3)");  // the one that now stands there
@@ -126,7 +126,7 @@ TEST_F(SimJpegWriterTest, WriteBrokenOffHalfWayLeavesNoPartialFile) {
   const plat::Error e = Save();
   EXPECT_EQ(e.number(), 26001);
   EXPECT_EQ(e.description(), u"Failed to save to JPG -23");  // IJL_FILE_ERROR
-  EXPECT_EQ(e.lastDllError(), 112u);                          // and why
+  EXPECT_EQ(e.lastDllError(), 112u);                         // and why
   EXPECT_FALSE(ReadFileBytes(kPath));
   EXPECT_FALSE(sim::FileInfo(kName));
 }

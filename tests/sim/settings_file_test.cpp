@@ -80,9 +80,9 @@ TEST_F(SettingsFileTest, PerUserFileWinsWhenItHasContent) {
     std::optional<std::string> user;
     const char16_t* folder;
   };
-  for (const Row& row : {Row{"no per-user file", std::nullopt, u"C:\\Beside"},
-                         Row{"an empty one", std::string(), u"C:\\Beside"},
-                         Row{"one with content", std::string("[main]\r\npath=C:\\Mine\r\n"), u"C:\\Mine"}}) {
+  for (const Row& row :
+       {Row{"no per-user file", std::nullopt, u"C:\\Beside"}, Row{"an empty one", std::string(), u"C:\\Beside"},
+        Row{"one with content", std::string("[main]\r\npath=C:\\Mine\r\n"), u"C:\\Mine"}}) {
     SCOPED_TRACE(row.name);
     SetUp();
     WriteIni("[main]\r\npath=C:\\Beside\r\n");

@@ -98,7 +98,8 @@ TEST_F(StartupEntryTest, NeverTwoEntriesWhateverTheRuns) {
         if (m.RunOnStartUp != tick) sim::UserClick(u"SetRunOnStartUp");
         sim::PressEnter();
         sim::CloseRequest();
-        const int entries = RunEntry(plat::kHKeyLocalMachine).has_value() + RunEntry(plat::kHKeyCurrentUser).has_value();
+        const int entries =
+            RunEntry(plat::kHKeyLocalMachine).has_value() + RunEntry(plat::kHKeyCurrentUser).has_value();
         EXPECT_LE(entries, 1);
         // Ticked, there is one; unticked, none, but for a machine-wide one
         // a standard user may not remove.

@@ -50,12 +50,12 @@ TEST_F(TrayIconTest, AddHandsTheShellThe88ByteRecord) {
   const auto& call = sim::TrayCalls()[0];
   EXPECT_EQ(call.message, plat::kNimAdd);
   ASSERT_EQ(call.record.size(), 88u);
-  EXPECT_EQ(U32(call.record, 0), 88u);                          // cbSize
-  EXPECT_EQ(U32(call.record, 4), plat::RawHandle(form_->hWnd()));                // hWnd
-  EXPECT_EQ(U32(call.record, 8), 1u);                           // uID
-  EXPECT_EQ(U32(call.record, 12), 7u);                          // message, icon, tip
-  EXPECT_EQ(U32(call.record, 16), 0x200u);                      // WM_MOUSEMOVE
-  EXPECT_EQ(U32(call.record, 20), form_->Icon()->handle());     // hIcon
+  EXPECT_EQ(U32(call.record, 0), 88u);                             // cbSize
+  EXPECT_EQ(U32(call.record, 4), plat::RawHandle(form_->hWnd()));  // hWnd
+  EXPECT_EQ(U32(call.record, 8), 1u);                              // uID
+  EXPECT_EQ(U32(call.record, 12), 7u);                             // message, icon, tip
+  EXPECT_EQ(U32(call.record, 16), 0x200u);                         // WM_MOUSEMOVE
+  EXPECT_EQ(U32(call.record, 20), form_->Icon()->handle());        // hIcon
   EXPECT_EQ(Tip(call.record), std::string("Varnel\0", 7) + std::string(57, ' '));
   EXPECT_EQ(icon_.State(), 1);
   EXPECT_TRUE(sim::TrayIconPresent());

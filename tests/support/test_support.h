@@ -44,9 +44,7 @@ inline std::vector<std::uint8_t> Utf16Bytes(std::u16string_view text) {
   }
   return out;
 }
-inline std::vector<std::uint8_t> SzBytes(std::u16string_view text) {
-  return Utf16Bytes(std::u16string(text) + u'\0');
-}
+inline std::vector<std::uint8_t> SzBytes(std::u16string_view text) { return Utf16Bytes(std::u16string(text) + u'\0'); }
 
 // True when the real backend runs under Wine rather than Windows. Wine on a
 // Linux file system cannot keep a file's creation time (it reports the

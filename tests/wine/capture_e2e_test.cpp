@@ -104,7 +104,8 @@ TEST_F(CaptureE2E, BitmapHoldsThePictureExactly) {
   int wrong = 0;
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x) {
-      const auto* px = reinterpret_cast<const std::uint8_t*>(bmp.data()) + 54 + static_cast<std::size_t>(kHeight - 1 - y) * stride + static_cast<std::size_t>(x) * 3;
+      const auto* px = reinterpret_cast<const std::uint8_t*>(bmp.data()) + 54 +
+                       static_cast<std::size_t>(kHeight - 1 - y) * stride + static_cast<std::size_t>(x) * 3;
       if ((px[0] | px[1] << 8 | px[2] << 16) != static_cast<int>(e2e::Pattern(x, y))) ++wrong;
     }
   EXPECT_EQ(wrong, 0);

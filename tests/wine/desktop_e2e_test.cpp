@@ -64,7 +64,8 @@ std::string Utf8(const std::wstring& w) {
 TEST(DesktopE2E, SettingsAndCapturesInAnyScript) {
   // Installed in "Программы", whose name is out of the code page too.
   const std::wstring dir = e2e::MakeInstallFolder(L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b");
-  e2e::WriteFile(dir + L"\\Varnel.ini", "[other]\r\nkeep=Caf\xe9\r\n[main]\r\npath=C:\\Shots\r\nformat=JPG\r\nopen=1\r\n");
+  e2e::WriteFile(dir + L"\\Varnel.ini",
+                 "[other]\r\nkeep=Caf\xe9\r\n[main]\r\npath=C:\\Shots\r\nformat=JPG\r\nopen=1\r\n");
   CreateDirectoryW(kFolder.c_str(), nullptr);
   for (const auto& f : e2e::FilesIn(kFolder)) DeleteFileW((kFolder + L"\\" + f).c_str());
   const std::wstring log = dir + L"\\opened.log";

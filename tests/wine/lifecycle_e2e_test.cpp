@@ -59,8 +59,7 @@ TEST(LifecycleE2E, CloseRequestSavesAndEnds) {
   HWND w = p.Window();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(SendMessageW(p.Control(L"Bitmap"), BM_GETCHECK, 0, 0), BST_CHECKED);
-  EXPECT_EQ(SendMessageW(p.Control(L"A&utomatically open screenshot after saving"), BM_GETCHECK, 0, 0),
-            BST_CHECKED);
+  EXPECT_EQ(SendMessageW(p.Control(L"A&utomatically open screenshot after saving"), BM_GETCHECK, 0, 0), BST_CHECKED);
   // A left double-click shows the window; a close request then ends it.
   e2e::PostTrayMessage(w, WM_LBUTTONDBLCLK);
   for (int i = 0; i < 50 && !IsWindowVisible(w); ++i) Sleep(100);

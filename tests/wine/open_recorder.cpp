@@ -11,8 +11,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR cmdLine, int) {
   std::wstring arg = cmdLine;
   if (arg.size() >= 2 && arg.front() == L'"' && arg.back() == L'"') arg = arg.substr(1, arg.size() - 2);
   std::string line(arg.size() * 3, '\0');
-  line.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, arg.data(), static_cast<int>(arg.size()),
-                                                           line.data(), static_cast<int>(line.size()), nullptr, nullptr)));
+  line.resize(
+      static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, arg.data(), static_cast<int>(arg.size()), line.data(),
+                                                   static_cast<int>(line.size()), nullptr, nullptr)));
   line += "\r\n";
   HANDLE h = CreateFileW(log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return 1;

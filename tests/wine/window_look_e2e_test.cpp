@@ -10,7 +10,7 @@ namespace {
 
 struct Place {
   const wchar_t* cls;
-  const wchar_t* caption;  // nullptr: the only control of its class
+  const wchar_t* caption;        // nullptr: the only control of its class
   int left, top, width, height;  // twips
 };
 
@@ -81,8 +81,8 @@ TEST(WindowLookE2E, GeometryAndColoursMatchTheDesign) {
     EXPECT_TRUE(Near(r.top, place.top)) << r.top;
     EXPECT_TRUE(Near(r.right - r.left, place.width)) << r.right - r.left;
     EXPECT_TRUE(Near(r.bottom - r.top, place.height)) << r.bottom - r.top;
-    const bool coloured = std::wstring(place.cls) == L"Static" ||
-                          (std::wstring(place.cls) == L"Button" && place.height == 195);
+    const bool coloured =
+        std::wstring(place.cls) == L"Static" || (std::wstring(place.cls) == L"Button" && place.height == 195);
     if (coloured) {
       // Light-blue text on black: both colours inside, nothing else much.
       EXPECT_GT(CountColour(screen, origin, r, blue), 20);

@@ -41,8 +41,8 @@ std::wstring UserSettingsFile() {
 }
 
 std::optional<std::string> ReadFile(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
+  HANDLE h =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return std::nullopt;
   std::string out;
   char buf[4096];
@@ -127,8 +127,8 @@ void RegisterOpenRecorder(std::initializer_list<const wchar_t*> classes, const s
   const std::wstring command = L"\"" + BuildDir() + L"\\open_recorder.exe\" \"%1\"";
   auto setDefault = [](const std::wstring& key, const std::wstring& value) {
     HKEY k = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str(), 0, nullptr, 0,
-                        KEY_ALL_ACCESS, nullptr, &k, nullptr) != 0)
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &k, nullptr) != 0)
       return;
     RegSetValueExW(k, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
@@ -214,8 +214,8 @@ namespace {
 
 // Hands a bitmap to the clipboard, which then owns it.
 bool GiveToClipboard(HBITMAP bitmap) {
-  static HWND owner = CreateWindowExW(0, L"STATIC", L"clipboard owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                      nullptr, nullptr);
+  static HWND owner =
+      CreateWindowExW(0, L"STATIC", L"clipboard owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   bool ok = false;
   for (int i = 0; i < 50 && !ok; ++i) {
     if (OpenClipboard(owner)) {
@@ -262,7 +262,8 @@ bool PutPictureOnClipboard(int width, int height, Paint paint) {
   if (!dib || !ddb) return false;
   auto* px = static_cast<std::uint32_t*>(bits);
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) px[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] = paint(x, y);
+    for (int x = 0; x < width; ++x)
+      px[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] = paint(x, y);
   HDC from = CreateCompatibleDC(nullptr), to = CreateCompatibleDC(nullptr);
   HGDIOBJ oldFrom = SelectObject(from, dib), oldTo = SelectObject(to, ddb);
   BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY);
