@@ -27,9 +27,30 @@ PY
 echo "clang-tidy: ${#files[@]} files"
 out="$(printf '%s\0' "${files[@]}" | xargs -0 -n 4 -P 2 "$tidy" -p "$build" --quiet 2>/dev/null)"
 findings="$(grep -cE '(warning|error):' <<<"$out")"
+
+# A report as GoogleTest writes one (GTEST_OUTPUT=xml:<dir>/), so that the
+# test command's summary counts this check like the other test programs.
+report() {  # failures, then the failure's text
+  case "${GTEST_OUTPUT:-}" in xml:*) ;; *) return ;; esac
+  local dir="${GTEST_OUTPUT#xml:}"
+  mkdir -p "$dir"
+  {
+    echo '<?xml version="1.0" encoding="UTF-8"?>'
+    echo "<testsuites tests=\"1\" failures=\"$1\" name=\"clang_tidy\">"
+    echo "  <testsuite name=\"ClangTidy\" tests=\"1\" failures=\"$1\">"
+    echo '    <testcase name="OurSourcesAreClean" classname="ClangTidy" status="run" result="completed">'
+    [ "$1" -gt 0 ] && echo "      <failure message=\"$2\"/>"
+    echo '    </testcase>'
+    echo '  </testsuite>'
+    echo '</testsuites>'
+  } >"$dir/clang_tidy.xml"
+}
+
 if [ "$findings" -gt 0 ]; then
   echo "$out"
   echo "clang-tidy: $findings findings"
+  report 1 "$findings findings"
   exit 1
 fi
+report 0
 echo "clang-tidy: clean"
