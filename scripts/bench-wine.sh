@@ -34,14 +34,8 @@ while [ $# -gt 0 ]; do
 done
 source scripts/wine-env.sh
 
-for p in libopencv-dev libbenchmark-dev; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    echo "bench-wine: installing $p"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "$p" >/dev/null
-  fi
-done
+# OpenCV serves the benchmarks only, so set-up adds it here.
+bash scripts/setup.sh libopencv-dev
 presets=(win64)
 [ "$VARNEL_WINE_ARCH" = win32 ] && presets+=(win32)
 [ -n "$raw" ] && presets=("$VARNEL_MAIN_PRESET")

@@ -14,14 +14,8 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
-for p in libopencv-dev libbenchmark-dev; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    echo "bench: installing $p"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "$p" >/dev/null
-  fi
-done
+# OpenCV serves the benchmarks only, so set-up adds it here.
+bash scripts/setup.sh libopencv-dev
 
 cmake --preset linux >/dev/null
 cmake --build --preset linux --target varnel_bench -- -j2 >/dev/null

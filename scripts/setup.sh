@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building and testing Varnel needs on Debian 12, as root.
+# Installs what building and testing Varnel needs on Debian 12, as root,
+# and any further packages named as arguments (the benchmarks add theirs).
 # Idempotent: when every package is present it only checks and returns.
 set -euo pipefail
 
@@ -8,7 +9,7 @@ need=(cmake ninja-build g++ make pkg-config
       wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick
       libturbojpeg0-dev libjpeg62-turbo-dev nasm
       googletest libgtest-dev libbenchmark-dev
-      dpkg-dev python3 python3-pil nsis clang-tidy clang-format)
+      dpkg-dev python3 python3-pil nsis clang-tidy clang-format "$@")
 
 # 32-bit Wine needs the i386 architecture (the update below then fetches its lists).
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
