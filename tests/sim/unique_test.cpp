@@ -35,26 +35,20 @@ TEST(UniqueTest, ClosesWhatItWasGiven) {
       {"opened through put()", true, 7, {7}, {7}},
       {"open through put() failed", true, -1, {}, {-1}},
   };
+  // What an owner of this kind closes at its end, having come by the row's handle.
+  auto closedAtEnd = [](auto owner, const Row& row) {
+    closed.clear();
+    if (row.viaPut)
+      *owner.put() = row.value;
+    else
+      owner.reset(row.value);
+    owner = {};
+    return closed;
+  };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    closed.clear();
-    {
-      Unique<IntTraits> plain;
-      if (row.viaPut)
-        *plain.put() = row.value;
-      else
-        plain.reset(row.value);
-    }
-    EXPECT_EQ(closed, row.closedPlain);
-    closed.clear();
-    {
-      Unique<FailedOpenTraits> key;
-      if (row.viaPut)
-        *key.put() = row.value;
-      else
-        key.reset(row.value);
-    }
-    EXPECT_EQ(closed, row.closedFailedOpen);
+    EXPECT_EQ(closedAtEnd(Unique<IntTraits>{}, row), row.closedPlain);
+    EXPECT_EQ(closedAtEnd(Unique<FailedOpenTraits>{}, row), row.closedFailedOpen);
   }
 }
 
