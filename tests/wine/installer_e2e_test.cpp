@@ -139,13 +139,22 @@ bool MakeWritable(const std::wstring& folder, bool writable) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  WaitForSingleObject(pi.hProcess, 10000);
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
-  const std::wstring probe = folder + L"\\write-probe";
+  // A probe made just before the folder turned read-only may stay behind
+  // (its delete-on-close then fails), and would refuse a later CREATE_NEW:
+  // so each try has a name of its own, and all go once the folder is
+  // writable again.
+  auto probe = [&](int i) { return folder + L"\\write-probe-" + std::to_wstring(i); };
   for (int i = 0; i < 50; ++i) {
-    HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    if ((h != INVALID_HANDLE_VALUE) == writable) return true;
+    HANDLE h = CreateFileW(probe(i).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    const bool wrote = h != INVALID_HANDLE_VALUE;
+    if (wrote) CloseHandle(h);
+    if (wrote == writable) {
+      for (int k = 0; writable && k < i; ++k) DeleteFileW(probe(k).c_str());
+      return true;
+    }
     Sleep(100);
   }
   return false;
