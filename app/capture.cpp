@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/capture_folder.h"
+#include "app/clipboard_picture.h"
 #include "app/main_form.h"
 #include "imaging/dib_section.h"
 #include "imaging/jpeg_writer.h"
@@ -56,20 +57,17 @@ std::u16string FreeName(const std::u16string& base, const char16_t* extension) {
   plat::Raise(plat::kErrFileAccess);
 }
 
-// The clipboard's picture, copied once, straight into the buffer that is
-// then encoded or written. The clipboard is open for that copy only.
-void CopyClipboardPicture(cDIBSection& buffer) {
-  plat::OpenedClipboard clipboard(plat::OpenClipboard({}));
-  if (!clipboard) plat::Raise(plat::kErrClipboardBusy, {}, {}, plat::GetLastError());
-  const plat::Hbitmap bitmap = plat::GetClipboardData(plat::kCfBitmap);
-  if (bitmap == plat::Hbitmap{}) plat::Raise(plat::kErrNoPicture);
-  if (!buffer.CreateFromBitmap(bitmap)) plat::Raise(plat::kErrOutOfMemory);
-}
-
 // Why a capture was not saved, in the user's words.
 std::u16string Reason(const plat::ErrorState& e, const std::u16string& file) {
   if (e.Number() == plat::kErrClipboardBusy) return u"The clipboard is in use by another program.";
   if (e.Number() == plat::kErrOutOfMemory) return u"There is not enough memory for the picture.";
+  if (e.Number() == plat::kErrInvalidPicture) {
+    std::u16string words = u"The picture on the clipboard could not be read.";
+    if (e.LastDllError() != 0)
+      words += u" " + plat::SystemErrorText(e.LastDllError()) + u" (error " +
+               plat::FromUtf8(std::to_string(e.LastDllError())) + u")";
+    return words;
+  }
   switch (e.LastDllError()) {
     case plat::kErrorDiskFull:
     case plat::kErrorHandleDiskFull: return u"The disk is full.";

@@ -64,7 +64,7 @@ const plat::Picture& ClipboardCopy(int w, int h) {
   }
   if (!plat::OpenClipboard({})) return *slot;
   plat::EmptyClipboard();
-  plat::SetClipboardData(plat::kCfBitmap, bitmap);
+  plat::SetClipboardData(plat::kCfBitmap, plat::RawHandle(bitmap));
   plat::CloseClipboard();
   slot = plat::ClipboardPicture();
   // The clipboard's own bitmap is not needed any more.

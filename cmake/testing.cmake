@@ -58,16 +58,31 @@ if(NOT WIN32)
   endif()
 else()
   # End-to-end drivers: small programs of ours that run Varnel.exe under
-  # Wine and act on it from outside, as a user's tools would.
+  # Wine and act on it from outside, as a user's tools would, through the
+  # driver that the tests and the tools share. The picture of a
+  # program of the other bitness comes from the other Windows build's
+  # clip_putter.exe (the test command builds both).
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    set(other_putter "${CMAKE_SOURCE_DIR}/build/win32/clip_putter.exe")
+  else()
+    set(other_putter "${CMAKE_SOURCE_DIR}/build/win64/clip_putter.exe")
+  endif()
+  add_library(e2e_driver STATIC tests/support/win32/driver.cpp)
+  target_include_directories(e2e_driver PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_compile_definitions(e2e_driver PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}"
+    VARNEL_OTHER_PUTTER="${other_putter}")
+  target_link_libraries(e2e_driver PUBLIC shell32 advapi32 gdi32 user32)
+  unset(other_putter)
+
   file(GLOB VARNEL_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/*_test.cpp)
   list(FILTER VARNEL_E2E_TESTS EXCLUDE REGEX "/installer_e2e_test\\.cpp$")
-  add_executable(e2e_tests ${VARNEL_E2E_TESTS} tests/support/win32/driver.cpp tests/test_main.cpp)
-  target_link_libraries(e2e_tests PRIVATE ${VARNEL_GTEST} Varnel::turbojpeg)
-  target_include_directories(e2e_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-  target_compile_definitions(e2e_tests PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
+  add_executable(e2e_tests ${VARNEL_E2E_TESTS} tests/test_main.cpp)
+  target_link_libraries(e2e_tests PRIVATE e2e_driver ${VARNEL_GTEST} Varnel::turbojpeg)
+  add_executable(clip_putter tests/wine/clip_putter.cpp)
+  target_link_libraries(clip_putter PRIVATE e2e_driver)
   add_executable(open_recorder WIN32 tests/wine/open_recorder.cpp)
   target_link_options(open_recorder PRIVATE -municode)
-  add_dependencies(e2e_tests Varnel open_recorder)
+  add_dependencies(e2e_tests Varnel open_recorder clip_putter)
   # Run with small file systems of their own for the full and read-only disks.
   add_test(NAME e2e_tests COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/e2e-mounts.sh $<TARGET_FILE:e2e_tests>)
 
@@ -81,11 +96,9 @@ else()
   else()
     set(setup "${CMAKE_SOURCE_DIR}/dist/Varnel-${PROJECT_VERSION}-setup.exe")
   endif()
-  add_executable(installer_tests tests/wine/installer_e2e_test.cpp tests/support/win32/driver.cpp tests/test_main.cpp)
-  target_link_libraries(installer_tests PRIVATE ${VARNEL_GTEST} version)
-  target_include_directories(installer_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-  target_compile_definitions(installer_tests PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}"
-    VARNEL_VERSION="${PROJECT_VERSION}" VARNEL_SETUP_EXE="${setup}")
+  add_executable(installer_tests tests/wine/installer_e2e_test.cpp tests/test_main.cpp)
+  target_link_libraries(installer_tests PRIVATE e2e_driver ${VARNEL_GTEST} version)
+  target_compile_definitions(installer_tests PRIVATE VARNEL_VERSION="${PROJECT_VERSION}" VARNEL_SETUP_EXE="${setup}")
   add_test(NAME installer_tests COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/fresh-prefix.sh
     ${CMAKE_BINARY_DIR}/installer-prefix $<TARGET_FILE:installer_tests>)
   unset(setup)

@@ -3,17 +3,14 @@
 # the imaging code, under Wine.
 
 # The main job shown end to end (scripts/run.sh).
-add_executable(varnel_demo tools/demo_main.cpp tests/support/win32/driver.cpp)
-target_include_directories(varnel_demo PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(varnel_demo PRIVATE Varnel::turbojpeg)
-target_compile_definitions(varnel_demo PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
+add_executable(varnel_demo tools/demo_main.cpp)
+target_link_libraries(varnel_demo PRIVATE e2e_driver Varnel::turbojpeg)
 add_dependencies(varnel_demo Varnel)
 # Capture timings and memory under Wine (scripts/measure-capture.sh). It
 # runs the toolkit's capture steps itself too, to show where time goes.
-add_executable(capture_measure tools/capture_measure.cpp tests/support/win32/driver.cpp)
+add_executable(capture_measure tools/capture_measure.cpp)
 target_include_directories(capture_measure PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_compile_definitions(capture_measure PRIVATE VARNEL_EXE_DIR="${CMAKE_BINARY_DIR}")
-target_link_libraries(capture_measure PRIVATE varnel_imaging Varnel::turbojpeg psapi)
+target_link_libraries(capture_measure PRIVATE e2e_driver varnel_imaging Varnel::turbojpeg psapi)
 add_dependencies(capture_measure Varnel)
 # The imaging code's timings under Wine, set beside native figures by
 # scripts/bench-wine.sh: resampling, and the JPEG writer against a bare

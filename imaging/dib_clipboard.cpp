@@ -36,7 +36,7 @@ bool cDIBSection::CopyToClipboard(bool bAsDIB) {
   plat::OpenedClipboard clipboard(plat::OpenClipboard({}));
   if (!clipboard) return false;
   plat::EmptyClipboard();
-  if (plat::SetClipboardData(plat::kCfBitmap, bitmap.get()) != plat::Hbitmap{}) {
+  if (plat::SetClipboardData(plat::kCfBitmap, plat::RawHandle(bitmap.get())) != 0) {
     bitmap.release();  // the clipboard's now
     result = true;
   }

@@ -68,18 +68,36 @@ void cDIBSection::CreateFromPicture(const std::shared_ptr<plat::Picture>& picThi
   LoadPictureBlt(picture.get(), 0, 0, -1, -1, plat::kSrcCopy);
 }
 
-bool cDIBSection::CreateFromBitmap(plat::Hbitmap hBitmap) {
+bool cDIBSection::Prepare(std::int32_t lWidth, std::int32_t lHeight) {
+  if (hDibBitmap && Width() == lWidth && Height() == lHeight) return true;
+  return Create(lWidth, lHeight);
+}
+
+cDIBSection::Fill cDIBSection::CreateFromBitmap(plat::Hbitmap hBitmap) {
   plat::Bitmap description{};
+  // GDI often fails without a code of its own: no earlier one may show.
+  plat::SetLastError(0);
   if (plat::GetObjectA(hBitmap, sizeof description, &description) == 0 || description.bmWidth <= 0 ||
       description.bmHeight <= 0)
-    return false;
-  const bool reuse = hDibBitmap && Width() == description.bmWidth && Height() == description.bmHeight;
-  if (!reuse && !Create(description.bmWidth, description.bmHeight)) return false;
+    return Fill::Unreadable;
+  if (!Prepare(description.bmWidth, description.bmHeight)) return Fill::NoMemory;
   // GetDIBits may write into the header it is given: a copy, so the
   // buffer's own stays as Create wrote it.
   plat::BitmapInfo format = tBitmapInfo;
-  return plat::GetDIBits(hMemDC.get(), hBitmap, 0, static_cast<std::uint32_t>(Height()), lBitsPtr, &format,
-                         plat::kDibRgbColors) == Height();
+  plat::SetLastError(0);
+  const std::int32_t lines = plat::GetDIBits(hMemDC.get(), hBitmap, 0, static_cast<std::uint32_t>(Height()), lBitsPtr,
+                                             &format, plat::kDibRgbColors);
+  return lines == Height() ? Fill::Done : Fill::Unreadable;
+}
+
+cDIBSection::Fill cDIBSection::CreateFromPackedDib(const PackedDib& picture) {
+  if (!Prepare(picture.width, picture.height)) return Fill::NoMemory;
+  plat::SetLastError(0);
+  const auto height = static_cast<std::uint32_t>(picture.height);
+  const std::int32_t lines =
+      plat::SetDIBitsToDevice(hMemDC.get(), 0, 0, static_cast<std::uint32_t>(picture.width), height, 0, 0, 0, height,
+                              picture.bits, picture.info, plat::kDibRgbColors);
+  return lines == picture.height ? Fill::Done : Fill::Unreadable;
 }
 
 std::int32_t cDIBSection::BytesPerScanLine() const { return plat::ScanLineBytes(tBitmapInfo.bmiHeader.biWidth); }

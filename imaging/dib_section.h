@@ -7,13 +7,14 @@
 //
 // Hold objects in std::shared_ptr: the object lives while a holder keeps a
 // reference. Handles and the pixel address it returns are lent: they stay
-// valid until the next Create, CreateFromPicture, CreateFromBitmap or
-// ClearUp, or the object's destruction, and the caller never releases them.
+// valid until the next Create, CreateFromPicture, CreateFromBitmap,
+// CreateFromPackedDib or ClearUp, or the object's destruction, and the caller never releases them.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
+#include "imaging/packed_dib.h"
 #include "platform/gdi_handles.h"
 #include "platform/gdi_types.h"
 #include "platform/picture.h"
@@ -46,13 +47,21 @@ class cDIBSection {
   // whether it worked.
   void CreateFromPicture(const std::shared_ptr<plat::Picture>& picThis);
 
+  // What became of a copy into the buffer. Unreadable leaves the cause in
+  // plat::GetLastError() (0 when the system gave none); NoMemory means that
+  // the buffer could not be had at the picture's size.
+  enum class Fill { Done, Unreadable, NoMemory };
+
   // Takes the pixels of the bitmap (which must be selected into no device
   // context) with one GetDIBits: one conversion, where CreateFromPicture
   // makes a picture copy and then a bit-block transfer. The buffer is
   // created at the bitmap's size, unless it is ready at that size already:
   // then its memory is used again, as it is when one buffer takes picture
-  // after picture. True when every scan line arrived.
-  bool CreateFromBitmap(plat::Hbitmap hBitmap);
+  // after picture. Done when every scan line arrived.
+  Fill CreateFromBitmap(plat::Hbitmap hBitmap);
+  // The same for a packed picture, in any format GDI draws: GDI converts
+  // its pixels into the buffer's in one SetDIBitsToDevice.
+  Fill CreateFromPackedDib(const PackedDib& picture);
 
   // Releases any buffer held, then creates a ready buffer of the size.
   bool Create(std::int32_t lWidth, std::int32_t lHeight);
@@ -92,6 +101,8 @@ class cDIBSection {
 
  private:
   void InterpolateInto(cDIBSection& destination) const;
+  // Ready at the size: the buffer held, when it has that size, else a new one.
+  bool Prepare(std::int32_t lWidth, std::int32_t lHeight);
 
   // Ended in the reverse order: the bitmap the context came with is
   // selected back, then the section and the context are deleted.

@@ -6,6 +6,7 @@
 // functions, sim/ to an in-memory Windows used by the native tests.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/gdi_types.h"
@@ -135,12 +136,33 @@ Hwnd GetDesktopWindow();
 Hdc GetDC(Hwnd hWnd);
 std::int32_t ReleaseDC(Hwnd hWnd, Hdc hDC);
 
-// Clipboard (user32). The program puts and takes bitmaps (kCfBitmap) only.
+// Draws the scan lines StartScan .. StartScan + cLines - 1 of a packed
+// picture (lpbmi describes it, lpvBits are its pixels, in any of the
+// formats Windows takes) into hdc, converting them to what hdc draws on.
+// Returns the number of scan lines drawn, 0 on failure.
+std::int32_t SetDIBitsToDevice(Hdc hdc, std::int32_t xDest, std::int32_t yDest, std::uint32_t w, std::uint32_t h,
+                               std::int32_t xSrc, std::int32_t ySrc, std::uint32_t StartScan, std::uint32_t cLines,
+                               const void* lpvBits, const BitmapInfo* lpbmi, std::uint32_t ColorUse);
+
+// Global memory (kernel32), the form in which the clipboard holds a packed
+// picture (kCfDib). GlobalLock returns the block's first byte, null for a
+// handle that is no block (GetLastError tells why); GlobalSize returns its
+// size in bytes, 0 for no block.
+Hglobal GlobalAlloc(std::uint32_t uFlags, std::size_t dwBytes);
+void* GlobalLock(Hglobal hMem);
+bool GlobalUnlock(Hglobal hMem);
+std::size_t GlobalSize(Hglobal hMem);
+Hglobal GlobalFree(Hglobal hMem);  // null on success
+
+// Clipboard (user32). The data of a format is a handle of the format's
+// kind: a bitmap (Hbitmap) for kCfBitmap, global memory (Hglobal) for
+// kCfDib. Windows offers a picture put in one of the two in the other too,
+// made from it when it is first asked for.
 bool OpenClipboard(Hwnd hWndNewOwner);
 bool EmptyClipboard();
-Hbitmap SetClipboardData(std::uint32_t uFormat, Hbitmap hMem);
+Handle SetClipboardData(std::uint32_t uFormat, Handle hMem);
 bool CloseClipboard();
-Hbitmap GetClipboardData(std::uint32_t uFormat);
+Handle GetClipboardData(std::uint32_t uFormat);
 bool IsClipboardFormatAvailable(std::uint32_t format);
 Hwnd GetClipboardOwner();
 // Counts every change of the clipboard's content, by any program; reading

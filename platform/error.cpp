@@ -20,6 +20,7 @@ std::u16string DefaultDescription(std::int32_t number) {
     case kErrPathNotFound: return u"Path not found";
     case kErrObjectNotSet: return u"Object variable not set";
     case kErrNoPicture: return u"No picture on the clipboard";
+    case kErrInvalidPicture: return u"Invalid picture";
     case kErrClipboardBusy: return u"Can't open Clipboard";
     default: return u"Application-defined or object-defined error";
   }

@@ -26,6 +26,7 @@ inline constexpr std::int32_t kErrFileAccess = 75;
 inline constexpr std::int32_t kErrPathNotFound = 76;
 inline constexpr std::int32_t kErrObjectNotSet = 91;
 inline constexpr std::int32_t kErrNoPicture = 380;
+inline constexpr std::int32_t kErrInvalidPicture = 481;
 inline constexpr std::int32_t kErrClipboardBusy = 521;
 
 // lastDllError is the Win32 error code of the system call that caused the

@@ -62,6 +62,24 @@ inline Selection SelectInto(Hdc dc, Hbitmap object) {
   return Selection(SelectionTraits::Type{dc, SelectObject(dc, object)});
 }
 
+// A block of global memory, locked while this lives (its first byte is
+// get().address) and unlocked again at the end.
+struct LockedGlobalTraits {
+  struct Type {
+    Hglobal block;
+    const void* address;
+    bool operator==(const Type&) const = default;
+  };
+  static Type Empty() { return {}; }
+  static void Close(Type h) { GlobalUnlock(h.block); }
+};
+using LockedGlobal = Unique<LockedGlobalTraits>;
+// Empty when the block cannot be locked (GetLastError tells why).
+inline LockedGlobal LockGlobal(Hglobal block) {
+  const void* address = GlobalLock(block);
+  return LockedGlobal(address ? LockedGlobalTraits::Type{block, address} : LockedGlobalTraits::Empty());
+}
+
 // The clipboard, open while this lives: holds OpenClipboard's result.
 struct OpenedClipboardTraits {
   using Type = bool;

@@ -51,6 +51,7 @@ struct Bitmap {
 };
 
 inline constexpr std::uint32_t kBiRgb = 0;
+inline constexpr std::uint32_t kBiBitfields = 3;
 inline constexpr std::uint32_t kDibRgbColors = 0;
 
 // Raster operations of BitBlt.
@@ -67,8 +68,9 @@ inline constexpr std::uint32_t kPatCopy = 0x00F00021;
 inline constexpr std::uint32_t kBlackness = 0x00000042;
 inline constexpr std::uint32_t kWhiteness = 0x00FF0062;
 
-// Clipboard formats.
+// Clipboard formats, and the kind of global memory the clipboard takes.
 inline constexpr std::uint32_t kCfBitmap = 2;
 inline constexpr std::uint32_t kCfDib = 8;
+inline constexpr std::uint32_t kGmemMoveable = 0x0002;
 
 }  // namespace plat

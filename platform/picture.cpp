@@ -50,7 +50,7 @@ Picture::~Picture() {
 std::shared_ptr<Picture> ClipboardPicture() {
   OpenedClipboard clipboard(OpenClipboard({}));  // closed again as soon as the copy is taken
   if (!clipboard) Raise(kErrClipboardBusy, {}, {}, GetLastError());
-  const Hbitmap bitmap = GetClipboardData(kCfBitmap);
+  const auto bitmap = HandleOf<Hbitmap>(GetClipboardData(kCfBitmap));
   if (bitmap == Hbitmap{}) Raise(kErrNoPicture);
   return CopyAsDib(bitmap);
 }

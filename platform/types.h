@@ -21,6 +21,7 @@ enum class Hkey : std::uintptr_t {};      // an open registry key
 enum class Hfile : std::uintptr_t {};     // an open file (CreateFileW)
 enum class Hfind : std::uintptr_t {};     // a file search (FindFirstFileW)
 enum class ItemList : std::uintptr_t {};  // the shell's item identifier list (a PIDL)
+enum class Hglobal : std::uintptr_t {};   // a block of global memory (a packed picture on the clipboard)
 
 // The bare number, for what holds any of several kinds (a picture is a
 // bitmap or an icon), and for arguments the program always passes null

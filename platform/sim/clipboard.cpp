@@ -2,8 +2,11 @@
 // and contents by format. The program under test is one program; another
 // one can be made to hold the clipboard open, and then OpenClipboard fails
 // with ERROR_ACCESS_DENIED. Emptying the clipboard, or replacing a format's
-// data, destroys the bitmap it held, as Windows does; both also count as a
-// change in the clipboard's sequence number.
+// data, destroys the bitmap or frees the memory it held, as Windows does;
+// both also count as a change in the clipboard's sequence number. A picture
+// put as a bitmap is offered as a packed picture too and the other way
+// round, made from it when first asked for, as Windows does.
+#include <algorithm>
 #include <map>
 
 #include "platform/api.h"
@@ -31,6 +34,29 @@ bool OpenByUs() { return C().open && !C().openByOther; }
 
 void Release(std::uint32_t format, Handle h) {
   if (format == plat::kCfBitmap) detail::DestroyClipboardBitmap(h);
+  if (format == plat::kCfDib) detail::FreeClipboardGlobal(h);
+}
+
+bool Has(std::uint32_t format) { return C().data.count(format) != 0; }
+
+// The picture in the other of the two forms, made now (without counting as
+// a change) when only one was put.
+Handle Synthesized(std::uint32_t format) {
+  auto& data = C().data;
+  if (format == plat::kCfDib && Has(plat::kCfBitmap)) {
+    auto packed = detail::PackedDibOf(data[plat::kCfBitmap]);
+    if (!packed) return 0;
+    const Handle block = detail::NewGlobal(std::move(*packed));
+    detail::GiveGlobalToClipboard(block);
+    return data[format] = block;
+  }
+  if (format == plat::kCfBitmap && Has(plat::kCfDib)) {
+    const auto* packed = detail::GlobalBytes(data[plat::kCfDib]);
+    const Handle bitmap = packed ? detail::BitmapOfPackedDib(*packed) : 0;
+    if (bitmap) data[format] = bitmap;
+    return bitmap;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -93,12 +119,14 @@ static Handle RawSetClipboardData(std::uint32_t uFormat, Handle hMem) {
   Log("SetClipboardData(" + std::to_string(uFormat) + "," + std::to_string(hMem) + ")");
   if (Fault("SetClipboardData") || !sim::OpenByUs() || hMem == 0) return 0;
   if (uFormat == kCfBitmap && !sim::detail::IsBitmap(hMem)) return 0;
+  if (uFormat == kCfDib && !sim::detail::IsGlobal(hMem)) return 0;
   auto& c = sim::C();
   auto it = c.data.find(uFormat);
   if (it != c.data.end() && it->second != hMem) sim::Release(uFormat, it->second);
   c.data[uFormat] = hMem;
   ++c.sequence;
   if (uFormat == kCfBitmap) sim::detail::GiveBitmapToClipboard(hMem);
+  if (uFormat == kCfDib) sim::detail::GiveGlobalToClipboard(hMem);
   return hMem;
 }
 
@@ -113,12 +141,14 @@ bool CloseClipboard() {
 static Handle RawGetClipboardData(std::uint32_t uFormat) {
   Log("GetClipboardData(" + std::to_string(uFormat) + ")");
   if (Fault("GetClipboardData") || !sim::OpenByUs()) return 0;
+  if (!sim::Has(uFormat)) return sim::Synthesized(uFormat);
   return sim::ClipboardData(uFormat);
 }
 
 bool IsClipboardFormatAvailable(std::uint32_t format) {
   Log("IsClipboardFormatAvailable(" + std::to_string(format) + ")");
-  return sim::ClipboardData(format) != 0;
+  if (format == kCfBitmap || format == kCfDib) return sim::Has(kCfBitmap) || sim::Has(kCfDib);
+  return sim::Has(format);
 }
 
 static Handle RawGetClipboardOwner() {
@@ -134,10 +164,8 @@ std::uint32_t GetClipboardSequenceNumber() {
 // The typed edge of the seam: the handlers above work on the simulated
 // platform's own numbering.
 bool OpenClipboard(Hwnd hWndNewOwner) { return RawOpenClipboard(RawHandle(hWndNewOwner)); }
-Hbitmap SetClipboardData(std::uint32_t uFormat, Hbitmap hMem) {
-  return HandleOf<Hbitmap>(RawSetClipboardData(uFormat, RawHandle(hMem)));
-}
-Hbitmap GetClipboardData(std::uint32_t uFormat) { return HandleOf<Hbitmap>(RawGetClipboardData(uFormat)); }
+Handle SetClipboardData(std::uint32_t uFormat, Handle hMem) { return RawSetClipboardData(uFormat, hMem); }
+Handle GetClipboardData(std::uint32_t uFormat) { return RawGetClipboardData(uFormat); }
 Hwnd GetClipboardOwner() { return HandleOf<Hwnd>(RawGetClipboardOwner()); }
 
 }  // namespace plat

@@ -4,7 +4,9 @@
 // behind the desktop's device context.
 //
 // Formats: DIB sections of 24 or 32 bits a pixel in either row order, with
-// scan lines padded to 4 bytes and zero-filled memory; device-dependent
+// scan lines padded to 4 bytes and zero-filled memory (and packed pictures
+// drawn with SetDIBitsToDevice in the same formats, or 32 bits with colour
+// masks); device-dependent
 // bitmaps of 32 bits a pixel (the screen's format) or 1 bit a pixel (the
 // stock bitmap of a new memory device context and what is made compatible
 // with it). Brushes and patterns are not modelled: a raster operation
@@ -13,6 +15,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "platform/api.h"
 #include "platform/sim/state.h"
@@ -200,6 +203,45 @@ void Clip(std::int64_t& x, std::int64_t& w, std::int64_t limit, std::int64_t* ot
   if (x + w > limit) w = limit - x;
 }
 
+// The pixels of a packed picture, in the formats the sim models:
+// uncompressed 24 or 32 bits a pixel, and 32 bits with the colour masks of
+// 8-bit red, green and blue (where a header of 40 bytes has them after it,
+// a longer one inside).
+struct DibReader {
+  const std::uint8_t* bits = nullptr;
+  std::int32_t width = 0, height = 0;
+  bool bottomUp = true;
+  int bpp = 32;
+  std::int64_t stride = 0;
+
+  std::uint32_t Get(std::int32_t x, std::int32_t y) const {
+    const std::int64_t line = bottomUp ? height - 1 - y : y;
+    return Bgr(bits + line * stride + x * (bpp / 8));
+  }
+};
+
+std::optional<DibReader> ReadDib(const plat::BitmapInfo* bmi, const void* bits) {
+  if (!bmi || !bits) return std::nullopt;
+  const plat::BitmapInfoHeader& h = bmi->bmiHeader;
+  if (h.biSize < sizeof(plat::BitmapInfoHeader) || h.biWidth <= 0 || h.biHeight == 0 || h.biPlanes != 1)
+    return std::nullopt;
+  if (h.biCompression == plat::kBiBitfields) {
+    std::uint32_t masks[3];
+    std::memcpy(masks, reinterpret_cast<const std::uint8_t*>(bmi) + sizeof(plat::BitmapInfoHeader), sizeof masks);
+    if (h.biBitCount != 32 || masks[0] != 0xFF0000 || masks[1] != 0xFF00 || masks[2] != 0xFF) return std::nullopt;
+  } else if (h.biCompression != plat::kBiRgb || (h.biBitCount != 24 && h.biBitCount != 32)) {
+    return std::nullopt;
+  }
+  DibReader r;
+  r.bits = static_cast<const std::uint8_t*>(bits);
+  r.width = h.biWidth;
+  r.bottomUp = h.biHeight > 0;
+  r.height = r.bottomUp ? h.biHeight : -h.biHeight;
+  r.bpp = h.biBitCount;
+  r.stride = (std::int64_t{h.biWidth} * h.biBitCount / 8 + 3) & ~std::int64_t{3};
+  return r;
+}
+
 }  // namespace
 
 namespace detail {
@@ -227,6 +269,52 @@ void DestroyClipboardBitmap(Handle h) {
     it->second->deletePending = true;
   else
     G().bitmaps.erase(it);
+}
+
+std::optional<std::vector<std::uint8_t>> PackedDibOf(Handle bitmap) {
+  auto* b = FindBitmap(bitmap);
+  if (!b || bitmap == kStockBitmap) return std::nullopt;
+  const Surface& s = b->surface;
+  plat::BitmapInfoHeader h{};
+  h.biSize = sizeof h;
+  h.biWidth = s.width;
+  h.biHeight = s.height;
+  h.biPlanes = 1;
+  h.biBitCount = 32;
+  h.biCompression = plat::kBiBitfields;
+  h.biSizeImage = static_cast<std::uint32_t>(std::int64_t{s.width} * 4 * s.height);
+  const std::uint32_t masks[3] = {0xFF0000, 0xFF00, 0xFF};
+  std::vector<std::uint8_t> out(sizeof h + sizeof masks + h.biSizeImage);
+  std::memcpy(out.data(), &h, sizeof h);
+  std::memcpy(out.data() + sizeof h, masks, sizeof masks);
+  std::uint8_t* bits = out.data() + sizeof h + sizeof masks;
+  for (std::int32_t y = 0; y < s.height; ++y)
+    for (std::int32_t x = 0; x < s.width; ++x) {
+      const std::uint32_t c = b->surface.Get(x, y);
+      std::uint8_t* p = bits + (std::int64_t{s.height} - 1 - y) * s.width * 4 + x * 4;
+      p[0] = static_cast<std::uint8_t>(c);
+      p[1] = static_cast<std::uint8_t>(c >> 8);
+      p[2] = static_cast<std::uint8_t>(c >> 16);
+      p[3] = 0;
+    }
+  return out;
+}
+
+Handle BitmapOfPackedDib(const std::vector<std::uint8_t>& packed) {
+  if (packed.size() < sizeof(plat::BitmapInfoHeader)) return 0;
+  plat::BitmapInfoHeader h{};
+  std::memcpy(&h, packed.data(), sizeof h);
+  std::size_t offset = h.biSize + (h.biSize == sizeof h && h.biCompression == plat::kBiBitfields ? 12 : 0);
+  if (offset > packed.size()) return 0;
+  const auto* info = reinterpret_cast<const plat::BitmapInfo*>(packed.data());
+  const auto r = ReadDib(info, packed.data() + offset);
+  if (!r || offset + static_cast<std::size_t>(r->stride * r->height) > packed.size()) return 0;
+  Surface s = MakeSurface(r->width, r->height, 32, std::int64_t{r->width} * 4, false);
+  for (std::int32_t y = 0; y < r->height; ++y)
+    for (std::int32_t x = 0; x < r->width; ++x) s.Set(x, y, r->Get(x, y));
+  const Handle bitmap = AddBitmap(std::move(s), false);
+  G().bitmaps[bitmap]->clipboard = true;
+  return bitmap;
 }
 
 }  // namespace detail
@@ -331,6 +419,29 @@ static std::int32_t RawGetDIBits(Handle hdc, Handle hbm, std::uint32_t start, st
     }
   }
   return static_cast<std::int32_t>(lines);
+}
+
+// What the sim models: the whole picture in one call, drawn from its top
+// left corner.
+static std::int32_t RawSetDIBitsToDevice(Handle hdc, std::int32_t xDest, std::int32_t yDest, std::uint32_t w,
+                                         std::uint32_t h, std::int32_t xSrc, std::int32_t ySrc, std::uint32_t StartScan,
+                                         std::uint32_t cLines, const void* lpvBits, const BitmapInfo* lpbmi,
+                                         std::uint32_t ColorUse) {
+  Log("SetDIBitsToDevice(" + sim::H(hdc) + "," + sim::N(xDest) + "," + sim::N(yDest) + "," + sim::N(w) + "," +
+      sim::N(h) + "," + sim::N(StartScan) + "," + sim::N(cLines) + ")");
+  if (Fault("SetDIBitsToDevice") || ColorUse != kDibRgbColors) return 0;
+  auto* dc = sim::FindDc(hdc);
+  const auto r = sim::ReadDib(lpbmi, lpvBits);
+  if (!dc || !r || xSrc != 0 || ySrc != 0 || StartScan != 0 || cLines != static_cast<std::uint32_t>(r->height))
+    return 0;
+  sim::Surface* ds = sim::SurfaceOf(*dc);
+  if (!ds) return 0;
+  const std::int64_t width = std::min<std::int64_t>({std::int64_t{w}, r->width, ds->width - std::int64_t{xDest}});
+  const std::int64_t height = std::min<std::int64_t>({std::int64_t{h}, r->height, ds->height - std::int64_t{yDest}});
+  for (std::int32_t y = 0; y < height; ++y)
+    for (std::int32_t x = 0; x < width; ++x)
+      if (xDest + x >= 0 && yDest + y >= 0) ds->Set(xDest + x, yDest + y, r->Get(x, y));
+  return static_cast<std::int32_t>(cLines);
 }
 
 static Handle RawCreateCompatibleDC(Handle hdc) {
@@ -521,6 +632,12 @@ Hbitmap CreateDIBSection(Hdc hdc, const BitmapInfo* pbmi, std::uint32_t usage, v
 std::int32_t GetDIBits(Hdc hdc, Hbitmap hbm, std::uint32_t start, std::uint32_t cLines, void* lpvBits,
                        BitmapInfo* lpbmi, std::uint32_t usage) {
   return RawGetDIBits(RawHandle(hdc), RawHandle(hbm), start, cLines, lpvBits, lpbmi, usage);
+}
+std::int32_t SetDIBitsToDevice(Hdc hdc, std::int32_t xDest, std::int32_t yDest, std::uint32_t w, std::uint32_t h,
+                               std::int32_t xSrc, std::int32_t ySrc, std::uint32_t StartScan, std::uint32_t cLines,
+                               const void* lpvBits, const BitmapInfo* lpbmi, std::uint32_t ColorUse) {
+  return RawSetDIBitsToDevice(RawHandle(hdc), xDest, yDest, w, h, xSrc, ySrc, StartScan, cLines, lpvBits, lpbmi,
+                              ColorUse);
 }
 Hdc CreateCompatibleDC(Hdc hdc) { return HandleOf<Hdc>(RawCreateCompatibleDC(RawHandle(hdc))); }
 Hbitmap CreateCompatibleBitmap(Hdc hdc, std::int32_t cx, std::int32_t cy) {

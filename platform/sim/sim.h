@@ -201,5 +201,7 @@ void OtherProgramClosesClipboard();
 bool ClipboardIsOpen();
 // What the clipboard holds in a format, 0 for nothing.
 Handle ClipboardData(std::uint32_t format);
+// Global memory blocks alive now that do not belong to the clipboard.
+std::size_t LiveGlobals();
 
 }  // namespace sim

@@ -57,6 +57,7 @@ void Reset(const std::filesystem::path& sandbox) {
   detail::ResetGdi();
   detail::ResetClipboard();
   detail::ResetClock();
+  detail::ResetMemory();
 }
 
 std::filesystem::path HostPath(std::u16string_view windowsPath) {

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <vector>
 #include <string>
 
 #include "platform/sim/sim.h"
@@ -22,6 +24,7 @@ void ResetFiles();
 void ResetGdi();
 void ResetClipboard();
 void ResetClock();
+void ResetMemory();
 
 // The simulated machine's windows, one table for every store that knows
 // them: the desktop's, fixed, and the top-level windows the program makes,
@@ -45,6 +48,20 @@ void ForgetTrayIcons();
 bool IsBitmap(Handle h);
 void GiveBitmapToClipboard(Handle h);
 void DestroyClipboardBitmap(Handle h);
+// The same for global memory blocks (a packed picture), and a new block
+// holding the bytes.
+Handle NewGlobal(std::vector<std::uint8_t> bytes);
+bool IsGlobal(Handle h);
+const std::vector<std::uint8_t>* GlobalBytes(Handle h);  // null for no block
+void GiveGlobalToClipboard(Handle h);
+void FreeClipboardGlobal(Handle h);
+// A bitmap's picture as Windows offers it in the clipboard's packed form
+// when only the bitmap was put there: a 32-bit bottom-up DIB with its three
+// colour masks; nullopt for a handle that is no bitmap.
+std::optional<std::vector<std::uint8_t>> PackedDibOf(Handle bitmap);
+// The other way: a bitmap of the screen's format made from a packed
+// picture, owned by the clipboard; 0 when the sim cannot read the picture.
+Handle BitmapOfPackedDib(const std::vector<std::uint8_t>& packed);
 
 std::string Lower(std::string_view s);
 

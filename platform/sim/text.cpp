@@ -53,6 +53,8 @@ std::u16string SystemErrorText(std::uint32_t code) {
     case 2: return u"The system cannot find the file specified.";
     case 3: return u"The system cannot find the path specified.";
     case 5: return u"Access is denied.";
+    case 6: return u"The handle is invalid.";
+    case 8: return u"Not enough memory resources are available to process this command.";
     case 32: return u"The process cannot access the file because it is being used by another process.";
     case 112: return u"There is not enough space on the disk.";
     case 123: return u"The filename, directory name, or volume label syntax is incorrect.";

@@ -31,6 +31,7 @@ static_assert(kSrcErase == SRCERASE && kNotSrcCopy == NOTSRCCOPY && kNotSrcErase
 static_assert(kMergePaint == MERGEPAINT && kDstInvert == DSTINVERT && kPatCopy == PATCOPY);
 static_assert(kBlackness == BLACKNESS && kWhiteness == WHITENESS);
 static_assert(kCfBitmap == CF_BITMAP && kCfDib == CF_DIB && kDibRgbColors == DIB_RGB_COLORS);
+static_assert(kBiRgb == BI_RGB && kBiBitfields == BI_BITFIELDS && kGmemMoveable == GMEM_MOVEABLE);
 
 }  // namespace
 
@@ -58,6 +59,19 @@ bool BitBlt(Hdc hdc, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32
   return ::BitBlt(Dc(hdc), x, y, cx, cy, Dc(hdcSrc), x1, y1, rop) != FALSE;
 }
 
+std::int32_t SetDIBitsToDevice(Hdc hdc, std::int32_t xDest, std::int32_t yDest, std::uint32_t w, std::uint32_t h,
+                               std::int32_t xSrc, std::int32_t ySrc, std::uint32_t StartScan, std::uint32_t cLines,
+                               const void* lpvBits, const BitmapInfo* lpbmi, std::uint32_t ColorUse) {
+  return ::SetDIBitsToDevice(Dc(hdc), xDest, yDest, w, h, xSrc, ySrc, StartScan, cLines, lpvBits,
+                             reinterpret_cast<const BITMAPINFO*>(lpbmi), ColorUse);
+}
+
+Hglobal GlobalAlloc(std::uint32_t uFlags, std::size_t dwBytes) { return From<Hglobal>(::GlobalAlloc(uFlags, dwBytes)); }
+void* GlobalLock(Hglobal hMem) { return ::GlobalLock(To<HGLOBAL>(hMem)); }
+bool GlobalUnlock(Hglobal hMem) { return ::GlobalUnlock(To<HGLOBAL>(hMem)) != FALSE; }
+std::size_t GlobalSize(Hglobal hMem) { return ::GlobalSize(To<HGLOBAL>(hMem)); }
+Hglobal GlobalFree(Hglobal hMem) { return From<Hglobal>(::GlobalFree(To<HGLOBAL>(hMem))); }
+
 std::int32_t GetObjectA(Hbitmap h, std::int32_t c, void* pv) { return ::GetObjectA(Bmp(h), c, pv); }
 
 bool DeleteObject(Hbitmap ho) { return ::DeleteObject(Bmp(ho)) != FALSE; }
@@ -69,11 +83,11 @@ std::int32_t ReleaseDC(Hwnd hWnd, Hdc hDC) { return ::ReleaseDC(Wnd(hWnd), Dc(hD
 
 bool OpenClipboard(Hwnd hWndNewOwner) { return ::OpenClipboard(Wnd(hWndNewOwner)) != FALSE; }
 bool EmptyClipboard() { return ::EmptyClipboard() != FALSE; }
-Hbitmap SetClipboardData(std::uint32_t uFormat, Hbitmap hMem) {
-  return From<Hbitmap>(::SetClipboardData(uFormat, To<HANDLE>(hMem)));
+Handle SetClipboardData(std::uint32_t uFormat, Handle hMem) {
+  return reinterpret_cast<Handle>(::SetClipboardData(uFormat, reinterpret_cast<HANDLE>(hMem)));
 }
 bool CloseClipboard() { return ::CloseClipboard() != FALSE; }
-Hbitmap GetClipboardData(std::uint32_t uFormat) { return From<Hbitmap>(::GetClipboardData(uFormat)); }
+Handle GetClipboardData(std::uint32_t uFormat) { return reinterpret_cast<Handle>(::GetClipboardData(uFormat)); }
 bool IsClipboardFormatAvailable(std::uint32_t format) { return ::IsClipboardFormatAvailable(format) != FALSE; }
 Hwnd GetClipboardOwner() { return From<Hwnd>(::GetClipboardOwner()); }
 std::uint32_t GetClipboardSequenceNumber() { return ::GetClipboardSequenceNumber(); }

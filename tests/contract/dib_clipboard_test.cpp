@@ -32,7 +32,7 @@ class DibClipboardTest : public ::testing::Test {
   static std::unique_ptr<cDIBSection> ClipboardPicture() {
     if (!plat::OpenClipboard({})) return nullptr;
     auto out = std::make_unique<cDIBSection>();
-    const plat::Hbitmap bitmap = plat::GetClipboardData(plat::kCfBitmap);
+    const auto bitmap = plat::HandleOf<plat::Hbitmap>(plat::GetClipboardData(plat::kCfBitmap));
     if (bitmap != plat::Hbitmap{})
       out->CreateFromPicture(
           std::make_shared<plat::Picture>(plat::RawHandle(bitmap), plat::Picture::Type::Bitmap, false));

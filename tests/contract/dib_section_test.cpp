@@ -248,7 +248,7 @@ TEST_F(DibSectionTest, CreateFromBitmapGivesTheBytesOfABitBltCopy) {
     cDIBSection copied, converted;
     copied.CreateFromPicture(picture);
     ASSERT_NE(copied.hDib(), plat::Hbitmap{});
-    ASSERT_TRUE(converted.CreateFromBitmap(plat::HandleOf<plat::Hbitmap>(picture->handle())));
+    ASSERT_EQ(converted.CreateFromBitmap(plat::HandleOf<plat::Hbitmap>(picture->handle())), cDIBSection::Fill::Done);
     ASSERT_EQ(converted.Width(), w);
     ASSERT_EQ(converted.Height(), h);
     const auto bytes = static_cast<std::size_t>(copied.BytesPerScanLine()) * static_cast<std::size_t>(h);
@@ -258,12 +258,12 @@ TEST_F(DibSectionTest, CreateFromBitmapGivesTheBytesOfABitBltCopy) {
     const auto shifted = [](std::int32_t x, std::int32_t y) { return Pattern(x + 1, y + 2); };
     auto next = ScreenPicture(w, h, shifted);
     const plat::Hbitmap before = converted.hDib();
-    ASSERT_TRUE(converted.CreateFromBitmap(plat::HandleOf<plat::Hbitmap>(next->handle())));
+    ASSERT_EQ(converted.CreateFromBitmap(plat::HandleOf<plat::Hbitmap>(next->handle())), cDIBSection::Fill::Done);
     EXPECT_EQ(converted.hDib(), before);
     EXPECT_EQ(FirstDifference(converted, shifted), "");
   }
   cDIBSection none;
-  EXPECT_FALSE(none.CreateFromBitmap({}));
+  EXPECT_EQ(none.CreateFromBitmap({}), cDIBSection::Fill::Unreadable);
   EXPECT_EQ(none.hDib(), plat::Hbitmap{});
 }
 

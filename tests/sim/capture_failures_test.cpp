@@ -69,6 +69,52 @@ TEST_F(CaptureFailureTest, SaveFailuresAreReportedOnceAndTheNextPressWorks) {
   }
 }
 
+// A picture whose bitmap cannot be read is taken in the packed form that
+// Windows offers of it too, and gives the very file of an undisturbed
+// capture; a picture that cannot be had at all is reported with its cause.
+TEST_F(CaptureFailureTest, APictureIsTakenInEitherFormAndAFailureNamesItsCause) {
+  StartWith("JPG");
+  PutPictureOnClipboard(33, 17);
+  PressAndRelease();
+  const std::string undisturbed = Shot(kStampedJpg);
+  struct Row {
+    const char* what;
+    std::function<void()> cause;
+    std::u16string reason;  // empty: saved, as the undisturbed file
+  } rows[] = {
+      {"GetDIBits fails", [] { sim::InjectFault("GetDIBits", 0); }, u""},
+      // Under Wine, a 32-bit program's bitmap reaches a 64-bit one as memory.
+      {"the handle is no bitmap", [] { sim::InjectFault("GetObjectA", 0); }, u""},
+      {"no memory for the buffer", [] { sim::InjectFault("CreateDIBSection", 0); },
+       u"There is not enough memory for the picture."},
+      {"neither form can be read",
+       [] {
+         sim::InjectFault("GetDIBits", 0);
+         sim::InjectFault("GlobalLock", 0);
+       },
+       u"The picture on the clipboard could not be read. The handle is invalid. (error 6)"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SetUp();
+    StartWith("JPG");
+    PutPictureOnClipboard(33, 17);
+    row.cause();
+    PressAndRelease();
+    Wait(1100);
+    if (row.reason.empty()) {
+      EXPECT_TRUE(sim::MessageBoxes().empty());
+      ASSERT_EQ(ShotFiles(), std::vector<std::string>{kStampedJpg});
+      EXPECT_EQ(Shot(kStampedJpg), undisturbed);
+    } else {
+      ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+      EXPECT_EQ(LastMessage(),
+                u"The capture could not be saved as\r\nC:\\Shots\\2026-03-02-14-05-07.jpg\r\n\r\n" + row.reason);
+      EXPECT_TRUE(ShotFiles().empty());
+    }
+  }
+}
+
 TEST_F(CaptureFailureTest, BusyClipboardIsWaitedForWithoutHoldingUpTheWindow) {
   StartWith("JPG");
   PutPictureOnClipboard(16, 16);

@@ -42,7 +42,7 @@ class CaptureTest : public SimMachine {
     }
     ASSERT_TRUE(plat::OpenClipboard(plat::HandleOf<plat::Hwnd>(0x777)));
     plat::EmptyClipboard();
-    plat::SetClipboardData(plat::kCfBitmap, bitmap);
+    plat::SetClipboardData(plat::kCfBitmap, plat::RawHandle(bitmap));
     plat::CloseClipboard();
   }
   static void PressAndRelease() {

@@ -144,7 +144,7 @@ TEST_F(CaptureTest, MetafileAloneIsNoPictureAndNothingIsOpened) {
   StartWith("JPG", true);
   ASSERT_TRUE(plat::OpenClipboard(plat::HandleOf<plat::Hwnd>(0x777)));
   plat::EmptyClipboard();
-  plat::SetClipboardData(14, plat::HandleOf<plat::Hbitmap>(0x5555));  // CF_ENHMETAFILE
+  plat::SetClipboardData(14, 0x5555);  // CF_ENHMETAFILE
   plat::CloseClipboard();
   PressAndRelease();
   sim::Tick(70);  // a second's worth of ticks

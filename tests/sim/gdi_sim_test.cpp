@@ -92,7 +92,7 @@ TEST_F(GdiSimTest, ClipboardOpenStateAndOwner) {
   cDIBSection dib;
   ASSERT_TRUE(dib.Create(2, 2));
   EXPECT_FALSE(plat::EmptyClipboard());  // not open
-  EXPECT_EQ(plat::SetClipboardData(plat::kCfBitmap, dib.hDib()), plat::Hbitmap{});
+  EXPECT_EQ(plat::SetClipboardData(plat::kCfBitmap, plat::RawHandle(dib.hDib())), 0u);
   EXPECT_FALSE(plat::CloseClipboard());
 
   ASSERT_TRUE(plat::OpenClipboard(kForm));
@@ -100,8 +100,7 @@ TEST_F(GdiSimTest, ClipboardOpenStateAndOwner) {
   EXPECT_FALSE(plat::OpenClipboard({}));
   EXPECT_TRUE(plat::EmptyClipboard());
   EXPECT_EQ(plat::GetClipboardOwner(), kForm);
-  EXPECT_EQ(plat::SetClipboardData(plat::kCfBitmap, plat::HandleOf<plat::Hbitmap>(12345)),
-            plat::Hbitmap{});  // not a bitmap
+  EXPECT_EQ(plat::SetClipboardData(plat::kCfBitmap, 12345), 0u);  // not a bitmap
   EXPECT_TRUE(plat::CloseClipboard());
   EXPECT_FALSE(plat::IsClipboardFormatAvailable(plat::kCfBitmap));
 
@@ -114,7 +113,7 @@ TEST_F(GdiSimTest, ClipboardOpenStateAndOwner) {
   sim::OtherProgramOpensClipboard(0x30030);
   EXPECT_FALSE(plat::OpenClipboard({}));
   EXPECT_FALSE(plat::CloseClipboard());  // not ours to close
-  EXPECT_EQ(plat::GetClipboardData(plat::kCfBitmap), plat::Hbitmap{});
+  EXPECT_EQ(plat::GetClipboardData(plat::kCfBitmap), 0u);
   sim::OtherProgramClosesClipboard();
   EXPECT_TRUE(plat::OpenClipboard({}));
   EXPECT_TRUE(plat::CloseClipboard());

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -212,21 +213,59 @@ std::uint32_t Pattern(int x, int y) {
 
 namespace {
 
-// Hands a bitmap to the clipboard, which then owns it.
-bool GiveToClipboard(HBITMAP bitmap) {
+// The packed form of a bitmap: a 24-bit bottom-up picture in global memory.
+HGLOBAL PackedFormOf(HBITMAP bitmap) {
+  BITMAP bm{};
+  if (!GetObjectW(bitmap, sizeof bm, &bm)) return nullptr;
+  BITMAPINFOHEADER h{};
+  h.biSize = sizeof h;
+  h.biWidth = bm.bmWidth;
+  h.biHeight = bm.bmHeight;
+  h.biPlanes = 1;
+  h.biBitCount = 24;
+  const std::size_t stride = (static_cast<std::size_t>(bm.bmWidth) * 3 + 3) & ~std::size_t{3};
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof h + stride * static_cast<std::size_t>(bm.bmHeight));
+  auto* bytes = block ? static_cast<std::uint8_t*>(GlobalLock(block)) : nullptr;
+  if (!bytes) return block ? GlobalFree(block) : nullptr;
+  std::memcpy(bytes, &h, sizeof h);
+  HDC dc = GetDC(nullptr);
+  const int lines = GetDIBits(dc, bitmap, 0, static_cast<UINT>(bm.bmHeight), bytes + sizeof h,
+                              reinterpret_cast<BITMAPINFO*>(bytes), DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  GlobalUnlock(block);
+  if (lines != bm.bmHeight) return GlobalFree(block);
+  return block;
+}
+
+// Hands a bitmap to the clipboard, which then owns it. With packedToo the
+// packed form goes beside it, as Windows offers both of the screen on Print
+// Screen: Wine makes one form of a picture from the other only for programs
+// of the bitness that put it, and hands a 64-bit program a 32-bit program's
+// bitmap as raw memory, so the form put is what a program of the other
+// bitness can read.
+bool GiveToClipboard(HBITMAP bitmap, bool packedToo = true) {
   static HWND owner =
       CreateWindowExW(0, L"STATIC", L"clipboard owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  HGLOBAL packed = packedToo ? PackedFormOf(bitmap) : nullptr;
+  if (packedToo && !packed) {
+    DeleteObject(bitmap);
+    return false;
+  }
   bool ok = false;
   for (int i = 0; i < 50 && !ok; ++i) {
     if (OpenClipboard(owner)) {
       EmptyClipboard();
       ok = SetClipboardData(CF_BITMAP, bitmap) != nullptr;
+      if (ok && packed) ok = SetClipboardData(CF_DIB, packed) != nullptr;
       CloseClipboard();
     } else {
       Sleep(20);
     }
   }
-  if (!ok) DeleteObject(bitmap);
+  if (!ok) {
+    DeleteObject(bitmap);
+    if (packed) GlobalFree(packed);
+  }
   return ok;
 }
 
@@ -245,7 +284,7 @@ SIZE PutScreenOnClipboard() {
   return GiveToClipboard(copy) ? size : SIZE{0, 0};
 }
 
-bool PutPictureOnClipboard(int width, int height, Paint paint) {
+bool PutPictureOnClipboard(int width, int height, Paint paint, bool packedToo) {
   // Paint into a top-down 32-bit DIB section, then copy it into a bitmap
   // compatible with the screen: the kind Print Screen leaves.
   BITMAPINFO info{};
@@ -273,7 +312,23 @@ bool PutPictureOnClipboard(int width, int height, Paint paint) {
   DeleteDC(to);
   DeleteObject(dib);
 
-  return GiveToClipboard(ddb);
+  return GiveToClipboard(ddb, packedToo);
+}
+
+std::wstring OtherBitnessPutter() { return WindowsPath(VARNEL_OTHER_PUTTER); }
+
+int PutPictureFromOtherBitness(int width, int height, bool packedToo) {
+  std::wstring command = L"\"" + OtherBitnessPutter() + L"\" " + std::to_wstring(width) + L" " +
+                         std::to_wstring(height) + (packedToo ? L"" : L" bitmap-only");
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+  DWORD code = 1;
+  if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return static_cast<int>(code);
 }
 
 std::int64_t PressPrintScreen() {

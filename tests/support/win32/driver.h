@@ -68,8 +68,15 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* cls, DWORD waitMs = 10000, bool
 using Paint = std::uint32_t (*)(int x, int y);
 std::uint32_t Pattern(int x, int y);
 // Puts a screen-compatible bitmap holding the paint on the clipboard, as
-// Windows does for Print Screen. False when the clipboard refused it.
-bool PutPictureOnClipboard(int width, int height, Paint paint = Pattern);
+// Windows does for Print Screen, with its packed form (kCfDib) beside it
+// unless packedToo is false. False when the clipboard refused it.
+bool PutPictureOnClipboard(int width, int height, Paint paint = Pattern, bool packedToo = true);
+// The helper program that puts a picture from a process of the other
+// bitness than this one's (clip_putter.exe of the other Windows build), and
+// runs it: width, height, and whether the packed form goes too. Returns
+// its exit code (0: the picture is there); -1 when it could not be started.
+int PutPictureFromOtherBitness(int width, int height, bool packedToo);
+std::wstring OtherBitnessPutter();
 // What Windows does on Print Screen, done by hand where the platform does
 // not: a copy of the whole screen on the clipboard. Returns its size.
 SIZE PutScreenOnClipboard();
