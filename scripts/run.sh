@@ -28,4 +28,9 @@ scripts/with-display.sh bash -c '
   scripts/wine-run.sh reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" /v Varnel 2>/dev/null | tr -d "\r" | grep -v "^$" || true
   exit $status
 '
+# The Desktop is a folder of the prefix's own (see scripts/wine-run.sh):
+# the capture stays inside build/.
+for shot in "$WINEPREFIX"/drive_c/users/*/Desktop/*.jpg; do
+  [ -e "$shot" ] && echo "--- the capture in the prefix: ${shot#"$root"/}"
+done
 echo "--- the capture, copied for viewing: build/run-capture.jpg"

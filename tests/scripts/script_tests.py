@@ -120,6 +120,51 @@ class TestWineChoice(unittest.TestCase):
                     self.assertIn(why, got[4])
 
 
+def snapshot(folder):
+    """Every path below the folder, with what a change would alter."""
+    found = {}
+    for here, dirs, files in os.walk(folder):
+        for name in dirs + files:
+            path = os.path.join(here, name)
+            st = os.lstat(path)
+            found[os.path.relpath(path, folder)] = (st.st_mode, st.st_size, st.st_mtime_ns)
+    return found
+
+
+class TestWinePrefixLeavesHomeAlone(unittest.TestCase):
+    """A prefix the project makes keeps its shell folders inside it, and writes nothing in the user's home."""
+
+    def test_prefix_set_up(self):
+        with tempfile.TemporaryDirectory() as home, tempfile.TemporaryDirectory() as work:
+            # A home as a user has it: a desktop with a file, and the XDG folders named.
+            os.makedirs(os.path.join(home, "Desktop"))
+            with open(os.path.join(home, "Desktop", "mine.txt"), "w") as f:
+                f.write("the user's own file\n")
+            before = snapshot(home)
+            prefix = os.path.join(work, "prefix")
+            clean = {k: v for k, v in os.environ.items() if not k.startswith(("VARNEL_", "WINE"))}
+            env = {**clean, "HOME": home, "WINEPREFIX": prefix, "XDG_CONFIG_HOME": os.path.join(home, ".config"),
+                   "XDG_DATA_HOME": os.path.join(home, ".local", "share"),
+                   "XDG_CACHE_HOME": os.path.join(home, ".cache")}
+            # What the main job does there: something saved to the Desktop.
+            run = subprocess.run(["bash", os.path.join(ROOT, "scripts", "with-display.sh"),
+                                  os.path.join(ROOT, "scripts", "wine-run.sh"), "cmd.exe", "/c", "mkdir",
+                                  "%USERPROFILE%\\Desktop\\saved-here"],
+                                 env=env, capture_output=True, text=True, timeout=600)
+            self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+            self.assertEqual(snapshot(home), before)
+            users = os.path.join(prefix, "drive_c", "users")
+            desktops = [os.path.join(users, u, "Desktop") for u in os.listdir(users)
+                        if os.path.isdir(os.path.join(users, u, "Desktop", "saved-here"))]
+            self.assertEqual(len(desktops), 1, os.listdir(users))
+            self.assertFalse(os.path.islink(desktops[0]))
+            for here, dirs, files in os.walk(users):
+                for name in dirs + files:
+                    path = os.path.join(here, name)
+                    if os.path.islink(path):
+                        self.assertTrue(os.path.realpath(path).startswith(prefix + os.sep), path)
+
+
 def write_gtest_xml(result, path, name):
     suites = ET.Element("testsuites", tests=str(result.testsRun), failures=str(len(result.failures)),
                         errors=str(len(result.errors)))
