@@ -1,15 +1,18 @@
-// The capture. Print Screen is polled on every timer tick. On the first
-// tick after its release the capture folder is checked, and the clipboard
-// is watched for the picture Windows put there. A picture counts only when
-// the clipboard has changed since the last one saved: Windows 11 may give
-// Print Screen to its own capture tool and leave the clipboard alone, and
-// the old picture must not be saved again. Windows may still be writing the
-// picture, and another program (a clipboard manager) may hold the clipboard
-// open, so the capture waits up to a second for either, tick by tick,
-// without holding up the window. The picture is saved under the time of
-// saving, as a bitmap file or a JPEG of quality 90, and a capture that
-// cannot be saved is reported with its file and the reason.
+// The capture. Windows tells Varnel of Print Screen (raw keyboard input,
+// also while another window has the focus) and of every change of the
+// clipboard; no timer runs while nothing is pending. A press remembers the
+// clipboard's sequence number from just before it, and its capture takes
+// only a picture put there after that: Windows 11 may give Print Screen to
+// its own capture tool and leave the clipboard alone, and a picture copied
+// earlier is not this press's. On the release the capture folder is
+// checked and the picture taken; where it is not there yet, or another
+// program (a clipboard manager) holds the clipboard open, the capture waits
+// up to a second for it, without holding up the window. The picture is
+// saved under the time of saving, as a bitmap file or a JPEG of quality 90,
+// and a capture that cannot be saved is reported with its file and the
+// reason.
 #include <memory>
+#include <utility>
 
 #include "app/capture_folder.h"
 #include "app/clipboard_picture.h"
@@ -25,6 +28,7 @@
 #include "platform/gdi_types.h"
 #include "platform/picture.h"
 #include "platform/text.h"
+#include "platform/unique.h"
 
 namespace varnel {
 
@@ -35,6 +39,13 @@ constexpr std::int32_t kJpegQuality = 90;
 constexpr std::uint32_t kWaitMs = 1000;
 // Between two tries at a busy clipboard.
 constexpr std::uint32_t kRetryMs = 20;
+// Windows puts its picture on the clipboard as it handles the key, and the
+// two reports carry times of a clock that ticks every 10 to 16 ms; tools
+// that stand in for Print Screen (automation, a remote session's client)
+// put the picture before they send the key, and a clipboard manager may
+// hold the clipboard in between. A picture put up to this long before the
+// press still counts as the press's; one copied seconds before never does.
+constexpr std::uint32_t kPressSlackMs = 1000;
 
 constexpr char16_t kNoNewPicture[] =
     u"Print Screen put no new picture on the clipboard, so there was nothing to save.\r\n\r\n"
@@ -85,22 +96,54 @@ std::u16string Reason(const plat::ErrorState& e, const std::u16string& file) {
 
 }  // namespace
 
-void Main::Timer_Timer() {
-  if (messageOpen_) return;
-  // Any bit set counts as down: held now, or pressed since the last query.
-  if (plat::GetAsyncKeyState(plat::kVkSnapshot) != 0) {
-    KeyWasDown = true;
+void Main::Form_RawKey(int vk, bool down, std::uint32_t time) {
+  if (vk != plat::kVkSnapshot) return;
+  if (down) {
+    // The keyboard repeats a held key: only the first counts.
+    if (!KeyWasDown) Pressed(time);
   } else if (KeyWasDown) {
-    KeyWasDown = false;
-    if (capture_)
-      releaseWaiting_ = true;
-    else
-      BeginCapture();
+    Released();
   }
-  if (capture_) ContinueCapture();
+  ShowWaitingMessages();
 }
 
-void Main::BeginCapture() {
+void Main::Form_ClipboardUpdate(std::uint32_t time) {
+  clipboard_.Changed(plat::GetClipboardSequenceNumber(), time);
+  if (capture_) ContinueCapture();
+  ShowWaitingMessages();
+}
+
+void Main::Timer_Timer() {
+  if (!keyboardWatched_) PollKey();
+  if (capture_) ContinueCapture();
+  ShowWaitingMessages();
+}
+
+void Main::PollKey() {
+  // Any bit set counts as down: held now, or pressed since the last query.
+  if (plat::GetAsyncKeyState(plat::kVkSnapshot) != 0) {
+    if (!KeyWasDown) Pressed(plat::GetTickCount());
+  } else if (KeyWasDown) {
+    Released();
+  }
+}
+
+void Main::Pressed(std::uint32_t time) {
+  KeyWasDown = true;
+  // Without the clipboard's reports, a press takes what is newer than the
+  // last picture saved.
+  pressBaseline_ = clipboardWatched_ ? clipboard_.Before(time - kPressSlackMs) : lastSequence_;
+}
+
+void Main::Released() {
+  KeyWasDown = false;
+  if (capture_)
+    releaseWaiting_ = pressBaseline_;
+  else
+    BeginCapture(pressBaseline_);
+}
+
+void Main::BeginCapture(std::uint32_t baseline) {
   plat::Err().Clear();
   // The folder is looked at, never entered: the user can still rename,
   // delete or eject it while Varnel runs.
@@ -111,44 +154,94 @@ void Main::BeginCapture() {
     return;
   }
   const std::uint32_t now = plat::GetTickCount();
-  capture_ = PendingCapture{folder, now, now};
+  capture_ = PendingCapture{folder, baseline, now, now};
+  // The picture is usually there already.
+  ContinueCapture();
 }
 
 void Main::ContinueCapture() {
-  PendingCapture& c = *capture_;
-  const std::uint32_t now = plat::GetTickCount();
-  if (static_cast<std::int32_t>(now - c.nextTry) < 0) return;
-
-  const std::uint32_t sequence = plat::GetClipboardSequenceNumber();
-  const bool newPicture = sequence != lastSequence_ && plat::IsClipboardFormatAvailable(plat::kCfBitmap);
-  plat::Err().Clear();
-  if (newPicture && plat::Step([&] { CopyClipboardPicture(captureBuffer_); })) {
-    SaveCapture(captureBuffer_, sequence);
-  } else if (!newPicture || plat::Err().Number() == plat::kErrNoPicture) {
-    // No new picture yet, or it went again before it could be taken.
-    if (!Passed(now, c.releasedAt, kWaitMs)) return;
-    if (!noPictureNoticeShown_) {
-      noPictureNoticeShown_ = true;
-      ShowMessage(kNoNewPicture, u"", false);
-    }
-  } else if (plat::Err().Number() == plat::kErrClipboardBusy && !(c.busy && Passed(now, c.busySince, kWaitMs))) {
-    if (!c.busy) c.busySince = now;
-    c.busy = true;
-    c.nextTry = now + kRetryMs;
+  std::u16string file;
+  const Outcome outcome = TryCapture(file);
+  if (outcome == Outcome::Waiting) {
+    UpdateTimer();
     return;
-  } else {
-    // The clipboard stayed busy, or its picture could not be copied.
-    const std::u16string stamp = plat::FormatDateTime(plat::Now(), u"YYYY-MM-DD-HH-NN-SS");
-    ReportUnsaved(plat::Err(), c.folder + u"\\" + stamp + (CaptureFormat.IsBitmap() ? u".bmp" : u".jpg"));
   }
+  // The capture is over before anything is shown or opened: what happens
+  // meanwhile (another press, a file handler's own message loop) finds no
+  // capture pending.
   capture_.reset();
-  if (releaseWaiting_) {
-    releaseWaiting_ = false;
-    BeginCapture();
+  const plat::ErrorState why = plat::Err();
+  if (const auto next = std::exchange(releaseWaiting_, std::nullopt))
+    BeginCapture(*next);
+  else
+    UpdateTimer();
+
+  switch (outcome) {
+    case Outcome::Saved:
+      if (AutoOpen) {
+        // The name as it was written, with the extension in capitals.
+        std::u16string open = file;
+        for (std::size_t i = open.rfind(u'.') + 1; i < open.size(); ++i)
+          if (open[i] >= u'a' && open[i] <= u'z') open[i] = static_cast<char16_t>(open[i] - u'a' + u'A');
+        plat::Step([&] { plat::ShellExecuteW(form_.hWnd(), u"open", open.c_str(), u"", u"", plat::kSwShowNormal); });
+      }
+      break;
+    case Outcome::NoNewPicture:
+      if (!noPictureNoticeShown_) {
+        noPictureNoticeShown_ = true;
+        ShowMessage(kNoNewPicture, u"", false);
+      }
+      break;
+    case Outcome::Failed: ReportUnsaved(why, file); break;
+    case Outcome::Waiting: break;
   }
 }
 
-void Main::SaveCapture(cDIBSection& buffer, std::uint32_t sequence) {
+Main::Outcome Main::TryCapture(std::u16string& file) {
+  PendingCapture& c = *capture_;
+  const std::uint32_t now = plat::GetTickCount();
+  if (static_cast<std::int32_t>(now - c.nextTry) < 0) return Outcome::Waiting;
+
+  // A picture counts when the clipboard changed after the press began, and
+  // it is not the one saved last.
+  const std::uint32_t sequence = plat::GetClipboardSequenceNumber();
+  const bool newPicture =
+      sequence != c.baseline && sequence != lastSequence_ && plat::IsClipboardFormatAvailable(plat::kCfBitmap);
+  plat::Err().Clear();
+  if (newPicture && plat::Step([&] { CopyClipboardPicture(captureBuffer_); }))
+    return SaveCapture(captureBuffer_, sequence, file) ? Outcome::Saved : Outcome::Failed;
+  if (!newPicture || plat::Err().Number() == plat::kErrNoPicture) {
+    // No new picture yet, or it went again before it could be taken.
+    return Passed(now, c.releasedAt, kWaitMs) ? Outcome::NoNewPicture : Outcome::Waiting;
+  }
+  if (plat::Err().Number() == plat::kErrClipboardBusy && !(c.busy && Passed(now, c.busySince, kWaitMs))) {
+    if (!c.busy) c.busySince = now;
+    c.busy = true;
+    c.nextTry = now + kRetryMs;
+    return Outcome::Waiting;
+  }
+  // The clipboard stayed busy, or its picture could not be copied.
+  const std::u16string stamp = plat::FormatDateTime(plat::Now(), u"YYYY-MM-DD-HH-NN-SS");
+  file = c.folder + u"\\" + stamp + (CaptureFormat.IsBitmap() ? u".bmp" : u".jpg");
+  return Outcome::Failed;
+}
+
+void Main::UpdateTimer() {
+  // The fallback's key poll keeps its own timer running.
+  if (!keyboardWatched_) return;
+  if (!capture_) {
+    form_.StopTimer();
+    return;
+  }
+  // The next try at a busy clipboard, or the end of the wait; a picture
+  // that comes sooner is reported by the clipboard itself.
+  const std::uint32_t now = plat::GetTickCount();
+  const std::uint32_t due = capture_->busy ? capture_->nextTry : capture_->releasedAt + kWaitMs;
+  const auto left = static_cast<std::int32_t>(due - now);
+  form_.StartTimer(left > 0 ? static_cast<std::uint32_t>(left) : 1);
+}
+
+bool Main::SaveCapture(cDIBSection& buffer, std::uint32_t sequence, std::u16string& file) {
   using plat::Step;
   const std::u16string folder = capture_->folder;
   plat::Err().Clear();
@@ -159,7 +252,7 @@ void Main::SaveCapture(cDIBSection& buffer, std::uint32_t sequence) {
   const char16_t* extension = bitmap ? u".bmp" : u".jpg";
   std::u16string name = folder + u"\\" + stamp;
   Step([&] { name = FreeName(name, extension); });
-  const std::u16string file = name + extension;
+  file = name + extension;
 
   const bool saved = Step([&] {
     if (bitmap) {
@@ -172,20 +265,10 @@ void Main::SaveCapture(cDIBSection& buffer, std::uint32_t sequence) {
       mIntelJPEGLibrary::SaveDibAsJpeg(buffer, file, kJpegQuality);
     }
   });
-  if (!saved) {
-    // The picture stays unsaved on the clipboard: the next release can
-    // still take it, once the cause is gone.
-    ReportUnsaved(plat::Err(), file);
-    return;
-  }
-  lastSequence_ = sequence;
-
-  if (AutoOpen) {
-    Step([&] {
-      const std::u16string open = name + (bitmap ? u".BMP" : u".JPG");
-      plat::ShellExecuteW(form_.hWnd(), u"open", open.c_str(), u"", u"", plat::kSwShowNormal);
-    });
-  }
+  // A picture not saved stays on the clipboard: the next press can still
+  // take it, once the cause is gone.
+  if (saved) lastSequence_ = sequence;
+  return saved;
 }
 
 void Main::ReportUnsaved(const plat::ErrorState& why, const std::u16string& file) {
@@ -193,10 +276,22 @@ void Main::ReportUnsaved(const plat::ErrorState& why, const std::u16string& file
 }
 
 void Main::ShowMessage(const std::u16string& prompt, const std::u16string& title, bool showWindow) {
-  if (showWindow) plat::Step([&] { form_.Show(); });
+  messages_.push_back({prompt, title, showWindow});
+  ShowWaitingMessages();
+}
+
+void Main::ShowWaitingMessages() {
+  // While one is open, its own message loop keeps delivering Windows'
+  // reports: a message asked for then is shown after it, never over it.
+  if (messageOpen_) return;
   messageOpen_ = true;
-  plat::Step([&] { plat::MsgBox(prompt, title); });
-  messageOpen_ = false;
+  const plat::ScopeExit closed([this] { messageOpen_ = false; });
+  while (!messages_.empty()) {
+    const Message m = std::move(messages_.front());
+    messages_.pop_front();
+    if (m.showWindow) plat::Step([&] { form_.Show(); });
+    plat::Step([&] { plat::MsgBox(m.prompt, m.title); });
+  }
 }
 
 }  // namespace varnel

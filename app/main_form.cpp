@@ -19,6 +19,8 @@ namespace {
 // Room for the longest path Windows takes (the long-path form's limit): a
 // capture folder the user could type and use is read back whole.
 constexpr std::uint32_t kPathBuffer = 32768;
+// The key poll where Windows gives no raw input: as fast as the timer goes.
+constexpr std::uint32_t kKeyPollMs = 1;
 
 }  // namespace
 
@@ -46,10 +48,13 @@ Main::Main()
   OpenFolder.Click = [this] { OpenFolder_Click(); };
   form_.OnKeyUp = [this](int keyCode, int shift) { Form_KeyUp(keyCode, shift); };
   form_.OnTimer = [this] { Timer_Timer(); };
+  form_.OnRawKey = [this](int vk, bool down, std::uint32_t time) { Form_RawKey(vk, down, time); };
+  form_.OnClipboardUpdate = [this](std::uint32_t time) { Form_ClipboardUpdate(time); };
   form_.OnTaskbarCreated = [this] { Form_TaskbarCreated(); };
   form_.OnOtherInstance = [this] { Form_OtherInstance(); };
   // What is on the clipboard now was there before Varnel: not a capture.
   lastSequence_ = plat::GetClipboardSequenceNumber();
+  clipboard_ = ClipboardHistory(lastSequence_);
   SetRunOnStartUp.Click = [this] { EnableApply(); };
   SetAutoOpen.Click = [this] { EnableApply(); };
   JPGOption.Click = [this] { EnableApply(); };
@@ -78,6 +83,14 @@ std::u16string Main::DefaultFolder() const {
 
 void Main::Form_Load() {
   using plat::Step;
+
+  // 0. What Windows is to tell: Print Screen, and the clipboard's changes,
+  // asked for first, so that no press is missed while the rest loads (the
+  // notification area may keep the icon waiting). Without the first, the
+  // key is polled on the timer.
+  Step([&] { clipboardWatched_ = form_.WatchClipboard(); });
+  Step([&] { keyboardWatched_ = form_.WatchKeyboard(); });
+  if (!keyboardWatched_) Step([&] { form_.StartTimer(kKeyPollMs); });
 
   // 1. The start-up entry.
   Step([&] {

@@ -5,10 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "app/clipboard_history.h"
 #include "app/format_code.h"
 #include "imaging/dib_section.h"
 #include "platform/error.h"
@@ -58,6 +60,8 @@ class Main {
 
   // Capture.
   void Timer_Timer();
+  void Form_RawKey(int vk, bool down, std::uint32_t time);
+  void Form_ClipboardUpdate(std::uint32_t time);
 
   // Dialog.
   void OKButton_Click();
@@ -76,19 +80,31 @@ class Main {
  private:
   // A capture between the release of Print Screen and its file: the
   // picture may not be on the clipboard yet, or another program may hold
-  // the clipboard, so it is looked for again on the following ticks.
+  // the clipboard, so it is looked for again when the clipboard changes
+  // and on the timer's ticks, until the wait is over.
   struct PendingCapture {
     std::u16string folder;        // checked at the release
+    std::uint32_t baseline;       // the clipboard's sequence number just before the press
     std::uint32_t releasedAt;     // GetTickCount()
     std::uint32_t nextTry;        // not before this
     std::uint32_t busySince = 0;  // the first try that found the clipboard open elsewhere
     bool busy = false;
   };
-  void BeginCapture();
+  // What one look at the clipboard gave.
+  enum class Outcome { Waiting, Saved, NoNewPicture, Failed };
+  void Pressed(std::uint32_t time);
+  void Released();
+  void PollKey();
+  void BeginCapture(std::uint32_t baseline);
   void ContinueCapture();
-  void SaveCapture(cDIBSection& buffer, std::uint32_t sequence);
+  Outcome TryCapture(std::u16string& file);
+  void UpdateTimer();
+  bool SaveCapture(cDIBSection& buffer, std::uint32_t sequence, std::u16string& file);
   void ReportUnsaved(const plat::ErrorState& why, const std::u16string& file);
+  // Messages are shown one at a time, in order: one asked for while
+  // another is open waits until that one is closed.
   void ShowMessage(const std::u16string& prompt, const std::u16string& title, bool showWindow);
+  void ShowWaitingMessages();
   void CopyControlsToSettings();
   void CopySettingsToControls();
   void EnableApply() { ApplyButton.SetEnabled(true); }
@@ -101,16 +117,28 @@ class Main {
   // the same size as the last (the whole screen, again) reuses its memory
   // instead of having fresh pages handed out and zeroed.
   cDIBSection captureBuffer_;
-  // A release seen while a capture was still pending: captured after it.
-  bool releaseWaiting_ = false;
+  // Windows tells of Print Screen through raw input, and of the clipboard's
+  // changes through its listener; where it refuses the first, the key is
+  // polled on the timer instead, and without the second a press takes any
+  // picture newer than the last one saved.
+  bool keyboardWatched_ = false;
+  bool clipboardWatched_ = false;
+  ClipboardHistory clipboard_;
+  // The clipboard's sequence number just before the press being held.
+  std::uint32_t pressBaseline_ = 0;
+  // A release seen while a capture was still pending: captured after it,
+  // with its own press's baseline.
+  std::optional<std::uint32_t> releaseWaiting_;
   // The clipboard's sequence number of the last picture saved (at first,
-  // of the clipboard as it was at the start): a release counts only a
-  // picture put there after it.
+  // of the clipboard as it was at the start): a picture is never saved twice.
   std::uint32_t lastSequence_ = 0;
   bool noPictureNoticeShown_ = false;
-  // Set while a message of the capture is open: the ticks its modal loop
-  // keeps delivering must not start a second capture or a second message.
-  bool messageOpen_ = false;
+  struct Message {
+    std::u16string prompt, title;
+    bool showWindow;
+  };
+  std::deque<Message> messages_;  // waiting to be shown
+  bool messageOpen_ = false;      // a message is open now
 };
 
 }  // namespace varnel

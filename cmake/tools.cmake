@@ -18,3 +18,7 @@ add_dependencies(capture_measure Varnel)
 add_executable(imaging_measure tools/imaging_measure.cpp)
 target_include_directories(imaging_measure PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(imaging_measure PRIVATE varnel_imaging Varnel::turbojpeg)
+# The least a hidden program with a message loop costs, idle: the yardstick
+# of Varnel's idle CPU time (scripts/measure-idle.sh).
+add_executable(idle_window WIN32 tools/idle_window.cpp)
+target_link_options(idle_window PRIVATE -municode)

@@ -84,7 +84,7 @@ std::uint32_t GetLastError();
 void SetLastError(std::uint32_t dwErrCode);
 
 // Shell (shell32) and keyboard (user32).
-bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData);
+bool Shell_NotifyIconW(std::uint32_t dwMessage, NotifyIconDataW* lpData);
 std::int16_t GetAsyncKeyState(int vKey);
 // Returns a value above 32 on success; kSeErrFileNotFound when nothing
 // stands under the name, kSeErrNoAssoc when the verb has no handler for it

@@ -61,14 +61,28 @@ void Form::Unload() {
   if (unloaded_) return;
   unloaded_ = true;
   if (OnUnload) OnUnload();
+  StopTimer();
   peer_->Destroy();
 }
 
-Form::Subscription Form::SubscribeMouseMove(MouseMoveHandler handler) {
-  return mouseMove_.insert(mouseMove_.end(), std::move(handler));
+bool Form::WatchKeyboard() { return !unloaded_ && peer_->WatchKeyboard(); }
+bool Form::WatchClipboard() { return !unloaded_ && peer_->WatchClipboard(); }
+
+void Form::StartTimer(std::uint32_t ms) {
+  if (unloaded_ || ms == 0) return;
+  timerMs_ = ms;
+  peer_->StartTimer(ms);
 }
 
-void Form::UnsubscribeMouseMove(Subscription s) { mouseMove_.erase(s); }
+void Form::StopTimer() {
+  if (timerMs_ == 0) return;
+  timerMs_ = 0;
+  peer_->StopTimer();
+}
+
+Form::Subscription Form::SubscribeTray(TrayHandler handler) { return tray_.insert(tray_.end(), std::move(handler)); }
+
+void Form::UnsubscribeTray(Subscription s) { tray_.erase(s); }
 
 void Form::NotifyClick(int index) {
   if (auto& c = controls_[static_cast<std::size_t>(index)]; c->Click) c->Click();
@@ -78,18 +92,26 @@ void Form::NotifyChange(int index) {
   if (auto& c = controls_[static_cast<std::size_t>(index)]; c->Change) c->Change();
 }
 
-void Form::NotifyMouseMove(int button, int shift, float xTwips, float yTwips) {
+void Form::NotifyTray(std::uint32_t id, std::uint32_t message) {
   // Copy first: a handler may unsubscribe (or unload the window) while running.
-  auto handlers = mouseMove_;
-  for (auto& h : handlers) h(button, shift, xTwips, yTwips);
+  auto handlers = tray_;
+  for (auto& h : handlers) h(id, message);
 }
 
 void Form::NotifyKeyUp(int keyCode, int shift) {
   if (!unloaded_ && OnKeyUp) OnKeyUp(keyCode, shift);
 }
 
+void Form::NotifyRawKey(int vk, bool down, std::uint32_t time) {
+  if (loaded_ && !unloaded_ && OnRawKey) OnRawKey(vk, down, time);
+}
+
+void Form::NotifyClipboardUpdate(std::uint32_t time) {
+  if (loaded_ && !unloaded_ && OnClipboardUpdate) OnClipboardUpdate(time);
+}
+
 void Form::NotifyTimer() {
-  if (loaded_ && !unloaded_ && OnTimer) OnTimer();
+  if (loaded_ && !unloaded_ && timerMs_ != 0 && OnTimer) OnTimer();
 }
 
 void Form::NotifyTaskbarCreated() {

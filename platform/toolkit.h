@@ -1,5 +1,7 @@
-// The window toolkit: the one window, its controls and timer, message
-// boxes, mouse-move reports in twips, and the one-copy-per-session claim.
+// The window toolkit: the one window, its controls and timer, what Windows
+// tells the window (keyboard input of the session, clipboard changes,
+// reports of its notification-area icon), message boxes, and the
+// one-copy-per-session claim.
 // The file services are in files.h, the program's own facts in app_env.h,
 // pictures in picture.h.
 //
@@ -42,7 +44,6 @@ struct FormDesign {
   std::u16string caption;
   int clientWidth = 0, clientHeight = 0;  // twips
   std::vector<ControlDesign> controls;
-  unsigned timerIntervalMs = 0;  // 0: no timer
 };
 
 class Form;
@@ -92,10 +93,17 @@ class FormPeer {
   virtual void SetText(int index, const std::u16string& text) = 0;
   virtual bool GetEnabled(int index) const = 0;
   virtual void SetEnabled(int index, bool enabled) = 0;
+  // See Form::WatchKeyboard, WatchClipboard and StartTimer.
+  virtual bool WatchKeyboard() = 0;
+  virtual bool WatchClipboard() = 0;
+  virtual void StartTimer(std::uint32_t ms) = 0;
+  virtual void StopTimer() = 0;
 };
 
-// Mouse-move subscriber: button, shift, x and y in twips.
-using MouseMoveHandler = std::function<void(int, int, float, float)>;
+// Subscriber to the reports of the window's notification-area icons: the
+// icon's id and the message (a mouse message such as kWmLButtonDblClk, or
+// a balloon's, such as kNinBalloonUserClick).
+using TrayHandler = std::function<void(std::uint32_t id, std::uint32_t message)>;
 
 class Form {
  public:
@@ -108,6 +116,15 @@ class Form {
   std::function<void()> OnLoad;
   std::function<void()> OnUnload;
   std::function<void()> OnTimer;
+  // A key went down or up anywhere in the session, whichever window has
+  // the keyboard (once WatchKeyboard succeeded); a key held down repeats
+  // its down events. time: when it happened, on GetTickCount's clock.
+  std::function<void(int vk, bool down, std::uint32_t time)> OnRawKey;
+  // The clipboard's content changed, by any program (once WatchClipboard
+  // succeeded); time: when Windows reported it, on GetTickCount's clock.
+  // Windows posts the report: it may be handled before the input that
+  // caused it.
+  std::function<void(std::uint32_t time)> OnClipboardUpdate;
   // Key releases, with and without Alt held; shift: 1 Shift, 2 Ctrl, 4 Alt.
   std::function<void(int keyCode, int shift)> OnKeyUp;
   // The notification area was created anew (the shell restarted) and knows
@@ -130,16 +147,33 @@ class Form {
   bool Loaded() const { return loaded_ && !unloaded_; }
   bool Unloaded() const { return unloaded_; }
 
-  // Mouse-move subscriptions (the notification-area icon listens here).
-  using Subscription = std::list<MouseMoveHandler>::iterator;
-  Subscription SubscribeMouseMove(MouseMoveHandler handler);
-  void UnsubscribeMouseMove(Subscription s);
+  // Asks Windows for the keyboard input of the whole session (raw input of
+  // the keyboard, also while the window is hidden or another has the
+  // focus), reported through OnRawKey. False when Windows refuses.
+  bool WatchKeyboard();
+  // Asks Windows to report every change of the clipboard (OnClipboardUpdate).
+  // False when Windows refuses.
+  bool WatchClipboard();
+  // The timer: OnTimer about every `ms` milliseconds (Windows delivers no
+  // faster than every 10 to 16), until StopTimer; starting it again
+  // replaces the interval. No timer runs unless started.
+  void StartTimer(std::uint32_t ms);
+  void StopTimer();
+  bool TimerRunning() const { return timerMs_ != 0; }
+  std::uint32_t TimerInterval() const { return timerMs_; }
+
+  // Subscriptions to the reports of the window's notification-area icons.
+  using Subscription = std::list<TrayHandler>::iterator;
+  Subscription SubscribeTray(TrayHandler handler);
+  void UnsubscribeTray(Subscription s);
 
   // Called by the backend.
   void NotifyClick(int index);
   void NotifyChange(int index);
-  void NotifyMouseMove(int button, int shift, float xTwips, float yTwips);
+  void NotifyTray(std::uint32_t id, std::uint32_t message);
   void NotifyKeyUp(int keyCode, int shift);
+  void NotifyRawKey(int vk, bool down, std::uint32_t time);
+  void NotifyClipboardUpdate(std::uint32_t time);
   void NotifyTimer();
   void NotifyTaskbarCreated();
   void NotifyOtherInstance();
@@ -152,7 +186,8 @@ class Form {
   std::vector<std::unique_ptr<Control>> controls_;
   std::unique_ptr<FormPeer> peer_;
   std::shared_ptr<Picture> icon_;
-  std::list<MouseMoveHandler> mouseMove_;
+  std::list<TrayHandler> tray_;
+  std::uint32_t timerMs_ = 0;
   bool loaded_ = false;
   bool unloaded_ = false;
 };

@@ -76,22 +76,43 @@ inline constexpr int kVkF1 = 0x70;
 inline constexpr std::uint32_t kNimAdd = 0;
 inline constexpr std::uint32_t kNimModify = 1;
 inline constexpr std::uint32_t kNimDelete = 2;
-inline constexpr std::uint32_t kNifMessage = 1;
-inline constexpr std::uint32_t kNifIcon = 2;
-inline constexpr std::uint32_t kNifTip = 4;
+inline constexpr std::uint32_t kNifMessage = 0x01;
+inline constexpr std::uint32_t kNifIcon = 0x02;
+inline constexpr std::uint32_t kNifTip = 0x04;
+inline constexpr std::uint32_t kNifInfo = 0x10;   // a balloon notification
+inline constexpr std::uint32_t kNiifInfo = 0x01;  // with the information icon
+// The message the shell sends the icon's window about it: the program's
+// own (WM_APP + 1), with the icon's id in wParam and what happened in
+// lParam: a mouse message, or a balloon's.
+inline constexpr std::uint32_t kTrayMessage = 0x8001;
 inline constexpr std::uint32_t kWmMouseMove = 0x200;
+inline constexpr std::uint32_t kWmLButtonDown = 0x201;
+inline constexpr std::uint32_t kWmLButtonUp = 0x202;
+inline constexpr std::uint32_t kWmLButtonDblClk = 0x203;
+inline constexpr std::uint32_t kWmRButtonDown = 0x204;
+inline constexpr std::uint32_t kWmRButtonUp = 0x205;
+inline constexpr std::uint32_t kWmRButtonDblClk = 0x206;
+inline constexpr std::uint32_t kNinBalloonShow = 0x402;
+inline constexpr std::uint32_t kNinBalloonTimeout = 0x404;
+inline constexpr std::uint32_t kNinBalloonUserClick = 0x405;
 
-// The notification-area icon record in its first form. The layout is the
-// platform's own: 88 bytes on 32-bit Windows, NOTIFYICONDATAA_V1_SIZE (104)
-// on 64-bit Windows.
-struct NotifyIconDataA {
+// The notification-area icon record in its wide form, up to the balloon
+// fields (NOTIFYICONDATAW of Windows 2000 and later, NOTIFYICONDATAW_V2_SIZE
+// in cbSize). Texts are UTF-16 and end with a NUL inside their field.
+struct NotifyIconDataW {
   std::uint32_t cbSize;
   Hwnd hWnd;
   std::uint32_t uID;
   std::uint32_t uFlags;
   std::uint32_t uCallbackMessage;
   Hicon hIcon;
-  char szTip[64];
+  char16_t szTip[128];
+  std::uint32_t dwState;
+  std::uint32_t dwStateMask;
+  char16_t szInfo[256];
+  std::uint32_t uTimeout;
+  char16_t szInfoTitle[64];
+  std::uint32_t dwInfoFlags;
 };
 
 // The folder dialog's description, laid out as the platform's BROWSEINFOW.
@@ -183,9 +204,5 @@ inline constexpr std::uint32_t kErrorClipboardNotOpen = 1418;
 
 // The longest path the calls take without the long-path form "\\?\".
 inline constexpr std::size_t kMaxPathChars = 260;
-
-// The size the record declares in cbSize. The simulated platform models
-// 32-bit Windows and reports the 88-byte form.
-std::uint32_t NotifyIconDataSize();
 
 }  // namespace plat

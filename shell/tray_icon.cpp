@@ -1,12 +1,9 @@
 #include "shell/tray_icon.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
 
 #include "platform/api.h"
 #include "platform/error.h"
-#include "platform/text.h"
 #include "platform/unique.h"
 
 namespace varnel {
@@ -15,20 +12,23 @@ namespace {
 
 constexpr std::size_t kTipChars = 64;
 constexpr std::uint32_t kIconId = 1;
+// How long a balloon asks to stay (Windows Vista and later decide by the
+// user's accessibility setting instead).
+constexpr std::uint32_t kBalloonMs = 10000;
 
 }  // namespace
 
 TrayIcon::~TrayIcon() {
-  if (owner_ && subscription_) owner_->UnsubscribeMouseMove(*subscription_);
+  if (owner_ && subscription_) owner_->UnsubscribeTray(*subscription_);
 }
 
 void TrayIcon::SetOwnerForm(plat::Form* owner) {
-  if (owner_ && subscription_) owner_->UnsubscribeMouseMove(*subscription_);
+  if (owner_ && subscription_) owner_->UnsubscribeTray(*subscription_);
   subscription_.reset();
   owner_ = owner;
   if (owner_)
-    subscription_ = owner_->SubscribeMouseMove(
-        [this](int button, int shift, float x, float y) { OwnerMouseMove(button, shift, x, y); });
+    subscription_ =
+        owner_->SubscribeTray([this](std::uint32_t id, std::uint32_t message) { OwnerReport(id, message); });
 }
 
 std::u16string TrayIcon::Tooltip() const {
@@ -36,78 +36,93 @@ std::u16string TrayIcon::Tooltip() const {
   return tooltip_.substr(0, tooltip_.size() - 1);
 }
 
+namespace {
+
+// Copies text into a field of `size` characters, cut to leave room for its NUL.
+template <std::size_t size>
+void Put(char16_t (&field)[size], const std::u16string& text) {
+  const std::size_t n = std::min(text.size(), size - 1);
+  std::copy_n(text.begin(), n, field);
+  std::fill(field + n, field + size, u'\0');
+}
+
+}  // namespace
+
 void TrayIcon::Fill() {
   // Both references are checked before anything changes, so a failed call
   // leaves the record and State as they were.
   if (!icon_ || !owner_) plat::Raise(plat::kErrObjectNotSet);
-  record_.cbSize = plat::NotifyIconDataSize();
+  record_ = plat::NotifyIconDataW{};
+  record_.cbSize = sizeof record_;
   record_.hIcon = plat::HandleOf<plat::Hicon>(icon_->handle());
   record_.hWnd = owner_->hWnd();
 
-  // The tip field: the text with its NUL, left-aligned in 64 characters and
+  // The tip: the text with its NUL, left-aligned in 64 characters and
   // padded with spaces; a text too long keeps its first 63 and the NUL.
   std::u16string tip = tooltip_;
   if (tip.size() > kTipChars) tip = tip.substr(0, kTipChars - 1) + u'\0';
   tip.resize(kTipChars, u' ');
-  const std::string ansi = plat::ToAnsi(tip);
-  std::memset(record_.szTip, ' ', sizeof record_.szTip);
-  std::memcpy(record_.szTip, ansi.data(), std::min(ansi.size(), sizeof record_.szTip));
-  // A multi-byte code page can push the NUL past the field: end it there.
-  if (std::memchr(record_.szTip, '\0', sizeof record_.szTip) == nullptr) record_.szTip[sizeof record_.szTip - 1] = '\0';
+  std::copy(tip.begin(), tip.end(), record_.szTip);
 
-  record_.uCallbackMessage = plat::kWmMouseMove;
+  record_.uCallbackMessage = plat::kTrayMessage;
   record_.uFlags = plat::kNifMessage | plat::kNifIcon | plat::kNifTip;
   record_.uID = kIconId;
 }
 
 void TrayIcon::Add() {
   Fill();
-  plat::Shell_NotifyIconA(plat::kNimAdd, &record_);
+  plat::Shell_NotifyIconW(plat::kNimAdd, &record_);
   state_ = 1;
 }
 
 void TrayIcon::Modify() {
   Fill();
-  plat::Shell_NotifyIconA(plat::kNimModify, &record_);
+  plat::Shell_NotifyIconW(plat::kNimModify, &record_);
+  state_ = 2;
+}
+
+void TrayIcon::ShowBalloon(const std::u16string& title, const std::u16string& text) {
+  Fill();
+  record_.uFlags |= plat::kNifInfo;
+  Put(record_.szInfoTitle, title);
+  Put(record_.szInfo, text);
+  record_.dwInfoFlags = plat::kNiifInfo;
+  record_.uTimeout = kBalloonMs;
+  plat::Shell_NotifyIconW(plat::kNimModify, &record_);
   state_ = 2;
 }
 
 void TrayIcon::Remove() {
-  plat::Shell_NotifyIconA(plat::kNimDelete, &record_);
+  plat::Shell_NotifyIconW(plat::kNimDelete, &record_);
   state_ = 0;
 }
 
-void TrayIcon::OwnerMouseMove(int /*button*/, int /*shift*/, float x, float y) {
-  // Back from twips to pixels: the pixel is the mouse message number.
-  const float pixels = x / plat::TwipsPerPixelX();
-  lastMessage_ = static_cast<std::int32_t>(std::nearbyint(pixels));  // ties to even
-  if (y != 0) return;                                                // a real movement over the window
-  if (dispatching_) return;
-
+void TrayIcon::OwnerReport(std::uint32_t id, std::uint32_t message) {
+  if (id != kIconId || dispatching_) return;
   std::function<void(std::int16_t)>* event = nullptr;
   std::int16_t button = 0;
-  switch (lastMessage_) {
-    case 0x201:
+  switch (message) {
+    case plat::kWmLButtonDown:
       event = &MouseDown;
       button = 1;
       break;
-    case 0x202:
+    case plat::kWmLButtonUp:
       event = &MouseUp;
       button = 1;
       break;
-    case 0x203:
+    case plat::kWmLButtonDblClk:
       event = &MouseDblClick;
       button = 1;
       break;
-    case 0x204:
+    case plat::kWmRButtonDown:
       event = &MouseDown;
       button = 2;
       break;
-    case 0x205:
+    case plat::kWmRButtonUp:
       event = &MouseUp;
       button = 2;
       break;
-    case 0x206:
+    case plat::kWmRButtonDblClk:
       event = &MouseDblClick;
       button = 2;
       break;
@@ -117,7 +132,11 @@ void TrayIcon::OwnerMouseMove(int /*button*/, int /*shift*/, float x, float y) {
   // leave the icon deaf to all later clicks.
   const plat::ScopeExit done([this] { dispatching_ = false; });
   dispatching_ = true;
-  if (event && *event) (*event)(button);
+  if (message == plat::kNinBalloonUserClick) {
+    if (BalloonClick) BalloonClick();
+  } else if (event && *event) {
+    (*event)(button);
+  }
 }
 
 }  // namespace varnel

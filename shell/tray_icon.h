@@ -1,8 +1,9 @@
 // One icon in the notification area on behalf of an owner window. The
-// shell reports mouse activity on the icon to the owner as a mouse-move
-// message whose horizontal coordinate is the mouse message number; the
-// icon listens to the owner's mouse-move notifications and turns those
-// reports into MouseDown, MouseUp and MouseDblClick (1 left, 2 right).
+// shell reports what happens on the icon to the owner with the program's
+// own message (kTrayMessage); the icon listens to the owner's reports and
+// turns them into MouseDown, MouseUp and MouseDblClick (1 left, 2 right),
+// and a click on its balloon into BalloonClick. A mouse moving over the
+// owner window itself is nothing to the icon.
 #pragma once
 
 #include <cstdint>
@@ -34,24 +35,28 @@ class TrayIcon {
   // Raises the invalid-argument error when no text was ever assigned.
   std::u16string Tooltip() const;
   void SetTooltip(const std::u16string& text) { tooltip_ = text + u'\0'; }
+  // Shows a balloon notification from the icon, with the information
+  // icon: a title (up to 63 characters) and a text (up to 255). It goes by
+  // itself; a click on it raises BalloonClick. Counts as a Modify.
+  void ShowBalloon(const std::u16string& title, const std::u16string& text);
 
   std::function<void(std::int16_t Button)> MouseDown;
   std::function<void(std::int16_t Button)> MouseUp;
   std::function<void(std::int16_t Button)> MouseDblClick;
+  std::function<void()> BalloonClick;
 
  private:
   void Fill();
-  void OwnerMouseMove(int button, int shift, float x, float y);
+  void OwnerReport(std::uint32_t id, std::uint32_t message);
 
-  plat::NotifyIconDataA record_{};  // as the last Add or Modify filled it; Remove sends it
+  plat::NotifyIconDataW record_{};  // as the last Add or Modify filled it; Remove sends it
 
   std::u16string tooltip_;
   std::shared_ptr<plat::Picture> icon_;
   std::int16_t state_ = 0;
   plat::Form* owner_ = nullptr;
   std::optional<plat::Form::Subscription> subscription_;
-  std::int32_t lastMessage_ = 0;  // the last mouse message decoded
-  bool dispatching_ = false;      // while one of the events runs: later reports are dropped
+  bool dispatching_ = false;  // while one of the events runs: later reports are dropped
 };
 
 }  // namespace varnel

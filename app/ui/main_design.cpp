@@ -9,7 +9,6 @@ plat::FormDesign MainDesign() {
   d.caption = u"Varnel";
   d.clientWidth = 4275;
   d.clientHeight = 4155;
-  d.timerIntervalMs = 1;
   auto add = [&](const char16_t* name, K kind, const char16_t* caption, int left, int top, int width, int height,
                  int tab, A align = A::Left) {
     plat::ControlDesign c{name, kind, caption, left, top, width, height, tab, align};

@@ -8,6 +8,7 @@
 // round, made from it when first asked for, as Windows does.
 #include <algorithm>
 #include <map>
+#include <utility>
 
 #include "platform/api.h"
 #include "platform/sim/state.h"
@@ -23,6 +24,7 @@ struct Clipboard {
   Handle owner = 0;
   std::map<std::uint32_t, Handle> data;
   std::uint32_t sequence = 1;
+  bool changed = false;  // since it was opened: reported when it is closed
 };
 
 Clipboard& C() {
@@ -33,8 +35,10 @@ Clipboard& C() {
 bool OpenByUs() { return C().open && !C().openByOther; }
 
 void Release(std::uint32_t format, Handle h) {
-  if (format == plat::kCfBitmap) detail::DestroyClipboardBitmap(h);
-  if (format == plat::kCfDib) detail::FreeClipboardGlobal(h);
+  if (format == plat::kCfBitmap)
+    detail::DestroyClipboardBitmap(h);
+  else
+    detail::FreeClipboardGlobal(h);
 }
 
 bool Has(std::uint32_t format) { return C().data.count(format) != 0; }
@@ -112,6 +116,7 @@ bool EmptyClipboard() {
   c.data.clear();
   c.owner = c.openWindow;
   ++c.sequence;
+  c.changed = true;
   return true;
 }
 
@@ -125,8 +130,9 @@ static Handle RawSetClipboardData(std::uint32_t uFormat, Handle hMem) {
   if (it != c.data.end() && it->second != hMem) sim::Release(uFormat, it->second);
   c.data[uFormat] = hMem;
   ++c.sequence;
+  c.changed = true;
   if (uFormat == kCfBitmap) sim::detail::GiveBitmapToClipboard(hMem);
-  if (uFormat == kCfDib) sim::detail::GiveGlobalToClipboard(hMem);
+  if (uFormat != kCfBitmap && sim::detail::IsGlobal(hMem)) sim::detail::GiveGlobalToClipboard(hMem);
   return hMem;
 }
 
@@ -135,6 +141,8 @@ bool CloseClipboard() {
   if (Fault("CloseClipboard") || !sim::OpenByUs()) return false;
   sim::C().open = false;
   sim::C().openWindow = 0;
+  // As Windows does, listeners hear of the changes once the clipboard closes.
+  if (std::exchange(sim::C().changed, false)) sim::detail::ClipboardChanged();
   return true;
 }
 

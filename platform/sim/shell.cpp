@@ -1,7 +1,7 @@
 // Simulated notification area, keyboard state, shell execution, special
 // folders and the folder dialog.
-#include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -23,6 +23,7 @@ struct Shell {
   std::vector<FolderDialogCall> folderDialogs;
   std::map<Handle, std::u16string> itemLists;  // live item identifier lists and their paths
   Handle nextItemList = 0x30000;
+  std::function<void()> whileExecuting;
   std::map<int, std::u16string> folders{{plat::kCsidlDesktopDirectory, u"C:\\Users\\user\\Desktop"},
                                         {plat::kCsidlAppData, u"C:\\Users\\user\\AppData\\Roaming"}};
 };
@@ -30,23 +31,6 @@ struct Shell {
 Shell& Sh() {
   static Shell s;
   return s;
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-// The record as 32-bit Windows lays it out: 88 bytes, handles of 4 bytes.
-std::vector<std::uint8_t> Wire(const plat::NotifyIconDataA& d) {
-  std::vector<std::uint8_t> out(88, 0);
-  Put32(out, 0, d.cbSize);
-  Put32(out, 4, static_cast<std::uint32_t>(d.hWnd));
-  Put32(out, 8, d.uID);
-  Put32(out, 12, d.uFlags);
-  Put32(out, 16, d.uCallbackMessage);
-  Put32(out, 20, static_cast<std::uint32_t>(d.hIcon));
-  std::memcpy(out.data() + 24, d.szTip, 64);
-  return out;
 }
 
 }  // namespace
@@ -70,6 +54,7 @@ void QueueKeyState(int vk, std::vector<std::int16_t> readings) {
 void SetIdleKeyState(int vk, std::int16_t idle) { Sh().keyIdle[vk] = idle; }
 
 const std::vector<ShellExecution>& ShellExecutions() { return Sh().executions; }
+void WhileShellExecuting(std::function<void()> action) { Sh().whileExecuting = std::move(action); }
 void SetShellFolder(int csidl, const std::u16string& path) { Sh().folders[csidl] = path; }
 void QueueFolderDialogAnswer(std::optional<std::string> path) { Sh().folderAnswers.push_back(std::move(path)); }
 const std::vector<FolderDialogCall>& FolderDialogs() { return Sh().folderDialogs; }
@@ -79,13 +64,12 @@ std::size_t LiveItemLists() { return Sh().itemLists.size(); }
 
 namespace plat {
 
-std::uint32_t NotifyIconDataSize() { return 88; }
-
-bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData) {
-  sim::detail::Log("Shell_NotifyIconA(" + std::to_string(dwMessage) + ")");
+bool Shell_NotifyIconW(std::uint32_t dwMessage, NotifyIconDataW* lpData) {
+  sim::detail::Log("Shell_NotifyIconW(" + std::to_string(dwMessage) + ")");
   auto& sh = sim::Sh();
   bool ok = false;
-  if (lpData && lpData->cbSize == 88 && lpData->hWnd != Hwnd{} && !sim::detail::Fault("Shell_NotifyIconA")) {
+  if (lpData && lpData->cbSize == sizeof(NotifyIconDataW) && lpData->hWnd != Hwnd{} &&
+      !sim::detail::Fault("Shell_NotifyIconW")) {
     const auto id = std::make_pair(static_cast<std::uint32_t>(lpData->hWnd), lpData->uID);
     switch (dwMessage) {
       case kNimAdd: ok = sh.icons.insert(id).second; break;
@@ -94,7 +78,7 @@ bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData) {
       default: break;
     }
   }
-  sh.trayCalls.push_back({dwMessage, lpData ? sim::Wire(*lpData) : std::vector<std::uint8_t>{}, ok});
+  sh.trayCalls.push_back({dwMessage, lpData ? *lpData : NotifyIconDataW{}, ok});
   return ok;
 }
 
@@ -113,7 +97,11 @@ Handle Execute(const char* function, Handle hwnd, const std::u16string& verb, co
   const std::u16string v = Lower(verb);
   const std::u16string ext = Lower(std::filesystem::path(ToUtf8(file)).extension().u16string());
   Handle result = kSeErrNoAssoc;
-  if (file.empty() || attributes == kInvalidFileAttributes)
+  // A protocol of its own ("ms-settings:..."): its handler takes it.
+  const std::size_t colon = file.find(u':');
+  if (colon != std::u16string::npos && colon > 1 && (v.empty() || v == u"open"))
+    result = 42;
+  else if (file.empty() || attributes == kInvalidFileAttributes)
     result = kSeErrFileNotFound;
   else if (attributes & kFileAttributeDirectory)
     result = v.empty() || v == u"open" || v == u"explore" ? 42 : kSeErrNoAssoc;
@@ -122,6 +110,8 @@ Handle Execute(const char* function, Handle hwnd, const std::u16string& verb, co
     result = 42;
   sim::Sh().executions.push_back(
       {hwnd, ToUtf8(verb), ToUtf8(file), ToUtf8(parameters), ToUtf8(directory), show, result});
+  // The handler may be started through a message loop of the shell's own.
+  if (auto action = sim::Sh().whileExecuting) action();
   return result;
 }
 

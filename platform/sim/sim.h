@@ -91,7 +91,7 @@ void SetIdleKeyState(int vk, std::int16_t idle);
 // ---- notification area ----
 struct TrayCall {
   std::uint32_t message;
-  std::vector<std::uint8_t> record;  // the 88-byte record of 32-bit Windows
+  plat::NotifyIconDataW record;  // as handed over
   bool result;
 };
 const std::vector<TrayCall>& TrayCalls();
@@ -110,8 +110,12 @@ struct ShellExecution {
 // under the name; for a folder the verbs "open" and "explore" (or none)
 // succeed; for a file only "open" (or none), and only for the kinds that
 // have a handler (.jpg, .jpeg, .bmp, .txt, and .exe, which then runs);
-// anything else is kSeErrNoAssoc.
+// anything else is kSeErrNoAssoc. A name with a protocol ("ms-settings:...")
+// is taken by its handler.
 const std::vector<ShellExecution>& ShellExecutions();
+// Runs during each ShellExecute call, like the message loop in which the
+// shell may start a file's handler (DDE, or a packaged app's activation).
+void WhileShellExecuting(std::function<void()> action);
 // Where SHGetFolderPathW finds a special folder (kCsidl...). By default the
 // desktop is C:\Users\user\Desktop and the application data
 // C:\Users\user\AppData\Roaming, both made by Reset; a folder set here is
@@ -141,13 +145,31 @@ void KeyUp(int keyCode, int shift = 0);
 // Enter and Escape press the default and the cancel button.
 void PressEnter();
 void PressEscape();
+// A real mouse movement over the window, at a point of its client area.
 void MouseMovePixels(int x, int y);
-// What the shell sends the owner of the notification-area icon.
-void ShellTrayMessage(std::uint32_t mouseMessage);
+// What the shell sends the owner of the notification-area icon with id 1:
+// a mouse message, or a balloon's (kNinBalloonUserClick).
+void ShellTrayMessage(std::uint32_t message);
 // Explorer ends and starts again: the notification area forgets every
 // icon, then the shell broadcasts that it was created anew.
 void ExplorerRestarts();
+// Keyboard input of the session: a key going down (again, while held: the
+// keyboard's repeat) or up. Queued for the window when it watches the
+// keyboard (WatchKeyboard), and delivered by Pump or Tick.
+void RawKey(int vk, bool down);
+// Delivers what is queued for the window, as the message loop takes it:
+// posted messages (clipboard reports) before input, every time.
+void Pump();
+// 16 ms pass (kTickMs): what is queued is delivered, then the timer's tick
+// when the timer runs and its interval has passed.
 void Tick(int count = 1);
+// Ticks of the timer delivered to the window since the last Reset.
+std::size_t TimerTicks();
+// Whether the window watches the keyboard and the clipboard, and the
+// timer's interval (0: stopped).
+bool WatchingKeyboard();
+bool WatchingClipboard();
+std::uint32_t TimerInterval();
 void CloseRequest();
 void EndSession();
 

@@ -42,6 +42,10 @@ Handle ApplicationIcon();
 // The notification area forgets its icons (Explorer ended).
 void ForgetTrayIcons();
 
+// The clipboard's content changed: a report is posted to the window when
+// it watches the clipboard.
+void ClipboardChanged();
+
 // Between the simulated clipboard and the graphics objects: whether a
 // handle is a live bitmap, handing one to the clipboard (it then no longer
 // counts as a live object of the program), and destroying it.

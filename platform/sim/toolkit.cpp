@@ -1,8 +1,11 @@
 // Simulated window toolkit: an in-memory window whose controls keep their
 // value, text and enabled state, user actions delivered as the real window
-// delivers them, and message boxes that let ticks through.
+// delivers them, a message queue that hands out posted messages before
+// input, a timer that runs only while started, and message boxes that let
+// messages through.
 #include "platform/toolkit.h"
 
+#include <deque>
 #include <map>
 #include <optional>
 
@@ -24,11 +27,24 @@ struct ControlState {
 
 class SimFormPeer;
 
+struct RawInput {
+  int vk;
+  bool down;
+  std::uint32_t time;
+};
+
 struct Toolkit {
   float tppX = 15, tppY = 15;
   SimFormPeer* peer = nullptr;
   plat::Form* form = nullptr;
   bool destroyed = false;
+  bool keyboardWatched = false;
+  bool clipboardWatched = false;
+  std::uint32_t timerMs = 0;
+  std::uint32_t timerLast = 0;  // GetTickCount() at the timer's start or last tick
+  std::size_t timerTicks = 0;
+  std::deque<std::uint32_t> clipboardReports;  // posted: their times
+  std::deque<RawInput> input;
   std::vector<MessageBoxCall> boxes;
   std::function<void()> whileBoxOpen;
   // The session's instance claims: name and the token of the claim holding it.
@@ -70,6 +86,8 @@ class SimFormPeer : public plat::FormPeer {
     detail::Log("DestroyWindow");
     visible_ = false;
     T().destroyed = true;
+    T().keyboardWatched = T().clipboardWatched = false;
+    T().timerMs = 0;
   }
   plat::Handle IconHandle() const override { return detail::ApplicationIcon(); }
   int GetValue(int i) const override { return At(i).value; }
@@ -81,6 +99,25 @@ class SimFormPeer : public plat::FormPeer {
   }
   bool GetEnabled(int i) const override { return At(i).enabled; }
   void SetEnabled(int i, bool e) override { At(i).enabled = e; }
+  bool WatchKeyboard() override {
+    detail::Log("RegisterRawInputDevices(1,6,INPUTSINK)");
+    if (detail::Fault("RegisterRawInputDevices")) return false;
+    return T().keyboardWatched = true;
+  }
+  bool WatchClipboard() override {
+    detail::Log("AddClipboardFormatListener()");
+    if (detail::Fault("AddClipboardFormatListener")) return false;
+    return T().clipboardWatched = true;
+  }
+  void StartTimer(std::uint32_t ms) override {
+    detail::Log("SetTimer(" + std::to_string(ms) + ")");
+    T().timerMs = ms;
+    T().timerLast = plat::GetTickCount();
+  }
+  void StopTimer() override {
+    detail::Log("KillTimer()");
+    T().timerMs = 0;
+  }
 
   int IndexOf(const std::u16string& name) const {
     for (std::size_t i = 0; i < design_.controls.size(); ++i)
@@ -108,6 +145,10 @@ void ResetToolkit() {
   T() = Toolkit{};
   T().peer = peer;  // a window that outlives the reset still reports here
   T().form = form;
+}
+
+void ClipboardChanged() {
+  if (T().clipboardWatched && T().form && !T().destroyed) T().clipboardReports.push_back(plat::GetTickCount());
 }
 }  // namespace detail
 
@@ -162,11 +203,32 @@ void PressEnter() { PressFlagged(&plat::ControlDesign::isDefault); }
 void PressEscape() { PressFlagged(&plat::ControlDesign::isCancel); }
 
 void MouseMovePixels(int x, int y) {
-  if (T().form && !T().destroyed)
-    T().form->NotifyMouseMove(0, 0, static_cast<float>(x) * T().tppX, static_cast<float>(y) * T().tppY);
+  // The window makes nothing of a mouse movement over it.
+  detail::Log("WM_MOUSEMOVE(" + std::to_string(x) + "," + std::to_string(y) + ")");
 }
 
-void ShellTrayMessage(std::uint32_t mouseMessage) { MouseMovePixels(static_cast<int>(mouseMessage), 0); }
+void ShellTrayMessage(std::uint32_t message) {
+  if (T().form && !T().destroyed) T().form->NotifyTray(1, message);
+}
+
+void RawKey(int vk, bool down) {
+  if (T().keyboardWatched && T().form && !T().destroyed) T().input.push_back({vk, down, plat::GetTickCount()});
+}
+
+void Pump() {
+  auto& t = T();
+  while (t.form && !t.destroyed && (!t.clipboardReports.empty() || !t.input.empty())) {
+    if (!t.clipboardReports.empty()) {
+      const std::uint32_t time = t.clipboardReports.front();
+      t.clipboardReports.pop_front();
+      t.form->NotifyClipboardUpdate(time);
+    } else {
+      const RawInput in = t.input.front();
+      t.input.pop_front();
+      t.form->NotifyRawKey(in.vk, in.down, in.time);
+    }
+  }
+}
 
 void ExplorerRestarts() {
   detail::Log("TaskbarCreated");
@@ -177,9 +239,20 @@ void ExplorerRestarts() {
 void Tick(int count) {
   for (int i = 0; i < count && T().form && !T().destroyed; ++i) {
     AdvanceTickCount(kTickMs);
-    T().form->NotifyTimer();
+    Pump();
+    auto& t = T();
+    if (t.timerMs != 0 && plat::GetTickCount() - t.timerLast >= t.timerMs && t.form && !t.destroyed) {
+      t.timerLast = plat::GetTickCount();
+      ++t.timerTicks;
+      t.form->NotifyTimer();
+    }
   }
 }
+
+std::size_t TimerTicks() { return T().timerTicks; }
+bool WatchingKeyboard() { return T().keyboardWatched; }
+bool WatchingClipboard() { return T().clipboardWatched; }
+std::uint32_t TimerInterval() { return T().timerMs; }
 
 void CloseRequest() {
   if (T().form && !T().destroyed) T().form->NotifyCloseRequest();

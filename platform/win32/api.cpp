@@ -18,17 +18,18 @@ namespace {
 
 HKEY Key(Hkey h) { return To<HKEY>(h); }
 
-// Our record must be the platform's first form, field for field.
-static_assert(offsetof(NotifyIconDataA, hWnd) == offsetof(NOTIFYICONDATAA, hWnd));
-static_assert(offsetof(NotifyIconDataA, uID) == offsetof(NOTIFYICONDATAA, uID));
-static_assert(offsetof(NotifyIconDataA, uFlags) == offsetof(NOTIFYICONDATAA, uFlags));
-static_assert(offsetof(NotifyIconDataA, uCallbackMessage) == offsetof(NOTIFYICONDATAA, uCallbackMessage));
-static_assert(offsetof(NotifyIconDataA, hIcon) == offsetof(NOTIFYICONDATAA, hIcon));
-static_assert(offsetof(NotifyIconDataA, szTip) == offsetof(NOTIFYICONDATAA, szTip));
-static_assert(sizeof(NotifyIconDataA) == NOTIFYICONDATAA_V1_SIZE);
-#ifndef _WIN64
-static_assert(sizeof(NotifyIconDataA) == 88);
-#endif
+// Our record must be the platform's, field for field, up to its balloon.
+static_assert(offsetof(NotifyIconDataW, hWnd) == offsetof(NOTIFYICONDATAW, hWnd));
+static_assert(offsetof(NotifyIconDataW, uCallbackMessage) == offsetof(NOTIFYICONDATAW, uCallbackMessage));
+static_assert(offsetof(NotifyIconDataW, hIcon) == offsetof(NOTIFYICONDATAW, hIcon));
+static_assert(offsetof(NotifyIconDataW, szTip) == offsetof(NOTIFYICONDATAW, szTip));
+static_assert(offsetof(NotifyIconDataW, szInfo) == offsetof(NOTIFYICONDATAW, szInfo));
+static_assert(offsetof(NotifyIconDataW, uTimeout) == offsetof(NOTIFYICONDATAW, uTimeout));
+static_assert(offsetof(NotifyIconDataW, szInfoTitle) == offsetof(NOTIFYICONDATAW, szInfoTitle));
+static_assert(offsetof(NotifyIconDataW, dwInfoFlags) == offsetof(NOTIFYICONDATAW, dwInfoFlags));
+static_assert(sizeof(NotifyIconDataW) == NOTIFYICONDATAW_V2_SIZE);
+static_assert(kNifInfo == NIF_INFO && kNiifInfo == NIIF_INFO && kNinBalloonUserClick == NIN_BALLOONUSERCLICK);
+static_assert(kTrayMessage == WM_APP + 1 && kWmRButtonDblClk == WM_RBUTTONDBLCLK);
 static_assert(sizeof(BrowseInfoW) == sizeof(BROWSEINFOW));
 static_assert(offsetof(BrowseInfoW, lpszTitle) == offsetof(BROWSEINFOW, lpszTitle));
 static_assert(offsetof(BrowseInfoW, ulFlags) == offsetof(BROWSEINFOW, ulFlags));
@@ -67,8 +68,6 @@ const FILETIME* Ft(const FileTime* t) { return reinterpret_cast<const FILETIME*>
 wchar_t* W(char16_t* s) { return reinterpret_cast<wchar_t*>(s); }
 
 }  // namespace
-
-std::uint32_t NotifyIconDataSize() { return NOTIFYICONDATAA_V1_SIZE; }
 
 std::int32_t RegOpenKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t ulOptions, std::uint32_t samDesired,
                            Hkey* phkResult) {
@@ -170,8 +169,8 @@ std::uint32_t GetTickCount() { return ::GetTickCount(); }
 std::uint32_t GetLastError() { return ::GetLastError(); }
 void SetLastError(std::uint32_t dwErrCode) { ::SetLastError(dwErrCode); }
 
-bool Shell_NotifyIconA(std::uint32_t dwMessage, NotifyIconDataA* lpData) {
-  return ::Shell_NotifyIconA(dwMessage, reinterpret_cast<NOTIFYICONDATAA*>(lpData)) != FALSE;
+bool Shell_NotifyIconW(std::uint32_t dwMessage, NotifyIconDataW* lpData) {
+  return ::Shell_NotifyIconW(dwMessage, reinterpret_cast<NOTIFYICONDATAW*>(lpData)) != FALSE;
 }
 
 std::int16_t GetAsyncKeyState(int vKey) { return ::GetAsyncKeyState(vKey); }

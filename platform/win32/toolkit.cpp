@@ -96,7 +96,6 @@ class Win32FormPeer : public FormPeer {
     ::SendMessageW(hwnd_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     ::SendMessageW(hwnd_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     CreateControls();
-    if (design.timerIntervalMs > 0) ::SetTimer(hwnd_.get(), kTimerId, design.timerIntervalMs, nullptr);
     // Run elevated, the window would otherwise not hear these from the
     // unelevated shell and the later copies of the program.
     if (!g_taskbarCreated) g_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
@@ -125,8 +124,22 @@ class Win32FormPeer : public FormPeer {
   bool Visible() const override { return ::IsWindowVisible(hwnd_.get()) != FALSE; }
   void Destroy() override {
     ::KillTimer(hwnd_.get(), kTimerId);
+    if (watchingClipboard_) ::RemoveClipboardFormatListener(hwnd_.get());
     ::DestroyWindow(hwnd_.release());
   }
+
+  // Keyboard input of the whole session (usage page 1, usage 6: keyboards),
+  // also while another window has the focus.
+  bool WatchKeyboard() override {
+    RAWINPUTDEVICE keyboard{0x01, 0x06, RIDEV_INPUTSINK, hwnd_.get()};
+    return ::RegisterRawInputDevices(&keyboard, 1, sizeof keyboard) != FALSE;
+  }
+  bool WatchClipboard() override {
+    watchingClipboard_ = ::AddClipboardFormatListener(hwnd_.get()) != FALSE;
+    return watchingClipboard_;
+  }
+  void StartTimer(std::uint32_t ms) override { ::SetTimer(hwnd_.get(), kTimerId, ms, nullptr); }
+  void StopTimer() override { ::KillTimer(hwnd_.get(), kTimerId); }
   Handle IconHandle() const override { return reinterpret_cast<Handle>(icon_); }
 
   int GetValue(int i) const override {
@@ -194,17 +207,25 @@ class Win32FormPeer : public FormPeer {
         ::SetBkColor(dc, kBack);
         return reinterpret_cast<LRESULT>(::GetStockObject(BLACK_BRUSH));
       }
-      case WM_MOUSEMOVE: {
-        const float tppx = 1440.0f / static_cast<float>(dpi_);
-        const int x = static_cast<short>(LOWORD(lp));
-        const int y = static_cast<short>(HIWORD(lp));
-        int button = 0;
-        if (wp & MK_LBUTTON) button |= 1;
-        if (wp & MK_RBUTTON) button |= 2;
-        if (wp & MK_MBUTTON) button |= 4;
-        form_.NotifyMouseMove(button, ShiftState(), static_cast<float>(x) * tppx, static_cast<float>(y) * tppx);
-        return 0;
+      case kTrayMessage: form_.NotifyTray(static_cast<std::uint32_t>(wp), LOWORD(lp)); return 0;
+      case WM_INPUT: {
+        RAWINPUT raw{};
+        UINT size = sizeof raw;
+        if (::GetRawInputData(reinterpret_cast<HRAWINPUT>(lp), RID_INPUT, &raw, &size, sizeof(RAWINPUTHEADER)) !=
+                static_cast<UINT>(-1) &&
+            raw.header.dwType == RIM_TYPEKEYBOARD) {
+          // The time of the key event itself, not of its handling.
+          form_.NotifyRawKey(raw.data.keyboard.VKey, (raw.data.keyboard.Flags & RI_KEY_BREAK) == 0,
+                             static_cast<std::uint32_t>(::GetMessageTime()));
+        }
+        break;  // DefWindowProc frees what the input held
       }
+      case WM_CLIPBOARDUPDATE:
+        // The time it is handled: a report may come as a sent message, whose
+        // GetMessageTime() is that of an older message. Handled later than
+        // it happened, a change only looks newer.
+        form_.NotifyClipboardUpdate(::GetTickCount());
+        return 0;
       case WM_TIMER:
         if (wp == kTimerId) form_.NotifyTimer();
         return 0;
@@ -315,6 +336,7 @@ class Win32FormPeer : public FormPeer {
   Unique<FontTraits> font_;
   Unique<WindowTraits> hwnd_;
   int dpi_ = 96;
+  bool watchingClipboard_ = false;
 };
 
 // For EnumThreadWindows: stops at the first window of this toolkit and

@@ -45,10 +45,23 @@ class CaptureTest : public SimMachine {
     plat::SetClipboardData(plat::kCfBitmap, plat::RawHandle(bitmap));
     plat::CloseClipboard();
   }
+  // Print Screen pressed and released, as Windows reports it; what comes
+  // of it is handled before this returns.
   static void PressAndRelease() {
-    sim::QueueKeyState(0x2C, {kDown});
-    sim::Tick(2);
+    sim::RawKey(0x2C, true);
+    sim::RawKey(0x2C, false);
+    sim::Tick();
   }
+  // Something else copied: text (CF_UNICODETEXT), no picture.
+  static void PutTextOnClipboard() {
+    const plat::Hglobal text = plat::GlobalAlloc(plat::kGmemMoveable, 4);
+    ASSERT_TRUE(plat::OpenClipboard(plat::HandleOf<plat::Hwnd>(0x777)));
+    plat::EmptyClipboard();
+    plat::SetClipboardData(13, plat::RawHandle(text));
+    plat::CloseClipboard();
+  }
+  // The ticks of a wait of `ms` milliseconds.
+  static void Wait(std::uint32_t ms) { sim::Tick(static_cast<int>(ms / sim::kTickMs) + 1); }
   static std::vector<std::string> ShotFiles(const std::string& folder = "C:\\Shots") {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(sim::HostPath(folder)))

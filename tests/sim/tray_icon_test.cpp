@@ -1,8 +1,6 @@
-// The notification-area icon: its record, and the decoding of the owner's
-// mouse-move notifications into events.
+// The notification-area icon: its record, and the shell's reports to the
+// owner turned into events.
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 #include "app/ui/main_design.h"
 #include "platform/error.h"
@@ -29,34 +27,27 @@ class TrayIconTest : public ::testing::Test {
     icon_.SetIcon(form_->Icon());
     icon_.SetTooltip(tip);
   }
-  static std::string Tip(const std::vector<std::uint8_t>& record) {
-    return std::string(record.begin() + 24, record.begin() + 88);
-  }
-  static std::uint32_t U32(const std::vector<std::uint8_t>& r, std::size_t at) {
-    std::uint32_t v;
-    std::memcpy(&v, r.data() + at, 4);
-    return v;
-  }
+  // The tip field's first 64 characters, where the text and its padding stand.
+  static std::u16string Tip(const plat::NotifyIconDataW& record) { return std::u16string(record.szTip, 64); }
 
   std::unique_ptr<plat::Form> form_;
   TrayIcon icon_;
   std::vector<std::string> events_;
 };
 
-TEST_F(TrayIconTest, AddHandsTheShellThe88ByteRecord) {
+TEST_F(TrayIconTest, AddHandsTheShellTheWideRecord) {
   Ready();
   icon_.Add();
   ASSERT_EQ(sim::TrayCalls().size(), 1u);
   const auto& call = sim::TrayCalls()[0];
   EXPECT_EQ(call.message, plat::kNimAdd);
-  ASSERT_EQ(call.record.size(), 88u);
-  EXPECT_EQ(U32(call.record, 0), 88u);                             // cbSize
-  EXPECT_EQ(U32(call.record, 4), plat::RawHandle(form_->hWnd()));  // hWnd
-  EXPECT_EQ(U32(call.record, 8), 1u);                              // uID
-  EXPECT_EQ(U32(call.record, 12), 7u);                             // message, icon, tip
-  EXPECT_EQ(U32(call.record, 16), 0x200u);                         // WM_MOUSEMOVE
-  EXPECT_EQ(U32(call.record, 20), form_->Icon()->handle());        // hIcon
-  EXPECT_EQ(Tip(call.record), std::string("Varnel\0", 7) + std::string(57, ' '));
+  EXPECT_EQ(call.record.cbSize, sizeof(plat::NotifyIconDataW));
+  EXPECT_EQ(call.record.hWnd, form_->hWnd());
+  EXPECT_EQ(call.record.uID, 1u);
+  EXPECT_EQ(call.record.uFlags, 7u);                 // message, icon, tip
+  EXPECT_EQ(call.record.uCallbackMessage, 0x8001u);  // the program's own: WM_APP + 1
+  EXPECT_EQ(plat::RawHandle(call.record.hIcon), form_->Icon()->handle());
+  EXPECT_EQ(Tip(call.record), std::u16string(u"Varnel\0", 7) + std::u16string(57, u' '));
   EXPECT_EQ(icon_.State(), 1);
   EXPECT_TRUE(sim::TrayIconPresent());
 
@@ -71,17 +62,17 @@ TEST_F(TrayIconTest, AddHandsTheShellThe88ByteRecord) {
 TEST_F(TrayIconTest, TooltipField) {
   Ready(u"");
   icon_.Add();
-  EXPECT_EQ(Tip(sim::TrayCalls().back().record), std::string(1, '\0') + std::string(63, ' '));
+  EXPECT_EQ(Tip(sim::TrayCalls().back().record), std::u16string(1, u'\0') + std::u16string(63, u' '));
   EXPECT_EQ(icon_.Tooltip(), u"");
 
   const std::u16string t63(63, u'a');
   icon_.SetTooltip(t63);
   icon_.Modify();
-  EXPECT_EQ(Tip(sim::TrayCalls().back().record), std::string(63, 'a') + std::string(1, '\0'));
+  EXPECT_EQ(Tip(sim::TrayCalls().back().record), t63 + u'\0');
 
   icon_.SetTooltip(std::u16string(80, u'b'));
   icon_.Modify();
-  EXPECT_EQ(Tip(sim::TrayCalls().back().record), std::string(63, 'b') + std::string(1, '\0'));
+  EXPECT_EQ(Tip(sim::TrayCalls().back().record), std::u16string(63, u'b') + u'\0');
   EXPECT_EQ(icon_.Tooltip(), std::u16string(80, u'b'));
 }
 
@@ -92,9 +83,9 @@ TEST_F(TrayIconTest, NewTooltipReachesTheShellOnlyAtModify) {
   EXPECT_EQ(sim::TrayCalls().size(), 1u);
   // The record the shell gets keeps the old text until Modify fills it anew.
   icon_.Remove();
-  EXPECT_EQ(Tip(sim::TrayCalls().back().record).substr(0, 7), std::string("Varnel\0", 7));
+  EXPECT_EQ(Tip(sim::TrayCalls().back().record).substr(0, 7), std::u16string(u"Varnel\0", 7));
   icon_.Modify();
-  EXPECT_EQ(Tip(sim::TrayCalls().back().record).substr(0, 6), std::string("Other\0", 6));
+  EXPECT_EQ(Tip(sim::TrayCalls().back().record).substr(0, 6), std::u16string(u"Other\0", 6));
 }
 
 TEST_F(TrayIconTest, MissingReferencesFailBeforeTheShellIsCalled) {
@@ -123,7 +114,7 @@ TEST_F(TrayIconTest, RemoveOfAnIconNeverAddedSendsAZeroedRecord) {
   Ready();
   icon_.Remove();
   ASSERT_EQ(sim::TrayCalls().size(), 1u);
-  EXPECT_EQ(U32(sim::TrayCalls()[0].record, 0), 0u);
+  EXPECT_EQ(sim::TrayCalls()[0].record.cbSize, 0u);
   EXPECT_FALSE(sim::TrayCalls()[0].result);
   EXPECT_EQ(icon_.State(), 0);
 }
@@ -140,28 +131,41 @@ TEST_F(TrayIconTest, LeftDoubleClickSequence) {
   EXPECT_EQ(events_, (std::vector<std::string>{"Down1", "Up1", "DblClick1", "Up1"}));
 }
 
-TEST_F(TrayIconTest, RealMovementsOverTheWindow) {
+// The reports come with the program's own message: a real mouse movement
+// over the window is no report, wherever it is (at 200 % scaling the top
+// row reaches x = 518, WM_RBUTTONDBLCLK's number), and neither is a report
+// about another icon.
+TEST_F(TrayIconTest, OnlyTheIconsOwnReportsRaiseEvents) {
+  sim::SetTwipsPerPixel(7.5f, 7.5f);
   Ready();
-  sim::MouseMovePixels(0x203, 5);  // Y not 0: nothing raised
+  for (int x : {513, 515, 518}) sim::MouseMovePixels(x, 0);
+  form_->NotifyTray(2, plat::kWmRButtonDblClk);
   EXPECT_TRUE(events_.empty());
-  sim::MouseMovePixels(40, 0);  // top row, outside 513..518
-  EXPECT_TRUE(events_.empty());
-  sim::MouseMovePixels(515, 0);  // top row at 515: decoded like a report
-  EXPECT_EQ(events_, std::vector<std::string>{"DblClick1"});
+  sim::ShellTrayMessage(plat::kWmRButtonDblClk);
+  EXPECT_EQ(events_, std::vector<std::string>{"DblClick2"});
 }
 
-TEST_F(TrayIconTest, TwipsAreTurnedBackIntoPixels) {
-  // 120 dots per inch: 12 twips a pixel.
-  sim::SetTwipsPerPixel(12, 12);
+TEST_F(TrayIconTest, BalloonIsShownAndItsClickReported) {
   Ready();
-  sim::ShellTrayMessage(0x206);
-  EXPECT_EQ(events_, std::vector<std::string>{"DblClick2"});
-  // Halfway values round to even: 514.5 is 514 (left up, not 515's double
-  // click), 515.5 is 516 (right down, not 515's double click).
-  events_.clear();
-  form_->NotifyMouseMove(0, 0, 12 * 514.5f, 0);
-  form_->NotifyMouseMove(0, 0, 12 * 515.5f, 0);
-  EXPECT_EQ(events_, (std::vector<std::string>{"Up1", "Down2"}));
+  icon_.Add();
+  int clicks = 0;
+  icon_.BalloonClick = [&] { ++clicks; };
+  icon_.ShowBalloon(u"Varnel", std::u16string(300, u'x'));
+  const auto& shown = sim::TrayCalls().back();
+  EXPECT_EQ(shown.message, plat::kNimModify);
+  EXPECT_EQ(shown.record.uFlags, 7u | plat::kNifInfo);
+  EXPECT_EQ(std::u16string(shown.record.szInfoTitle), u"Varnel");
+  EXPECT_EQ(std::u16string(shown.record.szInfo), std::u16string(255, u'x'));  // cut to its field
+  EXPECT_EQ(shown.record.dwInfoFlags, plat::kNiifInfo);
+  EXPECT_EQ(icon_.State(), 2);
+  sim::ShellTrayMessage(plat::kNinBalloonShow);
+  EXPECT_EQ(clicks, 0);
+  sim::ShellTrayMessage(plat::kNinBalloonUserClick);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(events_.empty());
+  // The next Modify shows no balloon again.
+  icon_.Modify();
+  EXPECT_EQ(sim::TrayCalls().back().record.uFlags, 7u);
 }
 
 TEST_F(TrayIconTest, NotificationDuringAnEventIsDropped) {
@@ -188,9 +192,9 @@ TEST_F(TrayIconTest, OwnerChangeMovesTheSubscription) {
   Ready();
   plat::Form other(MainDesign());
   icon_.SetOwnerForm(&other);
-  form_->NotifyMouseMove(0, 0, 15 * 0x203, 0);
+  form_->NotifyTray(1, plat::kWmLButtonDblClk);
   EXPECT_TRUE(events_.empty());
-  other.NotifyMouseMove(0, 0, 15 * 0x203, 0);
+  other.NotifyTray(1, plat::kWmLButtonDblClk);
   EXPECT_EQ(events_, std::vector<std::string>{"DblClick1"});
   icon_.SetOwnerForm(nullptr);
 }

@@ -1,15 +1,32 @@
-// What the tests of the image buffer need from the desktop they run on,
-// the same on both backends: message boxes that close themselves, another
-// program holding the clipboard, and a count of graphics objects.
+// What the tests of the image buffer and the window need from the desktop
+// they run on, the same on both backends: message boxes that close
+// themselves, another program holding the clipboard, a count of graphics
+// objects, keyboard input, and a message loop.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/types.h"
+
 namespace plat::testing {
+
+// A key of the keyboard going down or up, as input of the whole session
+// (SendInput on Windows).
+void SendKey(int vk, bool down);
+// Lets this thread's windows handle what Windows has for them, for about
+// `ms` milliseconds (the simulated machine delivers everything queued at
+// once, and lets ms pass on its clock).
+void PumpMessages(std::uint32_t ms);
+// Posts to a window what the shell posts about its notification-area icon
+// (the program's own message), and what a mouse moving over its client
+// area at (x, y) in pixels gives it.
+void PostTrayReport(Hwnd window, std::uint32_t id, std::uint32_t message);
+void PostMouseMove(Hwnd window, int x, int y);
 
 // Graphics objects and device contexts the program holds now, where the
 // platform can tell (the simulated one can; Wine cannot).

@@ -176,4 +176,34 @@ TEST_F(CaptureFailuresE2E, APressWithoutANewPictureIsExplainedOnce) {
   EXPECT_EQ(e2e::FilesIn(shots).size(), 1u);
 }
 
+// A picture copied before the press is no capture: nothing is saved and
+// the one-time explanation opens. A press while it is open is still
+// captured; a mouse moving over the window's top row, where the old
+// tray decoding heard a right double-click at x = 518, ends nothing.
+TEST_F(CaptureFailuresE2E, OnlyThePressesOwnPictureIsSavedAndNoPressIsDropped) {
+  const std::wstring shots = dir_ + L"\\shots";
+  CreateDirectoryW(shots.c_str(), nullptr);
+  for (const auto& f : e2e::FilesIn(shots)) DeleteFileW((shots + L"\\" + f).c_str());
+  StartWith(shots);
+  ASSERT_TRUE(e2e::PutPictureOnClipboard(320, 200));
+  Sleep(2500);  // copied seconds before the press
+  e2e::PressPrintScreen();
+  HWND box = e2e::WaitForMessageBox(p_->pid());
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(e2e::MessageBoxText(box).find(L"no new picture"), std::wstring::npos);
+  EXPECT_TRUE(e2e::FilesIn(shots).empty());
+
+  Capture();  // while the explanation is open
+  EXPECT_EQ(e2e::WaitForFiles(shots, 1).size(), 1u);
+  EXPECT_EQ(e2e::CountMessageBoxes(p_->pid()), 1);
+  EXPECT_TRUE(e2e::DismissMessageBox(box));
+  Sleep(500);
+  EXPECT_EQ(e2e::CountMessageBoxes(p_->pid()), 0);
+
+  PostMessageW(p_->Window(), WM_MOUSEMOVE, 0, MAKELPARAM(518, 0));
+  EXPECT_FALSE(p_->WaitForExit(1000));
+  Capture();
+  EXPECT_EQ(e2e::WaitForFiles(shots, 2).size(), 2u);
+}
+
 }  // namespace

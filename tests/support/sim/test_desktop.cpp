@@ -8,6 +8,14 @@ namespace plat::testing {
 
 std::optional<std::size_t> LiveGdiObjects() { return sim::LiveGdiObjects(); }
 
+void SendKey(int vk, bool down) { sim::RawKey(vk, down); }
+void PumpMessages(std::uint32_t ms) {
+  sim::Pump();
+  sim::Tick(static_cast<int>(ms / sim::kTickMs));
+}
+void PostTrayReport(Hwnd, std::uint32_t, std::uint32_t message) { sim::ShellTrayMessage(message); }
+void PostMouseMove(Hwnd, int x, int y) { sim::MouseMovePixels(x, y); }
+
 MessageBoxCatcher::MessageBoxCatcher() : first_(sim::MessageBoxes().size()) {}
 MessageBoxCatcher::~MessageBoxCatcher() = default;
 

@@ -158,7 +158,24 @@ bool WaitForLogLine(const std::wstring& log, const std::string& text) {
   return false;
 }
 
+namespace {
+
+// On a real desktop some window is always in front, and Windows hands the
+// keyboard's raw input to programs listening in the background (Varnel)
+// only then; on a bare Xvfb display nothing may be once the last window in
+// front has gone, and Wine then drops the input. A window of the user's
+// other programs, which this stands for, comes to the front in that case.
+void SomeWindowInFront() {
+  if (GetForegroundWindow()) return;
+  static HWND other = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE, 0, 0, 1,
+                                      1, nullptr, nullptr, nullptr, nullptr);
+  SetForegroundWindow(other);
+}
+
+}  // namespace
+
 void PressKey(WORD vk, std::initializer_list<WORD> modifiers) {
+  SomeWindowInFront();
   std::vector<INPUT> in;
   auto key = [&](WORD k, bool up) {
     INPUT i{};
@@ -332,6 +349,7 @@ int PutPictureFromOtherBitness(int width, int height, bool packedToo) {
 }
 
 std::int64_t PressPrintScreen() {
+  SomeWindowInFront();
   INPUT in[2] = {};
   in[0].type = in[1].type = INPUT_KEYBOARD;
   in[0].ki.wVk = in[1].ki.wVk = VK_SNAPSHOT;
@@ -397,7 +415,8 @@ int CountMessageBoxes(DWORD pid) {
 }
 
 void PostTrayMessage(HWND window, UINT mouseMessage) {
-  PostMessageW(window, WM_MOUSEMOVE, 1, static_cast<LPARAM>(mouseMessage));
+  // Varnel's own callback message (WM_APP + 1), about its icon with id 1.
+  PostMessageW(window, WM_APP + 1, 1, static_cast<LPARAM>(mouseMessage));
 }
 
 std::optional<std::wstring> MachineRunEntry() {

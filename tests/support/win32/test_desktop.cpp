@@ -103,4 +103,32 @@ ClipboardHolder::~ClipboardHolder() {
 
 bool ClipboardHolder::holding() const { return impl_->holding; }
 
+void SendKey(int vk, bool down) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = static_cast<WORD>(vk);
+  in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+  ::SendInput(1, &in, sizeof in);
+}
+
+void PumpMessages(std::uint32_t ms) {
+  const DWORD start = ::GetTickCount();
+  do {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  } while (::GetTickCount() - start < ms);
+}
+
+void PostTrayReport(Hwnd window, std::uint32_t id, std::uint32_t message) {
+  ::PostMessageW(reinterpret_cast<HWND>(RawHandle(window)), kTrayMessage, id, static_cast<LPARAM>(message));
+}
+
+void PostMouseMove(Hwnd window, int x, int y) {
+  ::PostMessageW(reinterpret_cast<HWND>(RawHandle(window)), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+}
+
 }  // namespace plat::testing

@@ -1,0 +1,160 @@
+// Print Screen and the clipboard as Windows reports them: which picture is
+// a press's, whatever order the two reports come in; no timer while idle;
+// and what happens while a message is open or a file is being opened.
+#include "tests/sim/capture_fixture.h"
+
+namespace varnel::testing {
+namespace {
+
+class CaptureEventTest : public CaptureTest {
+ protected:
+  static void Press() {
+    sim::RawKey(0x2C, true);
+    sim::Pump();
+  }
+  static void Release() {
+    sim::RawKey(0x2C, false);
+    sim::Pump();
+  }
+};
+
+// A picture counts when the clipboard changed after the press began: its
+// report may come before the press's (posted messages are taken first) or
+// after it, and Windows may be late with it. A picture copied earlier, a
+// copy of text, or a clipboard manager putting a saved picture back is
+// never a capture.
+TEST_F(CaptureEventTest, OnlyAPicturePutForThePressIsSaved) {
+  struct Row {
+    const char* what;
+    std::function<void()> steps;
+    std::size_t files;
+    bool explained;  // the one-time "no new picture" message
+  } rows[] = {
+      {"picture reported before the press",
+       [] {
+         PutPictureOnClipboard(8, 8);
+         sim::RawKey(0x2C, true);
+         sim::RawKey(0x2C, false);
+         sim::Pump();
+       },
+       1, false},
+      {"picture reported after the press",
+       [] {
+         Press();
+         PutPictureOnClipboard(8, 8);
+         sim::Pump();
+         Release();
+       },
+       1, false},
+      {"picture late, after the release",
+       [] {
+         Press();
+         Release();
+         Wait(600);
+         PutPictureOnClipboard(8, 8);
+         sim::Pump();
+       },
+       1, false},
+      {"picture copied seconds before the press",
+       [] {
+         PutPictureOnClipboard(8, 8);
+         Wait(3000);
+         PressAndRelease();
+         Wait(1100);
+       },
+       0, true},
+      {"text copied after the press",
+       [] {
+         PutPictureOnClipboard(8, 8);
+         Wait(3000);
+         Press();
+         PutTextOnClipboard();
+         Release();
+         Wait(1100);
+       },
+       0, true},
+      {"clipboard manager puts the saved picture back",
+       [] {
+         PutPictureOnClipboard(8, 8);
+         PressAndRelease();
+         Wait(200);
+         PutPictureOnClipboard(8, 8);  // the manager's copy, long before the next press
+         Wait(3000);
+         PressAndRelease();
+         Wait(1100);
+       },
+       1, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SetUp();
+    StartWith("JPG");
+    row.steps();
+    Wait(1100);
+    EXPECT_EQ(ShotFiles().size(), row.files);
+    EXPECT_EQ(sim::MessageBoxes().size(), row.explained ? 1u : 0u);
+  }
+}
+
+// Idle, Varnel runs no timer at all; a pending capture runs one only until
+// it ends.
+TEST_F(CaptureEventTest, NoTimerRunsWhileNothingIsPending) {
+  StartWith("JPG");
+  EXPECT_TRUE(sim::WatchingKeyboard());
+  EXPECT_TRUE(sim::WatchingClipboard());
+  sim::Tick(10 * 60 * 1000 / static_cast<int>(sim::kTickMs));  // ten minutes
+  EXPECT_EQ(sim::TimerTicks(), 0u);
+  Press();
+  Release();  // no picture yet: the wait runs on the timer
+  EXPECT_NE(sim::TimerInterval(), 0u);
+  Wait(300);
+  PutPictureOnClipboard(8, 8);
+  sim::Pump();
+  EXPECT_EQ(ShotFiles().size(), 1u);
+  EXPECT_EQ(sim::TimerInterval(), 0u);
+  const std::size_t ticks = sim::TimerTicks();
+  Wait(60000);
+  EXPECT_EQ(sim::TimerTicks(), ticks);
+}
+
+// A press while a message is open is captured then: saved, or its failure
+// reported once the open message is closed. Messages never stack.
+TEST_F(CaptureEventTest, APressWhileAMessageIsOpenIsNeverDropped) {
+  StartWith("JPG");
+  std::size_t openNow = 0, mostOpen = 0;
+  bool pressed = false;
+  sim::WhileMessageBoxOpen([&] {
+    mostOpen = std::max(mostOpen, ++openNow);
+    if (!std::exchange(pressed, true)) {
+      // While the explanation is open: one press saves, one fails.
+      PutPictureOnClipboard(8, 8);
+      PressAndRelease();
+      EXPECT_EQ(ShotFiles().size(), 1u);
+      std::filesystem::remove_all(sim::HostPath("C:\\Shots"));
+      PressAndRelease();
+    }
+    --openNow;
+  });
+  PressAndRelease();
+  Wait(1100);  // no picture: the one-time explanation opens
+  ASSERT_EQ(sim::MessageBoxes().size(), 2u);
+  EXPECT_NE(sim::MessageBoxes()[0].prompt.find(u"no new picture"), std::u16string::npos);
+  EXPECT_EQ(sim::MessageBoxes()[1].prompt, u"Capture folder does not exist.");
+  EXPECT_EQ(mostOpen, 1u);
+}
+
+// Auto-open: the shell may start the viewer through a message loop of its
+// own, in which Windows' reports and the timer keep coming. The capture is
+// over by then: nothing is captured twice and nothing is explained.
+TEST_F(CaptureEventTest, OpeningTheFileFindsTheCaptureOver) {
+  StartWith("JPG", true);
+  sim::WhileShellExecuting([] { Wait(2000); });
+  PutPictureOnClipboard(8, 8);
+  PressAndRelease();
+  EXPECT_EQ(ShotFiles().size(), 1u);
+  EXPECT_EQ(sim::ShellExecutions().size(), 1u);
+  EXPECT_TRUE(sim::MessageBoxes().empty());
+}
+
+}  // namespace
+}  // namespace varnel::testing
