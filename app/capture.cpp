@@ -7,16 +7,20 @@
 // earlier is not this press's. On the release the capture folder is
 // checked and the picture taken; where it is not there yet, or another
 // program (a clipboard manager) holds the clipboard open, the capture waits
-// up to a second for it, without holding up the window. The picture is
+// up to a second for it, without holding up the window. Where Windows 11
+// gives Print Screen to the Snipping Tool, the capture waits up to a minute
+// for the snip the user makes, silently. The picture is
 // saved under the time of saving, as a bitmap file or a JPEG of quality 90,
 // and a capture that cannot be saved is reported with its file and the
 // reason.
+#include <iterator>
 #include <memory>
 #include <utility>
 
 #include "app/capture_folder.h"
 #include "app/clipboard_picture.h"
 #include "app/main_form.h"
+#include "app/snipping_setting.h"
 #include "imaging/dib_section.h"
 #include "imaging/jpeg_writer.h"
 #include "platform/api.h"
@@ -46,6 +50,17 @@ constexpr std::uint32_t kRetryMs = 20;
 // hold the clipboard in between. A picture put up to this long before the
 // press still counts as the press's; one copied seconds before never does.
 constexpr std::uint32_t kPressSlackMs = 1000;
+// How long a press waits for the snip the Snipping Tool makes of it.
+constexpr std::uint32_t kSnipWaitMs = 60000;
+// Alt, whose state the raw input of Print Screen does not carry.
+constexpr int kVkMenu = 0x12, kVkLMenu = 0xA4, kVkRMenu = 0xA5;
+
+constexpr char16_t kSnipNoticeTitle[] = u"Print Screen opens the Snipping Tool";
+constexpr char16_t kSnipNotice[] =
+    u"On this PC, Print Screen opens the Snipping Tool. Varnel saves each snip you make after pressing it. "
+    u"To capture the whole screen at once, turn off \"Use the Print screen key to open screen capture\": "
+    u"click here.";
+static_assert(std::size(kSnipNotice) <= 256, "a balloon's text takes 255 characters");
 
 constexpr char16_t kNoNewPicture[] =
     u"Print Screen put no new picture on the clipboard, so there was nothing to save.\r\n\r\n"
@@ -97,10 +112,11 @@ std::u16string Reason(const plat::ErrorState& e, const std::u16string& file) {
 }  // namespace
 
 void Main::Form_RawKey(int vk, bool down, std::uint32_t time) {
+  if (vk == kVkMenu || vk == kVkLMenu || vk == kVkRMenu) altDown_ = down;
   if (vk != plat::kVkSnapshot) return;
   if (down) {
     // The keyboard repeats a held key: only the first counts.
-    if (!KeyWasDown) Pressed(time);
+    if (!KeyWasDown) Pressed(time, altDown_);
   } else if (KeyWasDown) {
     Released();
   }
@@ -122,39 +138,55 @@ void Main::Timer_Timer() {
 void Main::PollKey() {
   // Any bit set counts as down: held now, or pressed since the last query.
   if (plat::GetAsyncKeyState(plat::kVkSnapshot) != 0) {
-    if (!KeyWasDown) Pressed(plat::GetTickCount());
+    if (!KeyWasDown) Pressed(plat::GetTickCount(), plat::GetAsyncKeyState(kVkMenu) < 0);
   } else if (KeyWasDown) {
     Released();
   }
 }
 
-void Main::Pressed(std::uint32_t time) {
+void Main::Pressed(std::uint32_t time, bool alt) {
   KeyWasDown = true;
   // Without the clipboard's reports, a press takes what is newer than the
   // last picture saved.
-  pressBaseline_ = clipboardWatched_ ? clipboard_.Before(time - kPressSlackMs) : lastSequence_;
+  press_.baseline = clipboardWatched_ ? clipboard_.Before(time - kPressSlackMs) : lastSequence_;
+  // Alt+Print Screen copies the window at once, whatever the setting.
+  press_.snip = false;
+  if (!alt) plat::Step([&] { press_.snip = PrintScreenOpensSnipping(); });
+  // A snip still awaited is given up: this press starts a capture of its own.
+  if (capture_ && capture_->snip) {
+    capture_.reset();
+    UpdateTimer();
+  }
+  if (press_.snip && !snipNoticeShown_ && TrayIcon) {
+    // Told once a run, without a message that would stand over the overlay.
+    snipNoticeShown_ = true;
+    plat::Step([&] { TrayIcon->ShowBalloon(kSnipNoticeTitle, kSnipNotice); });
+  }
 }
 
 void Main::Released() {
   KeyWasDown = false;
   if (capture_)
-    releaseWaiting_ = pressBaseline_;
+    releaseWaiting_ = press_;
   else
-    BeginCapture(pressBaseline_);
+    BeginCapture(press_);
 }
 
-void Main::BeginCapture(std::uint32_t baseline) {
+void Main::BeginCapture(const Press& press) {
   plat::Err().Clear();
-  // The folder is looked at, never entered: the user can still rename,
-  // delete or eject it while Varnel runs.
-  std::u16string folder;
-  plat::Step([&] { folder = ResolveCaptureFolder(CaptureFolder, plat::AppPath()); });
-  if (!plat::FolderExists(folder)) {
-    ShowMessage(u"Capture folder does not exist.", u"Error", true);
-    return;
-  }
   const std::uint32_t now = plat::GetTickCount();
-  capture_ = PendingCapture{folder, baseline, now, now};
+  // The folder is looked at, never entered: the user can still rename,
+  // delete or eject it while Varnel runs. For a snip it is looked at when
+  // the snip comes: no message may open over the Snipping Tool's overlay.
+  std::u16string folder;
+  if (!press.snip) {
+    plat::Step([&] { folder = ResolveCaptureFolder(CaptureFolder, plat::AppPath()); });
+    if (!plat::FolderExists(folder)) {
+      ShowMessage(u"Capture folder does not exist.", u"Error", true);
+      return;
+    }
+  }
+  capture_ = PendingCapture{folder, press.baseline, press.snip, now, now};
   // The picture is usually there already.
   ContinueCapture();
 }
@@ -169,6 +201,8 @@ void Main::ContinueCapture() {
   // The capture is over before anything is shown or opened: what happens
   // meanwhile (another press, a file handler's own message loop) finds no
   // capture pending.
+  // A snip the user cancelled, or never made, is no one's fault: nothing is said.
+  const bool silent = outcome == Outcome::NoNewPicture && capture_->snip;
   capture_.reset();
   const plat::ErrorState why = plat::Err();
   if (const auto next = std::exchange(releaseWaiting_, std::nullopt))
@@ -186,8 +220,9 @@ void Main::ContinueCapture() {
         plat::Step([&] { plat::ShellExecuteW(form_.hWnd(), u"open", open.c_str(), u"", u"", plat::kSwShowNormal); });
       }
       break;
+    case Outcome::NoFolder: ShowMessage(u"Capture folder does not exist.", u"Error", true); break;
     case Outcome::NoNewPicture:
-      if (!noPictureNoticeShown_) {
+      if (!silent && !noPictureNoticeShown_) {
         noPictureNoticeShown_ = true;
         ShowMessage(kNoNewPicture, u"", false);
       }
@@ -208,11 +243,16 @@ Main::Outcome Main::TryCapture(std::u16string& file) {
   const bool newPicture =
       sequence != c.baseline && sequence != lastSequence_ && plat::IsClipboardFormatAvailable(plat::kCfBitmap);
   plat::Err().Clear();
+  if (newPicture && c.snip && c.folder.empty()) {
+    // The snip is here, and the overlay gone.
+    plat::Step([&] { c.folder = ResolveCaptureFolder(CaptureFolder, plat::AppPath()); });
+    if (!plat::FolderExists(c.folder)) return Outcome::NoFolder;
+  }
   if (newPicture && plat::Step([&] { CopyClipboardPicture(captureBuffer_); }))
     return SaveCapture(captureBuffer_, sequence, file) ? Outcome::Saved : Outcome::Failed;
   if (!newPicture || plat::Err().Number() == plat::kErrNoPicture) {
     // No new picture yet, or it went again before it could be taken.
-    return Passed(now, c.releasedAt, kWaitMs) ? Outcome::NoNewPicture : Outcome::Waiting;
+    return Passed(now, c.releasedAt, c.snip ? kSnipWaitMs : kWaitMs) ? Outcome::NoNewPicture : Outcome::Waiting;
   }
   if (plat::Err().Number() == plat::kErrClipboardBusy && !(c.busy && Passed(now, c.busySince, kWaitMs))) {
     if (!c.busy) c.busySince = now;
@@ -236,7 +276,8 @@ void Main::UpdateTimer() {
   // The next try at a busy clipboard, or the end of the wait; a picture
   // that comes sooner is reported by the clipboard itself.
   const std::uint32_t now = plat::GetTickCount();
-  const std::uint32_t due = capture_->busy ? capture_->nextTry : capture_->releasedAt + kWaitMs;
+  const std::uint32_t due =
+      capture_->busy ? capture_->nextTry : capture_->releasedAt + (capture_->snip ? kSnipWaitMs : kWaitMs);
   const auto left = static_cast<std::int32_t>(due - now);
   form_.StartTimer(left > 0 ? static_cast<std::uint32_t>(left) : 1);
 }

@@ -153,6 +153,7 @@ void Main::Form_Load() {
   Step([&] {
     TrayIcon = std::make_unique<varnel::TrayIcon>();
     TrayIcon->MouseDblClick = [this](std::int16_t button) { TrayIcon_MouseDblClick(button); };
+    TrayIcon->BalloonClick = [this] { TrayIcon_BalloonClick(); };
     TrayIcon->SetOwnerForm(&form_);
     TrayIcon->SetIcon(form_.Icon());
     TrayIcon->SetTooltip(u"Varnel");

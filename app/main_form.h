@@ -71,6 +71,7 @@ class Main {
   void OpenFolder_Click();
   void Form_KeyUp(int KeyCode, int Shift);
   void TrayIcon_MouseDblClick(std::int16_t Button);
+  void TrayIcon_BalloonClick();
 
   // The settings file read at start (see settings_file.h), and the
   // start-up command.
@@ -83,19 +84,25 @@ class Main {
   // the clipboard, so it is looked for again when the clipboard changes
   // and on the timer's ticks, until the wait is over.
   struct PendingCapture {
-    std::u16string folder;        // checked at the release
+    std::u16string folder;        // checked at the release (a snip's when it comes)
     std::uint32_t baseline;       // the clipboard's sequence number just before the press
+    bool snip;                    // the Snipping Tool has the key: its snip is waited for
     std::uint32_t releasedAt;     // GetTickCount()
     std::uint32_t nextTry;        // not before this
     std::uint32_t busySince = 0;  // the first try that found the clipboard open elsewhere
     bool busy = false;
   };
+  // A press, as the capture after its release needs it.
+  struct Press {
+    std::uint32_t baseline;
+    bool snip;
+  };
   // What one look at the clipboard gave.
-  enum class Outcome { Waiting, Saved, NoNewPicture, Failed };
-  void Pressed(std::uint32_t time);
+  enum class Outcome { Waiting, Saved, NoNewPicture, NoFolder, Failed };
+  void Pressed(std::uint32_t time, bool alt);
   void Released();
   void PollKey();
-  void BeginCapture(std::uint32_t baseline);
+  void BeginCapture(const Press& press);
   void ContinueCapture();
   Outcome TryCapture(std::u16string& file);
   void UpdateTimer();
@@ -124,11 +131,12 @@ class Main {
   bool keyboardWatched_ = false;
   bool clipboardWatched_ = false;
   ClipboardHistory clipboard_;
-  // The clipboard's sequence number just before the press being held.
-  std::uint32_t pressBaseline_ = 0;
-  // A release seen while a capture was still pending: captured after it,
-  // with its own press's baseline.
-  std::optional<std::uint32_t> releaseWaiting_;
+  // The press being held.
+  Press press_{};
+  bool altDown_ = false;
+  // A release seen while a capture was still pending: captured after it.
+  std::optional<Press> releaseWaiting_;
+  bool snipNoticeShown_ = false;
   // The clipboard's sequence number of the last picture saved (at first,
   // of the clipboard as it was at the start): a picture is never saved twice.
   std::uint32_t lastSequence_ = 0;

@@ -4,6 +4,7 @@
 // only record of pending edits.
 #include "app/capture_folder.h"
 #include "app/main_form.h"
+#include "app/snipping_setting.h"
 #include "platform/api.h"
 #include "platform/app_env.h"
 #include "platform/files.h"
@@ -78,6 +79,10 @@ void Main::OpenFolder_Click() {
 void Main::Form_KeyUp(int KeyCode, int /*Shift: F1 works with any modifier*/) {
   if (KeyCode == plat::kVkF1) ShellRun(form_.hWnd(), u"open", plat::AppPath() + u"\\Readme.txt");
 }
+
+// The balloon that tells of Windows 11's Print Screen: its click opens the
+// page where the user decides; Varnel never changes the setting itself.
+void Main::TrayIcon_BalloonClick() { ShellRun(form_.hWnd(), u"open", kSnippingSettingsPage); }
 
 void Main::TrayIcon_MouseDblClick(std::int16_t Button) {
   if (Button == 1)

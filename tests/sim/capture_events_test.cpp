@@ -16,6 +16,19 @@ class CaptureEventTest : public CaptureTest {
     sim::RawKey(0x2C, false);
     sim::Pump();
   }
+  // Windows 11's "Use the Print screen key to open screen capture".
+  static void SetSnipping(bool on) {
+    sim::SetRawValue(plat::kHKeyCurrentUser, "Control Panel\\Keyboard", "PrintScreenKeyForSnippingEnabled",
+                     {plat::kRegDword, {static_cast<std::uint8_t>(on ? 1 : 0), 0, 0, 0}});
+  }
+  // A press, then the user's snip after `ms` (nullopt: cancelled).
+  static void Snip(std::optional<std::uint32_t> ms) {
+    PressAndRelease();
+    if (!ms) return Wait(61000);
+    Wait(*ms);
+    PutPictureOnClipboard(8, 8);
+    sim::Pump();
+  }
 };
 
 // A picture counts when the clipboard changed after the press began: its
@@ -154,6 +167,86 @@ TEST_F(CaptureEventTest, OpeningTheFileFindsTheCaptureOver) {
   EXPECT_EQ(ShotFiles().size(), 1u);
   EXPECT_EQ(sim::ShellExecutions().size(), 1u);
   EXPECT_TRUE(sim::MessageBoxes().empty());
+}
+
+// Windows 11 may give Print Screen to the Snipping Tool, which puts a
+// picture on the clipboard only when the user finishes a snip. With the
+// setting on, a press waits up to a minute for the snip, silently, and with
+// no timer faster than once a second; Alt+Print Screen and the setting off
+// keep the second's wait and its messages.
+TEST_F(CaptureEventTest, WithTheSnippingToolASnipIsWaitedFor) {
+  struct Row {
+    const char* what;
+    bool snipping;
+    std::function<void()> steps;
+    std::size_t files;
+    std::size_t messages;
+  } rows[] = {
+      {"snip after 0.5 s", true, [] { Snip(500); }, 1, 0},
+      {"snip after 5 s", true, [] { Snip(5000); }, 1, 0},
+      {"snip after 59 s", true, [] { Snip(59000); }, 1, 0},
+      {"snip after 61 s: the wait is over", true, [] { Snip(61000); }, 0, 0},
+      {"snip cancelled", true, [] { Snip(std::nullopt); }, 0, 0},
+      {"a second press while waiting: the snip is its own", true,
+       [] {
+         PressAndRelease();
+         Wait(3000);
+         Snip(2000);
+       },
+       1, 0},
+      {"Alt+Print Screen copies at once", true,
+       [] {
+         sim::RawKey(0x12, true);
+         PutPictureOnClipboard(8, 8);
+         PressAndRelease();
+         sim::RawKey(0x12, false);
+       },
+       1, 0},
+      {"Alt+Print Screen without a picture is explained", true,
+       [] {
+         sim::RawKey(0x12, true);
+         PressAndRelease();
+         sim::RawKey(0x12, false);
+         Wait(1100);
+       },
+       0, 1},
+      {"setting off: a picture 5 s late is no capture", false, [] { Snip(5000); }, 0, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SetUp();
+    SetSnipping(row.snipping);
+    StartWith("JPG");
+    row.steps();
+    Wait(1100);
+    EXPECT_EQ(ShotFiles().size(), row.files);
+    EXPECT_EQ(sim::MessageBoxes().size(), row.messages);
+  }
+}
+
+// The first press that finds the setting on tells of it once, in a balloon
+// that opens Settings' page when clicked; no message opens over the
+// overlay, not even for a missing folder, which is said once the snip is in.
+TEST_F(CaptureEventTest, TheSnippingToolIsExplainedOnceWithoutBlocking) {
+  SetSnipping(true);
+  StartWith("JPG", false, "C:\\Gone");
+  PressAndRelease();
+  EXPECT_GE(sim::TimerInterval(), 1000u);
+  Wait(5000);
+  EXPECT_TRUE(sim::MessageBoxes().empty());
+  PutPictureOnClipboard(8, 8);
+  sim::Pump();
+  ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+  EXPECT_EQ(sim::MessageBoxes()[0].prompt, u"Capture folder does not exist.");
+  for (int i = 0; i < 2; ++i) Snip(1000);
+  std::size_t balloons = 0;
+  for (const auto& call : sim::TrayCalls()) balloons += (call.record.uFlags & plat::kNifInfo) != 0;
+  EXPECT_EQ(balloons, 1u);
+  EXPECT_TRUE(sim::ShellExecutions().empty());
+  sim::ShellTrayMessage(plat::kNinBalloonUserClick);
+  ASSERT_EQ(sim::ShellExecutions().size(), 1u);
+  EXPECT_EQ(sim::ShellExecutions()[0].file, "ms-settings:easeofaccess-keyboard");
+  EXPECT_EQ(sim::ShellExecutions()[0].verb, "open");
 }
 
 }  // namespace

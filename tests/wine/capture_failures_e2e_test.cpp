@@ -206,4 +206,38 @@ TEST_F(CaptureFailuresE2E, OnlyThePressesOwnPictureIsSavedAndNoPressIsDropped) {
   EXPECT_EQ(e2e::WaitForFiles(shots, 2).size(), 2u);
 }
 
+// Windows 11's Print Screen under the Snipping Tool, the setting written in
+// the prefix where Windows keeps it. With it on, a press and the snip 5 s
+// later give one file and no message; with it off, the same steps give no
+// file and the one-time explanation.
+TEST_F(CaptureFailuresE2E, WithTheSnippingToolTheSnipIsSaved) {
+  const std::wstring shots = dir_ + L"\\shots";
+  CreateDirectoryW(shots.c_str(), nullptr);
+  for (const DWORD on : {1u, 0u}) {
+    SCOPED_TRACE(on ? "setting on" : "setting off");
+    for (const auto& f : e2e::FilesIn(shots)) DeleteFileW((shots + L"\\" + f).c_str());
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Keyboard", L"PrintScreenKeyForSnippingEnabled",
+                              REG_DWORD, &on, sizeof on),
+              ERROR_SUCCESS);
+    StartWith(shots);
+    e2e::PressPrintScreen();
+    Sleep(5000);
+    ASSERT_TRUE(e2e::PutPictureOnClipboard(320, 200));  // the snip
+    if (on) {
+      EXPECT_EQ(e2e::WaitForFiles(shots, 1).size(), 1u);
+      EXPECT_EQ(e2e::CountMessageBoxes(p_->pid()), 0);
+    } else {
+      HWND box = e2e::WaitForMessageBox(p_->pid());
+      ASSERT_NE(box, nullptr);
+      EXPECT_NE(e2e::MessageBoxText(box).find(L"no new picture"), std::wstring::npos);
+      EXPECT_TRUE(e2e::DismissMessageBox(box));
+      Sleep(1000);
+      EXPECT_TRUE(e2e::FilesIn(shots).empty());
+    }
+    TearDown();
+    p_.reset();
+  }
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Keyboard", L"PrintScreenKeyForSnippingEnabled");
+}
+
 }  // namespace
