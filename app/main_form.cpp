@@ -59,21 +59,20 @@ Main::Main()
 
 Main::~Main() = default;
 
-std::u16string Main::StartupCommand() const {
-  std::u16string command(1, u'"');
-  command.append(plat::AppPath()).append(u"\\").append(plat::AppExeName()).append(u".exe\"");
-  return command;
-}
+std::u16string Main::ExeFile() const { return plat::AppPath() + u"\\" + plat::AppExeName() + u".exe"; }
+
+std::u16string Main::StartupCommand() const { return u"\"" + ExeFile() + u"\""; }
 
 std::u16string Main::DefaultFolder() const {
-  const std::u16string profileDesktop = plat::Environ(u"userprofile") + u"\\Desktop";
-  if (plat::FileExists(profileDesktop)) return profileDesktop;
-  // Moved (to OneDrive, say, or by a policy): the shell knows where.
+  // Where the shell keeps the desktop: moved to OneDrive, say, or by a
+  // policy, it is not the profile's Desktop folder, which often stays
+  // behind unseen.
   std::vector<char16_t> desktop(plat::kMaxPath, u'\0');
-  if (plat::SHGetFolderPathW({}, plat::kCsidlDesktopDirectory, 0, plat::kShgfpTypeCurrent, desktop.data()) != 0)
-    return profileDesktop;
-  desktop.back() = u'\0';
-  return std::u16string(desktop.data());
+  if (plat::SHGetFolderPathW({}, plat::kCsidlDesktopDirectory, 0, plat::kShgfpTypeCurrent, desktop.data()) == 0) {
+    desktop.back() = u'\0';
+    if (desktop[0] != u'\0') return std::u16string(desktop.data());
+  }
+  return plat::Environ(u"userprofile") + u"\\Desktop";
 }
 
 void Main::Form_Load() {
@@ -81,7 +80,7 @@ void Main::Form_Load() {
 
   // 1. The start-up entry.
   Step([&] {
-    if (StartupEntryPresent()) {
+    if (StartupEntryPresent(ExeFile())) {
       RunOnStartUp = true;
       SetRunOnStartUp.SetValue(1);
     }
@@ -148,10 +147,14 @@ void Main::Form_Load() {
 }
 
 void Main::Form_Unload(std::int16_t& /*cancel: an unload is never refused*/) {
+  // Nothing is said here when this fails: the end may be Windows ending the
+  // session, which a message would hold up. The box says at the next start
+  // what Windows will do; an untick this user may not carry out was told
+  // at OK or Apply.
   if (RunOnStartUp)
-    WriteStartupEntry(StartupCommand());
+    WriteStartupEntry(ExeFile(), StartupCommand());
   else
-    DeleteStartupEntry();
+    DeleteStartupEntry(ExeFile());
 
   SaveSettings(settingsFile_,
                {{u"path", CaptureFolder}, {u"format", CaptureFormat.str()}, {u"open", AutoOpen ? u"1" : u"0"}});

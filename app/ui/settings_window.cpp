@@ -4,6 +4,7 @@
 // only record of pending edits.
 #include "app/capture_folder.h"
 #include "app/main_form.h"
+#include "app/startup_entry.h"
 #include "platform/api.h"
 #include "platform/app_env.h"
 #include "platform/files.h"
@@ -13,8 +14,25 @@
 
 namespace varnel {
 
+namespace {
+
+constexpr char16_t kStartupLocked[] =
+    u"Varnel will still start when you sign in to Windows.\r\n\r\n"
+    u"Its start-up entry is set for every user of this computer, and only an administrator may remove it.";
+
+}  // namespace
+
 void Main::CopyControlsToSettings() {
-  RunOnStartUp = SetRunOnStartUp.Value() == 1;
+  const bool runOnStartUp = SetRunOnStartUp.Value() == 1;
+  if (!runOnStartUp && StartupEntryLocked(ExeFile())) {
+    // Said now, while the user is here, and the box ticked again: it shows
+    // what Windows will do.
+    ShowMessage(kStartupLocked, u"", false);
+    SetRunOnStartUp.SetValue(1);
+    RunOnStartUp = true;
+  } else {
+    RunOnStartUp = runOnStartUp;
+  }
   CaptureFolder = SetFolder.Text();
   CaptureFormat = JPGOption.Value() != 0 ? u"JPG" : u"BMP";
   AutoOpen = SetAutoOpen.Value() == 1;

@@ -139,6 +139,24 @@ TEST_F(RegistryTest, MissingValuesAndKeys) {
   EXPECT_TRUE(FetchValue(kHKeyCurrentUser, missing, u"Varnel").IsEmpty());
 }
 
+// A key that is missing is made, with the ones above it, and then opened
+// as it stands.
+TEST_F(RegistryTest, CreatingAKeyMakesWhatIsMissing) {
+  const std::u16string key = TestKey() + u"\\Explorer\\StartupApproved\\Run";
+  for (std::uint32_t expected : {plat::kRegCreatedNewKey, plat::kRegOpenedExistingKey}) {
+    plat::Hkey h{};
+    std::uint32_t disposition = 0;
+    ASSERT_EQ(plat::RegCreateKeyExW(kHKeyCurrentUser, key.c_str(), 0, plat::kKeyAccess3F, &h, &disposition), 0);
+    EXPECT_EQ(disposition, expected);
+    const std::uint8_t enabled[12] = {2};
+    EXPECT_EQ(plat::RegSetValueExW(h, u"Varnel", 0, plat::kRegBinary, enabled, 12), 0);
+    EXPECT_EQ(plat::RegCloseKey(h), 0);
+  }
+  std::vector<std::uint8_t> bytes(12, 0);
+  bytes[0] = 2;
+  EXPECT_EQ(ReadRaw(kHKeyCurrentUser, key, u"Varnel"), (RawValue{plat::kRegBinary, bytes}));
+}
+
 TEST_F(RegistryTest, PlatformErrorCodes) {
   plat::Hkey key = plat::HandleOf<plat::Hkey>(123);
   EXPECT_EQ(plat::RegOpenKeyExW(kHKeyCurrentUser, (TestKey() + u"\\Absent").c_str(), 0, 0x3F, &key),

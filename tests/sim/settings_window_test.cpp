@@ -46,11 +46,11 @@ TEST_F(SettingsWindowTest, ApplyTakesEffectAtOnceButWritesNothingUntilTheEnd) {
   EXPECT_FALSE(m.ApplyButton.Enabled());
   EXPECT_TRUE(form().Visible());
   EXPECT_EQ(Ini(), "[main]\r\npath=C:\\Shots\r\nformat=JPG\r\nopen=0\r\n");
-  EXPECT_FALSE(RunEntry(plat::kHKeyLocalMachine).has_value());
+  EXPECT_FALSE(RunEntry(plat::kHKeyCurrentUser).has_value());
 
   sim::ShellTrayMessage(0x206);
   EXPECT_EQ(Ini(), "[main]\r\npath=  D:\\With spaces  \r\nformat=BMP\r\nopen=1\r\n");
-  EXPECT_TRUE(RunEntry(plat::kHKeyLocalMachine).has_value());
+  EXPECT_TRUE(RunEntry(plat::kHKeyCurrentUser).has_value());
 }
 
 TEST_F(SettingsWindowTest, EnterAndEscape) {

@@ -70,7 +70,7 @@ TEST(DesktopE2E, SettingsAndCapturesInAnyScript) {
   for (const auto& f : e2e::FilesIn(kFolder)) DeleteFileW((kFolder + L"\\" + f).c_str());
   const std::wstring log = dir + L"\\opened.log";
   e2e::RegisterOpenRecorder({L".jpg"}, log);
-  e2e::DeleteMachineRunEntry();
+  e2e::DeleteRunEntries();
   {
     VarnelProcess p(dir);
     ASSERT_TRUE(p.ShowWindowByTray());
@@ -88,7 +88,8 @@ TEST(DesktopE2E, SettingsAndCapturesInAnyScript) {
     EXPECT_TRUE(End(p));
   }
   // The start-up entry holds the path whole, so Windows can start Varnel.
-  EXPECT_EQ(e2e::MachineRunEntry(), L"\"" + dir + L"\\Varnel.exe\"");
+  EXPECT_EQ(e2e::RunEntry(), L"\"" + dir + L"\\Varnel.exe\"");  // per user
+  EXPECT_FALSE(e2e::RunEntry(HKEY_LOCAL_MACHINE).has_value());
   // Unicode now, everything else kept.
   EXPECT_EQ(UnicodeText(e2e::ReadFile(dir + L"\\Varnel.ini")),
             L"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\npath=" + kFolder + L"\r\nformat=JPG\r\nopen=1\r\n");
@@ -96,7 +97,7 @@ TEST(DesktopE2E, SettingsAndCapturesInAnyScript) {
   ASSERT_TRUE(again.ShowWindowByTray());
   EXPECT_EQ(Text(Edit(again)), kFolder);
   EXPECT_TRUE(End(again));
-  e2e::DeleteMachineRunEntry();
+  e2e::DeleteRunEntries();
 }
 
 TEST(DesktopE2E, ReadOnlyExeFolderKeepsTheSettingsPerUser) {
@@ -108,7 +109,7 @@ TEST(DesktopE2E, ReadOnlyExeFolderKeepsTheSettingsPerUser) {
   struct Cleanup {
     ~Cleanup() {
       DeleteFileW(e2e::UserSettingsFile().c_str());
-      e2e::DeleteMachineRunEntry();
+      e2e::DeleteRunEntries();
     }
   } cleanup;
   {
@@ -139,7 +140,7 @@ TEST(DesktopE2E, DefaultFolderIsTheShellsDesktop) {
     std::wstring profile;
     ~Restore() {
       SetEnvironmentVariableW(L"USERPROFILE", profile.c_str());
-      e2e::DeleteMachineRunEntry();
+      e2e::DeleteRunEntries();
     }
   } restore{profile};
   ASSERT_EQ(GetFileAttributesW((dir + L"\\Desktop").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -235,7 +236,7 @@ TEST(DesktopE2E, AltF1OpensTheReadMeAndOpenFolderNeverStartsAProgram) {
   Sleep(1000);
   EXPECT_FALSE(e2e::ReadFile(log).has_value());
   EXPECT_TRUE(End(p));
-  e2e::DeleteMachineRunEntry();
+  e2e::DeleteRunEntries();
 }
 
 }  // namespace
