@@ -19,6 +19,9 @@ namespace {
 constexpr char16_t kStartupLocked[] =
     u"Varnel will still start when you sign in to Windows.\r\n\r\n"
     u"Its start-up entry is set for every user of this computer, and only an administrator may remove it.";
+constexpr char16_t kNoPath[] =
+    u"Windows gives no path for the folder you chose, so Varnel cannot save captures there.\r\n\r\n"
+    u"Choose a folder on a drive, or type its path.";
 
 }  // namespace
 
@@ -67,8 +70,13 @@ void Main::CancelButton_Click() {
 }
 
 void Main::Browse_Click() {
-  const std::u16string folder = BrowseForFolderPath(form_.hWnd(), u"Select a folder to save screenshots to . . .");
-  if (!folder.empty()) SetFolder.SetText(folder);
+  bool noPath = false;
+  const std::u16string folder =
+      BrowseForFolderPath(form_.hWnd(), u"Select a folder to save screenshots to . . .", &noPath);
+  if (!folder.empty())
+    SetFolder.SetText(folder);
+  else if (noPath)
+    ShowMessage(kNoPath, u"", false);
 }
 
 namespace {

@@ -188,16 +188,20 @@ TEST_F(LifecycleTest, DefaultFolderIsWhereTheShellKeepsTheDesktop) {
   struct Row {
     const char* name;
     std::optional<std::string> ini;
-    bool shellDesktop;
+    bool shellDesktop, profileDesktopLeft;
     const char16_t* folder;
   };
-  for (const Row& row : {Row{"first run", std::nullopt, true, u"D:\\OneDrive\\Desktop"},
-                         Row{"no path key", std::string("[main]\r\nopen=1\r\n"), true, u"D:\\OneDrive\\Desktop"},
-                         Row{"no desktop anywhere", std::nullopt, false, u"C:\\Users\\ann\\Desktop"}}) {
+  for (const Row& row : {Row{"first run", std::nullopt, true, false, u"D:\\OneDrive\\Desktop"},
+                         Row{"no path key", std::string("[main]\r\nopen=1\r\n"), true, false, u"D:\\OneDrive\\Desktop"},
+                         // Backed up to OneDrive, the old local folder stays behind unseen.
+                         Row{"old Desktop left behind", std::nullopt, true, true, u"D:\\OneDrive\\Desktop"},
+                         Row{"a path the file holds", std::string("[main]\r\npath=C:\\Users\\ann\\Desktop\r\n"), true,
+                             true, u"C:\\Users\\ann\\Desktop"},
+                         Row{"no desktop anywhere", std::nullopt, false, false, u"C:\\Users\\ann\\Desktop"}}) {
     SCOPED_TRACE(row.name);
     SetUp();
-    // The profile has no Desktop folder: it was moved to OneDrive.
-    std::filesystem::remove_all(sim::HostPath("C:\\Users\\ann\\Desktop"));
+    // The desktop was moved to OneDrive.
+    if (!row.profileDesktopLeft) std::filesystem::remove_all(sim::HostPath("C:\\Users\\ann\\Desktop"));
     sim::SetShellFolder(plat::kCsidlDesktopDirectory, u"D:\\OneDrive\\Desktop");
     if (row.shellDesktop) std::filesystem::create_directories(sim::HostPath("D:\\OneDrive\\Desktop"));
     if (row.ini) WriteIni(*row.ini);
