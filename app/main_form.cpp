@@ -92,7 +92,6 @@ void Main::Form_Load() {
   std::int64_t length = 0;
   Step([&] { length = plat::FileLen(settingsFile_); });
 
-  const char16_t* file = settingsFile_.c_str();
   if (length == 0) {
     // 3. First run: defaults, and the window shown.
     Step([&] {
@@ -105,11 +104,13 @@ void Main::Form_Load() {
     Step([&] { ApplyButton.SetEnabled(false); });
     Step([&] { form_.Show(); });
   } else {
-    // 4. Settings from the file; the window stays hidden.
+    // 4. Settings from the file, in whichever form it was saved; the
+    // window stays hidden.
+    const SettingsReader settings(settingsFile_);
     Step([&] {
       const std::u16string def = DefaultFolder();
       std::vector<char16_t> buffer(kPathBuffer, u' ');
-      plat::GetPrivateProfileStringW(kSettingsSection, u"path", def.c_str(), buffer.data(), kPathBuffer, file);
+      settings.GetString(u"path", def.c_str(), buffer.data(), kPathBuffer);
       std::u16string_view text(buffer.data(), buffer.size());
       CaptureFolder = text.substr(0, text.find(u'\0'));
     });
@@ -119,7 +120,7 @@ void Main::Form_Load() {
       // call leaves in them becomes the code.
       std::u16string buffer = CaptureFormat.str();
       buffer.resize(4, u'\0');
-      plat::GetPrivateProfileStringW(kSettingsSection, u"format", u"JPG", buffer.data(), 4, file);
+      settings.GetString(u"format", u"JPG", buffer.data(), 4);
       CaptureFormat = std::u16string_view(buffer.data(), 3);
     });
     Step([&] { CaptureFormat.ToUpper(); });
@@ -127,7 +128,7 @@ void Main::Form_Load() {
       if (CaptureFormat.IsBitmap()) BMPOption.SetValue(1);
     });
     Step([&] {
-      if (plat::GetPrivateProfileIntW(kSettingsSection, u"open", 0, file) != 0) {
+      if (settings.GetInt(u"open", 0) != 0) {
         AutoOpen = true;
         SetAutoOpen.SetValue(1);
       }
