@@ -82,7 +82,7 @@ std::uint32_t SettingsReader::GetString(const char16_t* key, const char16_t* def
   }
   if (!buffer || size == 0) return 0;
   const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(value.size(), size - 1));
-  std::copy(value.begin(), value.begin() + n, buffer);
+  value.copy(buffer, n);
   buffer[n] = u'\0';
   return n;
 }

@@ -125,8 +125,8 @@ TEST_F(StartupEntryTest, WhereTicksAndUnticksGo) {
     Main& m = StartAgain();
     if (m.SetRunOnStartUp.Value() != (row.tick ? 1 : 0)) sim::UserClick(u"SetRunOnStartUp");
     sim::UserClick(u"ApplyButton");
-    ASSERT_EQ(sim::MessageBoxes().size(), row.told ? 1u : 0u);
-    if (row.told) {
+    EXPECT_EQ(sim::MessageBoxes().size(), row.told ? 1u : 0u);
+    if (row.told && !sim::MessageBoxes().empty()) {
       EXPECT_NE(sim::MessageBoxes()[0].prompt.find(u"only an administrator"), std::u16string::npos);
       EXPECT_EQ(m.SetRunOnStartUp.Value(), 1);  // the box says what Windows will do
       EXPECT_TRUE(m.RunOnStartUp);

@@ -271,14 +271,15 @@ TEST_F(InstallerE2E, InstallFirstRunCaptureAndUninstall) {
   // The start-up entry for this user alone.
   EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kRunKey, L"Varnel"), L"\"" + InstalledExe() + L"\"");
   EXPECT_FALSE(RegistryText(HKEY_LOCAL_MACHINE, kRunKey, L"Varnel"));
-  ASSERT_TRUE(MakeWritable(dir_, true));
 
-  // The uninstaller, run with Varnel running and a start-up entry of this
-  // installation under each root, ends Varnel through its close request.
+  // The uninstaller, run by an administrator with the standard user's
+  // Varnel running and a start-up entry of this installation under each
+  // root, ends Varnel through its close request.
   SetRegistryText(HKEY_LOCAL_MACHINE, kRunKey, L"Varnel", L"\"" + InstalledExe() + L"\"");
   const auto captures = Contents(shots);
   e2e::VarnelProcess second(dir_);
   ASSERT_NE(second.Window(), nullptr);
+  ASSERT_TRUE(MakeWritable(dir_, true));
   EXPECT_EQ(Uninstall(), 0);
   EXPECT_TRUE(second.WaitForExit(0));
   EXPECT_EQ(second.ExitCode(), 0u) << "Varnel did not end by itself";
