@@ -83,6 +83,9 @@ std::u16string FreeName(const std::u16string& base, const char16_t* extension) {
   plat::Raise(plat::kErrFileAccess);
 }
 
+// The folder of a capture's file name.
+std::u16string FolderOf(const std::u16string& file) { return file.substr(0, file.find_last_of(u'\\')); }
+
 // Why a capture was not saved, in the user's words.
 std::u16string Reason(const plat::ErrorState& e, const std::u16string& file) {
   if (e.Number() == plat::kErrClipboardBusy) return u"The clipboard is in use by another program.";
@@ -95,13 +98,18 @@ std::u16string Reason(const plat::ErrorState& e, const std::u16string& file) {
     return words;
   }
   switch (e.LastDllError()) {
+    case plat::kErrorNotEnoughMemory:
+    case plat::kErrorOutOfMemory: return u"There is not enough memory for the picture.";
     case plat::kErrorDiskFull:
     case plat::kErrorHandleDiskFull: return u"The disk is full.";
     case plat::kErrorAccessDenied: return u"Access is denied.";
     case plat::kErrorWriteProtect: return u"The disk is write-protected.";
     case plat::kErrorFilenameExcedRange: return u"The path is too long.";
     case plat::kErrorPathNotFound:
-      return file.size() >= plat::kMaxPathChars ? u"The path is too long." : u"The folder does not exist.";
+      // The folder was there at the release; gone since (deleted, a drive
+      // taken out), that is the cause, however long its name.
+      return plat::FolderExists(FolderOf(file)) && file.size() >= plat::kMaxPathChars ? u"The path is too long."
+                                                                                      : u"The folder does not exist.";
     case plat::kErrorSharingViolation: return u"The file is in use by another program.";
     case plat::kErrorInvalidName: return u"The file name is not valid.";
     case 0: return u"The picture could not be encoded (" + e.Description() + u").";

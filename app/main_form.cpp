@@ -64,21 +64,20 @@ Main::Main()
 
 Main::~Main() = default;
 
-std::u16string Main::StartupCommand() const {
-  std::u16string command(1, u'"');
-  command.append(plat::AppPath()).append(u"\\").append(plat::AppExeName()).append(u".exe\"");
-  return command;
-}
+std::u16string Main::ExeFile() const { return plat::AppPath() + u"\\" + plat::AppExeName() + u".exe"; }
+
+std::u16string Main::StartupCommand() const { return u"\"" + ExeFile() + u"\""; }
 
 std::u16string Main::DefaultFolder() const {
-  const std::u16string profileDesktop = plat::Environ(u"userprofile") + u"\\Desktop";
-  if (plat::FileExists(profileDesktop)) return profileDesktop;
-  // Moved (to OneDrive, say, or by a policy): the shell knows where.
+  // Where the shell keeps the desktop: moved to OneDrive, say, or by a
+  // policy, it is not the profile's Desktop folder, which often stays
+  // behind unseen.
   std::vector<char16_t> desktop(plat::kMaxPath, u'\0');
-  if (plat::SHGetFolderPathW({}, plat::kCsidlDesktopDirectory, 0, plat::kShgfpTypeCurrent, desktop.data()) != 0)
-    return profileDesktop;
-  desktop.back() = u'\0';
-  return std::u16string(desktop.data());
+  if (plat::SHGetFolderPathW({}, plat::kCsidlDesktopDirectory, 0, plat::kShgfpTypeCurrent, desktop.data()) == 0) {
+    desktop.back() = u'\0';
+    if (desktop[0] != u'\0') return std::u16string(desktop.data());
+  }
+  return plat::Environ(u"userprofile") + u"\\Desktop";
 }
 
 void Main::Form_Load() {
@@ -94,7 +93,7 @@ void Main::Form_Load() {
 
   // 1. The start-up entry.
   Step([&] {
-    if (StartupEntryPresent()) {
+    if (StartupEntryPresent(ExeFile())) {
       RunOnStartUp = true;
       SetRunOnStartUp.SetValue(1);
     }
@@ -106,7 +105,6 @@ void Main::Form_Load() {
   std::int64_t length = 0;
   Step([&] { length = plat::FileLen(settingsFile_); });
 
-  const char16_t* file = settingsFile_.c_str();
   if (length == 0) {
     // 3. First run: defaults, and the window shown.
     Step([&] {
@@ -119,11 +117,13 @@ void Main::Form_Load() {
     Step([&] { ApplyButton.SetEnabled(false); });
     Step([&] { form_.Show(); });
   } else {
-    // 4. Settings from the file; the window stays hidden.
+    // 4. Settings from the file, in whichever form it was saved; the
+    // window stays hidden.
+    const SettingsReader settings(settingsFile_);
     Step([&] {
       const std::u16string def = DefaultFolder();
       std::vector<char16_t> buffer(kPathBuffer, u' ');
-      plat::GetPrivateProfileStringW(kSettingsSection, u"path", def.c_str(), buffer.data(), kPathBuffer, file);
+      settings.GetString(u"path", def.c_str(), buffer.data(), kPathBuffer);
       std::u16string_view text(buffer.data(), buffer.size());
       CaptureFolder = text.substr(0, text.find(u'\0'));
     });
@@ -133,7 +133,7 @@ void Main::Form_Load() {
       // call leaves in them becomes the code.
       std::u16string buffer = CaptureFormat.str();
       buffer.resize(4, u'\0');
-      plat::GetPrivateProfileStringW(kSettingsSection, u"format", u"JPG", buffer.data(), 4, file);
+      settings.GetString(u"format", u"JPG", buffer.data(), 4);
       CaptureFormat = std::u16string_view(buffer.data(), 3);
     });
     Step([&] { CaptureFormat.ToUpper(); });
@@ -141,7 +141,7 @@ void Main::Form_Load() {
       if (CaptureFormat.IsBitmap()) BMPOption.SetValue(1);
     });
     Step([&] {
-      if (plat::GetPrivateProfileIntW(kSettingsSection, u"open", 0, file) != 0) {
+      if (settings.GetInt(u"open", 0) != 0) {
         AutoOpen = true;
         SetAutoOpen.SetValue(1);
       }
@@ -162,10 +162,14 @@ void Main::Form_Load() {
 }
 
 void Main::Form_Unload(std::int16_t& /*cancel: an unload is never refused*/) {
+  // Nothing is said here when this fails: the end may be Windows ending the
+  // session, which a message would hold up. The box says at the next start
+  // what Windows will do; an untick this user may not carry out was told
+  // at OK or Apply.
   if (RunOnStartUp)
-    WriteStartupEntry(StartupCommand());
+    WriteStartupEntry(ExeFile(), StartupCommand());
   else
-    DeleteStartupEntry();
+    DeleteStartupEntry(ExeFile());
 
   SaveSettings(settingsFile_,
                {{u"path", CaptureFolder}, {u"format", CaptureFormat.str()}, {u"open", AutoOpen ? u"1" : u"0"}});

@@ -73,9 +73,10 @@ class Main {
   void TrayIcon_MouseDblClick(std::int16_t Button);
   void TrayIcon_BalloonClick();
 
-  // The settings file read at start (see settings_file.h), and the
-  // start-up command.
+  // The settings file read at start (see settings_file.h), the
+  // executable's full path and the start-up command that starts it.
   const std::u16string& SettingsFile() const { return settingsFile_; }
+  std::u16string ExeFile() const;
   std::u16string StartupCommand() const;
 
  private:

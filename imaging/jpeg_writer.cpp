@@ -21,6 +21,13 @@ std::u16string Decimal(std::int32_t n) {
   return std::u16string(s.begin(), s.end());
 }
 
+// The system's reason behind a library code, for a caller that tells the
+// user why: what the system said about the file, or that memory ran out.
+std::uint32_t Cause(plat::IJLERR r) {
+  if (r == plat::IJL_MEMORY_ERROR) return plat::kErrorNotEnoughMemory;
+  return r == plat::IJL_FILE_ERROR || r == plat::IJL_INVALID_FILENAME ? plat::GetLastError() : 0;
+}
+
 // A name holding * or ? stands for no one file: looking it up would report
 // whichever file the wildcards match.
 bool NamesOneFile(const std::u16string& name) { return name.find_first_of(u"*?") == std::u16string::npos; }
@@ -34,7 +41,7 @@ bool SaveDibAsJpeg(cDIBSection& cDib, std::u16string sFile, std::int32_t lQualit
   // ijlInit has taken it.
   plat::JPEG_CORE_PROPERTIES props{};
   if (const plat::IJLERR r = plat::ijlInit(&props); r != plat::IJL_OK)
-    plat::Raise(kErrJpeg, Source(), u"Failed to initialise the IJL library: " + Decimal(r));
+    plat::Raise(kErrJpeg, Source(), u"Failed to initialise the IJL library: " + Decimal(r), Cause(r));
   const plat::ScopeExit freed([&props] { plat::ijlFree(&props); });
 
   // The name as the file calls take it: in the long-path form when long.
@@ -57,9 +64,7 @@ bool SaveDibAsJpeg(cDIBSection& cDib, std::u16string sFile, std::int32_t lQualit
   props.jquality = lQuality;
 
   if (const plat::IJLERR r = plat::ijlWrite(&props, plat::IJL_JFILE_WRITEWHOLEIMAGE); r != plat::IJL_OK) {
-    // What the system said about the file, for a caller that tells the user why.
-    const std::uint32_t cause = r == plat::IJL_FILE_ERROR || r == plat::IJL_INVALID_FILENAME ? plat::GetLastError() : 0;
-    plat::Raise(kErrJpeg, Source(), u"Failed to save to JPG " + Decimal(r), cause);
+    plat::Raise(kErrJpeg, Source(), u"Failed to save to JPG " + Decimal(r), Cause(r));
   }
 
   if (existed) {

@@ -17,9 +17,10 @@ inline constexpr std::int32_t kErrJpeg = 26001;
 // new file then takes over the replaced file's creation, last-access and
 // last-write times and its attributes. Returns true; every failure is
 // raised: 26001 when the library cannot be initialised or cannot write
-// the file (then with the system's reason as its lastDllError), the
-// platform's error when an existing file cannot be deleted. The buffer is
-// only read.
+// the file (then with the system's reason as its lastDllError:
+// kErrorNotEnoughMemory when memory ran out, the file's error when it
+// could not be written), the platform's error when an existing file
+// cannot be deleted. The buffer is only read.
 bool SaveDibAsJpeg(cDIBSection& cDib, std::u16string sFile, std::int32_t lQuality);
 
 }  // namespace varnel::mIntelJPEGLibrary

@@ -42,6 +42,7 @@
 !define PUBLISHER "the Varnel authors"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Varnel"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define APPROVED_KEY "Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run"
 ; Varnel's one top-level window, which ends the program on a close request.
 !define WINDOW_CLASS "VarnelMain"
 
@@ -145,13 +146,15 @@ Section "Varnel" SecMain
 SectionEnd
 
 ; Deletes the start-up entry under a root when it starts this installation's
-; Varnel.exe (by its long or short path); an entry of another copy of
-; Varnel, such as one from the zip, is left alone.
+; Varnel.exe (by its long or short path), with its switch in Task Manager's
+; Startup tab; an entry of another copy of Varnel, such as one from the
+; zip, is left alone.
 !macro REMOVE_RUN_ENTRY root shortdir
   ReadRegStr $0 ${root} "${RUN_KEY}" "Varnel"
   ${If} $0 == '"$INSTDIR\Varnel.exe"'
   ${OrIf} $0 == '"${shortdir}\Varnel.exe"'
     DeleteRegValue ${root} "${RUN_KEY}" "Varnel"
+    DeleteRegValue ${root} "${APPROVED_KEY}" "Varnel"
   ${EndIf}
 !macroend
 

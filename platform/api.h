@@ -29,6 +29,13 @@ std::int32_t RegSetValueExW(Hkey hKey, const char16_t* lpValueName, std::uint32_
                             const std::uint8_t* lpData, std::uint32_t cbData);
 std::int32_t RegDeleteValueW(Hkey hKey, const char16_t* lpValueName);
 std::int32_t RegCloseKey(Hkey hKey);
+// Opens the key, first making it, and every key above it, where missing (no
+// class, no security attributes); *lpdwDisposition tells which happened
+// (kRegCreatedNewKey, kRegOpenedExistingKey). Making a key needs the right
+// to write the key above, which a standard user lacks under
+// HKEY_LOCAL_MACHINE: kErrorAccessDenied.
+std::int32_t RegCreateKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t dwOptions, std::uint32_t samDesired,
+                             Hkey* phkResult, std::uint32_t* lpdwDisposition);
 
 // Private-profile (INI) files (kernel32).
 std::uint32_t GetPrivateProfileStringA(const char* lpAppName, const char* lpKeyName, const char* lpDefault,
@@ -75,6 +82,26 @@ bool DeleteFileW(const char16_t* lpFileName);
 bool SetFileTime(Hfile hFile, const FileTime* lpCreationTime, const FileTime* lpLastAccessTime,
                  const FileTime* lpLastWriteTime);
 
+// Paths as Windows resolves them. GetFullPathNameW makes a name absolute
+// (against the current directory), turns "/" into "\", makes repeated
+// separators one and resolves "." and ".."; the file need not exist. A
+// name in the long-path form keeps its prefix. GetLongPathNameW
+// replaces every short (8.3) name in a path by the name it stands for, as
+// the file system spells it; it fails, with the reason in GetLastError(),
+// when a part of the path does not exist. Both return the length of the
+// result without its NUL, or when the buffer is too small the size it
+// needs (with the NUL), and 0 on failure. (GetFullPathNameW's last
+// argument, the file part, is always null here.)
+std::uint32_t GetFullPathNameW(const char16_t* lpFileName, std::uint32_t nBufferLength, char16_t* lpBuffer);
+std::uint32_t GetLongPathNameW(const char16_t* lpszShortPath, char16_t* lpszLongPath, std::uint32_t cchBuffer);
+
+// Compares two texts (of the given lengths, -1 for up to the NUL) code unit
+// by code unit, with bIgnoreCase as the file system does: each character
+// mapped to its simple upper case. Returns kCstrLessThan, kCstrEqual or
+// kCstrGreaterThan, 0 on failure.
+int CompareStringOrdinal(const char16_t* lpString1, int cchCount1, const char16_t* lpString2, int cchCount2,
+                         bool bIgnoreCase);
+
 // Milliseconds since the system started, wrapping after 49.7 days.
 std::uint32_t GetTickCount();
 
@@ -99,6 +126,10 @@ Handle ShellExecuteW(Hwnd hwnd, const char16_t* lpOperation, const char16_t* lpF
 // the dialog is cancelled.
 ItemList SHBrowseForFolderW(BrowseInfoW* lpbi);
 bool SHGetPathFromIDListW(ItemList pidl, char16_t* pszPath);  // pszPath: MAX_PATH characters
+// The same into a buffer of cchPath characters (uOpts 0: the file-system
+// path): a path of any length that fits comes back whole; false when the
+// item has no file-system path or its path does not fit.
+bool SHGetPathFromIDListEx(ItemList pidl, char16_t* pszPath, std::uint32_t cchPath, std::uint32_t uOpts);
 void CoTaskMemFree(ItemList pv);
 
 // The place of one of the shell's special folders (kCsidl...), wherever the

@@ -1,6 +1,8 @@
 // The file services over the platform's wide file calls, for both backends.
 #include "platform/files.h"
 
+#include <vector>
+
 #include "platform/api.h"
 #include "platform/error.h"
 #include "platform/handles.h"
@@ -11,6 +13,21 @@ namespace plat {
 namespace {
 
 bool HasWildcard(const std::u16string& path) { return path.find_first_of(u"*?") != std::u16string::npos; }
+
+// Absolute, resolved and with long names, as far as the file exists.
+std::u16string Resolved(const std::u16string& path) {
+  std::vector<char16_t> full(kLongestPath, u'\0');
+  const std::uint32_t n = GetFullPathNameW(path.c_str(), kLongestPath, full.data());
+  if (n == 0 || n >= kLongestPath) return path;
+  std::vector<char16_t> longer(kLongestPath, u'\0');
+  const std::u16string call = ForFileCall(full.data());
+  const std::uint32_t m = GetLongPathNameW(call.c_str(), longer.data(), kLongestPath);
+  if (m == 0 || m >= kLongestPath) return full.data();
+  std::u16string out(longer.data(), m);
+  // Back out of the long-path form that was only there for the call.
+  if (call.size() != std::u16string_view(full.data()).size() && out.compare(0, 4, u"\\\\?\\") == 0) out.erase(0, 4);
+  return out;
+}
 
 }  // namespace
 
@@ -51,6 +68,28 @@ bool FolderExists(const std::u16string& path) {
   if (path.empty() || HasWildcard(path)) return false;
   const std::uint32_t a = GetFileAttributesW(ForFileCall(path).c_str());
   return a != kInvalidFileAttributes && (a & kFileAttributeDirectory) != 0;
+}
+
+bool SamePath(const std::u16string& a, const std::u16string& b) {
+  if (a.empty() || b.empty()) return false;
+  const std::u16string x = Resolved(a), y = Resolved(b);
+  return CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(), static_cast<int>(y.size()), true) ==
+         kCstrEqual;
+}
+
+bool CanWriteFile(const std::u16string& path) {
+  const std::u16string call = ForFileCall(path);
+  const std::uint32_t a = GetFileAttributesW(call.c_str());
+  if (a != kInvalidFileAttributes) {
+    if (a & kFileAttributeDirectory) return false;
+    return static_cast<bool>(
+        UniqueFile(CreateFileW(call.c_str(), kGenericWrite, kFileShareRead | kFileShareWrite, kOpenExisting, 0)));
+  }
+  // Not under the file's own name: another copy reading it meanwhile must
+  // not find it empty.
+  const std::u16string probe = call + u".probe";
+  return static_cast<bool>(UniqueFile(
+      CreateFileW(probe.c_str(), kGenericWrite, 0, kCreateNew, kFileAttributeNormal | kFileFlagDeleteOnClose)));
 }
 
 }  // namespace plat

@@ -25,5 +25,14 @@ bool FileExists(const std::u16string& path);
 // does not become the current directory, so it can still be renamed,
 // deleted or ejected by the user.
 bool FolderExists(const std::u16string& path);
+// True when the two names lead to the same file as Windows resolves them:
+// made absolute, "/", repeated separators, "." and ".." resolved, short
+// (8.3) names replaced by long ones where the file exists, and compared
+// without regard to case.
+bool SamePath(const std::u16string& a, const std::u16string& b);
+// True when the program may write the file: an existing one can be opened
+// for writing; for a missing one a file can be made in its folder (tried
+// with one that goes again when closed).
+bool CanWriteFile(const std::u16string& path);
 
 }  // namespace plat

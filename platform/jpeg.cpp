@@ -59,7 +59,10 @@ IJLERR ijlInit(JPEG_CORE_PROPERTIES* jcprops) {
   if (jcprops == nullptr) return IJL_INVALID_JPEG_PROPERTIES;
   if (IJLERR r = jpeg_backend::OnInit(); r != IJL_OK) return r;
   auto encoder = std::unique_ptr<IjlEncoder>(new (std::nothrow) IjlEncoder);
-  if (!encoder) return IJL_MEMORY_ERROR;
+  if (!encoder) {
+    SetLastError(kErrorNotEnoughMemory);
+    return IJL_MEMORY_ERROR;
+  }
   *jcprops = JPEG_CORE_PROPERTIES{};
   jcprops->DIBChannels = 3;
   jcprops->DIBColor = IJL_BGR;
@@ -95,7 +98,7 @@ IJLERR ijlWrite(JPEG_CORE_PROPERTIES* jcprops, IJLIOTYPE iotype) {
   std::size_t size = 0;
   switch (detail::EncodeJpeg(input, &jpeg, &size)) {
     case detail::EncodeResult::Ok: break;
-    case detail::EncodeResult::OutOfMemory: return IJL_MEMORY_ERROR;
+    case detail::EncodeResult::OutOfMemory: SetLastError(kErrorNotEnoughMemory); return IJL_MEMORY_ERROR;
     case detail::EncodeResult::Failed: return IJL_EXCEPTION_DETECTED;
   }
   const std::uint32_t error = detail::WriteWholeFile(p.JPGFile, {{jpeg, size}});

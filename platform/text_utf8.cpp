@@ -69,4 +69,40 @@ std::u16string FromUtf8(std::string_view text) {
   return out;
 }
 
+std::optional<std::u16string> DecodeUtf8(std::string_view bytes) {
+  std::u16string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    std::uint32_t c = 0, min = 0;
+    std::size_t extra = 0;
+    if (b < 0x80) {
+      c = b;
+    } else if (b >= 0xC2 && b <= 0xDF) {
+      c = b & 0x1Fu, extra = 1, min = 0x80;
+    } else if ((b & 0xF0) == 0xE0) {
+      c = b & 0x0Fu, extra = 2, min = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      c = b & 0x07u, extra = 3, min = 0x10000;
+    } else {
+      return std::nullopt;
+    }
+    if (bytes.size() - i <= extra) return std::nullopt;
+    for (std::size_t k = 1; k <= extra; ++k) {
+      const auto next = static_cast<unsigned char>(bytes[i + k]);
+      if ((next & 0xC0) != 0x80) return std::nullopt;
+      c = (c << 6) | (next & 0x3Fu);
+    }
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) return std::nullopt;
+    i += extra + 1;
+    if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+  }
+  return out;
+}
+
 }  // namespace plat

@@ -61,12 +61,19 @@ inline constexpr std::int32_t kErrorAccessDenied = 5;
 inline constexpr std::int32_t kErrorInvalidHandle = 6;
 inline constexpr std::int32_t kErrorMoreData = 234;
 
+// RegCreateKeyExW: whether the key was made or already stood there.
+inline constexpr std::uint32_t kRegCreatedNewKey = 1;
+inline constexpr std::uint32_t kRegOpenedExistingKey = 2;
+
 // Access the program asks for on every key it opens: query, set, create
 // sub-key, enumerate, notify and create link.
 inline constexpr std::uint32_t kKeyAccess3F = 0x3F;
 // Read access alone (KEY_READ), which a standard user has to
 // HKEY_LOCAL_MACHINE too.
 inline constexpr std::uint32_t kKeyRead = 0x20019;
+// Setting and deleting values alone (KEY_SET_VALUE): what the program
+// asks for to learn whether it may change a key.
+inline constexpr std::uint32_t kKeySetValue = 0x2;
 
 // Virtual-key codes the program uses.
 inline constexpr int kVkSnapshot = 0x2C;
@@ -188,11 +195,16 @@ inline constexpr std::uint32_t kGenericRead = 0x80000000u;
 inline constexpr std::uint32_t kGenericWrite = 0x40000000u;
 inline constexpr std::uint32_t kFileShareRead = 0x1;
 inline constexpr std::uint32_t kFileShareWrite = 0x2;
+inline constexpr std::uint32_t kCreateNew = 1;
 inline constexpr std::uint32_t kCreateAlways = 2;
 inline constexpr std::uint32_t kOpenExisting = 3;
+// The file goes when its last handle is closed, also when the process ends.
+inline constexpr std::uint32_t kFileFlagDeleteOnClose = 0x04000000u;
 
 // Win32 error codes (GetLastError) the program looks at.
 inline constexpr std::uint32_t kErrorPathNotFound = 3;
+inline constexpr std::uint32_t kErrorNotEnoughMemory = 8;
+inline constexpr std::uint32_t kErrorOutOfMemory = 14;
 inline constexpr std::uint32_t kErrorWriteProtect = 19;
 inline constexpr std::uint32_t kErrorSharingViolation = 32;
 inline constexpr std::uint32_t kErrorHandleDiskFull = 39;
@@ -204,5 +216,12 @@ inline constexpr std::uint32_t kErrorClipboardNotOpen = 1418;
 
 // The longest path the calls take without the long-path form "\\?\".
 inline constexpr std::size_t kMaxPathChars = 260;
+// The longest path of all, in the long-path form, with its NUL.
+inline constexpr std::uint32_t kLongestPath = 32768;
+
+// CompareStringOrdinal's answers.
+inline constexpr int kCstrLessThan = 1;
+inline constexpr int kCstrEqual = 2;
+inline constexpr int kCstrGreaterThan = 3;
 
 }  // namespace plat

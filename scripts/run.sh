@@ -25,7 +25,7 @@ scripts/with-display.sh bash -c '
   scripts/wine-run.sh "build/'"$preset"'/varnel_demo.exe"
   status=$?
   echo "--- wine reg query of the start-up entry ---"
-  scripts/wine-run.sh reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" /v Varnel 2>/dev/null | tr -d "\r" | grep -v "^$" || true
+  scripts/wine-run.sh reg query "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" /v Varnel 2>/dev/null | tr -d "\r" | grep -v "^$" || true
   exit $status
 '
 # The Desktop is a folder of the prefix's own (see scripts/wine-run.sh):

@@ -33,34 +33,65 @@ std::u16string TextOf(const std::uint8_t* bytes, std::uint32_t count) {
   return text;
 }
 
+// For reading: with access 0x3F, or where that is refused, as a standard
+// user is refused it under HKEY_LOCAL_MACHINE, with read access alone (a
+// value there is no less present).
+std::int32_t OpenToRead(plat::UniqueKey& key, plat::Hkey root, const std::u16string& subKey) {
+  const std::int32_t rc = Open(key, root, subKey);
+  return rc == plat::kErrorAccessDenied ? Open(key, root, subKey, plat::kKeyRead) : rc;
+}
+
 }  // namespace
 
-TaggedValue FetchValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name) {
+TaggedValue FetchValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name,
+                       std::int32_t* status) {
   TaggedValue value;
   plat::UniqueKey key;
-  if (Open(key, root, subKey) != plat::kErrorAccessDenied) {
-    ReadValueData(key.get(), name, value);
-    return value;
-  }
-  // Refused the full access, as a standard user is under HKEY_LOCAL_MACHINE:
-  // reading alone is allowed, and a value there is no less present.
-  plat::UniqueKey readable;
-  Open(readable, root, subKey, plat::kKeyRead);
-  ReadValueData(readable.get(), name, value);
+  std::int32_t rc = OpenToRead(key, root, subKey);
+  if (rc == 0) rc = ReadValueData(key.get(), name, value);
+  if (status) *status = rc;
   return value;
 }
 
-void StoreValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name, const TaggedValue& value,
-                std::int32_t type) {
+std::int32_t StoreValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name,
+                        const TaggedValue& value, std::int32_t type, MissingKey missing) {
   plat::UniqueKey key;
-  Open(key, root, subKey);
-  WriteValueData(key.get(), name, type, value);
+  std::uint32_t disposition = 0;
+  const std::int32_t rc =
+      missing == MissingKey::Create
+          ? plat::RegCreateKeyExW(root, subKey.c_str(), 0, plat::kKeyAccess3F, key.put(), &disposition)
+          : Open(key, root, subKey);
+  if (rc != 0) return rc;
+  return WriteValueData(key.get(), name, type, value);
 }
 
-void RemoveValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name) {
+std::int32_t RemoveValue(plat::Hkey root, const std::u16string& subKey, const std::u16string& name) {
   plat::UniqueKey key;
-  Open(key, root, subKey);
-  plat::RegDeleteValueW(key.get(), name.c_str());
+  const std::int32_t rc = Open(key, root, subKey);
+  if (rc != 0) return rc;
+  return plat::RegDeleteValueW(key.get(), name.c_str());
+}
+
+std::int32_t FetchBinary(plat::Hkey root, const std::u16string& subKey, const std::u16string& name,
+                         std::vector<std::uint8_t>& bytes) {
+  plat::UniqueKey key;
+  std::int32_t rc = OpenToRead(key, root, subKey);
+  if (rc != 0) return rc;
+  std::uint32_t type = 0, size = 0;
+  rc = plat::RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size);
+  if (rc != 0) return rc;
+  if (type != plat::kRegBinary) return -1;
+  std::vector<std::uint8_t> data(std::size_t{size} + 1, 0);  // never a null buffer
+  rc = plat::RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, data.data(), &size);
+  if (rc != 0) return rc;
+  data.resize(size);
+  bytes = std::move(data);
+  return 0;
+}
+
+bool KeyWritable(plat::Hkey root, const std::u16string& subKey) {
+  plat::UniqueKey key;
+  return Open(key, root, subKey, plat::kKeySetValue) == 0;
 }
 
 std::int32_t ReadValueData(plat::Hkey key, const std::u16string& name, TaggedValue& value) {

@@ -5,6 +5,7 @@
 #include "app/capture_folder.h"
 #include "app/main_form.h"
 #include "app/snipping_setting.h"
+#include "app/startup_entry.h"
 #include "platform/api.h"
 #include "platform/app_env.h"
 #include "platform/files.h"
@@ -14,8 +15,28 @@
 
 namespace varnel {
 
+namespace {
+
+constexpr char16_t kStartupLocked[] =
+    u"Varnel will still start when you sign in to Windows.\r\n\r\n"
+    u"Its start-up entry is set for every user of this computer, and only an administrator may remove it.";
+constexpr char16_t kNoPath[] =
+    u"Windows gives no path for the folder you chose, so Varnel cannot save captures there.\r\n\r\n"
+    u"Choose a folder on a drive, or type its path.";
+
+}  // namespace
+
 void Main::CopyControlsToSettings() {
-  RunOnStartUp = SetRunOnStartUp.Value() == 1;
+  const bool runOnStartUp = SetRunOnStartUp.Value() == 1;
+  if (!runOnStartUp && StartupEntryLocked(ExeFile())) {
+    // Said now, while the user is here, and the box ticked again: it shows
+    // what Windows will do.
+    ShowMessage(kStartupLocked, u"", false);
+    SetRunOnStartUp.SetValue(1);
+    RunOnStartUp = true;
+  } else {
+    RunOnStartUp = runOnStartUp;
+  }
   CaptureFolder = SetFolder.Text();
   CaptureFormat = JPGOption.Value() != 0 ? u"JPG" : u"BMP";
   AutoOpen = SetAutoOpen.Value() == 1;
@@ -50,8 +71,13 @@ void Main::CancelButton_Click() {
 }
 
 void Main::Browse_Click() {
-  const std::u16string folder = BrowseForFolderPath(form_.hWnd(), u"Select a folder to save screenshots to . . .");
-  if (!folder.empty()) SetFolder.SetText(folder);
+  bool noPath = false;
+  const std::u16string folder =
+      BrowseForFolderPath(form_.hWnd(), u"Select a folder to save screenshots to . . .", &noPath);
+  if (!folder.empty())
+    SetFolder.SetText(folder);
+  else if (noPath)
+    ShowMessage(kNoPath, u"", false);
 }
 
 namespace {

@@ -52,6 +52,7 @@ struct OpenFile {
   std::FILE* stream;
   bool wrote = false;       // a write happened: the last-write time moves
   bool timesFixed = false;  // SetFileTime was called: the times stay as set
+  bool deleteOnClose = false;
 };
 
 struct Files {
@@ -62,6 +63,7 @@ struct Files {
   std::set<std::string> denyWrites;         // host keys of folders
   Handle nextFile = 0x104;
   Handle nextFind = 0x30000;
+  std::u16string currentDir = u"C:\\";
 };
 
 Files& F() {
@@ -121,8 +123,10 @@ FileMeta& MetaOf(const fs::path& host) {
   return it->second;
 }
 
-bool OpenAnywhere(const std::string& key) {
-  return std::any_of(F().open.begin(), F().open.end(), [&](const auto& o) { return o.second.key == key; });
+// Open through any handle but `except`.
+bool OpenAnywhere(const std::string& key, Handle except = 0) {
+  return std::any_of(F().open.begin(), F().open.end(),
+                     [&](const auto& o) { return o.first != except && o.second.key == key; });
 }
 
 bool WritesDenied(const fs::path& folder) { return F().denyWrites.count(Key(folder)) != 0; }
@@ -141,6 +145,37 @@ bool ValidName(std::u16string_view name, bool wildcardsInLastPart) {
   return !name.empty();
 }
 
+std::vector<std::u16string> SortedNames(const fs::path& folder);
+std::u16string ShortName(const fs::path& folder, const std::u16string& name);
+bool SameNameNoCase(std::u16string_view a, std::u16string_view b);
+
+// The file or folder a host path stands for as Windows finds it: each part
+// in any case, or in its short form. Where a part is not found the rest
+// stays as it was given.
+fs::path Existing(const fs::path& host) {
+  if (Exists(host)) return host;
+  const fs::path sandbox = HostPath(std::string_view("C:\\")).parent_path();
+  const fs::path rel = host.lexically_relative(sandbox);
+  if (rel.empty() || rel.begin() == rel.end()) return host;
+  fs::path at = sandbox / *rel.begin();
+  bool found = true;
+  for (auto part = std::next(rel.begin()); part != rel.end(); ++part) {
+    const std::u16string name = plat::FromUtf8(part->string());
+    std::u16string match;
+    if (found && !Exists(at / *part)) {
+      for (const std::u16string& entry : SortedNames(at))
+        if (SameNameNoCase(entry, name) || SameNameNoCase(ShortName(at, entry), name)) match = entry;
+    }
+    if (match.empty()) {
+      found = found && Exists(at / *part);
+      at /= *part;
+    } else {
+      at /= plat::ToUtf8(match);
+    }
+  }
+  return at;
+}
+
 // A name of a "W" call as the host path it stands for; false, with the
 // error Windows gives, for one it refuses.
 bool Resolve(const char16_t* name, fs::path* host, bool wildcards = false) {
@@ -153,7 +188,7 @@ bool Resolve(const char16_t* name, fs::path* host, bool wildcards = false) {
     return Fail(plat::kErrorFilenameExcedRange, false);
   }
   if (!ValidName(n, wildcards)) return Fail(plat::kErrorInvalidName, false);
-  *host = HostPath(n);
+  *host = Existing(HostPath(n));
   return true;
 }
 
@@ -209,6 +244,72 @@ FileTime NowTime() {
   return Make(static_cast<std::uint64_t>(ticks) + kEpochDelta * 10000000ull);
 }
 
+bool Valid83Char(char16_t c) {
+  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
+         std::u16string_view(u"!#$%&'()-@^_`{}~").find(c) != std::u16string_view::npos;
+}
+
+char16_t Upper83(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
+
+// A name that is an 8.3 name already: up to eight characters, and up to
+// three after one dot.
+bool Is83(std::u16string_view name) {
+  const std::size_t dot = name.find(u'.');
+  const std::u16string_view base = name.substr(0, dot);
+  const std::u16string_view ext = dot == std::u16string_view::npos ? std::u16string_view() : name.substr(dot + 1);
+  if (base.empty() || base.size() > 8 || ext.size() > 3 || ext.find(u'.') != std::u16string_view::npos) return false;
+  if (dot != std::u16string_view::npos && ext.empty()) return false;
+  return std::all_of(base.begin(), base.end(), Valid83Char) && std::all_of(ext.begin(), ext.end(), Valid83Char);
+}
+
+// "Program Files" as "PROGRA" and "", "report.final.txt" as "REPORT" and "TXT".
+std::pair<std::u16string, std::u16string> ShortStem(std::u16string_view name) {
+  const std::size_t dot = name.find_last_of(u'.');
+  const std::u16string_view base = dot == 0 || dot == std::u16string_view::npos ? name : name.substr(0, dot);
+  const std::u16string_view ext =
+      dot == 0 || dot == std::u16string_view::npos ? std::u16string_view() : name.substr(dot + 1);
+  auto take = [](std::u16string_view from, std::size_t n) {
+    std::u16string out;
+    for (char16_t c : from) {
+      if (out.size() == n) break;
+      if (c == u' ' || c == u'.') continue;
+      out += Valid83Char(c) ? Upper83(c) : u'_';
+    }
+    return out;
+  };
+  return {take(base, 6), take(ext, 3)};
+}
+
+std::vector<std::u16string> SortedNames(const fs::path& folder) {
+  std::vector<std::u16string> names;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec))
+    names.push_back(plat::FromUtf8(entry.path().filename().string()));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The short form of the name `name` in the host folder `folder`.
+std::u16string ShortName(const fs::path& folder, const std::u16string& name) {
+  if (Is83(name)) return name;
+  const auto stem = ShortStem(name);
+  int n = 0;
+  for (const std::u16string& other : SortedNames(folder)) {
+    if (Is83(other) || ShortStem(other) != stem) continue;
+    ++n;
+    if (other == name) break;
+  }
+  std::u16string out = stem.first + u"~" + plat::FromUtf8(std::to_string(n));
+  return stem.second.empty() ? out : out + u"." + stem.second;
+}
+
+bool SameNameNoCase(std::u16string_view a, std::u16string_view b) {
+  return plat::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), true) ==
+         plat::kCstrEqual;
+}
+
+bool IsSep(char16_t c) { return c == u'\\' || c == u'/'; }
+
 }  // namespace
 
 namespace detail {
@@ -235,6 +336,23 @@ void SetFreeSpace(char drive, std::optional<std::uint64_t> bytes) {
     F().freeSpace[d] = *bytes;
   else
     F().freeSpace.erase(d);
+}
+
+std::u16string ShortPath(std::u16string_view windowsPath) {
+  if (windowsPath.size() < 3 || windowsPath[1] != u':') return std::u16string(windowsPath);
+  std::u16string out(windowsPath.substr(0, 3));
+  fs::path host = HostPath(windowsPath.substr(0, 3));
+  std::size_t i = 3;
+  while (i < windowsPath.size()) {
+    std::size_t j = windowsPath.find_first_of(u"\\/", i);
+    if (j == std::u16string_view::npos) j = windowsPath.size();
+    const std::u16string part(windowsPath.substr(i, j - i));
+    if (out.back() != u'\\') out += u'\\';
+    out += ShortName(host, part);
+    host /= plat::ToUtf8(part);
+    i = j + 1;
+  }
+  return out;
 }
 
 void DenyWrites(std::string_view windowsFolder, bool deny) {
@@ -331,7 +449,7 @@ bool SetFileAttributesW(const char16_t* lpFileName, std::uint32_t dwFileAttribut
 }
 
 static Handle RawCreateFileW(const char16_t* lpFileName, std::uint32_t dwDesiredAccess, std::uint32_t dwShareMode,
-                             std::uint32_t dwCreationDisposition, std::uint32_t /*dwFlagsAndAttributes*/) {
+                             std::uint32_t dwCreationDisposition, std::uint32_t dwFlagsAndAttributes) {
   Log("CreateFileW(" + sim::Show(lpFileName) + "," + std::to_string(dwCreationDisposition) + ")");
   std::int32_t code = 0;
   if (Fault("CreateFileW", &code))
@@ -345,9 +463,12 @@ static Handle RawCreateFileW(const char16_t* lpFileName, std::uint32_t dwDesired
   const bool write = (dwDesiredAccess & kGenericWrite) != 0;
   const std::string key = sim::Key(host);
 
-  if (dwCreationDisposition != kCreateAlways && dwCreationDisposition != kOpenExisting)
+  const bool deleteOnClose = (dwFlagsAndAttributes & kFileFlagDeleteOnClose) != 0;
+  if (dwCreationDisposition != kCreateAlways && dwCreationDisposition != kOpenExisting &&
+      dwCreationDisposition != kCreateNew)
     return sim::Fail(sim::kErrorInvalidParameter, kInvalidHandleValue);
   if (dwCreationDisposition == kOpenExisting && !exists) return sim::Fail(kErrorFileNotFound, kInvalidHandleValue);
+  if (dwCreationDisposition == kCreateNew && exists) return sim::Fail(kErrorFileExists, kInvalidHandleValue);
   if (exists) {
     const std::uint32_t a = sim::MetaOf(host).attributes;
     const std::uint32_t refused = dwCreationDisposition == kCreateAlways
@@ -355,7 +476,7 @@ static Handle RawCreateFileW(const char16_t* lpFileName, std::uint32_t dwDesired
                                       : kFileAttributeReadOnly;
     if (write && (a & refused)) return sim::Fail(kErrorAccessDenied, kInvalidHandleValue);
   }
-  if (dwCreationDisposition == kCreateAlways && sim::WritesDenied(host.parent_path()))
+  if ((write || deleteOnClose || dwCreationDisposition != kOpenExisting) && sim::WritesDenied(host.parent_path()))
     return sim::Fail(kErrorAccessDenied, kInvalidHandleValue);
   for (const auto& [h, other] : sim::F().open) {
     if (other.key != key) continue;
@@ -364,7 +485,7 @@ static Handle RawCreateFileW(const char16_t* lpFileName, std::uint32_t dwDesired
       return sim::Fail(kErrorSharingViolation, kInvalidHandleValue);
   }
 
-  const bool create = dwCreationDisposition == kCreateAlways;
+  const bool create = dwCreationDisposition != kOpenExisting;
   if (create && exists) sim::Credit(host);  // the old content goes
   std::FILE* stream = std::fopen(host.c_str(), create ? "w+b" : (write ? "r+b" : "rb"));
   if (!stream) return sim::Fail(kErrorAccessDenied, kInvalidHandleValue);
@@ -376,7 +497,7 @@ static Handle RawCreateFileW(const char16_t* lpFileName, std::uint32_t dwDesired
   }
   const Handle h = sim::F().nextFile;
   sim::F().nextFile += 4;
-  sim::F().open[h] = {key, host, read, write, dwShareMode, stream, false, false};
+  sim::F().open[h] = {key, host, read, write, dwShareMode, stream, false, false, deleteOnClose};
   sim::t_lastError = create && exists ? sim::kErrorAlreadyExists : 0;
   return h;
 }
@@ -417,6 +538,12 @@ static bool RawCloseHandle(Handle hObject) {
     sim::FileMeta& m = sim::MetaOf(it->second.host);
     m.lastWrite = m.lastAccess = sim::NowTime();
     m.attributes |= kFileAttributeArchive;
+  }
+  if (it->second.deleteOnClose && !sim::OpenAnywhere(it->second.key, hObject)) {
+    sim::Credit(it->second.host);
+    std::error_code ec;
+    std::filesystem::remove(it->second.host, ec);
+    sim::F().meta.erase(it->second.key);
   }
   sim::F().open.erase(it);
   return flushed ? true : sim::Fail(kErrorDiskFull, false);
@@ -469,6 +596,98 @@ void ChDir(const std::u16string& path) {
   if (path.empty() || path.size() >= kMaxPathChars - 2 || Fault("ChDir") || !sim::Resolve(path.c_str(), &host) ||
       !sim::IsFolder(host))
     Raise(kErrPathNotFound);
+  std::vector<char16_t> full(kLongestPath);
+  if (GetFullPathNameW(path.c_str(), kLongestPath, full.data()) < kLongestPath) sim::F().currentDir = full.data();
+}
+
+namespace {
+
+// Copies a result out as both calls do: its length when it fits with its
+// NUL, else the size it needs.
+std::uint32_t CopyPath(const std::u16string& path, char16_t* buffer, std::uint32_t size) {
+  const auto length = static_cast<std::uint32_t>(path.size());
+  if (!buffer || size <= length) return length + 1;
+  std::copy(path.begin(), path.end(), buffer);
+  buffer[length] = u'\0';
+  return length;
+}
+
+}  // namespace
+
+std::uint32_t GetFullPathNameW(const char16_t* lpFileName, std::uint32_t nBufferLength, char16_t* lpBuffer) {
+  Log("GetFullPathNameW(" + sim::Show(lpFileName) + ")");
+  if (!lpFileName || !*lpFileName) return sim::Fail(kErrorInvalidName, 0u);
+  std::u16string name(lpFileName);
+  // The long-path form keeps its prefix; what follows is resolved all the same.
+  const std::u16string prefix = name.substr(0, 4) == u"\\\\?\\" ? u"\\\\?\\" : u"";
+  name.erase(0, prefix.size());
+  for (auto& c : name)
+    if (c == u'/') c = u'\\';
+  const std::u16string& cwd = sim::F().currentDir;
+  std::u16string root, rest;
+  if (name.size() >= 2 && name[1] == u':') {
+    root = name.substr(0, 2);
+    rest = name.size() > 2 && name[2] == u'\\'           ? name.substr(2)
+           : sim::SameNameNoCase(cwd.substr(0, 2), root) ? cwd.substr(2) + u"\\" + name.substr(2)
+                                                         : u"\\" + name.substr(2);
+  } else if (name.size() >= 2 && name[0] == u'\\' && name[1] == u'\\') {
+    const std::size_t server = name.find(u'\\', 2);
+    const std::size_t share = server == std::u16string::npos ? server : name.find(u'\\', server + 1);
+    root = name.substr(0, share);
+    rest = share == std::u16string::npos ? std::u16string() : name.substr(share);
+  } else {
+    root = cwd.substr(0, 2);
+    rest = name[0] == u'\\' ? name : cwd.substr(2) + u"\\" + name;
+  }
+  std::vector<std::u16string> parts;
+  for (std::size_t i = 0; i <= rest.size();) {
+    std::size_t j = rest.find(u'\\', i);
+    if (j == std::u16string::npos) j = rest.size();
+    const std::u16string part = rest.substr(i, j - i);
+    if (part == u"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != u".") {
+      parts.push_back(part);
+    }
+    i = j + 1;
+  }
+  std::u16string full = prefix + root;
+  for (const auto& part : parts) full += u"\\" + part;
+  if (parts.empty() || (!rest.empty() && rest.back() == u'\\')) full += u'\\';
+  return CopyPath(full, lpBuffer, nBufferLength);
+}
+
+std::uint32_t GetLongPathNameW(const char16_t* lpszShortPath, char16_t* lpszLongPath, std::uint32_t cchBuffer) {
+  Log("GetLongPathNameW(" + sim::Show(lpszShortPath) + ")");
+  std::filesystem::path host;
+  if (!sim::Resolve(lpszShortPath, &host)) return 0;
+  std::u16string_view name(lpszShortPath);
+  std::size_t start = name.substr(0, 4) == u"\\\\?\\" ? 4 : 0;
+  if (name.size() < start + 3 || name[start + 1] != u':' || !sim::IsSep(name[start + 2]))
+    return sim::Fail(kErrorInvalidName, 0u);  // only absolute paths on a drive here
+  std::u16string out(name.substr(0, start + 3));
+  std::filesystem::path at = sim::HostPath(name.substr(start, 3));
+  for (std::size_t i = start + 3; i < name.size();) {
+    std::size_t j = name.find_first_of(u"\\/", i);
+    if (j == std::u16string_view::npos) j = name.size();
+    const std::u16string part(name.substr(i, j - i));
+    const bool last = j >= name.size() - 1;
+    if (!part.empty()) {
+      std::u16string found;
+      if (part == u"." || part == u"..") {
+        found = part;
+      } else {
+        for (const std::u16string& entry : sim::SortedNames(at))
+          if (sim::SameNameNoCase(entry, part) || sim::SameNameNoCase(sim::ShortName(at, entry), part)) found = entry;
+      }
+      if (found.empty()) return sim::Fail(last ? kErrorFileNotFound : kErrorPathNotFound, 0u);
+      at /= ToUtf8(found);
+      out += found;
+    }
+    if (j < name.size()) out += name[j];
+    i = j + 1;
+  }
+  return CopyPath(out, lpszLongPath, cchBuffer);
 }
 
 // The typed edge of the seam: the handlers above work on the simulated

@@ -7,6 +7,8 @@
 // A file is kept in the form it is found in: Unicode when it begins with
 // the UTF-16 LE byte-order mark, otherwise (and when new) Windows-1252, the
 // simulated ANSI code page, where a character it lacks is written as '?'.
+// As on Windows, a file saved as UTF-8 is read in the code page too, its
+// byte-order mark (if any) and every byte above 127 a character of it.
 // The "A" calls take and give text in that code page, the "W" calls UTF-16.
 #include <algorithm>
 #include <fstream>
@@ -314,18 +316,25 @@ bool WritePrivateProfileStringW(const char16_t* lpAppName, const char16_t* lpKey
   return WriteStringCall("WritePrivateProfileStringW", lpAppName, lpKeyName, lpString, lpFileName);
 }
 
-bool ConvertProfileToUnicode(const std::u16string& path) {
-  LogCall("ConvertProfileToUnicode", {path});
-  const std::optional<std::string> bytes = ReadBytes(sim::HostPath(path));
-  if (bytes && bytes->compare(0, 2, kMark) == 0) return true;
+std::optional<std::string> ReadProfileBytes(const std::u16string& path) {
+  LogCall("ReadProfileBytes", {path});
+  const fs::path host = sim::HostPath(path);
+  std::error_code ec;
+  if (!fs::exists(host, ec))
+    return fs::is_directory(host.parent_path(), ec) ? std::optional<std::string>("") : std::nullopt;
+  return ReadBytes(host);
+}
+
+bool ReplaceProfileBytes(const std::u16string& path, const std::string& bytes) {
+  LogCall("ReplaceProfileBytes", {path});
+  // A read-only file cannot be replaced, as MoveFileEx refuses it.
   const std::uint32_t attributes = GetFileAttributesW(path.c_str());
   if (attributes != kInvalidFileAttributes && (attributes & (kFileAttributeReadOnly | kFileAttributeDirectory)))
     return false;
   // Replaced whole: the new form beside it, then moved over it.
   const std::u16string fresh = path + u".new";
   std::error_code ec;
-  if (!sim::detail::Fault("ConvertProfileToUnicode") &&
-      WriteWhole(fresh, kMark + ToUtf16Le(FromAnsi(bytes.value_or(std::string()))))) {
+  if (!sim::detail::Fault("ReplaceProfileBytes") && WriteWhole(fresh, bytes)) {
     fs::rename(sim::HostPath(fresh), sim::HostPath(path), ec);
     if (!ec) return true;
   }

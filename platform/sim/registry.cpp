@@ -1,6 +1,7 @@
-// Simulated registry: keys that exist or not (nothing here creates one on
-// behalf of the program), values with their type and exact stored bytes,
-// and Windows' error codes. As in Windows, names travel as UTF-16 and are
+// Simulated registry: keys that exist or not (only RegCreateKeyExW makes
+// one for the program; a test can take away one that every installation
+// has), values with their type and exact stored bytes, and Windows' error
+// codes. As in Windows, names travel as UTF-16 and are
 // compared without regard to case, and a text value is stored as the bytes
 // the wide calls hand over: UTF-16 LE, terminated only if the writer
 // counted its NUL.
@@ -99,6 +100,14 @@ void CreateKey(Hkey root, const std::string& path) {
   R().keys[*full];
 }
 
+void DeleteKey(Hkey root, const std::string& path) {
+  auto full = KeyPath(root, path);
+  if (!full) return;
+  const std::u16string below = *full + u"\\";
+  for (auto it = R().keys.begin(); it != R().keys.end();)
+    it = it->first == *full || it->first.compare(0, below.size(), below) == 0 ? R().keys.erase(it) : std::next(it);
+}
+
 bool KeyExists(Hkey root, const std::string& path) {
   auto full = KeyPath(root, path);
   return full && R().keys.count(*full) != 0;
@@ -179,6 +188,40 @@ std::int32_t RegOpenKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t ul
   r.next = plat::HandleOf<Hkey>(plat::RawHandle(h) + 4);
   r.open[h] = sim::OpenKey{path, isHklm, samDesired};
   *phkResult = h;
+  return kErrorSuccess;
+}
+
+std::int32_t RegCreateKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t dwOptions, std::uint32_t samDesired,
+                             Hkey* phkResult, std::uint32_t* lpdwDisposition) {
+  Log("RegCreateKeyExW(" + std::to_string(plat::RawHandle(hKey) & 0xFFFFFFFFu) + "," + sim::Show(lpSubKey) + "," +
+      std::to_string(dwOptions) + "," + std::to_string(samDesired) + ")");
+  if (!phkResult) return 87;
+  *phkResult = {};
+  auto& r = sim::R();
+  std::u16string base;
+  bool isHklm = false;
+  if (auto name = sim::RootName(hKey)) {
+    base = *name;
+    isHklm = hKey == kHKeyLocalMachine;
+  } else if (auto it = r.open.find(hKey); it != r.open.end()) {
+    base = it->second.path;
+    isHklm = it->second.isHklm;
+  } else {
+    return kErrorInvalidHandle;
+  }
+  std::int32_t code;
+  if (Fault("RegCreateKeyExW", &code)) return code;
+  const std::u16string path = sim::Join(base, sim::Text(lpSubKey));
+  const bool exists = r.keys.count(path) != 0;
+  if (isHklm && r.standardUser && (!exists || (samDesired & sim::kWriteAccess))) return kErrorAccessDenied;
+  for (std::size_t pos = path.find(u'\\'); pos != std::u16string::npos; pos = path.find(u'\\', pos + 1))
+    r.keys[path.substr(0, pos)];
+  r.keys[path];
+  Hkey h = r.next;
+  r.next = plat::HandleOf<Hkey>(plat::RawHandle(h) + 4);
+  r.open[h] = sim::OpenKey{path, isHklm, samDesired};
+  *phkResult = h;
+  if (lpdwDisposition) *lpdwDisposition = exists ? kRegOpenedExistingKey : kRegCreatedNewKey;
   return kErrorSuccess;
 }
 

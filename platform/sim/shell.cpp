@@ -59,6 +59,12 @@ void SetShellFolder(int csidl, const std::u16string& path) { Sh().folders[csidl]
 void QueueFolderDialogAnswer(std::optional<std::string> path) { Sh().folderAnswers.push_back(std::move(path)); }
 const std::vector<FolderDialogCall>& FolderDialogs() { return Sh().folderDialogs; }
 std::size_t LiveItemLists() { return Sh().itemLists.size(); }
+Handle ItemListFor(const std::u16string& path) {
+  const Handle pidl = Sh().nextItemList;
+  Sh().nextItemList += 0x10;
+  Sh().itemLists[pidl] = path;
+  return pidl;
+}
 
 }  // namespace sim
 
@@ -157,6 +163,15 @@ static bool RawSHGetPathFromIDListW(Handle pidl, char16_t* pszPath) {
   return true;
 }
 
+static bool RawSHGetPathFromIDListEx(Handle pidl, char16_t* pszPath, std::uint32_t cchPath, std::uint32_t uOpts) {
+  sim::detail::Log("SHGetPathFromIDListEx(" + std::to_string(cchPath) + ")");
+  auto it = sim::Sh().itemLists.find(pidl);
+  if (it == sim::Sh().itemLists.end() || it->second.empty() || uOpts != 0 || it->second.size() >= cchPath) return false;
+  std::copy(it->second.begin(), it->second.end(), pszPath);
+  pszPath[it->second.size()] = u'\0';
+  return true;
+}
+
 static std::int32_t RawSHGetFolderPathAndSubDirW(Handle hwnd, int csidl, Handle hToken, std::uint32_t dwFlags,
                                                  const char16_t* pszSubDir, char16_t* pszPath);
 
@@ -219,6 +234,9 @@ Handle ShellExecuteW(Hwnd hwnd, const char16_t* lpOperation, const char16_t* lpF
 ItemList SHBrowseForFolderW(BrowseInfoW* lpbi) { return HandleOf<ItemList>(RawSHBrowseForFolderW(lpbi)); }
 bool SHGetPathFromIDListW(ItemList pidl, char16_t* pszPath) {
   return RawSHGetPathFromIDListW(RawHandle(pidl), pszPath);
+}
+bool SHGetPathFromIDListEx(ItemList pidl, char16_t* pszPath, std::uint32_t cchPath, std::uint32_t uOpts) {
+  return RawSHGetPathFromIDListEx(RawHandle(pidl), pszPath, cchPath, uOpts);
 }
 std::int32_t SHGetFolderPathW(Hwnd hwnd, int csidl, Handle hToken, std::uint32_t dwFlags, char16_t* pszPath) {
   return RawSHGetFolderPathW(RawHandle(hwnd), csidl, hToken, dwFlags, pszPath);

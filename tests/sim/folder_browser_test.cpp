@@ -35,15 +35,22 @@ TEST_F(FolderBrowserTest, Answers) {
   sim::QueueFolderDialogAnswer(std::string("C:\\"));
   EXPECT_EQ(BrowseForFolderPath({}, u"t"), u"C:\\");
 
-  const std::string longest = "C:\\" + std::string(256, 'd');  // 259 characters
-  sim::QueueFolderDialogAnswer(longest);
-  const std::u16string got = BrowseForFolderPath({}, u"t");
-  EXPECT_EQ(got.size(), 259u);
-  EXPECT_EQ(got.find(u'\0'), std::u16string::npos);
+  // Up to MAX_PATH, and past it: a folder captures can use comes back whole.
+  for (std::size_t length : {259u, 260u, 400u}) {
+    SCOPED_TRACE(length);
+    sim::QueueFolderDialogAnswer("C:\\" + std::string(length - 3, 'd'));
+    bool noPath = true;
+    const std::u16string got = BrowseForFolderPath({}, u"t", &noPath);
+    EXPECT_EQ(got.size(), length);
+    EXPECT_EQ(got.find(u'\0'), std::u16string::npos);
+    EXPECT_FALSE(noPath);
+  }
 
   sim::QueueFolderDialogAnswer(std::string());  // an item without a file-system path
-  EXPECT_EQ(BrowseForFolderPath({}, u"t"), u"");
-  EXPECT_EQ(sim::CountCalls("CoTaskMemFree"), 3u);
+  bool noPath = false;
+  EXPECT_EQ(BrowseForFolderPath({}, u"t", &noPath), u"");
+  EXPECT_TRUE(noPath);
+  EXPECT_EQ(sim::CountCalls("CoTaskMemFree"), 5u);
 }
 
 TEST_F(FolderBrowserTest, PathsInAnyScriptComeBackWhole) {

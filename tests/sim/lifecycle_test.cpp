@@ -34,8 +34,10 @@ TEST_F(LifecycleTest, FirstRunShowsDefaultsAndWritesEverythingAtTheEnd) {
   EXPECT_TRUE(sim::WindowDestroyed());
   EXPECT_FALSE(sim::TrayIconPresent());
   EXPECT_EQ(Ini(), "[main]\r\npath=C:\\Users\\ann\\Desktop\r\nformat=JPG\r\nopen=0\r\n");
-  EXPECT_EQ(RunEntry(plat::kHKeyLocalMachine), kQuotedExe);
-  EXPECT_EQ(sim::GetRawValue(plat::kHKeyLocalMachine, kRun, "Varnel")->type, 1u);
+  // Per user: for this user alone, and no elevation needed.
+  EXPECT_EQ(RunEntry(plat::kHKeyCurrentUser), kQuotedExe);
+  EXPECT_FALSE(RunEntry(plat::kHKeyLocalMachine).has_value());
+  EXPECT_EQ(sim::GetRawValue(plat::kHKeyCurrentUser, kRun, "Varnel")->type, 1u);
   // Handed over as its 21 characters and the terminator, two bytes each.
   EXPECT_EQ(sim::CountCalls("RegSetValueExW(Varnel,1,44)"), 1u);
 }
@@ -65,6 +67,7 @@ TEST_F(LifecycleTest, LaterRunStaysHiddenAndFollowsTheRegistry) {
   sim::CloseRequest();
   EXPECT_TRUE(sim::WindowDestroyed());
   EXPECT_FALSE(RunEntry(plat::kHKeyLocalMachine).has_value());
+  EXPECT_FALSE(RunEntry(plat::kHKeyCurrentUser).has_value());
   EXPECT_EQ(Ini(), "[main]\r\nopen=1\r\npath=C:\\Users\\ann\\Desktop\r\nformat=JPG\r\n");
 }
 
@@ -124,22 +127,28 @@ TEST_F(LifecycleTest, LongPathIsReadWhole) {
 
 TEST_F(LifecycleTest, StartupEntryIsRewrittenOrDeleted) {
   WriteIni("[main]\r\npath=C:\\Shots\r\n");
+  // This exe's entry as another tool stored it, without a terminator; and
+  // one machine-wide of a copy that has gone, which is not this exe's.
+  sim::SetRawValue(plat::kHKeyCurrentUser, kRun, "Varnel",
+                   {1, plat::testing::Utf16Bytes(u"\"C:\\Tools\\Varnel.exe\"")});
   sim::SetRawValue(plat::kHKeyLocalMachine, kRun, "Varnel", {1, plat::testing::Utf16Bytes(u"\"old\"")});
   Main& m = Start();
   EXPECT_TRUE(m.RunOnStartUp);
   EXPECT_EQ(m.SetRunOnStartUp.Value(), 1);
   EXPECT_FALSE(m.ApplyButton.Enabled());
   sim::CloseRequest();
-  EXPECT_EQ(RunEntry(plat::kHKeyLocalMachine), kQuotedExe);  // a moved exe is registered anew
+  EXPECT_EQ(sim::GetRawValue(plat::kHKeyCurrentUser, kRun, "Varnel")->data,
+            plat::testing::SzBytes(u"\"C:\\Tools\\Varnel.exe\""));  // written again
 
-  // Unchecked and confirmed: the entry goes at the end.
+  // Unchecked and confirmed: the entry goes at the end; the other copy's stays.
   Main& again = Start();
   sim::UserClick(u"SetRunOnStartUp");
   sim::UserClick(u"OKButton");
   EXPECT_FALSE(again.RunOnStartUp);
-  EXPECT_TRUE(RunEntry(plat::kHKeyLocalMachine).has_value());
+  EXPECT_TRUE(RunEntry(plat::kHKeyCurrentUser).has_value());
   sim::ShellTrayMessage(0x206);
-  EXPECT_FALSE(RunEntry(plat::kHKeyLocalMachine).has_value());
+  EXPECT_FALSE(RunEntry(plat::kHKeyCurrentUser).has_value());
+  EXPECT_EQ(RunEntry(plat::kHKeyLocalMachine), "\"old\"");
 }
 
 TEST_F(LifecycleTest, BlankStartupEntryCountsAsAbsent) {
@@ -179,16 +188,20 @@ TEST_F(LifecycleTest, DefaultFolderIsWhereTheShellKeepsTheDesktop) {
   struct Row {
     const char* name;
     std::optional<std::string> ini;
-    bool shellDesktop;
+    bool shellDesktop, profileDesktopLeft;
     const char16_t* folder;
   };
-  for (const Row& row : {Row{"first run", std::nullopt, true, u"D:\\OneDrive\\Desktop"},
-                         Row{"no path key", std::string("[main]\r\nopen=1\r\n"), true, u"D:\\OneDrive\\Desktop"},
-                         Row{"no desktop anywhere", std::nullopt, false, u"C:\\Users\\ann\\Desktop"}}) {
+  for (const Row& row : {Row{"first run", std::nullopt, true, false, u"D:\\OneDrive\\Desktop"},
+                         Row{"no path key", std::string("[main]\r\nopen=1\r\n"), true, false, u"D:\\OneDrive\\Desktop"},
+                         // Backed up to OneDrive, the old local folder stays behind unseen.
+                         Row{"old Desktop left behind", std::nullopt, true, true, u"D:\\OneDrive\\Desktop"},
+                         Row{"a path the file holds", std::string("[main]\r\npath=C:\\Users\\ann\\Desktop\r\n"), true,
+                             true, u"C:\\Users\\ann\\Desktop"},
+                         Row{"no desktop anywhere", std::nullopt, false, false, u"C:\\Users\\ann\\Desktop"}}) {
     SCOPED_TRACE(row.name);
     SetUp();
-    // The profile has no Desktop folder: it was moved to OneDrive.
-    std::filesystem::remove_all(sim::HostPath("C:\\Users\\ann\\Desktop"));
+    // The desktop was moved to OneDrive.
+    if (!row.profileDesktopLeft) std::filesystem::remove_all(sim::HostPath("C:\\Users\\ann\\Desktop"));
     sim::SetShellFolder(plat::kCsidlDesktopDirectory, u"D:\\OneDrive\\Desktop");
     if (row.shellDesktop) std::filesystem::create_directories(sim::HostPath("D:\\OneDrive\\Desktop"));
     if (row.ini) WriteIni(*row.ini);

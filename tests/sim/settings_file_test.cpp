@@ -1,5 +1,8 @@
 // Where the settings are kept and in which form, on the simulated platform.
+#include <functional>
+
 #include "app/settings_file.h"
+#include "platform/api.h"
 #include "tests/sim/fixture.h"
 
 namespace varnel::testing {
@@ -74,18 +77,36 @@ TEST_F(SettingsFileTest, UnwritableExeFolderSendsTheSettingsToTheUser) {
   EXPECT_FALSE(Start().RunOnStartUp);
 }
 
-TEST_F(SettingsFileTest, PerUserFileWinsWhenItHasContent) {
+// Two copies side by side: one installed where this user may not write,
+// whose settings live per user, and a portable one with its own file. Each
+// reads, and writes back to, the file that is its own.
+TEST_F(SettingsFileTest, EachCopyKeepsToItsOwnFile) {
+  const std::u16string installed = u"C:\\Program Files\\Varnel";
   struct Row {
-    const char* name;
+    const char* what;
+    std::u16string dir;
+    bool besideReadOnly;
     std::optional<std::string> user;
-    const char16_t* folder;
+    const char16_t* folder;  // read at start
+    bool toUser;             // and written back per user
   };
-  for (const Row& row :
-       {Row{"no per-user file", std::nullopt, u"C:\\Beside"}, Row{"an empty one", std::string(), u"C:\\Beside"},
-        Row{"one with content", std::string("[main]\r\npath=C:\\Mine\r\n"), u"C:\\Mine"}}) {
-    SCOPED_TRACE(row.name);
+  const std::string perUser = "[main]\r\npath=C:\\Installed\r\n";
+  const Row rows[] = {
+      {"portable, no per-user file", u"C:\\Tools", false, std::nullopt, u"C:\\Beside", false},
+      {"portable, another copy's per-user file", u"C:\\Tools", false, perUser, u"C:\\Beside", false},
+      {"portable, its own file read-only", u"C:\\Tools", true, perUser, u"C:\\Installed", true},
+      {"installed, per-user file", installed, false, perUser, u"C:\\Installed", true},
+      {"installed, an empty per-user file", installed, false, std::string(), u"C:\\Beside", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
     SetUp();
-    WriteIni("[main]\r\npath=C:\\Beside\r\n");
+    std::filesystem::create_directories(sim::HostPath(installed));
+    sim::SetApp(row.dir, u"Varnel");
+    const std::u16string beside = row.dir + u"\\Varnel.ini";
+    plat::testing::WriteFileBytes(beside, "[main]\r\npath=C:\\Beside\r\n");
+    sim::DenyWrites("C:\\Program Files\\Varnel");
+    if (row.besideReadOnly) plat::SetFileAttributesW(beside.c_str(), plat::kFileAttributeReadOnly);
     if (row.user) {
       std::filesystem::create_directories(sim::HostPath(kUserIni).parent_path());
       plat::testing::WriteFileBytes(kUserIni, *row.user);
@@ -95,10 +116,57 @@ TEST_F(SettingsFileTest, PerUserFileWinsWhenItHasContent) {
     EXPECT_EQ(m.CaptureFolder, row.folder);
     m.CaptureFolder = u"E:\\New";
     sim::CloseRequest();
-    // The edit goes back to the file it came from, and only there.
-    const bool user = row.folder == std::u16string(u"C:\\Mine");
-    EXPECT_NE((user ? UserIni() : Ini())->find("E:\\New"), std::string::npos);
-    EXPECT_EQ((user ? Ini() : UserIni()).value_or("").find("E:\\New"), std::string::npos);
+    // The edit goes to the copy's own file, and only there.
+    const auto besideAfter = plat::testing::ReadFileBytes(beside).value_or("");
+    EXPECT_EQ(UserIni().value_or("").find("E:\\New") != std::string::npos, row.toUser);
+    EXPECT_EQ(besideAfter.find("E:\\New") != std::string::npos, !row.toUser);
+    if (!row.toUser) {
+      EXPECT_EQ(UserIni(), row.user);  // another copy's, untouched
+    }
+  }
+}
+
+// A settings file edited by hand and saved in any of the forms Windows
+// editors save: read as saved, and written back in that form, with every
+// other section, key and comment kept.
+TEST_F(SettingsFileTest, HandEditedFilesAreReadAndKeptInTheirOwnForm) {
+  const std::u16string cyrillic = u"C:\\\u0424\u043e\u0442\u043e";  // "Фото"
+  auto file = [](const std::u16string& folder, bool bitmap) {
+    return u"; edited by hand\r\n[other]\r\nkeep=Caf\u00e9 \u0424\r\n[main]\r\npath=" + folder + u"\r\nopen=1\r\n" +
+           (bitmap ? u"format=BMP\r\n" : u"");
+  };
+  auto ansi = [](const std::u16string& text) { return plat::ToAnsi(text); };
+  auto utf8 = [](const std::u16string& text) { return plat::ToUtf8(text); };
+  auto utf8Marked = [](const std::u16string& text) { return "\xEF\xBB\xBF" + plat::ToUtf8(text); };
+  struct Row {
+    const char* what;
+    std::u16string folder;
+    std::function<std::string(const std::u16string&)> form;
+    std::u16string read;  // the folder as it is read
+  };
+  // Not UTF-8: "Фото" in UTF-8 beside an ANSI "é" is read in the code page,
+  // as Windows reads it, and goes back as it came.
+  const std::u16string mixedRead = plat::FromAnsi(plat::ToUtf8(cyrillic));
+  const Row rows[] = {
+      {"ANSI", u"C:\\Caf\u00e9", ansi, u"C:\\Caf\u00e9"},
+      {"UTF-8 without a byte-order mark", cyrillic, utf8, cyrillic},
+      {"UTF-8 with a byte-order mark", cyrillic, utf8Marked, cyrillic},
+      {"UTF-16 LE", cyrillic, Marked, cyrillic},
+      {"not valid UTF-8", mixedRead, ansi, mixedRead},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SetUp();
+    WriteIni(row.form(file(row.folder, false)));
+    Main& m = Start();
+    EXPECT_EQ(m.CaptureFolder, row.read);
+    EXPECT_TRUE(m.AutoOpen);
+    sim::ShellTrayMessage(0x203);
+    sim::UserClick(u"BMPOption");
+    sim::PressEnter();
+    sim::CloseRequest();
+    EXPECT_EQ(Ini(), row.form(file(row.folder, true)));
+    EXPECT_EQ(Start().CaptureFolder, row.read);
   }
 }
 

@@ -46,11 +46,11 @@ TEST_F(SettingsWindowTest, ApplyTakesEffectAtOnceButWritesNothingUntilTheEnd) {
   EXPECT_FALSE(m.ApplyButton.Enabled());
   EXPECT_TRUE(form().Visible());
   EXPECT_EQ(Ini(), "[main]\r\npath=C:\\Shots\r\nformat=JPG\r\nopen=0\r\n");
-  EXPECT_FALSE(RunEntry(plat::kHKeyLocalMachine).has_value());
+  EXPECT_FALSE(RunEntry(plat::kHKeyCurrentUser).has_value());
 
   sim::ShellTrayMessage(0x206);
   EXPECT_EQ(Ini(), "[main]\r\npath=  D:\\With spaces  \r\nformat=BMP\r\nopen=1\r\n");
-  EXPECT_TRUE(RunEntry(plat::kHKeyLocalMachine).has_value());
+  EXPECT_TRUE(RunEntry(plat::kHKeyCurrentUser).has_value());
 }
 
 TEST_F(SettingsWindowTest, EnterAndEscape) {
@@ -108,6 +108,20 @@ TEST_F(SettingsWindowTest, BrowseFillsTheFolderOnlyWithAnAnswer) {
   EXPECT_EQ(m.SetFolder.Text(), u"E:\\Pictures");
   EXPECT_TRUE(m.ApplyButton.Enabled());
   EXPECT_EQ(m.CaptureFolder, u"C:\\Shots");  // not applied yet
+
+  // A folder past MAX_PATH is taken whole.
+  const std::string deep = "E:\\" + std::string(150, 'a') + "\\" + std::string(150, 'b');
+  sim::QueueFolderDialogAnswer(deep);
+  sim::UserClick(u"Browse");
+  EXPECT_EQ(m.SetFolder.Text(), plat::FromUtf8(deep));
+  EXPECT_TRUE(sim::MessageBoxes().empty());
+
+  // One the shell gives no path for is not taken, and the user told why.
+  sim::QueueFolderDialogAnswer(std::string());
+  sim::UserClick(u"Browse");
+  EXPECT_EQ(m.SetFolder.Text(), plat::FromUtf8(deep));
+  ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+  EXPECT_NE(sim::MessageBoxes()[0].prompt.find(u"cannot save captures there"), std::u16string::npos);
 }
 
 TEST_F(SettingsWindowTest, OpenFolderUsesTheUnappliedText) {

@@ -53,10 +53,19 @@ inline std::vector<std::uint8_t> SzBytes(std::u16string_view text) { return Utf1
 // refuse to delete one.
 bool UnderWine();
 
+// The short (8.3) form of an existing absolute path, as the file system
+// gives it out.
+std::u16string ShortPathOf(const std::u16string& path);
+// The shell's item identifier list of a folder, as the folder dialog hands
+// one back (freed with plat::CoTaskMemFree); {} when the shell makes none.
+ItemList ItemListOf(const std::u16string& path);
+
 std::optional<std::string> ReadFileBytes(const std::u16string& path);
 void WriteFileBytes(const std::u16string& path, const std::string& bytes);
 // Deletes a folder and everything in it.
 void RemoveFolder(const std::u16string& path);
+// Makes a folder and the missing ones above it, at any length.
+void MakeFolder(const std::u16string& path);
 
 }  // namespace plat::testing
 

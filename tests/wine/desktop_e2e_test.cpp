@@ -70,7 +70,7 @@ TEST(DesktopE2E, SettingsAndCapturesInAnyScript) {
   for (const auto& f : e2e::FilesIn(kFolder)) DeleteFileW((kFolder + L"\\" + f).c_str());
   const std::wstring log = dir + L"\\opened.log";
   e2e::RegisterOpenRecorder({L".jpg"}, log);
-  e2e::DeleteMachineRunEntry();
+  e2e::DeleteRunEntries();
   {
     VarnelProcess p(dir);
     ASSERT_TRUE(p.ShowWindowByTray());
@@ -88,7 +88,8 @@ TEST(DesktopE2E, SettingsAndCapturesInAnyScript) {
     EXPECT_TRUE(End(p));
   }
   // The start-up entry holds the path whole, so Windows can start Varnel.
-  EXPECT_EQ(e2e::MachineRunEntry(), L"\"" + dir + L"\\Varnel.exe\"");
+  EXPECT_EQ(e2e::RunEntry(), L"\"" + dir + L"\\Varnel.exe\"");  // per user
+  EXPECT_FALSE(e2e::RunEntry(HKEY_LOCAL_MACHINE).has_value());
   // Unicode now, everything else kept.
   EXPECT_EQ(UnicodeText(e2e::ReadFile(dir + L"\\Varnel.ini")),
             L"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\npath=" + kFolder + L"\r\nformat=JPG\r\nopen=1\r\n");
@@ -96,7 +97,7 @@ TEST(DesktopE2E, SettingsAndCapturesInAnyScript) {
   ASSERT_TRUE(again.ShowWindowByTray());
   EXPECT_EQ(Text(Edit(again)), kFolder);
   EXPECT_TRUE(End(again));
-  e2e::DeleteMachineRunEntry();
+  e2e::DeleteRunEntries();
 }
 
 TEST(DesktopE2E, ReadOnlyExeFolderKeepsTheSettingsPerUser) {
@@ -108,7 +109,7 @@ TEST(DesktopE2E, ReadOnlyExeFolderKeepsTheSettingsPerUser) {
   struct Cleanup {
     ~Cleanup() {
       DeleteFileW(e2e::UserSettingsFile().c_str());
-      e2e::DeleteMachineRunEntry();
+      e2e::DeleteRunEntries();
     }
   } cleanup;
   {
@@ -130,6 +131,73 @@ TEST(DesktopE2E, ReadOnlyExeFolderKeepsTheSettingsPerUser) {
   EXPECT_TRUE(End(again));
 }
 
+// A Varnel.ini saved as Notepad saves it, UTF-8 without a byte-order mark,
+// naming a folder in Cyrillic: the capture lands in that folder, and the
+// file keeps its bytes, so it reads the same afterwards.
+TEST(DesktopE2E, ASettingsFileSavedAsUtf8IsReadAsSaved) {
+  const std::wstring dir = e2e::MakeInstallFolder(L"utf8");
+  const std::wstring folder = L"C:\\\u0424\u043e\u0442\u043e";  // "Фото"
+  CreateDirectoryW(folder.c_str(), nullptr);
+  for (const auto& f : e2e::FilesIn(folder)) DeleteFileW((folder + L"\\" + f).c_str());
+  const std::string ini = "; " + Utf8(L"\u0417\u0430\u043c\u0435\u0442\u043a\u0430") +
+                          "\r\n[main]\r\npath=" + Utf8(folder) + "\r\nformat=JPG\r\nopen=0\r\n";
+  e2e::WriteFile(dir + L"\\Varnel.ini", ini);
+  e2e::DeleteRunEntries();
+  {
+    VarnelProcess p(dir);
+    ASSERT_NE(p.Window(), nullptr);
+    ASSERT_TRUE(e2e::PutPictureOnClipboard(320, 200));
+    e2e::PressPrintScreen();
+    const auto files = e2e::WaitForFiles(folder, 1);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].size(), 23u);  // YYYY-MM-DD-HH-NN-SS.jpg
+    EXPECT_TRUE(End(p));
+  }
+  EXPECT_EQ(e2e::ReadFile(dir + L"\\Varnel.ini"), ini);
+  VarnelProcess again(dir);
+  ASSERT_TRUE(again.ShowWindowByTray());
+  EXPECT_EQ(Text(Edit(again)), folder);
+  EXPECT_TRUE(End(again));
+  e2e::DeleteRunEntries();
+}
+
+// A portable copy in a folder it can write, beside the per-user file of an
+// installed copy: each reads and keeps its own settings.
+TEST(DesktopE2E, APortableCopyKeepsItsOwnSettingsBesideAnInstalledOnes) {
+  const std::wstring dir = e2e::MakeInstallFolder(L"portable");
+  e2e::WriteFile(dir + L"\\Varnel.ini", "[main]\r\npath=C:\\Portable shots\r\nformat=JPG\r\nopen=0\r\n");
+  const std::wstring perUser = e2e::UserSettingsFile();
+  CreateDirectoryW(perUser.substr(0, perUser.rfind(L'\\')).c_str(), nullptr);
+  const std::string installedSettings = "[main]\r\npath=C:\\Installed shots\r\nformat=BMP\r\nopen=1\r\n";
+  e2e::WriteFile(perUser, installedSettings);
+  struct Cleanup {
+    std::wstring perUser;
+    ~Cleanup() {
+      DeleteFileW(perUser.c_str());
+      e2e::DeleteRunEntries();
+    }
+  } cleanup{perUser};
+  {
+    VarnelProcess p(dir);
+    ASSERT_TRUE(p.ShowWindowByTray());
+    EXPECT_EQ(Text(Edit(p)), L"C:\\Portable shots");
+    EXPECT_EQ(SendMessageW(p.Control(L"JPEG"), BM_GETCHECK, 0, 0), BST_CHECKED);
+    ASSERT_TRUE(ChooseFolderAndEnd(p, L"C:\\Portable 2"));
+  }
+  EXPECT_EQ(e2e::ReadFile(dir + L"\\Varnel.ini"), "[main]\r\npath=C:\\Portable 2\r\nformat=JPG\r\nopen=0\r\n");
+  EXPECT_EQ(e2e::ReadFile(perUser), installedSettings);
+
+  // The installed copy, on a read-only file system (tests/wine/e2e-mounts.sh):
+  // the per-user file is its own.
+  const char* mounted = std::getenv("VARNEL_E2E_READONLY_INSTALL");
+  if (!mounted) GTEST_SKIP() << "no read-only installation: this machine does not let the tests mount one";
+  VarnelProcess installed(std::wstring(mounted, mounted + std::strlen(mounted)));
+  ASSERT_TRUE(installed.ShowWindowByTray());
+  EXPECT_EQ(Text(Edit(installed)), L"C:\\Installed shots");
+  EXPECT_EQ(SendMessageW(installed.Control(L"Bitmap"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(End(installed));
+}
+
 TEST(DesktopE2E, DefaultFolderIsTheShellsDesktop) {
   // A profile without a Desktop folder: the desktop was moved elsewhere.
   const std::wstring dir = e2e::MakeInstallFolder(L"desktop");
@@ -139,7 +207,7 @@ TEST(DesktopE2E, DefaultFolderIsTheShellsDesktop) {
     std::wstring profile;
     ~Restore() {
       SetEnvironmentVariableW(L"USERPROFILE", profile.c_str());
-      e2e::DeleteMachineRunEntry();
+      e2e::DeleteRunEntries();
     }
   } restore{profile};
   ASSERT_EQ(GetFileAttributesW((dir + L"\\Desktop").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -235,7 +303,7 @@ TEST(DesktopE2E, AltF1OpensTheReadMeAndOpenFolderNeverStartsAProgram) {
   Sleep(1000);
   EXPECT_FALSE(e2e::ReadFile(log).has_value());
   EXPECT_TRUE(End(p));
-  e2e::DeleteMachineRunEntry();
+  e2e::DeleteRunEntries();
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ namespace {
 
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varnel";
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kApprovedKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 std::wstring Widen(const char* s) { return std::wstring(s, s + std::char_traits<char>::length(s)); }
@@ -81,6 +82,24 @@ void SetRegistryText(HKEY root, const wchar_t* key, const wchar_t* name, const s
   RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
   RegCloseKey(k);
+}
+
+// Task Manager's switch of a start-up entry: 3 in the first byte is off.
+void SwitchOff(HKEY root, const wchar_t* name) {
+  HKEY k = nullptr;
+  if (RegCreateKeyExW(root, kApprovedKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &k, nullptr) != 0)
+    return;
+  const BYTE off[12] = {3};
+  RegSetValueExW(k, name, 0, REG_BINARY, off, sizeof off);
+  RegCloseKey(k);
+}
+
+bool HasValue(HKEY root, const wchar_t* key, const wchar_t* name) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExW(root, key, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &k) != 0) return false;
+  const bool found = RegQueryValueExW(k, name, nullptr, nullptr, nullptr, nullptr) == 0;
+  RegCloseKey(k);
+  return found;
 }
 
 // The machine type in an exe's header, and the one this Windows runs natively.
@@ -249,15 +268,18 @@ TEST_F(InstallerE2E, InstallFirstRunCaptureAndUninstall) {
   }
   EXPECT_FALSE(Exists(dir_ + L"\\Varnel.ini"));
   EXPECT_EQ(e2e::ReadFile(perUser_), "[main]\r\npath=" + Narrow(shots) + "\r\nformat=JPG\r\nopen=0\r\n");
-  EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kRunKey, L"Varnel"), L"\"" + InstalledExe() + L"\"");
-  ASSERT_TRUE(MakeWritable(dir_, true));
+  // The start-up entry for this user alone.
+  EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kRunKey, L"Varnel"), L"\"" + InstalledExe() + L"\"");
+  EXPECT_FALSE(RegistryText(HKEY_LOCAL_MACHINE, kRunKey, L"Varnel"));
 
-  // The uninstaller, run with Varnel running and a start-up entry of this
-  // installation under each root, ends Varnel through its close request.
-  SetRegistryText(HKEY_CURRENT_USER, kRunKey, L"Varnel", L"\"" + InstalledExe() + L"\"");
+  // The uninstaller, run by an administrator with the standard user's
+  // Varnel running and a start-up entry of this installation under each
+  // root, ends Varnel through its close request.
+  SetRegistryText(HKEY_LOCAL_MACHINE, kRunKey, L"Varnel", L"\"" + InstalledExe() + L"\"");
   const auto captures = Contents(shots);
   e2e::VarnelProcess second(dir_);
   ASSERT_NE(second.Window(), nullptr);
+  ASSERT_TRUE(MakeWritable(dir_, true));
   EXPECT_EQ(Uninstall(), 0);
   EXPECT_TRUE(second.WaitForExit(0));
   EXPECT_EQ(second.ExitCode(), 0u) << "Varnel did not end by itself";
@@ -277,9 +299,14 @@ TEST_F(InstallerE2E, RemoveMySettingsTakesBothSettingsFiles) {
   e2e::WriteFile(dir_ + L"\\Varnel.ini", "[main]\r\nopen=1\r\n");
   CreateDirectoryW(perUserDir_.c_str(), nullptr);
   e2e::WriteFile(perUser_, "[main]\r\nformat=BMP\r\n");
+  // Its start-up entry, switched off in Task Manager, with Varnel not running.
+  SetRegistryText(HKEY_CURRENT_USER, kRunKey, L"Varnel", L"\"" + InstalledExe() + L"\"");
+  SwitchOff(HKEY_CURRENT_USER, L"Varnel");
   EXPECT_EQ(Uninstall(L" /REMOVESETTINGS"), 0);
   EXPECT_FALSE(Exists(dir_));
   EXPECT_FALSE(Exists(perUserDir_));
+  EXPECT_FALSE(RegistryText(HKEY_CURRENT_USER, kRunKey, L"Varnel"));
+  EXPECT_FALSE(HasValue(HKEY_CURRENT_USER, kApprovedKey, L"Varnel"));
 }
 
 }  // namespace

@@ -34,6 +34,9 @@ bool KeyExists(Hkey root, const std::u16string& key) { return sim::KeyExists(roo
 
 bool UnderWine() { return false; }
 
+std::u16string ShortPathOf(const std::u16string& path) { return sim::ShortPath(path); }
+ItemList ItemListOf(const std::u16string& path) { return HandleOf<ItemList>(sim::ItemListFor(path)); }
+
 std::optional<std::string> ReadFileBytes(const std::u16string& path) {
   std::ifstream in(sim::HostPath(path), std::ios::binary);
   if (!in) return std::nullopt;
@@ -50,5 +53,7 @@ void RemoveFolder(const std::u16string& path) {
   std::error_code ec;
   std::filesystem::remove_all(sim::HostPath(path), ec);
 }
+
+void MakeFolder(const std::u16string& path) { std::filesystem::create_directories(sim::HostPath(path)); }
 
 }  // namespace plat::testing

@@ -12,6 +12,7 @@ namespace e2e {
 namespace {
 
 constexpr wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kApproved[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
 std::wstring BuildDir() { return WindowsPath(VARNEL_EXE_DIR); }
 
@@ -419,9 +420,9 @@ void PostTrayMessage(HWND window, UINT mouseMessage) {
   PostMessageW(window, WM_APP + 1, 1, static_cast<LPARAM>(mouseMessage));
 }
 
-std::optional<std::wstring> MachineRunEntry() {
+std::optional<std::wstring> RunEntry(HKEY root) {
   HKEY k = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRun, 0, KEY_QUERY_VALUE, &k) != 0) return std::nullopt;
+  if (RegOpenKeyExW(root, kRun, 0, KEY_QUERY_VALUE, &k) != 0) return std::nullopt;
   wchar_t buf[1024];
   DWORD size = sizeof buf, type = 0;
   LONG rc = RegQueryValueExW(k, L"Varnel", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
@@ -432,11 +433,57 @@ std::optional<std::wstring> MachineRunEntry() {
   return s;
 }
 
-void DeleteMachineRunEntry() {
+void SetRunEntry(HKEY root, const std::wstring& command) {
   HKEY k = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRun, 0, KEY_SET_VALUE, &k) != 0) return;
-  RegDeleteValueW(k, L"Varnel");
+  if (RegCreateKeyExW(root, kRun, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) != 0) return;
+  RegSetValueExW(k, L"Varnel", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                 static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
   RegCloseKey(k);
+}
+
+void DeleteRunEntries() {
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    for (const wchar_t* key : {kRun, kApproved}) {
+      HKEY k = nullptr;
+      if (RegOpenKeyExW(root, key, 0, KEY_SET_VALUE, &k) != 0) continue;
+      RegDeleteValueW(k, L"Varnel");
+      RegCloseKey(k);
+    }
+  }
+}
+
+namespace {
+
+bool SwitchedOff(HKEY root, const wchar_t* name) {
+  BYTE data[64];
+  DWORD size = sizeof data, type = 0;
+  return RegGetValueW(root, kApproved, name, RRF_RT_REG_BINARY, &type, data, &size) == 0 && size > 0 &&
+         (data[0] & 1) != 0;
+}
+
+}  // namespace
+
+std::vector<PROCESS_INFORMATION> StartRunEntries() {
+  std::vector<PROCESS_INFORMATION> started;
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExW(root, kRun, 0, KEY_QUERY_VALUE, &k) != 0) continue;
+    for (DWORD i = 0;; ++i) {
+      wchar_t name[256], command[1024];
+      DWORD nameSize = 256, size = sizeof command, type = 0;
+      if (RegEnumValueW(k, i, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(command), &size) != 0) break;
+      if (type != REG_SZ || SwitchedOff(root, name)) continue;
+      std::vector<wchar_t> line(command, command + size / sizeof(wchar_t));
+      line.push_back(0);
+      STARTUPINFOW si{};
+      si.cb = sizeof si;
+      PROCESS_INFORMATION pi{};
+      if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        started.push_back(pi);
+    }
+    RegCloseKey(k);
+  }
+  return started;
 }
 
 }  // namespace e2e

@@ -100,9 +100,16 @@ int CountMessageBoxes(DWORD pid);
 // Posts what the shell posts for a mouse message on the tray icon.
 void PostTrayMessage(HWND window, UINT mouseMessage);
 
-// The start-up entry under HKEY_LOCAL_MACHINE, if any, as stored (read
-// with the wide call), without its terminator.
-std::optional<std::wstring> MachineRunEntry();
-void DeleteMachineRunEntry();
+// The start-up entry under a root's Run key, if any, as stored (read with
+// the wide call), without its terminator; by default the user's own.
+std::optional<std::wstring> RunEntry(HKEY root = HKEY_CURRENT_USER);
+void SetRunEntry(HKEY root, const std::wstring& command);
+// Deletes the entries "Varnel" of both Run keys and their switches in
+// Explorer's StartupApproved keys.
+void DeleteRunEntries();
+// What Windows does at sign-in (and Wine's wineboot at its start): starts
+// every command of the Run keys, the machine's first, skipping those
+// switched off in StartupApproved. Returns the processes started.
+std::vector<PROCESS_INFORMATION> StartRunEntries();
 
 }  // namespace e2e

@@ -9,6 +9,7 @@
 
 #include "platform/win32/handles.h"
 #include "platform/win32/win.h"
+#include <shlobj.h>
 
 namespace plat::testing {
 
@@ -106,6 +107,14 @@ bool UnderWine() {
   return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+std::u16string ShortPathOf(const std::u16string& path) {
+  std::vector<wchar_t> out(32768);
+  const DWORD n = ::GetShortPathNameW(W(path), out.data(), static_cast<DWORD>(out.size()));
+  return n && n < out.size() ? std::u16string(reinterpret_cast<const char16_t*>(out.data()), n) : std::u16string();
+}
+
+ItemList ItemListOf(const std::u16string& path) { return win32::From<ItemList>(::ILCreateFromPathW(W(path))); }
+
 std::optional<std::string> ReadFileBytes(const std::u16string& path) {
   HANDLE h = ::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return std::nullopt;
@@ -126,5 +135,13 @@ void WriteFileBytes(const std::u16string& path, const std::string& bytes) {
 }
 
 void RemoveFolder(const std::u16string& path) { RemoveTree(path); }
+
+void MakeFolder(const std::u16string& path) {
+  // In the long-path form, one part at a time from the drive's root.
+  const std::u16string full = path.compare(0, 4, u"\\\\?\\") == 0 ? path : u"\\\\?\\" + path;
+  for (std::size_t at = full.find(u'\\', 7); at != std::u16string::npos; at = full.find(u'\\', at + 1))
+    ::CreateDirectoryW(W(full.substr(0, at)), nullptr);
+  ::CreateDirectoryW(W(full), nullptr);
+}
 
 }  // namespace plat::testing
