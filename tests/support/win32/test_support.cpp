@@ -127,4 +127,54 @@ void WriteFileBytes(const std::u16string& path, const std::string& bytes) {
 
 void RemoveFolder(const std::u16string& path) { RemoveTree(path); }
 
+std::string HostPath(const std::u16string& path) {
+  // Wine's own export: the Unix path of a Windows one, on Wine's heap.
+  using UnixFileName = char*(__cdecl*)(const wchar_t*);
+  const auto unixFileName = reinterpret_cast<UnixFileName>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (unixFileName == nullptr) return {};
+  char* name = unixFileName(W(path));
+  if (name == nullptr) return {};
+  std::string out = name;
+  ::HeapFree(::GetProcessHeap(), 0, name);
+  return out;
+}
+
+int RunHostProgram(const std::string& program, const std::vector<std::string>& arguments) {
+  // Wine starts a Unix program named by its Windows path, through drive Z:,
+  // and splits the command line as Windows programs do.
+  std::string line = "\"Z:";
+  for (char c : program) line += c == '/' ? '\\' : c;
+  line += '"';
+  for (const std::string& a : arguments) {
+    line += " \"";
+    std::size_t slashes = 0;
+    for (char c : a) {
+      if (c == '\\') {
+        ++slashes;
+        continue;
+      }
+      line.append(c == '"' ? 2 * slashes + 1 : slashes, '\\');
+      slashes = 0;
+      line += c;
+    }
+    line.append(2 * slashes, '\\');
+    line += '"';
+  }
+  std::wstring wide(line.size() + 1, L'\0');
+  const int n = ::MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+  if (n <= 0) return -1;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return -1;
+  ::WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  const bool done = ::GetExitCodeProcess(process.hProcess, &code);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return done ? static_cast<int>(code) : -1;
+}
+
 }  // namespace plat::testing
