@@ -1,7 +1,8 @@
 // The PNG encoder: a 24-bit picture (image_view.h) into a whole PNG file
 // in memory, 8-bit red, green, blue without alpha, that decodes to exactly
 // the picture's pixels. Rows are filtered as libpng's writer filters them
-// (png_filters.h) and compressed with libdeflate at level 6.
+// (png_filters.h) and compressed with libdeflate at level 6, or 7 for
+// noisy content such as photos.
 //
 // A picture of at least `minPixels` pixels is cut into runs of whole rows,
 // one piece each, filtered and compressed in parallel on the run's
@@ -31,8 +32,8 @@ PngSettings DefaultPngSettings();
 
 // The file's bytes. The picture must have sizes of at least 1 and a stride
 // that holds a row (std::invalid_argument otherwise). Throws std::bad_alloc
-// when memory runs out. One piece runs at a time on the WorkPool: a second
-// caller waits.
+// when memory runs out. Pictures in pieces take the WorkPool, which runs
+// one job at a time: a second caller waits.
 std::vector<std::uint8_t> EncodePng(const ImageView& image);
 std::vector<std::uint8_t> EncodePng(const ImageView& image, const PngSettings& settings);
 

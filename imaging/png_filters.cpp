@@ -1,6 +1,5 @@
 #include "imaging/png_filters.h"
 
-#include <array>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -59,6 +58,13 @@ void FilterPortable(const std::uint8_t* row, const std::uint8_t* above, std::int
   sums[kUp] = up;
   sums[kAverage] = average;
   sums[kPaeth] = paeth;
+}
+
+// Copies n bytes; returns how many are zero.
+std::uint64_t CopyPortable(const std::uint8_t* from, std::uint8_t* to, std::int32_t n) {
+  std::uint64_t zeros = 0;
+  for (std::int32_t i = 0; i < n; ++i) zeros += (to[i] = from[i]) == 0;
+  return zeros;
 }
 
 #ifdef VARNEL_X86
@@ -156,6 +162,19 @@ VARNEL_SSE2 void FilterSse2(const std::uint8_t* row, const std::uint8_t* above, 
   sums[kPaeth] = Total(paeth);
 }
 
+// CopyPortable 16 bytes at a time.
+VARNEL_SSE2 std::uint64_t CopySse2(const std::uint8_t* from, std::uint8_t* to, std::int32_t n) {
+  const __m128i zero = _mm_setzero_si128(), one = _mm_set1_epi8(1);
+  __m128i zeros = zero;
+  std::int32_t i = 0;
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v = Load(from + i);
+    Store(to + i, v);
+    zeros = _mm_add_epi64(zeros, _mm_sad_epu8(_mm_and_si128(_mm_cmpeq_epi8(v, zero), one), zero));
+  }
+  return Total(zeros) + CopyPortable(from + i, to + i, n - i);
+}
+
 #endif  // VARNEL_X86
 
 }  // namespace
@@ -213,7 +232,14 @@ void RowFilter::Next(const std::uint8_t* row, std::uint8_t* out) {
   for (int f = kSub; f <= kPaeth; ++f)
     if (sums[f] < sums[best]) best = f;
   out[0] = static_cast<std::uint8_t>(best);
-  std::memcpy(out + 1, best == kNone ? line : tries[best - 1], static_cast<std::size_t>(bytes_));
+  const std::uint8_t* chosen = best == kNone ? line : tries[best - 1];
+#ifdef VARNEL_X86
+  if (kernel_ == Kernel::Sse2) {
+    zeros_ += CopySse2(chosen, out + 1, bytes_);
+    return;
+  }
+#endif
+  zeros_ += CopyPortable(chosen, out + 1, bytes_);
 }
 
 }  // namespace varnel::png

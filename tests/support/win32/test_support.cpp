@@ -141,40 +141,20 @@ std::string HostPath(const std::u16string& path) {
 }
 
 int RunHostProgram(const std::string& program, const std::vector<std::string>& arguments) {
-  // Wine starts a Unix program named by its Windows path, through drive Z:,
-  // and splits the command line as Windows programs do.
-  std::string line = "\"Z:";
-  for (char c : program) line += c == '/' ? '\\' : c;
-  line += '"';
-  for (const std::string& a : arguments) {
-    line += " \"";
-    std::size_t slashes = 0;
-    for (char c : a) {
-      if (c == '\\') {
-        ++slashes;
-        continue;
-      }
-      line.append(c == '"' ? 2 * slashes + 1 : slashes, '\\');
-      slashes = 0;
-      line += c;
-    }
-    line.append(2 * slashes, '\\');
-    line += '"';
-  }
-  std::wstring wide(line.size() + 1, L'\0');
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
-  if (n <= 0) return -1;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return -1;
-  ::WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0;
-  const bool done = ::GetExitCodeProcess(process.hProcess, &code);
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  return done ? static_cast<int>(code) : -1;
+  // Wine's own export: runs a Unix program with its argument vector and,
+  // told to wait, returns its exit code (an error status when it could not
+  // start).
+  using Spawn = long(__stdcall*)(char* const*, int);
+  const auto spawn = reinterpret_cast<Spawn>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "__wine_unix_spawnvp")));
+  if (spawn == nullptr) return -1;
+  std::vector<std::string> words{program};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  const long status = spawn(argv.data(), 1);
+  return status >= 0 && status <= 255 ? static_cast<int>(status) : -1;
 }
 
 }  // namespace plat::testing
