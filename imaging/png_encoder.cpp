@@ -26,7 +26,9 @@ constexpr int kLevel = 6, kNoisyLevel = 7;
 constexpr double kNoisyZeros = 0.6;
 constexpr std::int64_t kPieceMinPixels = 1'000'000;
 // The zlib stream goes into IDAT chunks of at most this many bytes.
-constexpr std::size_t kIdatBytes = std::size_t{1} << 20;
+constexpr std::size_t kIdatBytes = std::size_t{256} << 10;
+// A row's filtered bytes, with room for the filters' vectors, fit 31 bits.
+constexpr std::int32_t kMaxWidth = (INT32_MAX - 64) / 3;
 constexpr std::uint32_t kAdlerBase = 65521;
 
 struct FreeCompressor {
@@ -77,7 +79,7 @@ void Compress(const ImageView& image, png::Kernel kernel, bool last, Piece& piec
         last ? libdeflate_deflate_compress(compressor.get(), filtered.get(), n, piece.deflated.get(), bound)
              : libdeflate_deflate_compress_sync(compressor.get(), filtered.get(), n, piece.deflated.get(), bound);
     piece.failed = piece.size == 0;  // never within the bound
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {  // memory
     piece.failed = true;
   }
 }
@@ -150,7 +152,7 @@ PngSettings DefaultPngSettings() { return {plat::WorkPool::Shared().Threads(), k
 std::vector<std::uint8_t> EncodePng(const ImageView& image) { return EncodePng(image, DefaultPngSettings()); }
 
 std::vector<std::uint8_t> EncodePng(const ImageView& image, const PngSettings& settings) {
-  if (image.bits == nullptr || image.width < 1 || image.height < 1 ||
+  if (image.bits == nullptr || image.width < 1 || image.width > kMaxWidth || image.height < 1 ||
       image.stride < 3 * static_cast<std::int64_t>(image.width) || !png::Supported(settings.kernel))
     throw std::invalid_argument("EncodePng: not a picture");
   // Filtered rows of a piece, and their compressed form, are held in memory.

@@ -30,8 +30,9 @@ struct PngSettings {
 // the fastest kernel. Tests and benchmarks choose others.
 PngSettings DefaultPngSettings();
 
-// The file's bytes. The picture must have sizes of at least 1 and a stride
-// that holds a row (std::invalid_argument otherwise). Throws std::bad_alloc
+// The file's bytes. The picture must have sizes of at least 1, a width of
+// at most 715,827,861 and a stride that holds a row (std::invalid_argument
+// otherwise). Throws std::bad_alloc
 // when memory runs out. Pictures in pieces take the WorkPool, which runs
 // one job at a time: a second caller waits.
 std::vector<std::uint8_t> EncodePng(const ImageView& image);

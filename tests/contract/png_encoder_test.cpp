@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,15 @@ TEST(PngEncoderTest, FilesDecodeToThePicture) {
     ASSERT_TRUE(decoded);
     EXPECT_TRUE(*decoded == Rgb(image)) << "the decoded pixels differ";
   }
+}
+
+// Refused before a byte is read: no pixels, a stride shorter than a row,
+// rows too long for the filters' 32-bit offsets.
+TEST(PngEncoderTest, RefusesWhatIsNoPicture) {
+  const std::uint8_t byte = 0;
+  for (const varnel::ImageView& bad : {varnel::ImageView{&byte, 0, 1, 4}, varnel::ImageView{&byte, 2, 1, 5},
+                                       varnel::ImageView{&byte, 715'827'862, 1, INT32_MAX}})
+    EXPECT_THROW(varnel::EncodePng(bad), std::invalid_argument) << bad.width << " x " << bad.height;
 }
 
 }  // namespace
