@@ -100,17 +100,25 @@ VARNEL_SSE2 void SwapSse2(const std::uint8_t* from, std::uint8_t* to, std::int32
   SwapBytes(from, to, o < n ? o : n, n);
 }
 
-// |v| of each signed 16-bit lane.
-VARNEL_SSE2 inline __m128i Abs16(__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
+// x <= y for each unsigned byte, as a mask.
+VARNEL_SSE2 inline __m128i AtMost(__m128i x, __m128i y) { return _mm_cmpeq_epi8(_mm_min_epu8(x, y), x); }
 
-// The Paeth predictor of 8 pixels' bytes held in 16-bit lanes.
-VARNEL_SSE2 inline __m128i Paeth16(__m128i a, __m128i b, __m128i c) {
-  const __m128i bc = _mm_sub_epi16(b, c), ac = _mm_sub_epi16(a, c);
-  const __m128i pa = Abs16(bc), pb = Abs16(ac), pc = Abs16(_mm_add_epi16(bc, ac));
-  const __m128i notA = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
-  const __m128i cOverB = _mm_cmpgt_epi16(pb, pc);
-  const __m128i bOrC = _mm_or_si128(_mm_and_si128(cOverB, c), _mm_andnot_si128(cOverB, b));
-  return _mm_or_si128(_mm_and_si128(notA, bOrC), _mm_andnot_si128(notA, a));
+// The Paeth predictor of 16 bytes.
+VARNEL_SSE2 inline __m128i Paeth(__m128i a, __m128i b, __m128i c) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i cb = _mm_subs_epu8(c, b), ca = _mm_subs_epu8(c, a);
+  const __m128i pa = _mm_or_si128(_mm_subs_epu8(b, c), cb);  // |b - c|
+  const __m128i pb = _mm_or_si128(_mm_subs_epu8(a, c), ca);  // |a - c|
+  // |a + b - 2c|: the sum of the two when b - c and a - c have the same
+  // sign, else their difference. A sum over 255 saturates, which leaves
+  // its comparisons with pa and pb (at most 255) as they were.
+  const __m128i same = _mm_cmpeq_epi8(_mm_cmpeq_epi8(cb, zero), _mm_cmpeq_epi8(ca, zero));
+  const __m128i difference = _mm_or_si128(_mm_subs_epu8(pa, pb), _mm_subs_epu8(pb, pa));
+  const __m128i pc = _mm_or_si128(_mm_and_si128(same, _mm_adds_epu8(pa, pb)), _mm_andnot_si128(same, difference));
+  const __m128i useA = _mm_and_si128(AtMost(pa, pb), AtMost(pa, pc));
+  const __m128i useB = AtMost(pb, pc);
+  const __m128i bOrC = _mm_or_si128(_mm_and_si128(useB, b), _mm_andnot_si128(useB, c));
+  return _mm_or_si128(_mm_and_si128(useA, a), _mm_andnot_si128(useA, bOrC));
 }
 
 // The weights of 16 filtered bytes added into two 64-bit lanes of `sum`.
@@ -142,9 +150,7 @@ VARNEL_SSE2 void FilterSse2(const std::uint8_t* row, const std::uint8_t* above, 
     // (a + b) >> 1 from the rounding-up average.
     const __m128i mean = _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one));
     const __m128i v = _mm_sub_epi8(x, mean);
-    const __m128i low = Paeth16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero), _mm_unpacklo_epi8(c, zero));
-    const __m128i high = Paeth16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero), _mm_unpackhi_epi8(c, zero));
-    const __m128i p = _mm_sub_epi8(x, _mm_packus_epi16(low, high));
+    const __m128i p = _mm_sub_epi8(x, Paeth(a, b, c));
     Store(tries[0] + i, s);
     Store(tries[1] + i, u);
     Store(tries[2] + i, v);
