@@ -25,16 +25,20 @@ constexpr char kDecode[] =
     "assert im.mode == 'RGB' and im.size == (int(sys.argv[3]), int(sys.argv[4])), (im.mode, im.size); "
     "open(sys.argv[2], 'wb').write(im.tobytes())";
 
-// A DIB whose rows take turns at noise, ramps and flat runs, so that each
-// filter wins somewhere; the padding after each row is not white.
+// A DIB whose top half is like a screen (a flat background with sparse
+// marks) and whose bottom half takes turns at noise, ramps and flat runs,
+// so that each filter wins somewhere and pieces of both kinds are
+// compressed (noisy ones at a higher level); the padding after each row is
+// not white.
 std::vector<std::uint8_t> Picture(int w, int h, int stride) {
   std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride) * static_cast<std::size_t>(h), 0xEE);
   std::uint32_t seed = 7;
-  for (int y = 0; y < h; ++y)
+  for (int y = 0; y < h; ++y)  // rows in memory order, the bottom one first
     for (int i = 0; i < 3 * w; ++i) {
       seed = seed * 1103515245u + 12345u;
       const int x = i / 3;
-      const auto value = y % 5 == 0   ? seed >> 24
+      const auto value = y >= h / 2   ? ((x * 7 + y * 3) % 61 < 4 ? 0x20u + static_cast<std::uint32_t>(i % 3) : 0xF0u)
+                         : y % 5 == 0 ? seed >> 24
                          : y % 5 == 1 ? static_cast<std::uint32_t>(x * 3 + y + i % 3 * 40)
                          : y % 5 == 2 ? static_cast<std::uint32_t>(x / 16 * 50 + y / 7)
                                       : static_cast<std::uint32_t>(x * y / 3) + (seed >> 30);
