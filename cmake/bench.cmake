@@ -16,3 +16,7 @@ if(OpenCV_FOUND)
 else()
   message(STATUS "Benchmarks: OpenCV not found, comparisons left out")
 endif()
+
+# libpng's writer with its defaults is the yardstick for the PNG encoder.
+find_package(PNG REQUIRED)
+target_link_libraries(varnel_bench PRIVATE PNG::PNG)

@@ -39,12 +39,14 @@ bash scripts/setup.sh libopencv-dev
 presets=(win64)
 [ "$VARNEL_WINE_ARCH" = win32 ] && presets+=(win32)
 [ -n "$raw" ] && presets=("$VARNEL_MAIN_PRESET")
+bash scripts/build-libdeflate.sh "$(gcc -dumpmachine)" >/dev/null
 cmake --preset linux >/dev/null
 cmake --build --preset linux --target varnel_bench -- -j2 >/dev/null
 for preset in "${presets[@]}"; do
   triplet=x86_64-w64-mingw32
   [ "$preset" = win32 ] && triplet=i686-w64-mingw32
   bash scripts/build-libjpeg-turbo-mingw.sh "$triplet" >/dev/null
+  bash scripts/build-libdeflate.sh "$triplet" >/dev/null
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" --target imaging_measure -- -j2 >/dev/null
 done

@@ -6,22 +6,29 @@
 # writer against a bare tjCompress2 into a reused buffer plus file write,
 # with the ratio; the JPEG encoder in stripes against one thread, on all
 # cores and held on one; and the picture writer (bitmap files) against one
-# plain write of the same bytes, with the ratio. The same figures for the
-# Windows build under Wine: scripts/bench-wine.sh. Installs libopencv-dev first when it is missing (it serves
-# the benchmarks only).
+# plain write of the same bytes, with the ratio; and the PNG encoder
+# against libpng's default on screenshots that headless Chromium makes here
+# (scripts/bench_screenshots.py, into build/bench-screenshots), on one
+# thread and on every core, with sizes, speed-ups and their ranges. The same
+# figures for the Windows build under Wine: scripts/bench-wine.sh. Installs
+# libopencv-dev and chromium first when they are missing (they serve the
+# benchmarks only).
 # Extra arguments go to the benchmark program (e.g. --benchmark_filter=...).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
-# OpenCV serves the benchmarks only, so set-up adds it here.
-bash scripts/setup.sh libopencv-dev
+# OpenCV and Chromium serve the benchmarks only, so set-up adds them here.
+bash scripts/setup.sh libopencv-dev chromium
+bash scripts/build-libdeflate.sh "$(gcc -dumpmachine)" >/dev/null
 
 cmake --preset linux >/dev/null
 cmake --build --preset linux --target varnel_bench -- -j2 >/dev/null
+shots="$root/build/bench-screenshots"
+/usr/bin/python3 scripts/bench_screenshots.py "$shots"
 out="$root/build/linux/bench.json"
-build/linux/varnel_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-  --benchmark_out="$out" --benchmark_out_format=json "$@"
+VARNEL_BENCH_SCREENSHOTS="$shots" build/linux/varnel_bench --benchmark_repetitions=5 \
+  --benchmark_report_aggregates_only=true --benchmark_out="$out" --benchmark_out_format=json "$@"
 
 python3 - "$out" <<'PY'
 import json, sys
@@ -90,4 +97,43 @@ for name, b in runs.items():
           f"{'met' if met else 'MISSED'}")
 ratio_table("picture writer, 24-bit bitmap file", "BM_PictureWriterVsPlainWrite/", "plain", 1.1,
             lambda b: f" ({b['file_MiB']:.1f} MiB)")
+
+# The PNG encoder against libpng's default, each screenshot on one thread
+# and on every core; then the ranges over the screenshots and the targets.
+png = {}
+for name, b in runs.items():
+    if name.startswith("BM_PngVsLibpng/"):
+        shot, where = name.removeprefix("BM_PngVsLibpng/").removesuffix("/manual_time").rsplit("/", 1)
+        png.setdefault(shot, {})[where] = b
+if png:
+    threads = int(next(iter(png.values())).get("all_cores", {}).get("threads", 0))
+    print()
+    print("PNG encoder against libpng's default (zlib level 6, adaptive filters), headless-Chromium screenshots")
+    print(f"{'screenshot':22} {'pixels':>10} {'libpng':>10} {'size':>6} {'libpng':>9} "
+          f"{'1 thread':>9} {'speed-up':>8} {f'{threads} threads':>10} {'speed-up':>8} {'size':>6}  exact")
+    for shot, w in png.items():
+        one, all_ = w.get("one_thread"), w.get("all_cores")
+        if not one or not all_:
+            continue
+        exact = "yes" if one["exact"] == 1 and all_["exact"] == 1 else "NO"
+        print(f"{shot:22} {one.get('label', ''):>10} {one['libpng_KiB']:7.0f}KiB {one['size']:6.3f} "
+              f"{one['libpng_ms']:7.1f}ms {one['encoder_ms']:7.1f}ms {one['speedup']:7.2f}x "
+              f"{all_['encoder_ms']:8.1f}ms {all_['speedup']:7.2f}x {all_['size']:6.3f}  {exact}")
+
+    def summary(what, values, target, met):
+        values = sorted(values)
+        n = len(values)
+        median = values[n // 2] if n % 2 else (values[n // 2 - 1] + values[n // 2]) / 2
+        print(f"  {what:38} median {median:6.3f}  min-max {values[0]:.3f}-{values[-1]:.3f}  "
+              f"target {target:10}  {'met' if met(median, values) else 'MISSED'}")
+    rows = [w for w in png.values() if "one_thread" in w and "all_cores" in w]
+    print(f"over {len(rows)} screenshots:")
+    summary("size against libpng, one thread", [w["one_thread"]["size"] for w in rows], "<=0.99 each",
+            lambda m, v: v[-1] <= 0.99)
+    summary(f"size against libpng, {threads} threads", [w["all_cores"]["size"] for w in rows], "<=0.99 each",
+            lambda m, v: v[-1] <= 0.99)
+    summary("speed-up over libpng, one thread", [w["one_thread"]["speedup"] for w in rows], ">=2.5x median",
+            lambda m, v: m >= 2.5)
+    summary(f"speed-up over libpng, {threads} threads", [w["all_cores"]["speedup"] for w in rows],
+            ">=4x median" if threads == 2 else f"4x on 2 cores", lambda m, v: m >= 4)
 PY

@@ -7,12 +7,12 @@
 # and libturbojpeg.a)
 # where the win32/win64 configure finds it; a second run returns at once.
 #
-# Getting the source needs root on a fresh Debian 12: a deb-src twin of the
-# machine's apt source entries is added, then `apt-get source` runs.
+# Getting the source needs root on a fresh Debian 12 (scripts/deb-source.sh).
 # Usage: scripts/build-libjpeg-turbo-mingw.sh [triplet...]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 third="$root/build/third_party"
+source "$root/scripts/deb-source.sh"
 triplets=("$@")
 [ ${#triplets[@]} -gt 0 ] || triplets=(i686-w64-mingw32 x86_64-w64-mingw32)
 
@@ -40,56 +40,7 @@ for tool in nasm cmake ninja "${todo[0]}-gcc-posix" dpkg-source; do
 done
 
 # ---- the source package ----
-add_deb_src_twin() {
-  # A deb-src stanza for every deb stanza of the machine's deb822 source
-  # files, and a deb-src line for every one-line deb entry: same archives,
-  # suites, components and keys.
-  local twin=/etc/apt/sources.list.d/varnel-deb-src.sources
-  local twin_list=/etc/apt/sources.list.d/varnel-deb-src.list
-  local f
-  local stanzas="" lines=""
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] && [ "$f" != "$twin" ] || continue
-    stanzas+="$(awk 'BEGIN { RS = ""; FS = "\n" }
-      {
-        types = ""
-        for (i = 1; i <= NF; i++) if ($i ~ /^Types:/) types = $i
-        if (types !~ /[[:space:]]deb([[:space:]]|$)/ || types ~ /deb-src/) next
-        for (i = 1; i <= NF; i++) print ($i ~ /^Types:/ ? "Types: deb-src" : $i)
-        print ""
-      }' "$f")"$'\n\n'
-  done
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$f" ] && [ "$f" != "$twin_list" ] || continue
-    lines+="$(sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$f")"$'\n'
-  done
-  stanzas="$(printf '%s' "$stanzas" | sed '/./,$!d')"
-  lines="$(printf '%s' "$lines" | sed '/^$/d')"
-  [ -z "$stanzas" ] || printf '%s\n' "$stanzas" >"$twin"
-  [ -z "$lines" ] || printf '%s\n' "$lines" >"$twin_list"
-  if [ -z "$stanzas" ] && [ -z "$lines" ]; then
-    echo "libjpeg-turbo: no apt source entry to derive a deb-src entry from" >&2
-    exit 1
-  fi
-}
-
-src_parent="$third/src"
-mkdir -p "$src_parent"
-srcdir="$(find "$src_parent" -mindepth 1 -maxdepth 1 -type d -name 'libjpeg-turbo-*' | sort | tail -1)"
-if [ -z "$srcdir" ] || [ ! -f "$srcdir/turbojpeg.h" ]; then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "libjpeg-turbo: fetching the source package needs root" >&2
-    exit 1
-  fi
-  if ! apt-cache showsrc libjpeg-turbo 2>/dev/null | grep -q '^Package: libjpeg-turbo'; then
-    add_deb_src_twin
-    apt-get update -qq
-  fi
-  rm -rf "${src_parent:?}"/*
-  (cd "$src_parent" && apt-get source -qq libjpeg-turbo >/dev/null)
-  srcdir="$(find "$src_parent" -mindepth 1 -maxdepth 1 -type d -name 'libjpeg-turbo-*' | sort | tail -1)"
-  [ -n "$srcdir" ] && [ -f "$srcdir/turbojpeg.h" ] || { echo "libjpeg-turbo: no source after apt-get source" >&2; exit 1; }
-fi
+srcdir="$(deb_source libjpeg-turbo "$third/src" turbojpeg.h)"
 
 # ---- one static build per target ----
 for t in "${todo[@]}"; do
@@ -100,7 +51,8 @@ for t in "${todo[@]}"; do
   bdir="$third/build-$t"
   out="$third/$t"
   echo "libjpeg-turbo: building $(basename "$srcdir") for $t"
-  rm -rf "$bdir" "$out"
+  # The folder holds other libraries' builds too (scripts/build-libdeflate.sh).
+  rm -rf "$bdir" "$out/lib/libjpeg.a" "$out/lib/libturbojpeg.a"
   cmake -S "$srcdir" -B "$bdir" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$out" \

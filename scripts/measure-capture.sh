@@ -24,6 +24,7 @@ triplet=i686-w64-mingw32
 [ "$preset" = win64 ] && triplet=x86_64-w64-mingw32
 echo "measuring build/$preset under $VARNEL_WINE: $VARNEL_WINE_WHY"
 bash scripts/build-libjpeg-turbo-mingw.sh "$triplet" >/dev/null
+bash scripts/build-libdeflate.sh "$triplet" >/dev/null
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target Varnel capture_measure -- -j2 >/dev/null
 out="$root/build/measure-capture"

@@ -27,6 +27,7 @@ fi
 export SOURCE_DATE_EPOCH
 
 bash scripts/build-libjpeg-turbo-mingw.sh >/dev/null
+bash scripts/build-libdeflate.sh i686-w64-mingw32 x86_64-w64-mingw32 >/dev/null
 for arch in win32 win64; do
   cmake --preset "package-$arch" >/dev/null
   cmake --build --preset "package-$arch" -- -j2 >"build/package-$arch.build.log" 2>&1 ||

@@ -16,6 +16,7 @@ case "$preset" in
 esac
 echo "main job: build/$preset/Varnel.exe ($arch) under $VARNEL_WINE: $VARNEL_WINE_WHY"
 bash scripts/build-libjpeg-turbo-mingw.sh "$triplet"
+bash scripts/build-libdeflate.sh "$triplet"
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target Varnel varnel_demo -- -j2 >/dev/null
 export WINEPREFIX="$root/build/run-prefix-$preset"

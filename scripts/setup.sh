@@ -7,7 +7,7 @@ set -euo pipefail
 need=(cmake ninja-build g++ make pkg-config
       mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
       wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick
-      libturbojpeg0-dev libjpeg62-turbo-dev nasm
+      libturbojpeg0-dev libjpeg62-turbo-dev nasm patch pngcheck libpng-dev
       googletest libgtest-dev libbenchmark-dev
       dpkg-dev python3 python3-pil nsis clang-tidy clang-format "$@")
 

@@ -12,8 +12,10 @@ set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 bash scripts/setup.sh || exit 1
-# Static libjpeg-turbo for the two MinGW-w64 targets (cached after the first run).
+# Static libjpeg-turbo for the two MinGW-w64 targets, and libdeflate for
+# them and this machine (cached after the first run).
 bash scripts/build-libjpeg-turbo-mingw.sh || exit 1
+bash scripts/build-libdeflate.sh || exit 1
 source scripts/wine-env.sh || exit 1
 
 results="$root/build/test-results"

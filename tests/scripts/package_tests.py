@@ -29,6 +29,8 @@ def missing_tools():
     for triplet in ("i686-w64-mingw32", "x86_64-w64-mingw32"):
         if not os.path.exists(os.path.join(ROOT, "build", "third_party", triplet, "lib", "libturbojpeg.a")):
             return f"no libjpeg-turbo for {triplet} (scripts/build-libjpeg-turbo-mingw.sh builds it)"
+        if not os.path.exists(os.path.join(ROOT, "build", "third_party", triplet, "lib", "libdeflate.a")):
+            return f"no libdeflate for {triplet} (scripts/build-libdeflate.sh builds it)"
     return None
 
 

@@ -67,6 +67,15 @@ void RemoveFolder(const std::u16string& path);
 // Makes a folder and the missing ones above it, at any length.
 void MakeFolder(const std::u16string& path);
 
+// The Linux machine's own programs, run from the tests on both backends:
+// natively, and under Wine, which starts them on its Unix side. HostPath
+// is the machine's own (UTF-8) path of a file or folder; empty where there
+// is no such machine (real Windows). RunHostProgram runs `program` (a host
+// path) with the arguments and returns its exit code, or -1 when it did
+// not start.
+std::string HostPath(const std::u16string& path);
+int RunHostProgram(const std::string& program, const std::vector<std::string>& arguments);
+
 }  // namespace plat::testing
 
 namespace plat::testing {

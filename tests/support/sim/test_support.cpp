@@ -2,6 +2,9 @@
 // registry for each test, and the simulated registry's and files' raw bytes.
 #include "tests/support/test_support.h"
 
+#include <sys/wait.h>
+
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -55,5 +58,20 @@ void RemoveFolder(const std::u16string& path) {
 }
 
 void MakeFolder(const std::u16string& path) { std::filesystem::create_directories(sim::HostPath(path)); }
+
+std::string HostPath(const std::u16string& path) { return sim::HostPath(path).string(); }
+
+int RunHostProgram(const std::string& program, const std::vector<std::string>& arguments) {
+  // Through the shell, every word in single quotes.
+  auto quote = [](const std::string& word) {
+    std::string q = "'";
+    for (char c : word) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+  };
+  std::string command = quote(program);
+  for (const std::string& a : arguments) command += " " + quote(a);
+  const int status = std::system(command.c_str());
+  return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 }  // namespace plat::testing

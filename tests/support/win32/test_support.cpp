@@ -144,4 +144,34 @@ void MakeFolder(const std::u16string& path) {
   ::CreateDirectoryW(W(full), nullptr);
 }
 
+std::string HostPath(const std::u16string& path) {
+  // Wine's own export: the Unix path of a Windows one, on Wine's heap.
+  using UnixFileName = char*(__cdecl*)(const wchar_t*);
+  const auto unixFileName = reinterpret_cast<UnixFileName>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (unixFileName == nullptr) return {};
+  char* name = unixFileName(W(path));
+  if (name == nullptr) return {};
+  std::string out = name;
+  ::HeapFree(::GetProcessHeap(), 0, name);
+  return out;
+}
+
+int RunHostProgram(const std::string& program, const std::vector<std::string>& arguments) {
+  // Wine's own export: runs a Unix program with its argument vector and,
+  // told to wait, returns its exit code (an error status when it could not
+  // start).
+  using Spawn = long(__stdcall*)(char* const*, int);
+  const auto spawn = reinterpret_cast<Spawn>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "__wine_unix_spawnvp")));
+  if (spawn == nullptr) return -1;
+  std::vector<std::string> words{program};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  const long status = spawn(argv.data(), 1);
+  return status >= 0 && status <= 255 ? static_cast<int>(status) : -1;
+}
+
 }  // namespace plat::testing
