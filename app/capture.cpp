@@ -19,18 +19,17 @@
 
 #include "app/capture_folder.h"
 #include "app/clipboard_picture.h"
+#include "app/file_formats.h"
 #include "app/main_form.h"
 #include "app/snipping_setting.h"
 #include "imaging/dib_section.h"
-#include "imaging/jpeg_writer.h"
 #include "platform/api.h"
 #include "platform/app_env.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/files.h"
-#include "platform/gdi_handles.h"
 #include "platform/gdi_types.h"
-#include "platform/picture.h"
+#include "platform/file_write.h"
 #include "platform/text.h"
 #include "platform/unique.h"
 
@@ -38,7 +37,6 @@ namespace varnel {
 
 namespace {
 
-constexpr std::int32_t kJpegQuality = 90;
 // How long a capture waits for a new picture, and for a busy clipboard.
 constexpr std::uint32_t kWaitMs = 1000;
 // Between two tries at a busy clipboard.
@@ -87,17 +85,17 @@ std::u16string FreeName(const std::u16string& base, const char16_t* extension) {
 std::u16string FolderOf(const std::u16string& file) { return file.substr(0, file.find_last_of(u'\\')); }
 
 // Why a capture was not saved, in the user's words.
-std::u16string Reason(const plat::ErrorState& e, const std::u16string& file) {
-  if (e.Number() == plat::kErrClipboardBusy) return u"The clipboard is in use by another program.";
-  if (e.Number() == plat::kErrOutOfMemory) return u"There is not enough memory for the picture.";
-  if (e.Number() == plat::kErrInvalidPicture) {
+std::u16string Reason(const plat::Error& e, const std::u16string& file) {
+  if (e.number() == plat::kErrClipboardBusy) return u"The clipboard is in use by another program.";
+  if (e.number() == plat::kErrOutOfMemory) return u"There is not enough memory for the picture.";
+  if (e.number() == plat::kErrInvalidPicture) {
     std::u16string words = u"The picture on the clipboard could not be read.";
-    if (e.LastDllError() != 0)
-      words += u" " + plat::SystemErrorText(e.LastDllError()) + u" (error " +
-               plat::FromUtf8(std::to_string(e.LastDllError())) + u")";
+    if (e.lastDllError() != 0)
+      words += u" " + plat::SystemErrorText(e.lastDllError()) + u" (error " +
+               plat::FromUtf8(std::to_string(e.lastDllError())) + u")";
     return words;
   }
-  switch (e.LastDllError()) {
+  switch (e.lastDllError()) {
     case plat::kErrorNotEnoughMemory:
     case plat::kErrorOutOfMemory: return u"There is not enough memory for the picture.";
     case plat::kErrorDiskFull:
@@ -112,8 +110,8 @@ std::u16string Reason(const plat::ErrorState& e, const std::u16string& file) {
                                                                                       : u"The folder does not exist.";
     case plat::kErrorSharingViolation: return u"The file is in use by another program.";
     case plat::kErrorInvalidName: return u"The file name is not valid.";
-    case 0: return u"The picture could not be encoded (" + e.Description() + u").";
-    default: return plat::SystemErrorText(e.LastDllError());
+    case 0: return u"The picture could not be encoded (" + e.description() + u").";
+    default: return plat::SystemErrorText(e.lastDllError());
   }
 }
 
@@ -159,7 +157,7 @@ void Main::Pressed(std::uint32_t time, bool alt) {
   press_.baseline = clipboardWatched_ ? clipboard_.Before(time - kPressSlackMs) : lastSequence_;
   // Alt+Print Screen copies the window at once, whatever the setting.
   press_.snip = false;
-  if (!alt) plat::Step([&] { press_.snip = PrintScreenOpensSnipping(); });
+  if (!alt) plat::Attempt([&] { press_.snip = PrintScreenOpensSnipping(); });
   // A snip still awaited is given up: this press starts a capture of its own.
   if (capture_ && capture_->snip) {
     capture_.reset();
@@ -168,7 +166,7 @@ void Main::Pressed(std::uint32_t time, bool alt) {
   if (press_.snip && !snipNoticeShown_ && TrayIcon) {
     // Told once a run, without a message that would stand over the overlay.
     snipNoticeShown_ = true;
-    plat::Step([&] { TrayIcon->ShowBalloon(kSnipNoticeTitle, kSnipNotice); });
+    plat::Attempt([&] { TrayIcon->ShowBalloon(kSnipNoticeTitle, kSnipNotice); });
   }
 }
 
@@ -181,14 +179,13 @@ void Main::Released() {
 }
 
 void Main::BeginCapture(const Press& press) {
-  plat::Err().Clear();
   const std::uint32_t now = plat::GetTickCount();
   // The folder is looked at, never entered: the user can still rename,
   // delete or eject it while Varnel runs. For a snip it is looked at when
   // the snip comes: no message may open over the Snipping Tool's overlay.
   std::u16string folder;
   if (!press.snip) {
-    plat::Step([&] { folder = ResolveCaptureFolder(CaptureFolder, plat::AppPath()); });
+    plat::Attempt([&] { folder = ResolveCaptureFolder(CaptureFolder, plat::AppPath()); });
     if (!plat::FolderExists(folder)) {
       ShowMessage(u"Capture folder does not exist.", u"Error", true);
       return;
@@ -201,7 +198,8 @@ void Main::BeginCapture(const Press& press) {
 
 void Main::ContinueCapture() {
   std::u16string file;
-  const Outcome outcome = TryCapture(file);
+  std::optional<plat::Error> why;
+  const Outcome outcome = TryCapture(file, why);
   if (outcome == Outcome::Waiting) {
     UpdateTimer();
     return;
@@ -212,7 +210,6 @@ void Main::ContinueCapture() {
   // A snip the user cancelled, or never made, is no one's fault: nothing is said.
   const bool silent = outcome == Outcome::NoNewPicture && capture_->snip;
   capture_.reset();
-  const plat::ErrorState why = plat::Err();
   if (const auto next = std::exchange(releaseWaiting_, std::nullopt))
     BeginCapture(*next);
   else
@@ -225,7 +222,7 @@ void Main::ContinueCapture() {
         std::u16string open = file;
         for (std::size_t i = open.rfind(u'.') + 1; i < open.size(); ++i)
           if (open[i] >= u'a' && open[i] <= u'z') open[i] = static_cast<char16_t>(open[i] - u'a' + u'A');
-        plat::Step([&] { plat::ShellExecuteW(form_.hWnd(), u"open", open.c_str(), u"", u"", plat::kSwShowNormal); });
+        plat::Attempt([&] { plat::ShellExecuteW(form_.hWnd(), u"open", open.c_str(), u"", u"", plat::kSwShowNormal); });
       }
       break;
     case Outcome::NoFolder: ShowMessage(u"Capture folder does not exist.", u"Error", true); break;
@@ -235,12 +232,14 @@ void Main::ContinueCapture() {
         ShowMessage(kNoNewPicture, u"", false);
       }
       break;
-    case Outcome::Failed: ReportUnsaved(why, file); break;
+    case Outcome::Failed:
+      ShowMessage(u"The capture could not be saved as\r\n" + file + u"\r\n\r\n" + Reason(*why, file), u"Error", true);
+      break;
     case Outcome::Waiting: break;
   }
 }
 
-Main::Outcome Main::TryCapture(std::u16string& file) {
+Main::Outcome Main::TryCapture(std::u16string& file, std::optional<plat::Error>& why) {
   PendingCapture& c = *capture_;
   const std::uint32_t now = plat::GetTickCount();
   if (static_cast<std::int32_t>(now - c.nextTry) < 0) return Outcome::Waiting;
@@ -250,19 +249,24 @@ Main::Outcome Main::TryCapture(std::u16string& file) {
   const std::uint32_t sequence = plat::GetClipboardSequenceNumber();
   const bool newPicture =
       sequence != c.baseline && sequence != lastSequence_ && plat::IsClipboardFormatAvailable(plat::kCfBitmap);
-  plat::Err().Clear();
   if (newPicture && c.snip && c.folder.empty()) {
     // The snip is here, and the overlay gone.
-    plat::Step([&] { c.folder = ResolveCaptureFolder(CaptureFolder, plat::AppPath()); });
+    plat::Attempt([&] { c.folder = ResolveCaptureFolder(CaptureFolder, plat::AppPath()); });
     if (!plat::FolderExists(c.folder)) return Outcome::NoFolder;
   }
-  if (newPicture && plat::Step([&] { CopyClipboardPicture(captureBuffer_); }))
-    return SaveCapture(captureBuffer_, sequence, file) ? Outcome::Saved : Outcome::Failed;
-  if (!newPicture || plat::Err().Number() == plat::kErrNoPicture) {
+  if (newPicture) why = plat::Attempt([&] { CopyClipboardPicture(captureBuffer_); });
+  if (newPicture && !why) {
+    why = plat::Attempt([&] { SaveCapture(captureBuffer_, file); });
+    if (why) return Outcome::Failed;
+    lastSequence_ = sequence;
+    return Outcome::Saved;
+  }
+  if (!newPicture || why->number() == plat::kErrNoPicture) {
     // No new picture yet, or it went again before it could be taken.
+    why.reset();
     return Passed(now, c.releasedAt, c.snip ? kSnipWaitMs : kWaitMs) ? Outcome::NoNewPicture : Outcome::Waiting;
   }
-  if (plat::Err().Number() == plat::kErrClipboardBusy && !(c.busy && Passed(now, c.busySince, kWaitMs))) {
+  if (why->number() == plat::kErrClipboardBusy && !(c.busy && Passed(now, c.busySince, kWaitMs))) {
     if (!c.busy) c.busySince = now;
     c.busy = true;
     c.nextTry = now + kRetryMs;
@@ -270,7 +274,7 @@ Main::Outcome Main::TryCapture(std::u16string& file) {
   }
   // The clipboard stayed busy, or its picture could not be copied.
   const std::u16string stamp = plat::FormatDateTime(plat::Now(), u"YYYY-MM-DD-HH-NN-SS");
-  file = c.folder + u"\\" + stamp + (CaptureFormat.IsBitmap() ? u".bmp" : u".jpg");
+  file = c.folder + u"\\" + stamp + FormatOf(CaptureFormat).extension;
   return Outcome::Failed;
 }
 
@@ -290,38 +294,16 @@ void Main::UpdateTimer() {
   form_.StartTimer(left > 0 ? static_cast<std::uint32_t>(left) : 1);
 }
 
-bool Main::SaveCapture(cDIBSection& buffer, std::uint32_t sequence, std::u16string& file) {
-  using plat::Step;
-  const std::u16string folder = capture_->folder;
-  plat::Err().Clear();
-
-  std::u16string stamp;
-  Step([&] { stamp = plat::FormatDateTime(plat::Now(), u"YYYY-MM-DD-HH-NN-SS"); });
-  const bool bitmap = CaptureFormat.IsBitmap();
-  const char16_t* extension = bitmap ? u".bmp" : u".jpg";
-  std::u16string name = folder + u"\\" + stamp;
-  Step([&] { name = FreeName(name, extension); });
-  file = name + extension;
-
-  const bool saved = Step([&] {
-    if (bitmap) {
-      // The picture writer takes the buffer's pixels as they are: they have
-      // a bitmap file's layout.
-      plat::Picture pixels(plat::RawHandle(buffer.hDib()), plat::Picture::Type::Bitmap, false);
-      pixels.set_dibBits(buffer.DIBSectionBitsPtr());
-      plat::SavePicture(pixels, file);
-    } else {
-      mIntelJPEGLibrary::SaveDibAsJpeg(buffer, file, kJpegQuality);
-    }
-  });
-  // A picture not saved stays on the clipboard: the next press can still
-  // take it, once the cause is gone.
-  if (saved) lastSequence_ = sequence;
-  return saved;
-}
-
-void Main::ReportUnsaved(const plat::ErrorState& why, const std::u16string& file) {
-  ShowMessage(u"The capture could not be saved as\r\n" + file + u"\r\n\r\n" + Reason(why, file), u"Error", true);
+void Main::SaveCapture(const cDIBSection& buffer, std::u16string& file) {
+  // Named after the time of saving, in the format's own encoding, and
+  // written whole or not at all. A picture not saved stays on the
+  // clipboard: the next press can still take it, once the cause is gone.
+  const FileFormat& format = FormatOf(CaptureFormat);
+  const std::u16string stamp = plat::FormatDateTime(plat::Now(), u"YYYY-MM-DD-HH-NN-SS");
+  file = capture_->folder + u"\\" + stamp + format.extension;  // for the report, should the next step fail
+  file = FreeName(capture_->folder + u"\\" + stamp, format.extension) + format.extension;
+  const EncodedFile encoded = format.encode(buffer.View());
+  plat::WriteWholeFile(file, encoded.pieces);
 }
 
 void Main::ShowMessage(const std::u16string& prompt, const std::u16string& title, bool showWindow) {
@@ -338,8 +320,8 @@ void Main::ShowWaitingMessages() {
   while (!messages_.empty()) {
     const Message m = std::move(messages_.front());
     messages_.pop_front();
-    if (m.showWindow) plat::Step([&] { form_.Show(); });
-    plat::Step([&] { plat::MsgBox(m.prompt, m.title); });
+    if (m.showWindow) plat::Attempt([&] { form_.Show(); });
+    plat::Attempt([&] { plat::MsgBox(m.prompt, m.title); });
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/file_formats.h"
 #include "app/settings_file.h"
 #include "app/startup_entry.h"
 #include "app/ui/main_design.h"
@@ -30,6 +31,7 @@ Main::Main()
       SetFolder(form_[u"SetFolder"]),
       JPGOption(form_[u"JPGOption"]),
       BMPOption(form_[u"BMPOption"]),
+      PNGOption(form_[u"PNGOption"]),
       SetAutoOpen(form_[u"SetAutoOpen"]),
       OKButton(form_[u"OKButton"]),
       CancelButton(form_[u"CancelButton"]),
@@ -57,8 +59,7 @@ Main::Main()
   clipboard_ = ClipboardHistory(lastSequence_);
   SetRunOnStartUp.Click = [this] { EnableApply(); };
   SetAutoOpen.Click = [this] { EnableApply(); };
-  JPGOption.Click = [this] { EnableApply(); };
-  BMPOption.Click = [this] { EnableApply(); };
+  for (const FileFormat& f : FileFormats()) form_[f.control].Click = [this] { EnableApply(); };
   SetFolder.Change = [this] { EnableApply(); };
 }
 
@@ -138,7 +139,8 @@ void Main::Form_Load() {
     });
     Step([&] { CaptureFormat.ToUpper(); });
     Step([&] {
-      if (CaptureFormat.IsBitmap()) BMPOption.SetValue(1);
+      // The first option is selected in the design.
+      if (&FormatOf(CaptureFormat) != &FileFormats().front()) SelectFormat(CaptureFormat);
     });
     Step([&] {
       if (settings.GetInt(u"open", 0) != 0) {

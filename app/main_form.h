@@ -45,6 +45,7 @@ class Main {
   plat::Control& SetFolder;
   plat::Control& JPGOption;
   plat::Control& BMPOption;
+  plat::Control& PNGOption;
   plat::Control& SetAutoOpen;
   plat::Control& OKButton;
   plat::Control& CancelButton;
@@ -105,16 +106,21 @@ class Main {
   void PollKey();
   void BeginCapture(const Press& press);
   void ContinueCapture();
-  Outcome TryCapture(std::u16string& file);
+  // A failed one leaves its error in `why`.
+  Outcome TryCapture(std::u16string& file, std::optional<plat::Error>& why);
   void UpdateTimer();
-  bool SaveCapture(cDIBSection& buffer, std::uint32_t sequence, std::u16string& file);
-  void ReportUnsaved(const plat::ErrorState& why, const std::u16string& file);
+  // Writes the buffer as this capture's file, named in `file` (also when
+  // it fails, which raises).
+  void SaveCapture(const cDIBSection& buffer, std::u16string& file);
   // Messages are shown one at a time, in order: one asked for while
   // another is open waits until that one is closed.
   void ShowMessage(const std::u16string& prompt, const std::u16string& title, bool showWindow);
   void ShowWaitingMessages();
   void CopyControlsToSettings();
   void CopySettingsToControls();
+  // The format options: the one selected, and selecting a code's own.
+  FormatCode SelectedFormat();
+  void SelectFormat(const FormatCode& code);
   void EnableApply() { ApplyButton.SetEnabled(true); }
   std::u16string DefaultFolder() const;
 

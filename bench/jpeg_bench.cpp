@@ -26,7 +26,7 @@
 #include "bench/sandbox.h"
 #include "imaging/dib_section.h"
 #include "imaging/jpeg_writer.h"
-#include "platform/jpeg_encoder.h"
+#include "imaging/jpeg_encoder.h"
 #include "platform/sim/sim.h"
 #include "platform/files.h"
 #include "platform/toolkit.h"
@@ -55,8 +55,8 @@ void BM_WriterVsBareEncoder(benchmark::State& state, Content content, int w, int
   std::vector<unsigned char> reused(tjBufSize(w, h, TJSAMP_444));
   unsigned long bytes = 0;
 
-  const plat::detail::StripeSettings all = plat::detail::DefaultStripeSettings();
-  plat::detail::SetStripeSettings({1, all.minPixels});
+  const varnel::jpeg::StripeSettings all = varnel::jpeg::DefaultStripeSettings();
+  varnel::jpeg::SetStripeSettings({1, all.minPixels});
   auto writer = [&] { varnel::mIntelJPEGLibrary::SaveDibAsJpeg(dib, name, 90); };
   auto bare = [&] {
     unsigned char* jpeg = reused.data();
@@ -84,7 +84,7 @@ void BM_WriterVsBareEncoder(benchmark::State& state, Content content, int w, int
     state.ResumeTiming();
   }
   tjDestroy(tj);
-  plat::detail::SetStripeSettings(all);
+  varnel::jpeg::SetStripeSettings(all);
   const double n = static_cast<double>(state.iterations());
   state.counters["writer_ms"] = 1000 * writerSeconds / n;
   state.counters["bare_ms"] = 1000 * bareSeconds / n;

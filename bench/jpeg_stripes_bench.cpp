@@ -19,8 +19,8 @@
 #include "bench/contents.h"
 #include "bench/in_turns.h"
 #include "imaging/dib_section.h"
-#include "platform/jpeg_encoder.h"
-#include "platform/work_pool.h"
+#include "imaging/jpeg_encoder.h"
+#include "imaging/work_pool.h"
 
 namespace {
 
@@ -51,15 +51,15 @@ void BM_StripesVsOneThread(benchmark::State& state, Content content, bool oneCor
     return;
   }
   varnel::bench::Paint(dib, content);
-  const plat::detail::JpegInput input{dib.DIBSectionBitsPtr(), w, h, dib.BytesPerScanLine(), true, false, 90, 1, 1};
-  const plat::detail::StripeSettings all = plat::detail::DefaultStripeSettings();
-  const plat::detail::StripeSettings one{1, all.minPixels};
+  const varnel::jpeg::JpegInput input{dib.DIBSectionBitsPtr(), w, h, dib.BytesPerScanLine(), true, false, 90, 1, 1};
+  const varnel::jpeg::StripeSettings all = varnel::jpeg::DefaultStripeSettings();
+  const varnel::jpeg::StripeSettings one{1, all.minPixels};
   bool failed = false;
-  auto encode = [&](plat::detail::StripeSettings settings) {
-    plat::detail::SetStripeSettings(settings);
+  auto encode = [&](varnel::jpeg::StripeSettings settings) {
+    varnel::jpeg::SetStripeSettings(settings);
     const std::uint8_t* jpeg = nullptr;
     std::size_t size = 0;
-    failed = failed || plat::detail::EncodeJpeg(input, &jpeg, &size) != plat::detail::EncodeResult::Ok;
+    failed = failed || varnel::jpeg::EncodeJpeg(input, &jpeg, &size) != varnel::jpeg::EncodeResult::Ok;
     benchmark::DoNotOptimize(jpeg);
   };
   auto stripes = [&] { encode(all); };
@@ -88,7 +88,7 @@ void BM_StripesVsOneThread(benchmark::State& state, Content content, bool oneCor
     state.SetIterationTime(striped);
   }
   if (oneCore) HoldProcess(before);
-  plat::detail::SetStripeSettings(all);
+  varnel::jpeg::SetStripeSettings(all);
   if (failed) state.SkipWithError("the encoder failed");
   const double stripedMedian = Median(stripedTimes), singleMedian = Median(singleTimes);
   state.counters["stripes_ms"] = 1000 * stripedMedian;

@@ -24,7 +24,7 @@
 
 #include "bench/in_turns.h"
 #include "imaging/png_encoder.h"
-#include "platform/work_pool.h"
+#include "imaging/work_pool.h"
 
 namespace {
 
@@ -129,7 +129,7 @@ void BM_PngVsLibpng(benchmark::State& state, const std::string& path, bool allCo
   state.counters["size"] = static_cast<double>(ours.size()) / static_cast<double>(theirs.size());
   state.counters["encoder_KiB"] = static_cast<double>(ours.size()) / 1024;
   state.counters["libpng_KiB"] = static_cast<double>(theirs.size()) / 1024;
-  state.counters["threads"] = allCores ? plat::WorkPool::Shared().Threads() : 1;
+  state.counters["threads"] = allCores ? varnel::WorkPool::Shared().Threads() : 1;
   state.counters["exact"] = exact ? 1 : 0;
   state.SetLabel(std::to_string(dib.width) + "x" + std::to_string(dib.height));
 }

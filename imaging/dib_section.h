@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "imaging/image_view.h"
 #include "imaging/packed_dib.h"
 #include "platform/gdi_handles.h"
 #include "platform/gdi_types.h"
@@ -85,6 +86,8 @@ class cDIBSection {
   plat::Hdc hdc() const;
   plat::Hbitmap hDib() const;
   std::uint8_t* DIBSectionBitsPtr() const;
+  // The pixels as the encoders read them; lent like DIBSectionBitsPtr.
+  ImageView View() const { return {lBitsPtr, Width(), Height(), BytesPerScanLine()}; }
 
   // Overwrites every pixel with noise: grey (the three bytes equal) or
   // colour (blue 0, green and red random). Padding bytes are kept.

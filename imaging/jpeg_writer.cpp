@@ -1,12 +1,13 @@
 #include "imaging/jpeg_writer.h"
 
+#include "imaging/ijl.h"
+
 #include "platform/api.h"
 #include "platform/app_env.h"
 #include "platform/checked.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/handles.h"
-#include "platform/jpeg.h"
 #include "platform/long_path.h"
 #include "platform/text.h"
 
@@ -23,26 +24,62 @@ std::u16string Decimal(std::int32_t n) {
 
 // The system's reason behind a library code, for a caller that tells the
 // user why: what the system said about the file, or that memory ran out.
-std::uint32_t Cause(plat::IJLERR r) {
-  if (r == plat::IJL_MEMORY_ERROR) return plat::kErrorNotEnoughMemory;
-  return r == plat::IJL_FILE_ERROR || r == plat::IJL_INVALID_FILENAME ? plat::GetLastError() : 0;
+std::uint32_t Cause(IJLERR r) {
+  if (r == IJL_MEMORY_ERROR) return plat::kErrorNotEnoughMemory;
+  return r == IJL_FILE_ERROR || r == IJL_INVALID_FILENAME ? plat::GetLastError() : 0;
 }
 
 // A name holding * or ? stands for no one file: looking it up would report
 // whichever file the wildcards match.
 bool NamesOneFile(const std::u16string& name) { return name.find_first_of(u"*?") == std::u16string::npos; }
 
+// The library's record for one call: initialised, released on every way
+// out once ijlInit has taken it.
+class Record {
+ public:
+  Record() {
+    if (const IJLERR r = ijlInit(&props_); r != IJL_OK)
+      plat::Raise(kErrJpeg, Source(), u"Failed to initialise the IJL library: " + Decimal(r), Cause(r));
+  }
+  ~Record() { ijlFree(&props_); }
+  Record(const Record&) = delete;
+  Record& operator=(const Record&) = delete;
+  JPEG_CORE_PROPERTIES& props() { return props_; }
+
+  // The picture, its JPEG's size and quality.
+  void Describe(const ImageView& image, std::int32_t quality) {
+    props_.DIBWidth = image.width;
+    props_.DIBHeight = plat::CheckedSub(0, image.height);  // bottom-up
+    props_.DIBBytes = image.bits;
+    props_.DIBPadBytes = plat::CheckedSub(image.stride, plat::CheckedMul(image.width, 3));
+    props_.JPGWidth = image.width;
+    props_.JPGHeight = image.height;
+    props_.jquality = quality;
+  }
+  void Write(IJLIOTYPE mode) {
+    if (const IJLERR r = ijlWrite(&props_, mode); r != IJL_OK)
+      plat::Raise(kErrJpeg, Source(), u"Failed to save to JPG " + Decimal(r), Cause(r));
+  }
+
+ private:
+  JPEG_CORE_PROPERTIES props_{};
+};
+
 }  // namespace
+
+EncodedFile EncodeJpeg(const ImageView& image, std::int32_t lQuality) {
+  Record record;
+  record.Describe(image, lQuality);
+  record.Write(IJL_JBUFF_WRITEWHOLEIMAGE);
+  EncodedFile file;
+  file.pieces.push_back({record.props().JPGBytes, record.props().JPGSizeBytes});
+  return file;
+}
 
 // sFile is taken by value: the call works on its own copy of the name.
 // NOLINTNEXTLINE(performance-unnecessary-value-param)
 bool SaveDibAsJpeg(cDIBSection& cDib, std::u16string sFile, std::int32_t lQuality) {
-  // The library's record for this call, released on every way out once
-  // ijlInit has taken it.
-  plat::JPEG_CORE_PROPERTIES props{};
-  if (const plat::IJLERR r = plat::ijlInit(&props); r != plat::IJL_OK)
-    plat::Raise(kErrJpeg, Source(), u"Failed to initialise the IJL library: " + Decimal(r), Cause(r));
-  const plat::ScopeExit freed([&props] { plat::ijlFree(&props); });
+  Record record;
 
   // The name as the file calls take it: in the long-path form when long.
   const std::u16string callName = plat::ForFileCall(sFile);
@@ -54,18 +91,9 @@ bool SaveDibAsJpeg(cDIBSection& cDib, std::u16string sFile, std::int32_t lQualit
   }
   if (existed) plat::Kill(sFile);
 
-  props.DIBWidth = cDib.Width();
-  props.DIBHeight = plat::CheckedSub(0, cDib.Height());  // bottom-up
-  props.DIBBytes = cDib.DIBSectionBitsPtr();
-  props.DIBPadBytes = plat::CheckedSub(cDib.BytesPerScanLine(), plat::CheckedMul(cDib.Width(), 3));
-  props.JPGFile = sFile.c_str();
-  props.JPGWidth = cDib.Width();
-  props.JPGHeight = cDib.Height();
-  props.jquality = lQuality;
-
-  if (const plat::IJLERR r = plat::ijlWrite(&props, plat::IJL_JFILE_WRITEWHOLEIMAGE); r != plat::IJL_OK) {
-    plat::Raise(kErrJpeg, Source(), u"Failed to save to JPG " + Decimal(r), Cause(r));
-  }
+  record.Describe(cDib.View(), lQuality);
+  record.props().JPGFile = sFile.c_str();
+  record.Write(IJL_JFILE_WRITEWHOLEIMAGE);
 
   if (existed) {
     plat::UniqueFile f(

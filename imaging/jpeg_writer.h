@@ -6,6 +6,8 @@
 #include <string>
 
 #include "imaging/dib_section.h"
+#include "imaging/encoded_file.h"
+#include "imaging/image_view.h"
 
 namespace varnel::mIntelJPEGLibrary {
 
@@ -22,5 +24,10 @@ inline constexpr std::int32_t kErrJpeg = 26001;
 // could not be written), the platform's error when an existing file
 // cannot be deleted. The buffer is only read.
 bool SaveDibAsJpeg(cDIBSection& cDib, std::u16string sFile, std::int32_t lQuality);
+
+// The same JPEG as a file to write, encoded into memory: one piece, lent
+// from the library's buffer (valid until it writes again). Failures are
+// raised as SaveDibAsJpeg raises them.
+EncodedFile EncodeJpeg(const ImageView& image, std::int32_t lQuality);
 
 }  // namespace varnel::mIntelJPEGLibrary

@@ -10,7 +10,8 @@
 #include <new>
 #include <stdexcept>
 
-#include "platform/work_pool.h"
+#include "imaging/work_pool.h"
+#include "platform/error.h"
 
 namespace varnel {
 
@@ -147,9 +148,20 @@ class IdatWriter {
 
 }  // namespace
 
-PngSettings DefaultPngSettings() { return {plat::WorkPool::Shared().Threads(), kPieceMinPixels, png::Best()}; }
+PngSettings DefaultPngSettings() { return {WorkPool::Shared().Threads(), kPieceMinPixels, png::Best()}; }
 
 std::vector<std::uint8_t> EncodePng(const ImageView& image) { return EncodePng(image, DefaultPngSettings()); }
+
+EncodedFile EncodePngFile(const ImageView& image) {
+  EncodedFile file;
+  try {
+    file.owned = EncodePng(image);
+  } catch (const std::bad_alloc&) {
+    plat::Raise(plat::kErrOutOfMemory);
+  }
+  file.pieces.push_back({file.owned.data(), file.owned.size()});
+  return file;
+}
 
 std::vector<std::uint8_t> EncodePng(const ImageView& image, const PngSettings& settings) {
   if (image.bits == nullptr || image.width < 1 || image.width > kMaxWidth || image.height < 1 ||
@@ -171,7 +183,7 @@ std::vector<std::uint8_t> EncodePng(const ImageView& image, const PngSettings& s
   if (count == 1) {
     part(0);
   } else {
-    plat::WorkPool::Shared().Run(count, part);
+    WorkPool::Shared().Run(count, part);
   }
 
   std::uint32_t adler = 1;

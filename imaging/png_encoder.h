@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/encoded_file.h"
 #include "imaging/image_view.h"
 #include "imaging/png_filters.h"
 
@@ -37,5 +38,9 @@ PngSettings DefaultPngSettings();
 // one job at a time: a second caller waits.
 std::vector<std::uint8_t> EncodePng(const ImageView& image);
 std::vector<std::uint8_t> EncodePng(const ImageView& image, const PngSettings& settings);
+
+// The same as a file to write: one piece, owned. Memory running out
+// raises kErrOutOfMemory.
+EncodedFile EncodePngFile(const ImageView& image);
 
 }  // namespace varnel

@@ -1,5 +1,7 @@
 #include "platform/dib_layout.h"
 
+#include <cstring>
+
 #include "platform/checked.h"
 
 namespace plat {
@@ -15,6 +17,20 @@ void Fill24BitHeader(BitmapInfoHeader& header, std::int32_t width, std::int32_t 
   header.biBitCount = 24;
   header.biCompression = kBiRgb;
   header.biSizeImage = static_cast<std::uint32_t>(CheckedMul(height, ScanLineBytes(width)));
+}
+
+std::array<std::uint8_t, kBitmapFileHeaderBytes> BitmapFileHeader(std::int32_t width, std::int32_t height) {
+  BitmapInfoHeader info{};
+  Fill24BitHeader(info, width, height);
+  static_assert(sizeof info == 40);
+  const std::int32_t fileSize =
+      CheckedAdd(static_cast<std::int32_t>(kBitmapFileHeaderBytes), static_cast<std::int32_t>(info.biSizeImage));
+  std::array<std::uint8_t, kBitmapFileHeaderBytes> header{'B', 'M'};
+  const auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(header.data() + at, &v, 4); };
+  put32(2, static_cast<std::uint32_t>(fileSize));
+  put32(10, static_cast<std::uint32_t>(kBitmapFileHeaderBytes));
+  std::memcpy(header.data() + 14, &info, sizeof info);
+  return header;
 }
 
 }  // namespace plat

@@ -5,6 +5,8 @@
 // fit 31 bits raises the overflow error instead of wrapping.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/gdi_types.h"
@@ -20,5 +22,13 @@ std::int32_t ScanLineBytes(std::int32_t width);
 // `width` x `height` pixels. Raises kErrOverflow when the rows' bytes do
 // not fit; the header then still records the size, with biSizeImage 0.
 void Fill24BitHeader(BitmapInfoHeader& header, std::int32_t width, std::int32_t height);
+
+// The first bytes of a bitmap file of such a picture: BITMAPFILEHEADER (14
+// bytes) and BITMAPINFOHEADER (40), as Windows lays them out (little-endian,
+// no padding); the rows follow them, as the picture keeps them. Raises
+// kErrOverflow as Fill24BitHeader does, and when the file's size does not
+// fit 32 bits.
+inline constexpr std::size_t kBitmapFileHeaderBytes = 54;
+std::array<std::uint8_t, kBitmapFileHeaderBytes> BitmapFileHeader(std::int32_t width, std::int32_t height);
 
 }  // namespace plat

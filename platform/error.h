@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -76,23 +77,31 @@ ErrorState& Err();
 // full stop, in the user's language.
 std::u16string SystemErrorText(std::uint32_t code);
 
+// Runs `step` and returns the error it raised, as the one error type:
+// memory running out becomes kErrOutOfMemory, anything else the standard
+// library throws kErrInternal (never the end of the program); nullopt when
+// the step succeeded.
+template <class F>
+std::optional<Error> Attempt(F&& step) {
+  try {
+    std::forward<F>(step)();
+    return std::nullopt;
+  } catch (const Error& e) {
+    return e;
+  } catch (const std::bad_alloc&) {
+    return Error(kErrOutOfMemory, {}, u"Out of memory");
+  } catch (const std::exception&) {
+    return Error(kErrInternal, {}, u"Internal error");
+  }
+}
+
 // Runs one step under the skip-on-failure rule. Returns false when the
 // step raised an error (which is then in Err()).
 template <class F>
 bool Step(F&& step) {
-  try {
-    std::forward<F>(step)();
-    return true;
-  } catch (const Error& e) {
-    Err().Set(e);
-  } catch (const std::bad_alloc&) {
-    Err().Set(Error(kErrOutOfMemory, {}, u"Out of memory"));
-  } catch (const std::exception&) {
-    // Anything else the standard library throws is still one failed step,
-    // never the end of the program.
-    Err().Set(Error(kErrInternal, {}, u"Internal error"));
-  }
-  return false;
+  auto failed = Attempt(std::forward<F>(step));
+  if (failed) Err().Set(*failed);
+  return !failed;
 }
 
 }  // namespace plat

@@ -1,22 +1,23 @@
 // Whole-file writes through the platform's file calls, shared by both
-// backends: what a failing write leaves behind is decided here, once.
+// backends.
 #include "platform/file_write.h"
 
 #include <algorithm>
 
 #include "platform/api.h"
+#include "platform/error.h"
 #include "platform/handles.h"
 #include "platform/long_path.h"
 
-namespace plat::detail {
+namespace plat {
 
-std::uint32_t WriteWholeFile(std::u16string_view name, std::initializer_list<Bytes> pieces) {
+void WriteWholeFile(std::u16string_view name, std::span<const FilePiece> pieces) {
   const std::u16string call = ForFileCall(name);
   UniqueFile file(CreateFileW(call.c_str(), kGenericWrite, 0, kCreateAlways, kFileAttributeNormal));
-  if (!file) return GetLastError();
+  if (!file) Raise(kErrFileAccess, {}, {}, GetLastError());
 
   std::uint32_t error = 0;
-  for (Bytes piece : pieces) {
+  for (FilePiece piece : pieces) {
     while (error == 0 && piece.size > 0) {
       const auto chunk = static_cast<std::uint32_t>(std::min<std::size_t>(piece.size, 1u << 30));
       std::uint32_t written = 0;
@@ -33,9 +34,8 @@ std::uint32_t WriteWholeFile(std::u16string_view name, std::initializer_list<Byt
   if (!CloseHandle(file.release()) && error == 0) error = GetLastError();
   if (error != 0) {
     DeleteFileW(call.c_str());
-    SetLastError(error);
+    Raise(kErrFileAccess, {}, {}, error);
   }
-  return error;
 }
 
-}  // namespace plat::detail
+}  // namespace plat

@@ -39,8 +39,6 @@ std::shared_ptr<Picture> CopyAsDib(Hbitmap source) {
   return picture;
 }
 
-void Put32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
-
 }  // namespace
 
 Picture::~Picture() {
@@ -65,20 +63,11 @@ void SavePicture(const Picture& picture, const std::u16string& path) {
   }
   Bitmap bm{};
   GetObjectA(HandleOf<Hbitmap>(dib->handle()), sizeof bm, &bm);
-  BitmapInfoHeader info{};
-  Fill24BitHeader(info, bm.bmWidth, bm.bmHeight);
-  const std::uint32_t imageSize = info.biSizeImage;
-
-  // BITMAPFILEHEADER (14 bytes) and BITMAPINFOHEADER (40 bytes, stored as
-  // Windows lays it out: little-endian, no padding), then the pixel rows
-  // straight from the DIB section, which has the file's layout.
-  std::uint8_t header[54] = {'B', 'M'};
-  Put32(header + 2, 54 + imageSize);
-  Put32(header + 10, 54);
-  static_assert(sizeof info == 40);
-  std::memcpy(header + 14, &info, sizeof info);
-  if (const std::uint32_t error = detail::WriteWholeFile(path, {{header, sizeof header}, {dib->dibBits(), imageSize}}))
-    Raise(kErrFileAccess, {}, {}, error);
+  // The pixel rows go straight from the DIB section, which has the file's layout.
+  const auto header = BitmapFileHeader(bm.bmWidth, bm.bmHeight);
+  const std::size_t imageSize =
+      static_cast<std::size_t>(ScanLineBytes(bm.bmWidth)) * static_cast<std::size_t>(bm.bmHeight);
+  WriteWholeFile(path, {{header.data(), header.size()}, {dib->dibBits(), imageSize}});
 }
 
 }  // namespace plat

@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Takes docs/varnel-window.png: Varnel.exe's window on its first run, in a
 # Wine virtual desktop (which draws the frame) on Xvfb at 96 dots per inch.
+# With --dpi N (144 for 150 % scaling, say) the window is taken at that
+# setting instead, into build/screenshot/varnel-window-<N>dpi.png, to see
+# that every text still fits its place.
 set -euo pipefail
+dpi=96
+[ "${1:-}" = --dpi ] && dpi="$2"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 source scripts/wine-env.sh
@@ -13,12 +18,18 @@ bash scripts/build-libdeflate.sh "$triplet" >/dev/null
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target Varnel -- -j2 >/dev/null
 work="$root/build/screenshot"
-rm -rf "$work" && mkdir -p "$work"
-cp "build/$preset/Varnel.exe" "build/$preset/Readme.txt" "$work/"
+out=docs/varnel-window.png
+[ "$dpi" = 96 ] || out="$work/varnel-window-${dpi}dpi.png"
+rm -rf "$work/$dpi" && mkdir -p "$work/$dpi"
+cp "build/$preset/Varnel.exe" "build/$preset/Readme.txt" "$work/$dpi/"
+# A prefix of its own, for the setting of the screen's dots per inch.
+export WINEPREFIX="$root/build/screenshot-prefix-$dpi"
+width=$((480 * dpi / 96)) height=$((400 * dpi / 96))
 scripts/with-display.sh bash -c '
-  scripts/wine-run.sh explorer /desktop=varnel,480x400 "'"$work"'/Varnel.exe" &
+  scripts/wine-run.sh reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d '"$dpi"' /f >/dev/null 2>&1
+  scripts/wine-run.sh explorer /desktop=varnel,'"${width}x${height}"' "'"$work/$dpi"'/Varnel.exe" &
   sleep 8
-  import -window root -crop 480x378+0+0 +repage "'"$work"'/desktop.png"
-  convert "'"$work"'/desktop.png" -bordercolor "#3a6ea5" -fuzz 8% -trim +repage docs/varnel-window.png
+  import -window root -crop '"${width}x$((height - 22 * dpi / 96))"'+0+0 +repage "'"$work/$dpi"'/desktop.png"
+  convert "'"$work/$dpi"'/desktop.png" -bordercolor "#3a6ea5" -fuzz 8% -trim +repage "'"$out"'"
 '
-echo "docs/varnel-window.png: $(identify -format "%wx%h" docs/varnel-window.png)"
+echo "$out: $(identify -format "%wx%h" "$out")"

@@ -35,7 +35,7 @@
 #include "imaging/dib_section.h"
 #include "imaging/jpeg_writer.h"
 #include "imaging/resample_kernels.h"
-#include "platform/jpeg_encoder.h"
+#include "imaging/jpeg_encoder.h"
 
 namespace {
 
@@ -119,8 +119,8 @@ int MeasureJpeg(int reps) {
   const std::wstring writerFile = folder + L"\\writer.jpg", bareFile = folder + L"\\bare.jpg";
   const std::u16string writerName(writerFile.begin(), writerFile.end());
 
-  const plat::detail::StripeSettings all = plat::detail::DefaultStripeSettings();
-  const plat::detail::StripeSettings one{1, all.minPixels};
+  const varnel::jpeg::StripeSettings all = varnel::jpeg::DefaultStripeSettings();
+  const varnel::jpeg::StripeSettings one{1, all.minPixels};
   std::printf(
       "JPEG writer under Wine, quality 90, %d rounds; the writer on every core (%d stripes) and on one\n"
       "thread against a bare tjCompress2 into a reused buffer plus one WriteFile (ms; ratio median, min-max)\n",
@@ -134,8 +134,8 @@ int MeasureJpeg(int reps) {
       if (!dib.Create(s.w, s.h)) return 1;
       varnel::bench::Paint(dib, content);
       std::vector<unsigned char> reused(tjBufSize(s.w, s.h, TJSAMP_444));
-      auto writer = [&](plat::detail::StripeSettings settings) {
-        plat::detail::SetStripeSettings(settings);
+      auto writer = [&](varnel::jpeg::StripeSettings settings) {
+        varnel::jpeg::SetStripeSettings(settings);
         DeleteFileW(writerFile.c_str());  // a new file, as every capture makes
         return Ms([&] { varnel::mIntelJPEGLibrary::SaveDibAsJpeg(dib, writerName, 90); });
       };
@@ -178,7 +178,7 @@ int MeasureJpeg(int reps) {
                   ratio(rOne).c_str(), ratio(rAll).c_str());
     }
   tjDestroy(tj);
-  plat::detail::SetStripeSettings(all);
+  varnel::jpeg::SetStripeSettings(all);
   DeleteFileW(writerFile.c_str());
   DeleteFileW(bareFile.c_str());
   RemoveDirectoryW(folder.c_str());

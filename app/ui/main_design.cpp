@@ -1,5 +1,7 @@
 #include "app/ui/main_design.h"
 
+#include "app/file_formats.h"
+
 namespace varnel {
 
 plat::FormDesign MainDesign() {
@@ -23,9 +25,18 @@ plat::FormDesign MainDesign() {
   add(u"SetFolder", K::TextBox, u"", 120, 1500, 4035, 285, 4);
   add(u"Browse", K::Button, u"&Browse", 120, 1860, 1965, 315, 5);
   add(u"OpenFolder", K::Button, u"O&pen folder", 2190, 1860, 1965, 315, 6);
-  add(u"Label5", K::Label, u"Capture fo&rmat:", 720, 2400, 1125, 195, 14, A::Right);
-  add(u"JPGOption", K::OptionButton, u"JPEG", 1920, 2400, 705, 195, 12)->value = 1;
-  add(u"BMPOption", K::OptionButton, u"Bitmap", 2700, 2400, 825, 195, 13);
+  // The row of formats starts 300 twips further left than it did with two,
+  // so that three fit the window.
+  add(u"Label5", K::Label, u"Capture fo&rmat:", 420, 2400, 1125, 195, 14, A::Right);
+  // The formats' option buttons in one row, a gap of 75 twips apart, the
+  // first selected; tab stops 12, 13, then after the row's label.
+  constexpr int kFirstOption = 1620;
+  int left = kFirstOption, tab = 12;
+  for (const FileFormat& f : FileFormats()) {
+    add(f.control, K::OptionButton, f.caption, left, 2400, f.optionWidth, 195, tab)->value = left == kFirstOption ? 1 : 0;
+    left += f.optionWidth + 75;
+    tab = tab == 13 ? 15 : tab + 1;
+  }
   add(u"SetAutoOpen", K::CheckBox, u"A&utomatically open screenshot after saving", 480, 2820, 3375, 195, 7);
   add(u"OKButton", K::Button, u"&OK", 120, 3240, 1275, 315, 8)->isDefault = true;
   add(u"CancelButton", K::Button, u"&Cancel", 1500, 3240, 1275, 315, 9)->isCancel = true;

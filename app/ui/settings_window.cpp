@@ -3,6 +3,7 @@
 // settings back into the controls. The Apply button's enabled state is the
 // only record of pending edits.
 #include "app/capture_folder.h"
+#include "app/file_formats.h"
 #include "app/main_form.h"
 #include "app/snipping_setting.h"
 #include "app/startup_entry.h"
@@ -38,21 +39,26 @@ void Main::CopyControlsToSettings() {
     RunOnStartUp = runOnStartUp;
   }
   CaptureFolder = SetFolder.Text();
-  CaptureFormat = JPGOption.Value() != 0 ? u"JPG" : u"BMP";
+  CaptureFormat = SelectedFormat();
   AutoOpen = SetAutoOpen.Value() == 1;
 }
 
 void Main::CopySettingsToControls() {
   SetRunOnStartUp.SetValue(RunOnStartUp ? 1 : 0);
   SetFolder.SetText(CaptureFolder);
-  if (CaptureFormat.IsBitmap())
-    BMPOption.SetValue(1);
-  else
-    JPGOption.SetValue(1);
+  SelectFormat(CaptureFormat);
   SetAutoOpen.SetValue(AutoOpen ? 1 : 0);
   // Last: setting the controls above enabled it again.
   ApplyButton.SetEnabled(false);
 }
+
+FormatCode Main::SelectedFormat() {
+  for (const FileFormat& f : FileFormats())
+    if (form_[f.control].Value() != 0) return FormatCode(f.code);
+  return FormatCode(FileFormats().front().code);
+}
+
+void Main::SelectFormat(const FormatCode& code) { form_[FormatOf(code).control].SetValue(1); }
 
 void Main::OKButton_Click() {
   CopyControlsToSettings();

@@ -1,10 +1,10 @@
-// The real backend of the JPEG library: nothing to add to the shared code.
-#include "platform/jpeg_backend.h"
+// The real platform adds nothing to the JPEG library's calls.
+#include "platform/jpeg_hooks.h"
 
-namespace plat::jpeg_backend {
+namespace plat::jpeg_hooks {
 
-IJLERR OnInit() { return IJL_OK; }
-IJLERR OnWrite(const JPEG_CORE_PROPERTIES&, IJLIOTYPE) { return IJL_OK; }
+std::int32_t OnInit() { return 0; }
+std::int32_t OnWrite(const WriteCall&) { return 0; }
 void OnFree() {}
 
-}  // namespace plat::jpeg_backend
+}  // namespace plat::jpeg_hooks

@@ -35,8 +35,14 @@ class FileCallsTest : public ::testing::Test {
   }
   static std::uint32_t Write(const std::u16string& path, const std::string& bytes) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    return plat::detail::WriteWholeFile(
-        path, {{data, bytes.size() / 2}, {data + bytes.size() / 2, bytes.size() - bytes.size() / 2}});
+    try {
+      plat::WriteWholeFile(path,
+                           {{data, bytes.size() / 2}, {data + bytes.size() / 2, bytes.size() - bytes.size() / 2}});
+    } catch (const plat::Error& e) {
+      EXPECT_EQ(e.number(), plat::kErrFileAccess);
+      return e.lastDllError();
+    }
+    return 0;
   }
   std::u16string path_;
 };

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/api.h"
-#include "platform/jpeg.h"
+#include "imaging/ijl.h"
 #include "platform/text.h"
 #include "tests/contract/jpeg_decode.h"
 #include "tests/support/test_support.h"
@@ -44,7 +44,7 @@ class JpegLibraryTest : public ::testing::Test {
     plat::testing::BeginTest();
     path_ = TempDir() + u"\\out.jpg";
     bits_ = RedOverBlue();
-    ASSERT_EQ(plat::ijlInit(&props_), plat::IJL_OK);
+    ASSERT_EQ(varnel::ijlInit(&props_), varnel::IJL_OK);
     props_.DIBBytes = bits_.data();
     props_.DIBWidth = kWidth;
     props_.DIBHeight = -kHeight;
@@ -54,17 +54,17 @@ class JpegLibraryTest : public ::testing::Test {
     props_.JPGHeight = kHeight;
     props_.jquality = 90;
   }
-  void TearDown() override { plat::ijlFree(&props_); }
-  plat::IJLERR Write() { return plat::ijlWrite(&props_, plat::IJL_JFILE_WRITEWHOLEIMAGE); }
+  void TearDown() override { varnel::ijlFree(&props_); }
+  varnel::IJLERR Write() { return varnel::ijlWrite(&props_, varnel::IJL_JFILE_WRITEWHOLEIMAGE); }
 
   std::u16string path_;
   std::vector<std::uint8_t> bits_;
-  plat::JPEG_CORE_PROPERTIES props_{};
+  varnel::JPEG_CORE_PROPERTIES props_{};
 };
 
 TEST_F(JpegLibraryTest, WritesABottomUpPaddedBufferAsAFullChromaJpeg) {
   WriteFileBytes(path_, std::string(100000, 'x'));  // replaced whole
-  ASSERT_EQ(Write(), plat::IJL_OK);
+  ASSERT_EQ(Write(), varnel::IJL_OK);
   auto file = ReadFileBytes(path_);
   ASSERT_TRUE(file);
   ASSERT_GE(file->size(), 4u);
@@ -87,7 +87,7 @@ TEST_F(JpegLibraryTest, WritesABottomUpPaddedBufferAsAFullChromaJpeg) {
 
 TEST_F(JpegLibraryTest, PositiveHeightIsATopDownBuffer) {
   props_.DIBHeight = kHeight;
-  ASSERT_EQ(Write(), plat::IJL_OK);
+  ASSERT_EQ(Write(), varnel::IJL_OK);
   auto jpeg = DecodeJpeg(ReadFileBytes(path_).value_or(""));
   ASSERT_TRUE(jpeg);
   EXPECT_GT(jpeg->At(0, 0)[0], 240);            // blue on top now
@@ -95,8 +95,8 @@ TEST_F(JpegLibraryTest, PositiveHeightIsATopDownBuffer) {
 }
 
 TEST_F(JpegLibraryTest, InvalidDescriptionsFailWithoutAFile) {
-  const plat::JPEG_CORE_PROPERTIES good = props_;
-  const std::vector<std::pair<const char*, void (*)(plat::JPEG_CORE_PROPERTIES&)>> cases = {
+  const varnel::JPEG_CORE_PROPERTIES good = props_;
+  const std::vector<std::pair<const char*, void (*)(varnel::JPEG_CORE_PROPERTIES&)>> cases = {
       {"width 0",
        [](auto& p) {
          p.DIBWidth = 0;
@@ -123,7 +123,7 @@ TEST_F(JpegLibraryTest, InvalidDescriptionsFailWithoutAFile) {
       {"grey JPEG",
        [](auto& p) {
          p.JPGChannels = 1;
-         p.JPGColor = plat::IJL_G;
+         p.JPGColor = varnel::IJL_G;
        }},
       {"no file name", [](auto& p) { p.JPGFile = nullptr; }},
       {"empty file name", [](auto& p) { p.JPGFile = u""; }},
@@ -131,35 +131,35 @@ TEST_F(JpegLibraryTest, InvalidDescriptionsFailWithoutAFile) {
   for (const auto& [what, spoil] : cases) {
     props_ = good;
     spoil(props_);
-    EXPECT_NE(Write(), plat::IJL_OK) << what;
+    EXPECT_NE(Write(), varnel::IJL_OK) << what;
     EXPECT_FALSE(ReadFileBytes(path_)) << what;
   }
   props_ = good;
-  EXPECT_NE(plat::ijlWrite(&props_, static_cast<plat::IJLIOTYPE>(7)), plat::IJL_OK);
+  EXPECT_NE(varnel::ijlWrite(&props_, static_cast<varnel::IJLIOTYPE>(7)), varnel::IJL_OK);
   EXPECT_FALSE(ReadFileBytes(path_));
-  EXPECT_NE(plat::ijlWrite(nullptr, plat::IJL_JFILE_WRITEWHOLEIMAGE), plat::IJL_OK);
-  EXPECT_NE(plat::ijlInit(nullptr), plat::IJL_OK);
+  EXPECT_NE(varnel::ijlWrite(nullptr, varnel::IJL_JFILE_WRITEWHOLEIMAGE), varnel::IJL_OK);
+  EXPECT_NE(varnel::ijlInit(nullptr), varnel::IJL_OK);
 
-  plat::JPEG_CORE_PROPERTIES neverInitialised{};
+  varnel::JPEG_CORE_PROPERTIES neverInitialised{};
   neverInitialised.JPGFile = path_.c_str();
-  EXPECT_NE(plat::ijlWrite(&neverInitialised, plat::IJL_JFILE_WRITEWHOLEIMAGE), plat::IJL_OK);
+  EXPECT_NE(varnel::ijlWrite(&neverInitialised, varnel::IJL_JFILE_WRITEWHOLEIMAGE), varnel::IJL_OK);
   EXPECT_FALSE(ReadFileBytes(path_));
 }
 
 TEST_F(JpegLibraryTest, FileThatCannotBeCreatedIsReportedWithItsReasonAndNothingIsLeft) {
   const std::u16string missingFolder = TempDir() + u"\\absent\\out.jpg";
   props_.JPGFile = missingFolder.c_str();
-  EXPECT_EQ(Write(), plat::IJL_FILE_ERROR);
+  EXPECT_EQ(Write(), varnel::IJL_FILE_ERROR);
   EXPECT_EQ(plat::GetLastError(), 3u);  // ERROR_PATH_NOT_FOUND
   EXPECT_FALSE(ReadFileBytes(missingFolder));
 
   const std::u16string wildcard = TempDir() + u"\\?.jpg";
   props_.JPGFile = wildcard.c_str();
-  EXPECT_EQ(Write(), plat::IJL_INVALID_FILENAME);
+  EXPECT_EQ(Write(), varnel::IJL_INVALID_FILENAME);
 
   const std::u16string folder = TempDir();
   props_.JPGFile = folder.c_str();
-  EXPECT_NE(Write(), plat::IJL_OK);
+  EXPECT_NE(Write(), varnel::IJL_OK);
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/jpeg.h"
-#include "platform/jpeg_encoder.h"
+#include "imaging/ijl.h"
+#include "imaging/jpeg_encoder.h"
 #include "tests/contract/jpeg_decode.h"
 #include "tests/support/test_support.h"
 
@@ -47,16 +47,16 @@ Markers Scan(const std::string& file) {
 class JpegStripesTest : public ::testing::Test {
  protected:
   void SetUp() override { plat::testing::BeginTest(); }
-  void TearDown() override { plat::detail::SetStripeSettings(plat::detail::DefaultStripeSettings()); }
+  void TearDown() override { varnel::jpeg::SetStripeSettings(varnel::jpeg::DefaultStripeSettings()); }
 
   // The picture written through the library, cut into at most `stripes`
   // stripes whatever its size; the file's bytes.
-  static std::string Write(const std::vector<std::uint8_t>& bits, int w, int h, plat::IJL_JPGSUBSAMPLING sampling,
+  static std::string Write(const std::vector<std::uint8_t>& bits, int w, int h, varnel::IJL_JPGSUBSAMPLING sampling,
                            int stripes) {
-    plat::detail::SetStripeSettings({stripes, 0});
+    varnel::jpeg::SetStripeSettings({stripes, 0});
     const std::u16string path = TempDir() + u"\\stripes.jpg";
-    plat::JPEG_CORE_PROPERTIES props{};
-    EXPECT_EQ(plat::ijlInit(&props), plat::IJL_OK);
+    varnel::JPEG_CORE_PROPERTIES props{};
+    EXPECT_EQ(varnel::ijlInit(&props), varnel::IJL_OK);
     props.DIBBytes = bits.data();
     props.DIBWidth = w;
     props.DIBHeight = -h;
@@ -66,8 +66,8 @@ class JpegStripesTest : public ::testing::Test {
     props.JPGHeight = h;
     props.JPGSubsampling = sampling;
     props.jquality = 90;
-    EXPECT_EQ(plat::ijlWrite(&props, plat::IJL_JFILE_WRITEWHOLEIMAGE), plat::IJL_OK);
-    plat::ijlFree(&props);
+    EXPECT_EQ(varnel::ijlWrite(&props, varnel::IJL_JFILE_WRITEWHOLEIMAGE), varnel::IJL_OK);
+    varnel::ijlFree(&props);
     return ReadFileBytes(path).value_or("");
   }
 };
@@ -76,16 +76,16 @@ TEST_F(JpegStripesTest, DecodeToThePixelsOfTheEncodeInOnePiece) {
   struct Case {
     const char* what;
     int w, h, stripes;
-    plat::IJL_JPGSUBSAMPLING sampling;
+    varnel::IJL_JPGSUBSAMPLING sampling;
     int markers;  // restart markers in the joined file
   };
   const Case cases[] = {
-      {"odd size", 1001, 777, 4, plat::IJL_NONE, 3},
-      {"height not a multiple of 8", 640, 483, 3, plat::IJL_NONE, 2},
-      {"one row: a single stripe", 4000, 1, 2, plat::IJL_NONE, 0},
-      {"more stripes than MCU rows, markers past RST7", 200, 264, 12, plat::IJL_NONE, 10},
-      {"more MCUs than one restart interval holds", 8200, 1024, 2, plat::IJL_NONE, 15},
-      {"4:2:0, MCU rows of 16", 1000, 1000, 3, plat::IJL_411, 2},
+      {"odd size", 1001, 777, 4, varnel::IJL_NONE, 3},
+      {"height not a multiple of 8", 640, 483, 3, varnel::IJL_NONE, 2},
+      {"one row: a single stripe", 4000, 1, 2, varnel::IJL_NONE, 0},
+      {"more stripes than MCU rows, markers past RST7", 200, 264, 12, varnel::IJL_NONE, 10},
+      {"more MCUs than one restart interval holds", 8200, 1024, 2, varnel::IJL_NONE, 15},
+      {"4:2:0, MCU rows of 16", 1000, 1000, 3, varnel::IJL_411, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

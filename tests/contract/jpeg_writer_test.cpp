@@ -10,7 +10,7 @@
 #include "imaging/jpeg_writer.h"
 #include "platform/app_env.h"
 #include "platform/error.h"
-#include "platform/jpeg.h"
+#include "imaging/ijl.h"
 #include "tests/contract/file_helpers.h"
 #include "tests/contract/jpeg_decode.h"
 #include "tests/support/test_support.h"

@@ -8,11 +8,11 @@
 #include <thread>
 #include <vector>
 
-#include "platform/work_pool.h"
+#include "imaging/work_pool.h"
 
 namespace {
 
-using plat::WorkPool;
+using varnel::WorkPool;
 
 TEST(WorkPoolTest, RunsEveryPartOnceInEveryJob) {
   for (int threads : {1, 3}) {

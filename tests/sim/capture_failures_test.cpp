@@ -2,7 +2,7 @@
 // right file, or one message that says which file was not saved and why.
 #include <gtest/gtest.h>
 
-#include "platform/jpeg.h"
+#include "imaging/ijl.h"
 #include "platform/sim/sim.h"
 #include "tests/sim/capture_fixture.h"
 
@@ -36,7 +36,7 @@ TEST_F(CaptureFailureTest, SaveFailuresAreReportedOnceAndTheNextPressWorks) {
        u"The disk is full."},
       {"clipboard held past the wait", "JPG", [] { sim::OtherProgramOpensClipboard(0x4242); },
        [] { sim::OtherProgramClosesClipboard(); }, u"The clipboard is in use by another program."},
-      {"out of memory while encoding", "JPG", [] { sim::InjectFault("ijlWrite", plat::IJL_MEMORY_ERROR); }, [] {},
+      {"out of memory while encoding", "JPG", [] { sim::InjectFault("ijlWrite", varnel::IJL_MEMORY_ERROR); }, [] {},
        u"There is not enough memory for the picture."},
   };
   for (const Row& row : rows) {

@@ -106,7 +106,7 @@ TEST_F(CaptureTest, FolderAtADrivesRoot) {
   PutPictureOnClipboard(8, 8);
   PressAndRelease();
   EXPECT_TRUE(std::filesystem::exists(sim::HostPath("D:\\2026-03-02-14-05-07.jpg")));
-  EXPECT_EQ(sim::CountCalls("ijlWrite(8,D:\\\\2026-03-02-14-05-07.jpg,DIB 8x-8 pad 0,JPG 8x8 q 90)"), 1u);
+  EXPECT_EQ(sim::CountCalls("ijlWrite(9,(memory),DIB 8x-8 pad 0,JPG 8x8 q 90)"), 1u);
 }
 
 TEST_F(CaptureTest, MissingOrEmptyFolderShowsOneMessagePerRelease) {
@@ -153,12 +153,30 @@ TEST_F(CaptureTest, MetafileAloneIsNoPictureAndNothingIsOpened) {
   EXPECT_EQ(sim::LiveGdiObjects(), 0u);
 }
 
-TEST_F(CaptureTest, UnknownFormatCodeWritesJpeg) {
-  StartWith("png", true);  // read back as "PNG": not "BMP", so JPEG
-  PutPictureOnClipboard(8, 8);
-  PressAndRelease();
-  EXPECT_EQ(ShotFiles(), std::vector<std::string>{"2026-03-02-14-05-07.jpg"});
-  EXPECT_EQ(sim::ShellExecutions()[0].file, "C:\\Shots\\2026-03-02-14-05-07.JPG");
+// The settings file's code picks the format, case aside (it is read in
+// capitals); a code that names none is JPEG. Auto-open gets the name with
+// the code as its extension.
+TEST_F(CaptureTest, FormatCodesPickTheFormat) {
+  struct Row {
+    const char* code;
+    const char* file;
+    const char* opened;
+    std::string signature;
+  } rows[] = {
+      {"png", "2026-03-02-14-05-07.png", "C:\\Shots\\2026-03-02-14-05-07.PNG", "\x89PNG\r\n\x1a\n"},
+      {"gif", "2026-03-02-14-05-07.jpg", "C:\\Shots\\2026-03-02-14-05-07.JPG", "\xFF\xD8\xFF"},
+      {"Bmp", "2026-03-02-14-05-07.bmp", "C:\\Shots\\2026-03-02-14-05-07.BMP", "BM"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.code);
+    SetUp();
+    StartWith(row.code, true);
+    PutPictureOnClipboard(8, 8);
+    PressAndRelease();
+    ASSERT_EQ(ShotFiles(), std::vector<std::string>{row.file});
+    EXPECT_EQ(Shot(row.file).substr(0, row.signature.size()), row.signature);
+    EXPECT_EQ(sim::ShellExecutions()[0].file, row.opened);
+  }
 }
 
 TEST_F(CaptureTest, CapturesOfOneSecondAllKeptUnderTheirOwnNames) {

@@ -14,7 +14,7 @@
 
 #include "imaging/dib_section.h"
 #include "imaging/jpeg_writer.h"
-#include "platform/jpeg_encoder.h"
+#include "imaging/jpeg_encoder.h"
 #include "platform/sim/sim.h"
 #include "tests/contract/jpeg_decode.h"
 #include "tests/support/test_support.h"
@@ -41,9 +41,9 @@ TEST(JpegDecodersTest, ImageMagickAndPillowReadAFileJoinedFromStripes) {
   std::uint8_t* bits = dib.DIBSectionBitsPtr();
   for (int i = 0; i < dib.BytesPerScanLine() * dib.Height(); ++i)
     bits[i] = static_cast<std::uint8_t>(i % 251 ^ (i / 3840) * 7);
-  plat::detail::SetStripeSettings({12, 0});
+  varnel::jpeg::SetStripeSettings({12, 0});
   varnel::mIntelJPEGLibrary::SaveDibAsJpeg(dib, u"C:\\Shots\\joined.jpg", 90);
-  plat::detail::SetStripeSettings(plat::detail::DefaultStripeSettings());
+  varnel::jpeg::SetStripeSettings(varnel::jpeg::DefaultStripeSettings());
 
   const std::filesystem::path jpeg = sim::HostPath("C:\\Shots\\joined.jpg");
   const auto expected = varnel::testing::DecodeJpeg(ReadHost(jpeg));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/contract/jpeg_decode.h"
+#include "tests/support/test_support.h"
 #include "tests/support/win32/driver.h"
 
 namespace {
@@ -59,7 +60,7 @@ class CaptureE2E : public ::testing::Test {
     CreateDirectoryW(shots_.c_str(), nullptr);
     for (const auto& f : e2e::FilesIn(shots_)) DeleteFileW((shots_ + L"\\" + f).c_str());
     log_ = dir_ + L"\\opened.log";
-    e2e::RegisterOpenRecorder({L".jpg", L".bmp"}, log_);
+    e2e::RegisterOpenRecorder({L".jpg", L".bmp", L".png"}, log_);
   }
   void WriteSettings(const std::string& format, bool autoOpen, const std::wstring& folder) {
     e2e::WriteFile(dir_ + L"\\Varnel.ini", "[main]\r\npath=" + Narrow(folder) + "\r\nformat=" + format +
@@ -115,6 +116,43 @@ TEST_F(CaptureE2E, BitmapHoldsThePictureExactly) {
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(WrongPixels(e2e::ReadWhenWritten(shots_ + L"\\" + files[0]).value_or(""), kWidth, kHeight), 0);
   EXPECT_TRUE(e2e::WaitForLogLine(log_, Narrow(files[0].substr(0, 19)) + ".BMP"));
+  PostMessageW(p.Window(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(p.WaitForExit());
+}
+
+// PNG: the file passes a strict checker (chunk CRCs, the zlib stream) and
+// decodes, with Pillow on the Linux side, to exactly the picture.
+TEST_F(CaptureE2E, PngHoldsThePictureExactly) {
+  WriteSettings("PNG", true, shots_);
+  e2e::VarnelProcess p(dir_);
+  ASSERT_NE(p.Window(), nullptr);
+  ASSERT_TRUE(e2e::PutPictureOnClipboard(kWidth, kHeight));
+  e2e::PressPrintScreen();
+  auto files = e2e::WaitForFiles(shots_, 1);
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].substr(19), L".png");
+  const std::wstring file = shots_ + L"\\" + files[0];
+  ASSERT_TRUE(e2e::ReadWhenWritten(file));
+  const std::string host = plat::testing::HostPath(reinterpret_cast<const char16_t*>(file.c_str()));
+  if (host.empty()) GTEST_SKIP() << "no Linux side to check the file on";
+  EXPECT_EQ(plat::testing::RunHostProgram("/usr/bin/pngcheck", {"-q", host}), 0);
+  ASSERT_EQ(plat::testing::RunHostProgram("/usr/bin/python3",
+                                          {"-c",
+                                           "import sys; from PIL import Image; open(sys.argv[2], "
+                                           "'wb').write(Image.open(sys.argv[1]).convert('RGB').tobytes())",
+                                           host, host + ".rgb"}),
+            0);
+  const std::string rgb = e2e::ReadFile(file + L".rgb").value_or("");
+  ASSERT_EQ(rgb.size(), static_cast<std::size_t>(kWidth) * kHeight * 3);
+  int wrong = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const auto* px =
+          reinterpret_cast<const std::uint8_t*>(rgb.data()) + (static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)) * 3;
+      if ((px[0] << 16 | px[1] << 8 | px[2]) != static_cast<int>(e2e::Pattern(x, y))) ++wrong;
+    }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_TRUE(e2e::WaitForLogLine(log_, Narrow(files[0].substr(0, 19)) + ".PNG"));
   PostMessageW(p.Window(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(p.WaitForExit());
 }

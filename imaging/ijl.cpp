@@ -1,17 +1,18 @@
-// The JPEG library of jpeg.h, shared by both backends: the record's checks
-// and the file; the encoding is jpeg_encoder.h's.
-#include "platform/jpeg.h"
+// The JPEG library of ijl.h: the record's checks, and the file or the
+// memory it goes to; the encoding is jpeg_encoder.h's.
+#include "imaging/ijl.h"
 
 #include <climits>
 #include <memory>
 #include <new>
 
-#include "platform/file_write.h"
+#include "imaging/jpeg_encoder.h"
 #include "platform/api.h"
-#include "platform/jpeg_backend.h"
-#include "platform/jpeg_encoder.h"
+#include "platform/error.h"
+#include "platform/file_write.h"
+#include "platform/jpeg_hooks.h"
 
-namespace plat {
+namespace varnel {
 
 // Marks a record as initialised; the encoder's state is the run's.
 struct IjlEncoder {};
@@ -57,12 +58,9 @@ IJLERR Describe(const JPEG_CORE_PROPERTIES& p, int* pitch, int* height) {
 
 IJLERR ijlInit(JPEG_CORE_PROPERTIES* jcprops) {
   if (jcprops == nullptr) return IJL_INVALID_JPEG_PROPERTIES;
-  if (IJLERR r = jpeg_backend::OnInit(); r != IJL_OK) return r;
+  if (IJLERR r = plat::jpeg_hooks::OnInit(); r != IJL_OK) return r;
   auto encoder = std::unique_ptr<IjlEncoder>(new (std::nothrow) IjlEncoder);
-  if (!encoder) {
-    SetLastError(kErrorNotEnoughMemory);
-    return IJL_MEMORY_ERROR;
-  }
+  if (!encoder) return IJL_MEMORY_ERROR;
   *jcprops = JPEG_CORE_PROPERTIES{};
   jcprops->DIBChannels = 3;
   jcprops->DIBColor = IJL_BGR;
@@ -77,12 +75,16 @@ IJLERR ijlInit(JPEG_CORE_PROPERTIES* jcprops) {
 IJLERR ijlWrite(JPEG_CORE_PROPERTIES* jcprops, IJLIOTYPE iotype) {
   if (jcprops == nullptr) return IJL_INVALID_JPEG_PROPERTIES;
   if (jcprops->encoder == nullptr) return IJL_INVALID_ENCODER;
-  if (IJLERR r = jpeg_backend::OnWrite(*jcprops, iotype); r != IJL_OK) return r;
-  if (iotype != IJL_JFILE_WRITEWHOLEIMAGE) return IJL_UNSUPPORTED_MODE;
-  const JPEG_CORE_PROPERTIES& p = *jcprops;
-  if (p.JPGFile == nullptr || p.JPGFile[0] == u'\0') return IJL_INVALID_FILENAME;
+  JPEG_CORE_PROPERTIES& p = *jcprops;
+  const plat::jpeg_hooks::WriteCall call{iotype,        p.JPGFile,  p.DIBWidth,  p.DIBHeight,
+                                         p.DIBPadBytes, p.JPGWidth, p.JPGHeight, p.jquality};
+  if (IJLERR r = plat::jpeg_hooks::OnWrite(call); r != IJL_OK) return r;
+  const bool toFile = iotype == IJL_JFILE_WRITEWHOLEIMAGE;
+  if (!toFile && iotype != IJL_JBUFF_WRITEWHOLEIMAGE) return IJL_UNSUPPORTED_MODE;
+  if (toFile && (p.JPGFile == nullptr || p.JPGFile[0] == u'\0')) return IJL_INVALID_FILENAME;
+  if (!toFile && p.JPGBytes != nullptr) return IJL_INVALID_JPEG_PROPERTIES;
 
-  detail::JpegInput input{};
+  jpeg::JpegInput input{};
   int pitch = 0, height = 0;
   if (IJLERR r = PixelFormat(p, &input.rgb); r != IJL_OK) return r;
   if (IJLERR r = Subsampling(p, &input.lumaH, &input.lumaV); r != IJL_OK) return r;
@@ -96,21 +98,30 @@ IJLERR ijlWrite(JPEG_CORE_PROPERTIES* jcprops, IJLIOTYPE iotype) {
 
   const std::uint8_t* jpeg = nullptr;
   std::size_t size = 0;
-  switch (detail::EncodeJpeg(input, &jpeg, &size)) {
-    case detail::EncodeResult::Ok: break;
-    case detail::EncodeResult::OutOfMemory: SetLastError(kErrorNotEnoughMemory); return IJL_MEMORY_ERROR;
-    case detail::EncodeResult::Failed: return IJL_EXCEPTION_DETECTED;
+  switch (jpeg::EncodeJpeg(input, &jpeg, &size)) {
+    case jpeg::EncodeResult::Ok: break;
+    case jpeg::EncodeResult::OutOfMemory: return IJL_MEMORY_ERROR;
+    case jpeg::EncodeResult::Failed: return IJL_EXCEPTION_DETECTED;
   }
-  const std::uint32_t error = detail::WriteWholeFile(p.JPGFile, {{jpeg, size}});
-  // A failed write leaves its cause in GetLastError() for the caller.
-  SetLastError(error);
-  if (error == 0) return IJL_OK;
-  return error == kErrorInvalidName ? IJL_INVALID_FILENAME : IJL_FILE_ERROR;
+  if (!toFile) {
+    p.JPGBytes = jpeg;
+    p.JPGSizeBytes = size;
+    return IJL_OK;
+  }
+  // As the library always has, a file that cannot be written leaves the
+  // system's reason in GetLastError() for the caller.
+  try {
+    plat::WriteWholeFile(p.JPGFile, {{jpeg, size}});
+  } catch (const plat::Error& e) {
+    plat::SetLastError(e.lastDllError());
+    return e.lastDllError() == plat::kErrorInvalidName ? IJL_INVALID_FILENAME : IJL_FILE_ERROR;
+  }
+  return IJL_OK;
 }
 
 IJLERR ijlFree(JPEG_CORE_PROPERTIES* jcprops) {
   if (jcprops == nullptr) return IJL_INVALID_JPEG_PROPERTIES;
-  jpeg_backend::OnFree();
+  plat::jpeg_hooks::OnFree();
   if (IjlEncoder* e = jcprops->encoder) {
     delete e;
     jcprops->encoder = nullptr;
@@ -118,4 +129,4 @@ IJLERR ijlFree(JPEG_CORE_PROPERTIES* jcprops) {
   return IJL_OK;
 }
 
-}  // namespace plat
+}  // namespace varnel

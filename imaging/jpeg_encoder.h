@@ -15,7 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace plat::detail {
+namespace varnel::jpeg {
 
 struct JpegInput {
   const std::uint8_t* bits;  // `height` rows of `pitch` bytes
@@ -48,4 +48,4 @@ struct StripeSettings {
 StripeSettings DefaultStripeSettings();
 void SetStripeSettings(StripeSettings settings);
 
-}  // namespace plat::detail
+}  // namespace varnel::jpeg

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-namespace plat {
+namespace varnel {
 
 class WorkPool {
  public:
@@ -41,4 +41,4 @@ class WorkPool {
   std::unique_ptr<State> state_;
 };
 
-}  // namespace plat
+}  // namespace varnel

@@ -15,7 +15,7 @@
 // from RST0, so each stripe is either one restart interval (no markers of
 // its own) or a multiple of 8 intervals: either way its markers continue
 // the sequence. An interval holds at most 65535 MCUs.
-#include "platform/jpeg_encoder.h"
+#include "imaging/jpeg_encoder.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -31,9 +31,9 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "platform/work_pool.h"
+#include "imaging/work_pool.h"
 
-namespace plat::detail {
+namespace varnel::jpeg {
 
 namespace {
 
@@ -324,4 +324,4 @@ EncodeResult EncodeJpeg(const JpegInput& input, const std::uint8_t** jpeg, std::
   return EncodeResult::Ok;
 }
 
-}  // namespace plat::detail
+}  // namespace varnel::jpeg

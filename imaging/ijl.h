@@ -1,8 +1,10 @@
 // The JPEG library the program writes its JPEG files with: the small
 // interface of the Intel JPEG Library (ijlInit, ijlWrite, ijlFree on a
 // JPEG_CORE_PROPERTIES record), implemented on libjpeg-turbo's libjpeg
-// API. Only the encoder is provided, and of it only what the program uses:
-// a 3-channel DIB in memory written as a whole colour JPEG file.
+// API (jpeg_encoder.h). Only the encoder is provided, and of it only what
+// the program uses: a 3-channel DIB in memory written as a whole colour
+// JPEG, to a file or into memory. The platform adds its call log and
+// injected faults around each call (platform/jpeg_hooks.h).
 //
 // Decisions of this implementation: the accurate integer DCT; no chroma
 // subsampling by default (4:4:4), since smeared coloured text is what spoils
@@ -13,9 +15,10 @@
 // with restart markers (see jpeg_encoder.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
-namespace plat {
+namespace varnel {
 
 // Result codes. 0 is success; every failure is negative.
 using IJLERR = std::int32_t;
@@ -24,7 +27,7 @@ inline constexpr IJLERR IJL_EXCEPTION_DETECTED = -1;  // the encoder itself fail
 inline constexpr IJLERR IJL_INVALID_ENCODER = -2;     // record not initialised
 inline constexpr IJLERR IJL_UNSUPPORTED_SUBSAMPLING = -3;
 inline constexpr IJLERR IJL_UNSUPPORTED_BYTES_PER_PIXEL = -4;
-inline constexpr IJLERR IJL_MEMORY_ERROR = -5;             // GetLastError() is kErrorNotEnoughMemory
+inline constexpr IJLERR IJL_MEMORY_ERROR = -5;             // memory ran out
 inline constexpr IJLERR IJL_INVALID_JPEG_PROPERTIES = -8;  // sizes, pointers, quality
 inline constexpr IJLERR IJL_INVALID_FILENAME = -10;
 inline constexpr IJLERR IJL_FILE_ERROR = -23;        // the file could not be written:
@@ -34,6 +37,10 @@ inline constexpr IJLERR IJL_UNSUPPORTED_MODE = -29;  // an I/O mode other than b
 // I/O modes of ijlWrite.
 enum IJLIOTYPE : std::int32_t {
   IJL_JFILE_WRITEWHOLEIMAGE = 8,  // the whole image to the file named by JPGFile
+  // The whole image into memory. The library lends its own buffer, kept for
+  // the run (JPGBytes must be null): JPGBytes and JPGSizeBytes then give
+  // the JPEG, valid until the next ijlWrite.
+  IJL_JBUFF_WRITEWHOLEIMAGE = 9,
 };
 
 enum IJL_COLOR : std::int32_t {
@@ -68,10 +75,13 @@ struct JPEG_CORE_PROPERTIES {
   std::int32_t DIBChannels;  // default 3
   IJL_COLOR DIBColor;        // default IJL_BGR
 
-  // The JPEG file: a zero-terminated UTF-16 name (any length: a long one
-  // is written through the long-path form), the image's size (equal to the
-  // DIB's: the library does not scale), colour and quality 1..100.
+  // The JPEG: the file, a zero-terminated UTF-16 name (any length: a long
+  // one is written through the long-path form), or the memory it went to
+  // (IJL_JBUFF_WRITEWHOLEIMAGE); the image's size (equal to the DIB's: the
+  // library does not scale), colour and quality 1..100.
   const char16_t* JPGFile;
+  const std::uint8_t* JPGBytes;
+  std::size_t JPGSizeBytes;
   std::int32_t JPGWidth;
   std::int32_t JPGHeight;
   std::int32_t JPGChannels;           // default 3
@@ -86,4 +96,4 @@ IJLERR ijlInit(JPEG_CORE_PROPERTIES* jcprops);
 IJLERR ijlWrite(JPEG_CORE_PROPERTIES* jcprops, IJLIOTYPE iotype);
 IJLERR ijlFree(JPEG_CORE_PROPERTIES* jcprops);
 
-}  // namespace plat
+}  // namespace varnel

@@ -1,4 +1,4 @@
-#include "platform/work_pool.h"
+#include "imaging/work_pool.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-namespace plat {
+namespace varnel {
 
 struct WorkPool::State {
   std::mutex runs;  // one job at a time
@@ -109,4 +109,4 @@ void WorkPool::RunParts(int n, void (*call)(void*, int), void* context) {
   s.finished.wait(lock, [&] { return s.unfinished == 0 && s.inside == 0; });
 }
 
-}  // namespace plat
+}  // namespace varnel
