@@ -109,6 +109,10 @@ def capture(capture_file, out, rounds, preset):
             if ours and theirs and len(ours) == len(theirs):
                 row(f"release to file, {fmt.upper()} {size}", ours, theirs, [a / b for a, b in zip(ours, theirs)],
                     target)
+    pngs, jpgs = figures.get(("time-png-vs-jpg-3840x2160", "png")), figures.get(("time-png-vs-jpg-3840x2160", "jpg"))
+    if pngs and jpgs and len(pngs) == len(jpgs):
+        # Both sides are Varnel's: the PNG capture against the JPEG capture.
+        row("release to file, PNG vs JPEG 3840x2160", pngs, jpgs, [a / b for a, b in zip(pngs, jpgs)], 1.5)
     picture = 3840 * 2160 * 4 / MIB
     ours, theirs = figures.get(("memory-jpg-3840x2160", "varnel")), figures.get(("memory-jpg-3840x2160", "yardstick"))
     if ours and theirs:
@@ -137,6 +141,7 @@ def capture(capture_file, out, rounds, preset):
     print(f"{'':40} {'Varnel':>12} {'yardstick':>12}  {'ratio (min-max)':24} {'target':>9}")
     for label, ours, theirs, ratio, target, verdict in rows:
         print(f"{label:40} {ours:>12} {theirs:>12}  {ratio:24} {target:>9}  {verdict}")
+    print("(For 'PNG vs JPEG' both columns are Varnel's: the PNG capture, then the JPEG one as the yardstick.)")
     print("(For Resample the yardstick column is OpenCV, natively, into an output it keeps. Every Resample returns a")
     print("new buffer, whose fresh pages Wine hands out here at about 16 us each; less that cost:")
     for case, fr, text in computes:

@@ -5,7 +5,8 @@
 //   capture_measure [--reps N] [--details]
 //
 // The comparison (always): for 1920 x 1080 and 3840 x 2160 pictures, JPEG
-// and BMP, N rounds (default 7). In each round Varnel.exe captures once and
+// and BMP, N rounds (default 7); then a 3840 x 2160 PNG capture against a
+// JPEG one, both Varnel's, in turns, N rounds. In each round Varnel.exe captures once and
 // the yardstick once, taking turns at going first; each gets a new picture
 // on the clipboard. The yardstick is a fresh process that does only what
 // any program must do with the clipboard's picture: the first
@@ -137,13 +138,32 @@ bool WritePlain(const std::wstring& path, const void* bytes, std::size_t size) {
 
 // Whether the capture at `path` is complete. While Varnel.exe writes it,
 // it holds the file without sharing, so opening it fails until then.
-bool Complete(const std::wstring& path, bool jpeg, Size s) {
+// The file kinds a capture writes, by the extension of their names.
+enum class Kind { Jpeg, Bmp, Png };
+Kind KindOf(const char* format) {
+  return std::strcmp(format, "BMP") == 0 ? Kind::Bmp : std::strcmp(format, "PNG") == 0 ? Kind::Png : Kind::Jpeg;
+}
+const wchar_t* Pattern(Kind k) { return k == Kind::Bmp ? L"\\*.bmp" : k == Kind::Png ? L"\\*.png" : L"\\*.jpg"; }
+
+// A PNG's last chunk, IEND, with its CRC.
+constexpr unsigned char kIend[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+
+bool Complete(const std::wstring& path, Kind kind, Size s) {
+  const bool jpeg = kind == Kind::Jpeg;
   HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size{};
   bool done = GetFileSizeEx(h, &size) != 0;
-  if (done && !jpeg) done = static_cast<std::size_t>(size.QuadPart) == BmpSize(s);
+  if (done && kind == Kind::Bmp) done = static_cast<std::size_t>(size.QuadPart) == BmpSize(s);
+  if (done && kind == Kind::Png) {
+    unsigned char tail[12] = {};
+    DWORD n = 0;
+    LARGE_INTEGER at;
+    at.QuadPart = size.QuadPart - 12;
+    done = size.QuadPart > 20 && SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && ::ReadFile(h, tail, 12, &n, nullptr) &&
+           n == 12 && std::memcmp(tail, kIend, 12) == 0;
+  }
   if (done && jpeg) {
     unsigned char tail[2] = {};
     DWORD n = 0;
@@ -157,10 +177,20 @@ bool Complete(const std::wstring& path, bool jpeg, Size s) {
 }
 
 // Whether a complete file holds the picture: the JPEG decodes at the full
-// size, the BMP holds every pixel of the pattern exactly.
-bool Verify(const std::wstring& path, bool jpeg, Size s) {
+// size, the BMP holds every pixel of the pattern exactly, the PNG says it
+// has the full size (its pixels are checked by the tests).
+bool Verify(const std::wstring& path, Kind kind, Size s) {
   const std::string bytes = ReadWhole(path);
-  if (jpeg) {
+  if (kind == Kind::Png) {
+    const auto be32 = [&](std::size_t at) {
+      return static_cast<std::uint32_t>(
+          static_cast<unsigned char>(bytes[at]) << 24 | static_cast<unsigned char>(bytes[at + 1]) << 16 |
+          static_cast<unsigned char>(bytes[at + 2]) << 8 | static_cast<unsigned char>(bytes[at + 3]));
+    };
+    return bytes.size() > 33 && bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0 && bytes.compare(12, 4, "IHDR") == 0 &&
+           be32(16) == static_cast<std::uint32_t>(s.w) && be32(20) == static_cast<std::uint32_t>(s.h);
+  }
+  if (kind == Kind::Jpeg) {
     auto decoded = varnel::testing::DecodeJpeg(bytes);
     return decoded && decoded->width == s.w && decoded->height == s.h;
   }
@@ -224,7 +254,7 @@ class Capturer {
     Clear();
     std::string folder(shots_.begin(), shots_.end());
     e2e::WriteFile(dir_ + L"\\Varnel.ini", "[main]\r\npath=" + folder + "\r\nformat=" + format + "\r\nopen=0\r\n");
-    jpeg_ = std::strcmp(format, "JPG") == 0;
+    kind_ = KindOf(format);
     process_ = std::make_unique<e2e::VarnelProcess>(dir_);
   }
   ~Capturer() {
@@ -233,6 +263,23 @@ class Capturer {
     Clear();
   }
   bool Ready() { return process_->Window() != nullptr; }
+
+  // Switches the running Varnel to another format, as a user does: the
+  // format's option, then Apply.
+  void UseFormat(const char* format) {
+    kind_ = KindOf(format);
+    HWND window = process_->Window();
+    const std::pair<const wchar_t*, Kind> options[] = {
+        {L"JPEG", Kind::Jpeg}, {L"Bitmap", Kind::Bmp}, {L"P&NG", Kind::Png}};
+    HWND chosen = nullptr;
+    for (const auto& [caption, kind] : options) {
+      HWND o = process_->Control(caption);
+      SendMessageW(o, BM_SETCHECK, kind == kind_ ? BST_CHECKED : BST_UNCHECKED, 0);
+      if (kind == kind_) chosen = o;
+    }
+    for (HWND c : {chosen, process_->Control(L"&Apply")})
+      SendMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), BN_CLICKED), reinterpret_cast<LPARAM>(c));
+  }
   HANDLE process() const { return process_->process(); }
   const std::wstring& shots() const { return shots_; }
 
@@ -255,7 +302,7 @@ class Capturer {
       return r;
     }
     Sleep(300);  // the clipboard's other users settle first
-    const wchar_t* pattern = jpeg_ ? L"\\*.jpg" : L"\\*.bmp";
+    const wchar_t* pattern = Pattern(kind_);
     beforeKey();
     const std::int64_t released = e2e::PressPrintScreen();
     std::wstring name;
@@ -276,7 +323,7 @@ class Capturer {
           r.appearedMs = Ms(released, probe);
         }
       }
-      if (!name.empty() && Complete(shots_ + L"\\" + name, jpeg_, s)) {
+      if (!name.empty() && Complete(shots_ + L"\\" + name, kind_, s)) {
         r.completeMs = Ms(released, probe);
         break;
       }
@@ -288,8 +335,8 @@ class Capturer {
       r.error = std::to_string(files.size()) + " files instead of one";
       return r;
     }
-    if (!Verify(shots_ + L"\\" + name, jpeg_, s)) {
-      r.error = jpeg_ ? "the JPEG does not decode at the full size" : "the BMP does not hold the picture";
+    if (!Verify(shots_ + L"\\" + name, kind_, s)) {
+      r.error = "the file does not hold the picture";
       return r;
     }
     r.ok = true;
@@ -305,7 +352,7 @@ class Capturer {
     for (const auto& f : e2e::FilesIn(shots_)) DeleteFileW((shots_ + L"\\" + f).c_str());
   }
   std::wstring dir_, shots_;
-  bool jpeg_ = false;
+  Kind kind_ = Kind::Jpeg;
   std::unique_ptr<e2e::VarnelProcess> process_;
 };
 
@@ -785,7 +832,7 @@ Side YardstickCapture(const std::wstring& folder, bool jpeg, Size s, int round) 
     SetEvent(go);
     for (;;) {
       highest = std::max(highest, Memory(pi.hProcess).WorkingSetSize);
-      if (Complete(file, jpeg, s)) {
+      if (Complete(file, jpeg ? Kind::Jpeg : Kind::Bmp, s)) {
         r.ms = Ms(start, Now());
         break;
       }
@@ -799,7 +846,8 @@ Side YardstickCapture(const std::wstring& folder, bool jpeg, Size s, int round) 
     DWORD code = 1;
     if (WaitForSingleObject(pi.hProcess, 15000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
     if (r.error.empty() && code != 0) r.error = "the yardstick failed (" + std::to_string(code) + ")";
-    if (r.error.empty() && !Verify(file, jpeg, s)) r.error = "the yardstick's file does not hold the picture";
+    if (r.error.empty() && !Verify(file, jpeg ? Kind::Jpeg : Kind::Bmp, s))
+      r.error = "the yardstick's file does not hold the picture";
     r.ok = r.error.empty();
   }
   if (pi.hProcess) {
@@ -865,6 +913,38 @@ bool Compare(int reps) {
   return ok;
 }
 
+// PNG against JPEG, both Varnel's, at 3840 x 2160: one Varnel switched
+// between the two formats as a user would, the formats taking turns at
+// going first.
+bool ComparePngToJpeg(int reps) {
+  Capturer c(L"compare-png", "JPG");
+  if (!c.Ready()) {
+    std::printf("FAILED: Varnel.exe showed no window\n");
+    return false;
+  }
+  const Size s{3840, 2160};
+  bool ok = true;
+  for (const char* format : {"PNG", "JPG"}) {  // first captures, not counted
+    c.UseFormat(format);
+    c.Capture({64, 64});
+  }
+  for (int i = 0; i < reps; ++i) {
+    double png = 0, jpg = 0;
+    auto one = [&](const char* format, double& ms) {
+      c.UseFormat(format);
+      const auto r = c.Capture(s);
+      if (!r.ok) std::printf("FAILED: %s 3840x2160 round %d: %s\n", format, i + 1, r.error.c_str());
+      ok = ok && r.ok;
+      ms = r.completeMs;
+    };
+    auto pngSide = [&] { one("PNG", png); };
+    auto jpgSide = [&] { one("JPG", jpg); };
+    InTurn(i % 2 == 0, pngSide, jpgSide);
+    std::printf("figure time-png-vs-jpg-3840x2160 png %.2f\nfigure time-png-vs-jpg-3840x2160 jpg %.2f\n", png, jpg);
+  }
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -886,6 +966,7 @@ int main(int argc, char** argv) {
 
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   bool ok = Compare(reps);
+  ok = ComparePngToJpeg(reps) && ok;
   if (details) {
     MeasureClocks();
     ok = MeasureTimes(reps) && ok;

@@ -102,17 +102,19 @@ Handle Execute(const char* function, Handle hwnd, const std::u16string& verb, co
   const std::uint32_t attributes = GetFileAttributesW(file.c_str());
   const std::u16string v = Lower(verb);
   const std::u16string ext = Lower(std::filesystem::path(ToUtf8(file)).extension().u16string());
-  Handle result = kSeErrNoAssoc;
   // A protocol of its own ("ms-settings:..."): its handler takes it.
   const std::size_t colon = file.find(u':');
-  if (colon != std::u16string::npos && colon > 1 && (v.empty() || v == u"open"))
-    result = 42;
+  const bool protocol = colon != std::u16string::npos && colon > 1;
+  const bool opens = v.empty() || v == u"open";
+  Handle result = kSeErrNoAssoc;
+  if (protocol)
+    result = opens ? 42 : kSeErrNoAssoc;
   else if (file.empty() || attributes == kInvalidFileAttributes)
     result = kSeErrFileNotFound;
   else if (attributes & kFileAttributeDirectory)
-    result = v.empty() || v == u"open" || v == u"explore" ? 42 : kSeErrNoAssoc;
-  else if ((v.empty() || v == u"open") &&
-           (ext == u".jpg" || ext == u".jpeg" || ext == u".bmp" || ext == u".txt" || ext == u".exe"))
+    result = opens || v == u"explore" ? 42 : kSeErrNoAssoc;
+  else if (opens &&
+           (ext == u".jpg" || ext == u".jpeg" || ext == u".bmp" || ext == u".png" || ext == u".txt" || ext == u".exe"))
     result = 42;
   sim::Sh().executions.push_back(
       {hwnd, ToUtf8(verb), ToUtf8(file), ToUtf8(parameters), ToUtf8(directory), show, result});

@@ -114,7 +114,7 @@ struct ShellExecution {
 // Results as Windows gives them: kSeErrFileNotFound when nothing stands
 // under the name; for a folder the verbs "open" and "explore" (or none)
 // succeed; for a file only "open" (or none), and only for the kinds that
-// have a handler (.jpg, .jpeg, .bmp, .txt, and .exe, which then runs);
+// have a handler (.jpg, .jpeg, .bmp, .png, .txt, and .exe, which then runs);
 // anything else is kSeErrNoAssoc. A name with a protocol ("ms-settings:...")
 // is taken by its handler.
 const std::vector<ShellExecution>& ShellExecutions();

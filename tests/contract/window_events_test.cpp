@@ -24,11 +24,11 @@ TEST(WindowEventsTest, KeysClipboardTimerAndTrayReportsReachTheHiddenWindow) {
   int ticks = 0;
   form.OnRawKey = [&](int vk, bool down, std::uint32_t time) {
     if (vk != plat::kVkSnapshot) return;
-    heard.push_back(down ? "down" : "up");
+    heard.emplace_back(down ? "down" : "up");
     times.push_back(time);
   };
   form.OnClipboardUpdate = [&](std::uint32_t time) {
-    heard.push_back("clipboard");
+    heard.emplace_back("clipboard");
     times.push_back(time);
   };
   form.OnTimer = [&] { ++ticks; };

@@ -167,10 +167,16 @@ namespace {
 // front has gone, and Wine then drops the input. A window of the user's
 // other programs, which this stands for, comes to the front in that case.
 void SomeWindowInFront() {
-  if (GetForegroundWindow()) return;
+  const HWND front = GetForegroundWindow();
+  if (front && IsWindowVisible(front)) return;
   static HWND other = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE, 0, 0, 1,
                                       1, nullptr, nullptr, nullptr, nullptr);
-  SetForegroundWindow(other);
+  // A window just hidden (OK in Varnel's window) may still be in front for
+  // a moment: wait until ours is.
+  for (int i = 0; i < 50 && GetForegroundWindow() != other; ++i) {
+    SetForegroundWindow(other);
+    Sleep(10);
+  }
 }
 
 }  // namespace
