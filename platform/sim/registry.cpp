@@ -68,6 +68,21 @@ std::u16string Join(const std::u16string& base, std::u16string_view sub) {
   return s.empty() ? base : base + u"\\" + s;
 }
 
+// The path of a predefined root or of a key opened before, and whether it
+// lies under HKEY_LOCAL_MACHINE; false for a handle that is neither.
+bool KeyPathOf(Hkey key, std::u16string& path, bool& isHklm) {
+  if (auto name = RootName(key)) {
+    path = *name;
+    isHklm = key == plat::kHKeyLocalMachine;
+    return true;
+  }
+  auto it = R().open.find(key);
+  if (it == R().open.end()) return false;
+  path = it->second.path;
+  isHklm = it->second.isHklm;
+  return true;
+}
+
 std::optional<std::u16string> KeyPath(Hkey root, const std::string& path) {
   auto name = RootName(root);
   if (!name) return std::nullopt;
@@ -170,15 +185,7 @@ std::int32_t RegOpenKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t ul
   auto& r = sim::R();
   std::u16string base;
   bool isHklm = false;
-  if (auto name = sim::RootName(hKey)) {
-    base = *name;
-    isHklm = hKey == kHKeyLocalMachine;
-  } else if (auto it = r.open.find(hKey); it != r.open.end()) {
-    base = it->second.path;
-    isHklm = it->second.isHklm;
-  } else {
-    return kErrorInvalidHandle;
-  }
+  if (!sim::KeyPathOf(hKey, base, isHklm)) return kErrorInvalidHandle;
   std::int32_t code;
   if (Fault("RegOpenKeyExW", &code)) return code;
   std::u16string path = sim::Join(base, sim::Text(lpSubKey));
@@ -200,15 +207,7 @@ std::int32_t RegCreateKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t 
   auto& r = sim::R();
   std::u16string base;
   bool isHklm = false;
-  if (auto name = sim::RootName(hKey)) {
-    base = *name;
-    isHklm = hKey == kHKeyLocalMachine;
-  } else if (auto it = r.open.find(hKey); it != r.open.end()) {
-    base = it->second.path;
-    isHklm = it->second.isHklm;
-  } else {
-    return kErrorInvalidHandle;
-  }
+  if (!sim::KeyPathOf(hKey, base, isHklm)) return kErrorInvalidHandle;
   std::int32_t code;
   if (Fault("RegCreateKeyExW", &code)) return code;
   const std::u16string path = sim::Join(base, sim::Text(lpSubKey));

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwctype>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,6 +63,15 @@ class CaptureE2E : public ::testing::Test {
     log_ = dir_ + L"\\opened.log";
     e2e::RegisterOpenRecorder({L".jpg", L".bmp", L".png"}, log_);
   }
+  // Varnel started with the format, auto-open on, and one capture of the
+  // test picture: the files in the folder (one, unless it failed).
+  std::vector<std::wstring> CaptureOnce(const char* format, std::unique_ptr<e2e::VarnelProcess>& p) {
+    WriteSettings(format, true, shots_);
+    p = std::make_unique<e2e::VarnelProcess>(dir_);
+    if (!p->Window() || !e2e::PutPictureOnClipboard(kWidth, kHeight)) return {};
+    e2e::PressPrintScreen();
+    return e2e::WaitForFiles(shots_, 1);
+  }
   void WriteSettings(const std::string& format, bool autoOpen, const std::wstring& folder) {
     e2e::WriteFile(dir_ + L"\\Varnel.ini", "[main]\r\npath=" + Narrow(folder) + "\r\nformat=" + format +
                                                "\r\nopen=" + (autoOpen ? "1" : "0") + "\r\n");
@@ -107,28 +117,20 @@ TEST_F(CaptureE2E, JpegHoldsThePictureAndReachesTheOpenHandler) {
 }
 
 TEST_F(CaptureE2E, BitmapHoldsThePictureExactly) {
-  WriteSettings("BMP", true, shots_);
-  e2e::VarnelProcess p(dir_);
-  ASSERT_NE(p.Window(), nullptr);
-  ASSERT_TRUE(e2e::PutPictureOnClipboard(kWidth, kHeight));
-  e2e::PressPrintScreen();
-  auto files = e2e::WaitForFiles(shots_, 1);
+  std::unique_ptr<e2e::VarnelProcess> p;
+  const auto files = CaptureOnce("BMP", p);
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(WrongPixels(e2e::ReadWhenWritten(shots_ + L"\\" + files[0]).value_or(""), kWidth, kHeight), 0);
   EXPECT_TRUE(e2e::WaitForLogLine(log_, Narrow(files[0].substr(0, 19)) + ".BMP"));
-  PostMessageW(p.Window(), WM_CLOSE, 0, 0);
-  EXPECT_TRUE(p.WaitForExit());
+  PostMessageW(p->Window(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(p->WaitForExit());
 }
 
 // PNG: the file passes a strict checker (chunk CRCs, the zlib stream) and
 // decodes, with Pillow on the Linux side, to exactly the picture.
 TEST_F(CaptureE2E, PngHoldsThePictureExactly) {
-  WriteSettings("PNG", true, shots_);
-  e2e::VarnelProcess p(dir_);
-  ASSERT_NE(p.Window(), nullptr);
-  ASSERT_TRUE(e2e::PutPictureOnClipboard(kWidth, kHeight));
-  e2e::PressPrintScreen();
-  auto files = e2e::WaitForFiles(shots_, 1);
+  std::unique_ptr<e2e::VarnelProcess> p;
+  const auto files = CaptureOnce("PNG", p);
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(files[0].substr(19), L".png");
   const std::wstring file = shots_ + L"\\" + files[0];
@@ -147,14 +149,14 @@ TEST_F(CaptureE2E, PngHoldsThePictureExactly) {
   int wrong = 0;
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x) {
-      const auto* px =
-          reinterpret_cast<const std::uint8_t*>(rgb.data()) + (static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)) * 3;
+      const auto* px = reinterpret_cast<const std::uint8_t*>(rgb.data()) +
+                       (static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)) * 3;
       if ((px[0] << 16 | px[1] << 8 | px[2]) != static_cast<int>(e2e::Pattern(x, y))) ++wrong;
     }
   EXPECT_EQ(wrong, 0);
   EXPECT_TRUE(e2e::WaitForLogLine(log_, Narrow(files[0].substr(0, 19)) + ".PNG"));
-  PostMessageW(p.Window(), WM_CLOSE, 0, 0);
-  EXPECT_TRUE(p.WaitForExit());
+  PostMessageW(p->Window(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(p->WaitForExit());
 }
 
 // A picture put by a program of the other bitness than Varnel's. Windows
