@@ -188,7 +188,7 @@ void Main::BeginCapture(const Press& press) {
   // the snip comes: no message may open over the Snipping Tool's overlay.
   std::u16string folder;
   if (!press.snip) {
-    plat::Step([&] { folder = ResolveCaptureFolder(CaptureFolder, plat::AppPath()); });
+    plat::Step([&] { folder = ResolveCaptureFolder(settings.CaptureFolder, plat::AppPath()); });
     if (!plat::FolderExists(folder)) {
       ShowMessage(u"Capture folder does not exist.", u"Error", true);
       return;
@@ -220,7 +220,7 @@ void Main::ContinueCapture() {
 
   switch (outcome) {
     case Outcome::Saved:
-      if (AutoOpen) {
+      if (settings.AutoOpen) {
         // The name as it was written, with the extension in capitals.
         std::u16string open = file;
         for (std::size_t i = open.rfind(u'.') + 1; i < open.size(); ++i)
@@ -253,7 +253,7 @@ Main::Outcome Main::TryCapture(std::u16string& file) {
   plat::Err().Clear();
   if (newPicture && c.snip && c.folder.empty()) {
     // The snip is here, and the overlay gone.
-    plat::Step([&] { c.folder = ResolveCaptureFolder(CaptureFolder, plat::AppPath()); });
+    plat::Step([&] { c.folder = ResolveCaptureFolder(settings.CaptureFolder, plat::AppPath()); });
     if (!plat::FolderExists(c.folder)) return Outcome::NoFolder;
   }
   if (newPicture && plat::Step([&] { CopyClipboardPicture(captureBuffer_); }))
@@ -270,7 +270,7 @@ Main::Outcome Main::TryCapture(std::u16string& file) {
   }
   // The clipboard stayed busy, or its picture could not be copied.
   const std::u16string stamp = plat::FormatDateTime(plat::Now(), u"YYYY-MM-DD-HH-NN-SS");
-  file = c.folder + u"\\" + stamp + (CaptureFormat.IsBitmap() ? u".bmp" : u".jpg");
+  file = c.folder + u"\\" + stamp + (settings.CaptureFormat.IsBitmap() ? u".bmp" : u".jpg");
   return Outcome::Failed;
 }
 
@@ -297,7 +297,7 @@ bool Main::SaveCapture(cDIBSection& buffer, std::uint32_t sequence, std::u16stri
 
   std::u16string stamp;
   Step([&] { stamp = plat::FormatDateTime(plat::Now(), u"YYYY-MM-DD-HH-NN-SS"); });
-  const bool bitmap = CaptureFormat.IsBitmap();
+  const bool bitmap = settings.CaptureFormat.IsBitmap();
   const char16_t* extension = bitmap ? u".bmp" : u".jpg";
   std::u16string name = folder + u"\\" + stamp;
   Step([&] { name = FreeName(name, extension); });

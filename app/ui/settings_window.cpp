@@ -2,6 +2,8 @@
 // settings; OK and Apply copy the controls into the settings, Cancel the
 // settings back into the controls. The Apply button's enabled state is the
 // only record of pending edits.
+#include <utility>
+
 #include "app/capture_folder.h"
 #include "app/main_form.h"
 #include "app/snipping_setting.h"
@@ -27,31 +29,41 @@ constexpr char16_t kNoPath[] =
 }  // namespace
 
 void Main::CopyControlsToSettings() {
-  const bool runOnStartUp = SetRunOnStartUp.Value() == 1;
-  if (!runOnStartUp && StartupEntryLocked(ExeFile())) {
+  // A new value: what the window shows, and as it was for anything it
+  // does not show.
+  Settings edited = settings;
+  edited.RunOnStartUp = SetRunOnStartUp.Checked();
+  if (!edited.RunOnStartUp && StartupEntryLocked(ExeFile())) {
     // Said now, while the user is here, and the box ticked again: it shows
     // what Windows will do.
     ShowMessage(kStartupLocked, u"", false);
-    SetRunOnStartUp.SetValue(1);
-    RunOnStartUp = true;
-  } else {
-    RunOnStartUp = runOnStartUp;
+    SetRunOnStartUp.SetChecked(true);
+    edited.RunOnStartUp = true;
   }
-  CaptureFolder = SetFolder.Text();
-  CaptureFormat = JPGOption.Value() != 0 ? u"JPG" : u"BMP";
-  AutoOpen = SetAutoOpen.Value() == 1;
+  edited.CaptureFolder = SetFolder.Text();
+  edited.CaptureFormat = SelectedFormat();
+  edited.AutoOpen = SetAutoOpen.Checked();
+  settings = std::move(edited);
 }
 
 void Main::CopySettingsToControls() {
-  SetRunOnStartUp.SetValue(RunOnStartUp ? 1 : 0);
-  SetFolder.SetText(CaptureFolder);
-  if (CaptureFormat.IsBitmap())
-    BMPOption.SetValue(1);
-  else
-    JPGOption.SetValue(1);
-  SetAutoOpen.SetValue(AutoOpen ? 1 : 0);
+  SetRunOnStartUp.SetChecked(settings.RunOnStartUp);
+  SetFolder.SetText(settings.CaptureFolder);
+  SelectFormat(settings.CaptureFormat);
+  SetAutoOpen.SetChecked(settings.AutoOpen);
   // Last: setting the controls above enabled it again.
   ApplyButton.SetEnabled(false);
+}
+
+// The format's option buttons: "BMP" shows as Bitmap, any other code as
+// JPEG; the window gives back "JPG" or "BMP".
+FormatCode Main::SelectedFormat() const { return FormatCode(JPGOption.Selected() ? u"JPG" : u"BMP"); }
+
+void Main::SelectFormat(const FormatCode& format) {
+  if (format.IsBitmap())
+    BMPOption.Select();
+  else
+    JPGOption.Select();
 }
 
 void Main::OKButton_Click() {
