@@ -56,7 +56,14 @@ Main::~Main() = default;
 
 std::u16string Main::ExeFile() const { return plat::AppPath() + u"\\" + plat::AppExeName() + u".exe"; }
 
-std::u16string Main::StartupCommand() const { return u"\"" + ExeFile() + u"\""; }
+std::u16string Main::StartupCommand() const {
+  // Built by appending: GCC 12 at -O3 warns of an overlap that cannot
+  // happen (-Wrestrict) in `u"\"" + ExeFile() + u"\""`.
+  std::u16string command = u"\"";
+  command += ExeFile();
+  command += u'"';
+  return command;
+}
 
 void Main::Form_Load() {
   using plat::Step;
