@@ -185,7 +185,7 @@ void Main::BeginCapture(const Press& press) {
   // the snip comes: no message may open over the Snipping Tool's overlay.
   std::u16string folder;
   if (!press.snip) {
-    plat::Attempt([&] { folder = ResolveCaptureFolder(CaptureFolder, plat::AppPath()); });
+    plat::Attempt([&] { folder = ResolveCaptureFolder(settings.CaptureFolder, plat::AppPath()); });
     if (!plat::FolderExists(folder)) {
       ShowMessage(u"Capture folder does not exist.", u"Error", true);
       return;
@@ -217,7 +217,7 @@ void Main::ContinueCapture() {
 
   switch (outcome) {
     case Outcome::Saved:
-      if (AutoOpen) {
+      if (settings.AutoOpen) {
         // The name as it was written, with the extension in capitals.
         std::u16string open = file;
         for (std::size_t i = open.rfind(u'.') + 1; i < open.size(); ++i)
@@ -251,7 +251,7 @@ Main::Outcome Main::TryCapture(std::u16string& file, std::optional<plat::Error>&
       sequence != c.baseline && sequence != lastSequence_ && plat::IsClipboardFormatAvailable(plat::kCfBitmap);
   if (newPicture && c.snip && c.folder.empty()) {
     // The snip is here, and the overlay gone.
-    plat::Attempt([&] { c.folder = ResolveCaptureFolder(CaptureFolder, plat::AppPath()); });
+    plat::Attempt([&] { c.folder = ResolveCaptureFolder(settings.CaptureFolder, plat::AppPath()); });
     if (!plat::FolderExists(c.folder)) return Outcome::NoFolder;
   }
   if (newPicture) why = plat::Attempt([&] { CopyClipboardPicture(captureBuffer_); });
@@ -274,7 +274,7 @@ Main::Outcome Main::TryCapture(std::u16string& file, std::optional<plat::Error>&
   }
   // The clipboard stayed busy, or its picture could not be copied.
   const std::u16string stamp = plat::FormatDateTime(plat::Now(), u"YYYY-MM-DD-HH-NN-SS");
-  file = c.folder + u"\\" + stamp + FormatOf(CaptureFormat).extension;
+  file = c.folder + u"\\" + stamp + FormatOf(settings.CaptureFormat).extension;
   return Outcome::Failed;
 }
 
@@ -298,7 +298,7 @@ void Main::SaveCapture(const cDIBSection& buffer, std::u16string& file) {
   // Named after the time of saving, in the format's own encoding, and
   // written whole or not at all. A picture not saved stays on the
   // clipboard: the next press can still take it, once the cause is gone.
-  const FileFormat& format = FormatOf(CaptureFormat);
+  const FileFormat& format = FormatOf(settings.CaptureFormat);
   const std::u16string stamp = plat::FormatDateTime(plat::Now(), u"YYYY-MM-DD-HH-NN-SS");
   file = capture_->folder + u"\\" + stamp + format.extension;  // for the report, should the next step fail
   file = FreeName(capture_->folder + u"\\" + stamp, format.extension) + format.extension;

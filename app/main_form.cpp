@@ -2,42 +2,23 @@
 // are read when the window loads and written when it unloads.
 #include "app/main_form.h"
 
-#include <vector>
+#include <utility>
 
-#include "app/file_formats.h"
-#include "app/settings_file.h"
-#include "app/startup_entry.h"
 #include "app/ui/main_design.h"
 #include "platform/api.h"
 #include "platform/app_env.h"
 #include "platform/error.h"
-#include "platform/files.h"
 
 namespace varnel {
 
 namespace {
 
-// Room for the longest path Windows takes (the long-path form's limit): a
-// capture folder the user could type and use is read back whole.
-constexpr std::uint32_t kPathBuffer = 32768;
 // The key poll where Windows gives no raw input: as fast as the timer goes.
 constexpr std::uint32_t kKeyPollMs = 1;
 
 }  // namespace
 
-Main::Main()
-    : form_(MainDesign()),
-      SetRunOnStartUp(form_[u"SetRunOnStartUp"]),
-      SetFolder(form_[u"SetFolder"]),
-      JPGOption(form_[u"JPGOption"]),
-      BMPOption(form_[u"BMPOption"]),
-      PNGOption(form_[u"PNGOption"]),
-      SetAutoOpen(form_[u"SetAutoOpen"]),
-      OKButton(form_[u"OKButton"]),
-      CancelButton(form_[u"CancelButton"]),
-      ApplyButton(form_[u"ApplyButton"]),
-      Browse(form_[u"Browse"]),
-      OpenFolder(form_[u"OpenFolder"]) {
+Main::Main() : form_(MainDesign()) {
   form_.OnLoad = [this] { Form_Load(); };
   form_.OnUnload = [this] {
     std::int16_t cancel = 0;
@@ -57,28 +38,31 @@ Main::Main()
   // What is on the clipboard now was there before Varnel: not a capture.
   lastSequence_ = plat::GetClipboardSequenceNumber();
   clipboard_ = ClipboardHistory(lastSequence_);
-  SetRunOnStartUp.Click = [this] { EnableApply(); };
-  SetAutoOpen.Click = [this] { EnableApply(); };
-  for (const FileFormat& f : FileFormats()) form_[f.control].Click = [this] { EnableApply(); };
-  SetFolder.Change = [this] { EnableApply(); };
+  // Every edit of a setting's control, by the user or from code, enables
+  // Apply: the window's check boxes, option buttons and text box are its
+  // settings.
+  for (const auto& control : form_.controls()) {
+    switch (control->design().kind) {
+      case plat::ControlKind::CheckBox:
+      case plat::ControlKind::OptionButton: control->Click = [this] { EnableApply(); }; break;
+      case plat::ControlKind::TextBox: control->Change = [this] { EnableApply(); }; break;
+      case plat::ControlKind::Label:
+      case plat::ControlKind::Button: break;
+    }
+  }
 }
 
 Main::~Main() = default;
 
 std::u16string Main::ExeFile() const { return plat::AppPath() + u"\\" + plat::AppExeName() + u".exe"; }
 
-std::u16string Main::StartupCommand() const { return u"\"" + ExeFile() + u"\""; }
-
-std::u16string Main::DefaultFolder() const {
-  // Where the shell keeps the desktop: moved to OneDrive, say, or by a
-  // policy, it is not the profile's Desktop folder, which often stays
-  // behind unseen.
-  std::vector<char16_t> desktop(plat::kMaxPath, u'\0');
-  if (plat::SHGetFolderPathW({}, plat::kCsidlDesktopDirectory, 0, plat::kShgfpTypeCurrent, desktop.data()) == 0) {
-    desktop.back() = u'\0';
-    if (desktop[0] != u'\0') return std::u16string(desktop.data());
-  }
-  return plat::Environ(u"userprofile") + u"\\Desktop";
+std::u16string Main::StartupCommand() const {
+  // Built by appending: GCC 12 at -O3 warns of an overlap that cannot
+  // happen (-Wrestrict) in `u"\"" + ExeFile() + u"\""`.
+  std::u16string command = u"\"";
+  command += ExeFile();
+  command += u'"';
+  return command;
 }
 
 void Main::Form_Load() {
@@ -92,64 +76,14 @@ void Main::Form_Load() {
   Step([&] { keyboardWatched_ = form_.WatchKeyboard(); });
   if (!keyboardWatched_) Step([&] { form_.StartTimer(kKeyPollMs); });
 
-  // 1. The start-up entry.
-  Step([&] {
-    if (StartupEntryPresent(ExeFile())) {
-      RunOnStartUp = true;
-      SetRunOnStartUp.SetValue(1);
-    }
-  });
-
-  // 2. The settings file's length; a missing file counts as empty.
-  settingsFile_ = ExeSettingsFile();
-  Step([&] { settingsFile_ = SettingsFileToRead(); });
-  std::int64_t length = 0;
-  Step([&] { length = plat::FileLen(settingsFile_); });
-
-  if (length == 0) {
-    // 3. First run: defaults, and the window shown.
-    Step([&] {
-      RunOnStartUp = true;
-      SetRunOnStartUp.SetValue(1);
-    });
-    Step([&] { CaptureFolder = DefaultFolder(); });
-    Step([&] { CaptureFormat = u"JPG"; });
-    Step([&] { SetFolder.SetText(CaptureFolder); });
-    Step([&] { ApplyButton.SetEnabled(false); });
-    Step([&] { form_.Show(); });
-  } else {
-    // 4. Settings from the file, in whichever form it was saved; the
-    // window stays hidden.
-    const SettingsReader settings(settingsFile_);
-    Step([&] {
-      const std::u16string def = DefaultFolder();
-      std::vector<char16_t> buffer(kPathBuffer, u' ');
-      settings.GetString(u"path", def.c_str(), buffer.data(), kPathBuffer);
-      std::u16string_view text(buffer.data(), buffer.size());
-      CaptureFolder = text.substr(0, text.find(u'\0'));
-    });
-    Step([&] { SetFolder.SetText(CaptureFolder); });
-    Step([&] {
-      // The buffer starts as the code's own three characters; whatever the
-      // call leaves in them becomes the code.
-      std::u16string buffer = CaptureFormat.str();
-      buffer.resize(4, u'\0');
-      settings.GetString(u"format", u"JPG", buffer.data(), 4);
-      CaptureFormat = std::u16string_view(buffer.data(), 3);
-    });
-    Step([&] { CaptureFormat.ToUpper(); });
-    Step([&] {
-      // The first option is selected in the design.
-      if (&FormatOf(CaptureFormat) != &FileFormats().front()) SelectFormat(CaptureFormat);
-    });
-    Step([&] {
-      if (settings.GetInt(u"open", 0) != 0) {
-        AutoOpen = true;
-        SetAutoOpen.SetValue(1);
-      }
-    });
-    Step([&] { ApplyButton.SetEnabled(false); });
-  }
+  // 1.-4. The settings: the start-up entry, then the settings file or, on
+  // a first run, the defaults. The controls show them, with Apply
+  // disabled; only a first run shows the window.
+  Settings::Loaded loaded = Settings::Load(ExeFile());
+  settings = std::move(loaded.settings);
+  settingsFile_ = std::move(loaded.file);
+  Step([&] { CopySettingsToControls(); });
+  if (loaded.firstRun) Step([&] { form_.Show(); });
 
   // 5. The notification-area icon.
   Step([&] {
@@ -168,14 +102,7 @@ void Main::Form_Unload(std::int16_t& /*cancel: an unload is never refused*/) {
   // session, which a message would hold up. The box says at the next start
   // what Windows will do; an untick this user may not carry out was told
   // at OK or Apply.
-  if (RunOnStartUp)
-    WriteStartupEntry(ExeFile(), StartupCommand());
-  else
-    DeleteStartupEntry(ExeFile());
-
-  SaveSettings(settingsFile_,
-               {{u"path", CaptureFolder}, {u"format", CaptureFormat.str()}, {u"open", AutoOpen ? u"1" : u"0"}});
-
+  settings.Save(settingsFile_, ExeFile(), StartupCommand());
   if (TrayIcon) TrayIcon->Remove();
 }
 

@@ -1,7 +1,8 @@
 // The one window, Main, and the settings it carries for the whole run.
 // Loading it is the program's start and unloading it the program's end.
 // Its handlers are spread over the files of their concern: the life cycle
-// here, the dialog in ui/settings_window.cpp.
+// in main_form.cpp, the capture in capture.cpp, the dialog in
+// ui/settings_window.cpp.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 
 #include "app/clipboard_history.h"
 #include "app/format_code.h"
+#include "app/settings.h"
 #include "imaging/dib_section.h"
 #include "platform/error.h"
 #include "platform/toolkit.h"
@@ -31,27 +33,24 @@ class Main {
 
   plat::Form& Form() { return form_; }
 
-  // Settings, in their declared order.
-  bool KeyWasDown = false;
-  bool RunOnStartUp = false;
-  std::u16string CaptureFolder;
-  bool AutoOpen = false;
-  FormatCode CaptureFormat;
+  // The settings in force: read at load, replaced by OK and Apply, written
+  // at unload.
+  Settings settings;
 
   std::unique_ptr<varnel::TrayIcon> TrayIcon;
 
-  // Controls.
-  plat::Control& SetRunOnStartUp;
-  plat::Control& SetFolder;
-  plat::Control& JPGOption;
-  plat::Control& BMPOption;
-  plat::Control& PNGOption;
-  plat::Control& SetAutoOpen;
-  plat::Control& OKButton;
-  plat::Control& CancelButton;
-  plat::Control& ApplyButton;
-  plat::Control& Browse;
-  plat::Control& OpenFolder;
+  // Controls, each found once in the design by its name and kind.
+  plat::CheckBox& SetRunOnStartUp = form_.Get<plat::CheckBox>(u"SetRunOnStartUp");
+  plat::TextBox& SetFolder = form_.Get<plat::TextBox>(u"SetFolder");
+  plat::OptionButton& JPGOption = form_.Get<plat::OptionButton>(u"JPGOption");
+  plat::OptionButton& BMPOption = form_.Get<plat::OptionButton>(u"BMPOption");
+  plat::OptionButton& PNGOption = form_.Get<plat::OptionButton>(u"PNGOption");
+  plat::CheckBox& SetAutoOpen = form_.Get<plat::CheckBox>(u"SetAutoOpen");
+  plat::Button& OKButton = form_.Get<plat::Button>(u"OKButton");
+  plat::Button& CancelButton = form_.Get<plat::Button>(u"CancelButton");
+  plat::Button& ApplyButton = form_.Get<plat::Button>(u"ApplyButton");
+  plat::Button& Browse = form_.Get<plat::Button>(u"Browse");
+  plat::Button& OpenFolder = form_.Get<plat::Button>(u"OpenFolder");
 
   // Life cycle.
   void Form_Load();
@@ -79,6 +78,9 @@ class Main {
   const std::u16string& SettingsFile() const { return settingsFile_; }
   std::u16string ExeFile() const;
   std::u16string StartupCommand() const;
+
+  // Print Screen went down and its release is still to come.
+  bool PrintScreenHeld() const { return KeyWasDown; }
 
  private:
   // A capture between the release of Print Screen and its file: the
@@ -116,16 +118,17 @@ class Main {
   // another is open waits until that one is closed.
   void ShowMessage(const std::u16string& prompt, const std::u16string& title, bool showWindow);
   void ShowWaitingMessages();
+  // The dialog: the controls as a new Settings value, and a value shown
+  // in the controls; the format's option buttons, each way.
   void CopyControlsToSettings();
   void CopySettingsToControls();
-  // The format options: the one selected, and selecting a code's own.
   FormatCode SelectedFormat();
-  void SelectFormat(const FormatCode& code);
+  void SelectFormat(const FormatCode& format);
   void EnableApply() { ApplyButton.SetEnabled(true); }
-  std::u16string DefaultFolder() const;
 
   std::u16string settingsFile_;
 
+  // The capture's state.
   std::optional<PendingCapture> capture_;
   // The buffer each capture's pixels go to, kept for the run: a capture of
   // the same size as the last (the whole screen, again) reuses its memory
@@ -138,7 +141,8 @@ class Main {
   bool keyboardWatched_ = false;
   bool clipboardWatched_ = false;
   ClipboardHistory clipboard_;
-  // The press being held.
+  // The press being held: Print Screen went down, its release is still to come.
+  bool KeyWasDown = false;
   Press press_{};
   bool altDown_ = false;
   // A release seen while a capture was still pending: captured after it.

@@ -101,7 +101,7 @@ std::uint32_t SettingsReader::GetInt(const char16_t* key, std::int32_t def) cons
   return negative ? 0u - n : n;
 }
 
-bool WriteSettings(const std::u16string& file, std::initializer_list<SettingsKey> keys) {
+bool WriteSettings(const std::u16string& file, std::span<const SettingsKey> keys) {
   const std::optional<std::string> bytes = plat::ReadProfileBytes(file);
   if (!bytes) return false;
   if (const std::optional<Utf8File> utf8 = AsUtf8(*bytes)) {
@@ -118,7 +118,7 @@ bool WriteSettings(const std::u16string& file, std::initializer_list<SettingsKey
   return ok;
 }
 
-void SaveSettings(const std::u16string& readFrom, std::initializer_list<SettingsKey> keys) {
+void SaveSettings(const std::u16string& readFrom, std::span<const SettingsKey> keys) {
   const std::u16string exe = ExeSettingsFile();
   if (readFrom == exe && WriteSettings(exe, keys)) return;
   const std::u16string user = UserSettingsFile(true);

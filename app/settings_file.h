@@ -20,8 +20,8 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "app/profile_text.h"
@@ -64,10 +64,10 @@ struct SettingsKey {
 };
 // Writes the keys into the settings section of the file, in this order.
 // False when the file cannot be written.
-bool WriteSettings(const std::u16string& file, std::initializer_list<SettingsKey> keys);
+bool WriteSettings(const std::u16string& file, std::span<const SettingsKey> keys);
 // Writes the keys where they belong: into the per-user file when that is
 // the one read at start (readFrom), else beside the executable, and when
 // that fails into the per-user file.
-void SaveSettings(const std::u16string& readFrom, std::initializer_list<SettingsKey> keys);
+void SaveSettings(const std::u16string& readFrom, std::span<const SettingsKey> keys);
 
 }  // namespace varnel

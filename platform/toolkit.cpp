@@ -26,9 +26,24 @@ void Control::SetText(const std::u16string& text) { form_.peer().SetText(index_,
 bool Control::Enabled() const { return form_.peer().GetEnabled(index_); }
 void Control::SetEnabled(bool enabled) { form_.peer().SetEnabled(index_, enabled); }
 
+namespace {
+
+std::unique_ptr<Control> MakeControl(Form& form, int index, const ControlDesign& design) {
+  switch (design.kind) {
+    case ControlKind::Label: return std::make_unique<Label>(form, index, design);
+    case ControlKind::CheckBox: return std::make_unique<CheckBox>(form, index, design);
+    case ControlKind::OptionButton: return std::make_unique<OptionButton>(form, index, design);
+    case ControlKind::TextBox: return std::make_unique<TextBox>(form, index, design);
+    case ControlKind::Button: return std::make_unique<Button>(form, index, design);
+  }
+  Raise(kErrInvalidArgument);
+}
+
+}  // namespace
+
 Form::Form(const FormDesign& design) : design_(design) {
   for (std::size_t i = 0; i < design_.controls.size(); ++i)
-    controls_.push_back(std::make_unique<Control>(*this, static_cast<int>(i), design_.controls[i]));
+    controls_.push_back(MakeControl(*this, static_cast<int>(i), design_.controls[i]));
   peer_ = CreateFormPeer(*this, design_);
   icon_ = std::make_shared<Picture>(peer_->IconHandle(), Picture::Type::Icon, false);
 }
@@ -39,6 +54,12 @@ Control& Form::operator[](std::u16string_view name) {
   for (auto& c : controls_)
     if (c->name() == name) return *c;
   Raise(kErrObjectNotSet);
+}
+
+Control& Form::Find(std::u16string_view name, ControlKind kind) {
+  Control& control = (*this)[name];
+  if (control.design().kind != kind) Raise(kErrObjectNotSet);
+  return control;
 }
 
 Hwnd Form::hWnd() const { return peer_->hWnd(); }

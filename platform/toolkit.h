@@ -51,6 +51,9 @@ class Form;
 class Control {
  public:
   Control(Form& form, int index, const ControlDesign& design);
+  virtual ~Control() = default;
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
   const ControlDesign& design() const { return design_; }
   const std::u16string& name() const { return design_.name; }
 
@@ -73,6 +76,40 @@ class Control {
   Form& form_;
   int index_;
   ControlDesign design_;
+};
+
+// Each kind of control as its own type, so that the program holds, say, a
+// check box as a CheckBox (see Form::Get). The window makes each control of
+// its design as the type of its kind.
+class CheckBox : public Control {
+ public:
+  static constexpr ControlKind kKind = ControlKind::CheckBox;
+  using Control::Control;
+  // Only 1 counts as checked: 2 (greyed) does not.
+  bool Checked() const { return Value() == 1; }
+  void SetChecked(bool checked) { SetValue(checked ? 1 : 0); }
+};
+class OptionButton : public Control {
+ public:
+  static constexpr ControlKind kKind = ControlKind::OptionButton;
+  using Control::Control;
+  bool Selected() const { return Value() != 0; }
+  void Select() { SetValue(1); }
+};
+class TextBox : public Control {
+ public:
+  static constexpr ControlKind kKind = ControlKind::TextBox;
+  using Control::Control;
+};
+class Button : public Control {
+ public:
+  static constexpr ControlKind kKind = ControlKind::Button;
+  using Control::Control;
+};
+class Label : public Control {
+ public:
+  static constexpr ControlKind kKind = ControlKind::Label;
+  using Control::Control;
 };
 
 // What a backend's native window does for the Form.
@@ -135,6 +172,14 @@ class Form {
   std::function<void()> OnOtherInstance;
 
   Control& operator[](std::u16string_view name);
+  // The control named `name` as the type of its kind (CheckBox, TextBox,
+  // ...), to be looked up once and kept: it lives as long as the window.
+  // Raises kErrObjectNotSet when the design has no control of that name
+  // and kind.
+  template <class T>
+  T& Get(std::u16string_view name) {
+    return static_cast<T&>(Find(name, T::kKind));
+  }
   std::vector<std::unique_ptr<Control>>& controls() { return controls_; }
 
   Hwnd hWnd() const;
@@ -182,6 +227,8 @@ class Form {
   const FormPeer& peer() const { return *peer_; }
 
  private:
+  Control& Find(std::u16string_view name, ControlKind kind);
+
   FormDesign design_;
   std::vector<std::unique_ptr<Control>> controls_;
   std::unique_ptr<FormPeer> peer_;

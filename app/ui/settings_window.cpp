@@ -2,6 +2,8 @@
 // settings; OK and Apply copy the controls into the settings, Cancel the
 // settings back into the controls. The Apply button's enabled state is the
 // only record of pending edits.
+#include <utility>
+
 #include "app/capture_folder.h"
 #include "app/file_formats.h"
 #include "app/main_form.h"
@@ -28,37 +30,40 @@ constexpr char16_t kNoPath[] =
 }  // namespace
 
 void Main::CopyControlsToSettings() {
-  const bool runOnStartUp = SetRunOnStartUp.Value() == 1;
-  if (!runOnStartUp && StartupEntryLocked(ExeFile())) {
+  // A new value: what the window shows, and as it was for anything it
+  // does not show.
+  Settings edited = settings;
+  edited.RunOnStartUp = SetRunOnStartUp.Checked();
+  if (!edited.RunOnStartUp && StartupEntryLocked(ExeFile())) {
     // Said now, while the user is here, and the box ticked again: it shows
     // what Windows will do.
     ShowMessage(kStartupLocked, u"", false);
-    SetRunOnStartUp.SetValue(1);
-    RunOnStartUp = true;
-  } else {
-    RunOnStartUp = runOnStartUp;
+    SetRunOnStartUp.SetChecked(true);
+    edited.RunOnStartUp = true;
   }
-  CaptureFolder = SetFolder.Text();
-  CaptureFormat = SelectedFormat();
-  AutoOpen = SetAutoOpen.Value() == 1;
+  edited.CaptureFolder = SetFolder.Text();
+  edited.CaptureFormat = SelectedFormat();
+  edited.AutoOpen = SetAutoOpen.Checked();
+  settings = std::move(edited);
 }
 
 void Main::CopySettingsToControls() {
-  SetRunOnStartUp.SetValue(RunOnStartUp ? 1 : 0);
-  SetFolder.SetText(CaptureFolder);
-  SelectFormat(CaptureFormat);
-  SetAutoOpen.SetValue(AutoOpen ? 1 : 0);
+  SetRunOnStartUp.SetChecked(settings.RunOnStartUp);
+  SetFolder.SetText(settings.CaptureFolder);
+  SelectFormat(settings.CaptureFormat);
+  SetAutoOpen.SetChecked(settings.AutoOpen);
   // Last: setting the controls above enabled it again.
   ApplyButton.SetEnabled(false);
 }
 
+// The format's option buttons, one for each row of the format table.
 FormatCode Main::SelectedFormat() {
   for (const FileFormat& f : FileFormats())
-    if (form_[f.control].Value() != 0) return FormatCode(f.code);
+    if (form_.Get<plat::OptionButton>(f.control).Selected()) return FormatCode(f.code);
   return FormatCode(FileFormats().front().code);
 }
 
-void Main::SelectFormat(const FormatCode& code) { form_[FormatOf(code).control].SetValue(1); }
+void Main::SelectFormat(const FormatCode& format) { form_.Get<plat::OptionButton>(FormatOf(format).control).Select(); }
 
 void Main::OKButton_Click() {
   CopyControlsToSettings();

@@ -217,7 +217,7 @@ TEST_F(CaptureFailureTest, FoldersAreResolvedAndUsedButNeverEntered) {
     sim::CloseRequest();
     EXPECT_NE(Ini()->find("path=" + row.typed + "\r\n"), std::string::npos);  // kept as typed
     Start();                                                                  // and read back whole, however long
-    EXPECT_EQ(main().CaptureFolder, plat::FromUtf8(row.typed));
+    EXPECT_EQ(main().settings.CaptureFolder, plat::FromUtf8(row.typed));
   }
 }
 

@@ -10,14 +10,14 @@ constexpr char kQuotedExe[] = "\"C:\\Tools\\Varnel.exe\"";
 
 void ExpectFirstRunWindow(Main& m) {
   EXPECT_TRUE(m.Form().Visible());
-  EXPECT_TRUE(m.RunOnStartUp);
+  EXPECT_TRUE(m.settings.RunOnStartUp);
   EXPECT_EQ(m.SetRunOnStartUp.Value(), 1);
-  EXPECT_EQ(m.CaptureFolder, u"C:\\Users\\ann\\Desktop");
+  EXPECT_EQ(m.settings.CaptureFolder, u"C:\\Users\\ann\\Desktop");
   EXPECT_EQ(m.SetFolder.Text(), u"C:\\Users\\ann\\Desktop");
-  EXPECT_EQ(m.CaptureFormat, u"JPG");
+  EXPECT_EQ(m.settings.CaptureFormat, u"JPG");
   EXPECT_EQ(m.JPGOption.Value(), 1);
   EXPECT_EQ(m.BMPOption.Value(), 0);
-  EXPECT_FALSE(m.AutoOpen);
+  EXPECT_FALSE(m.settings.AutoOpen);
   EXPECT_EQ(m.SetAutoOpen.Value(), 0);
   EXPECT_FALSE(m.ApplyButton.Enabled());
 }
@@ -48,18 +48,18 @@ TEST_F(LifecycleTest, EmptyFileIsAFirstRunAndUnsetProfileGivesTheShellsDesktop) 
   Main& m = Start();
   EXPECT_TRUE(m.Form().Visible());
   // "\Desktop" does not exist; the shell knows where the desktop is.
-  EXPECT_EQ(m.CaptureFolder, u"C:\\Users\\ann\\Desktop");
+  EXPECT_EQ(m.settings.CaptureFolder, u"C:\\Users\\ann\\Desktop");
 }
 
 TEST_F(LifecycleTest, LaterRunStaysHiddenAndFollowsTheRegistry) {
   WriteIni("[main]\r\nopen=1\r\n");
   Main& m = Start();
   EXPECT_FALSE(m.Form().Visible());
-  EXPECT_EQ(m.CaptureFolder, u"C:\\Users\\ann\\Desktop");
-  EXPECT_EQ(m.CaptureFormat, u"JPG");
-  EXPECT_TRUE(m.AutoOpen);
+  EXPECT_EQ(m.settings.CaptureFolder, u"C:\\Users\\ann\\Desktop");
+  EXPECT_EQ(m.settings.CaptureFormat, u"JPG");
+  EXPECT_TRUE(m.settings.AutoOpen);
   EXPECT_EQ(m.SetAutoOpen.Value(), 1);
-  EXPECT_FALSE(m.RunOnStartUp);  // no entry in the registry
+  EXPECT_FALSE(m.settings.RunOnStartUp);  // no entry in the registry
   EXPECT_EQ(m.SetRunOnStartUp.Value(), 0);
   EXPECT_FALSE(m.ApplyButton.Enabled());
   EXPECT_EQ(m.TrayIcon->Tooltip(), u"Varnel");
@@ -82,10 +82,10 @@ TEST_F(LifecycleTest, FormatCodes) {
     SetUp();
     WriteIni(std::string("[main]\r\npath=C:\\Shots\r\nformat=") + c.stored + "\r\n");
     Main& m = Start();
-    EXPECT_EQ(m.CaptureFormat, c.code);
+    EXPECT_EQ(m.settings.CaptureFormat, c.code);
     EXPECT_EQ(m.BMPOption.Value(), c.bitmap ? 1 : 0);
     EXPECT_EQ(m.JPGOption.Value(), c.bitmap ? 0 : 1);
-    EXPECT_EQ(m.CaptureFolder, u"C:\\Shots");
+    EXPECT_EQ(m.settings.CaptureFolder, u"C:\\Shots");
     EXPECT_FALSE(m.ApplyButton.Enabled());
     sim::CloseRequest();
     // The code goes back as it was read, unless OK or Apply replaced it.
@@ -99,7 +99,7 @@ TEST_F(LifecycleTest, OpenValuesAreNormalisedOnTheWayBack) {
     SetUp();
     WriteIni(std::string("[main]\r\nopen=") + stored + "\r\n");
     Main& m = Start();
-    EXPECT_EQ(m.AutoOpen, on);
+    EXPECT_EQ(m.settings.AutoOpen, on);
     sim::ShellTrayMessage(0x206);
     EXPECT_NE(Ini()->find(written), std::string::npos);
   }
@@ -110,7 +110,7 @@ TEST_F(LifecycleTest, ShortFormatValueKeepsItsNul) {
   // and a NUL, which counts as JPEG and goes back as "BM".
   WriteIni("[main]\r\nformat=bm\r\n");
   Main& m = Start();
-  EXPECT_EQ(m.CaptureFormat, std::u16string(u"BM\0", 3));
+  EXPECT_EQ(m.settings.CaptureFormat, std::u16string(u"BM\0", 3));
   EXPECT_EQ(m.JPGOption.Value(), 1);
   sim::CloseRequest();
   EXPECT_NE(Ini()->find("format=BM\r\n"), std::string::npos);
@@ -122,7 +122,7 @@ TEST_F(LifecycleTest, LongPathIsReadWhole) {
   const std::string longPath = "C:\\" + std::string(300, 'x');
   WriteIni("[main]\r\npath=" + longPath + "\r\n");
   Main& m = Start();
-  EXPECT_EQ(m.CaptureFolder, plat::FromUtf8(longPath));
+  EXPECT_EQ(m.settings.CaptureFolder, plat::FromUtf8(longPath));
 }
 
 TEST_F(LifecycleTest, StartupEntryIsRewrittenOrDeleted) {
@@ -133,7 +133,7 @@ TEST_F(LifecycleTest, StartupEntryIsRewrittenOrDeleted) {
                    {1, plat::testing::Utf16Bytes(u"\"C:\\Tools\\Varnel.exe\"")});
   sim::SetRawValue(plat::kHKeyLocalMachine, kRun, "Varnel", {1, plat::testing::Utf16Bytes(u"\"old\"")});
   Main& m = Start();
-  EXPECT_TRUE(m.RunOnStartUp);
+  EXPECT_TRUE(m.settings.RunOnStartUp);
   EXPECT_EQ(m.SetRunOnStartUp.Value(), 1);
   EXPECT_FALSE(m.ApplyButton.Enabled());
   sim::CloseRequest();
@@ -144,7 +144,7 @@ TEST_F(LifecycleTest, StartupEntryIsRewrittenOrDeleted) {
   Main& again = Start();
   sim::UserClick(u"SetRunOnStartUp");
   sim::UserClick(u"OKButton");
-  EXPECT_FALSE(again.RunOnStartUp);
+  EXPECT_FALSE(again.settings.RunOnStartUp);
   EXPECT_TRUE(RunEntry(plat::kHKeyCurrentUser).has_value());
   sim::ShellTrayMessage(0x206);
   EXPECT_FALSE(RunEntry(plat::kHKeyCurrentUser).has_value());
@@ -154,7 +154,7 @@ TEST_F(LifecycleTest, StartupEntryIsRewrittenOrDeleted) {
 TEST_F(LifecycleTest, BlankStartupEntryCountsAsAbsent) {
   WriteIni("[main]\r\nopen=0\r\n");
   sim::SetRawValue(plat::kHKeyLocalMachine, kRun, "Varnel", {1, {}});
-  EXPECT_FALSE(Start().RunOnStartUp);
+  EXPECT_FALSE(Start().settings.RunOnStartUp);
 }
 
 TEST_F(LifecycleTest, EndOfSessionUnloadsOnceAndSavesEdits) {
@@ -162,7 +162,7 @@ TEST_F(LifecycleTest, EndOfSessionUnloadsOnceAndSavesEdits) {
   Main& m = Start();
   sim::UserType(u"SetFolder", u"D:\\Elsewhere");
   sim::UserClick(u"ApplyButton");
-  EXPECT_EQ(m.CaptureFolder, u"D:\\Elsewhere");
+  EXPECT_EQ(m.settings.CaptureFolder, u"D:\\Elsewhere");
   sim::EndSession();
   sim::CloseRequest();  // a second request after the end does nothing
   EXPECT_EQ(sim::CountCalls("WritePrivateProfileStringW"), 3u);
@@ -172,7 +172,7 @@ TEST_F(LifecycleTest, EndOfSessionUnloadsOnceAndSavesEdits) {
 TEST_F(LifecycleTest, UnwritableSettingsAndRegistryEndQuietly) {
   WriteIni("[main]\r\nopen=0\r\n");
   Main& m = Start();
-  m.RunOnStartUp = true;
+  m.settings.RunOnStartUp = true;
   // Neither beside the exe nor in the user's application data.
   sim::InjectFault("WritePrivateProfileStringW", 0, 6);
   sim::InjectFault("RegSetValueExW", plat::kErrorAccessDenied, 2);
@@ -205,7 +205,7 @@ TEST_F(LifecycleTest, DefaultFolderIsWhereTheShellKeepsTheDesktop) {
     sim::SetShellFolder(plat::kCsidlDesktopDirectory, u"D:\\OneDrive\\Desktop");
     if (row.shellDesktop) std::filesystem::create_directories(sim::HostPath("D:\\OneDrive\\Desktop"));
     if (row.ini) WriteIni(*row.ini);
-    EXPECT_EQ(Start().CaptureFolder, row.folder);
+    EXPECT_EQ(Start().settings.CaptureFolder, row.folder);
   }
 }
 

@@ -36,7 +36,7 @@ TEST_F(SettingsFileTest, FileTurnsUnicodeOnlyForAValueTheCodePageLacks) {
     SetUp();
     WriteIni("[other]\r\nkeep=Caf\xe9\r\n[main]\r\nopen=1\r\n");
     Main& m = Start();
-    EXPECT_TRUE(m.AutoOpen);  // read
+    EXPECT_TRUE(m.settings.AutoOpen);  // read
     sim::ShellTrayMessage(0x203);
     sim::UserType(u"SetFolder", row.folder);
     sim::PressEnter();
@@ -45,7 +45,7 @@ TEST_F(SettingsFileTest, FileTurnsUnicodeOnlyForAValueTheCodePageLacks) {
 
     Main& again = Start();
     EXPECT_FALSE(again.Form().Visible());
-    EXPECT_EQ(again.CaptureFolder, row.folder);
+    EXPECT_EQ(again.settings.CaptureFolder, row.folder);
     EXPECT_EQ(again.SetFolder.Text(), row.folder);
   }
 }
@@ -69,12 +69,12 @@ TEST_F(SettingsFileTest, UnwritableExeFolderSendsTheSettingsToTheUser) {
   // The next start is no first run, and start-up stays as the user left it.
   Main& again = Start();
   EXPECT_FALSE(again.Form().Visible());
-  EXPECT_EQ(again.CaptureFolder, u"D:\\Shots");
-  EXPECT_TRUE(again.RunOnStartUp);
+  EXPECT_EQ(again.settings.CaptureFolder, u"D:\\Shots");
+  EXPECT_TRUE(again.settings.RunOnStartUp);
   sim::UserClick(u"SetRunOnStartUp");
   sim::UserClick(u"ApplyButton");
   sim::CloseRequest();
-  EXPECT_FALSE(Start().RunOnStartUp);
+  EXPECT_FALSE(Start().settings.RunOnStartUp);
 }
 
 // Two copies side by side: one installed where this user may not write,
@@ -113,8 +113,8 @@ TEST_F(SettingsFileTest, EachCopyKeepsToItsOwnFile) {
     }
     Main& m = Start();
     EXPECT_FALSE(m.Form().Visible());
-    EXPECT_EQ(m.CaptureFolder, row.folder);
-    m.CaptureFolder = u"E:\\New";
+    EXPECT_EQ(m.settings.CaptureFolder, row.folder);
+    m.settings.CaptureFolder = u"E:\\New";
     sim::CloseRequest();
     // The edit goes to the copy's own file, and only there.
     const auto besideAfter = plat::testing::ReadFileBytes(beside).value_or("");
@@ -159,14 +159,14 @@ TEST_F(SettingsFileTest, HandEditedFilesAreReadAndKeptInTheirOwnForm) {
     SetUp();
     WriteIni(row.form(file(row.folder, false)));
     Main& m = Start();
-    EXPECT_EQ(m.CaptureFolder, row.read);
-    EXPECT_TRUE(m.AutoOpen);
+    EXPECT_EQ(m.settings.CaptureFolder, row.read);
+    EXPECT_TRUE(m.settings.AutoOpen);
     sim::ShellTrayMessage(0x203);
     sim::UserClick(u"BMPOption");
     sim::PressEnter();
     sim::CloseRequest();
     EXPECT_EQ(Ini(), row.form(file(row.folder, true)));
-    EXPECT_EQ(Start().CaptureFolder, row.read);
+    EXPECT_EQ(Start().settings.CaptureFolder, row.read);
   }
 }
 

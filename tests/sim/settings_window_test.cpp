@@ -28,8 +28,8 @@ TEST_F(SettingsWindowTest, CancelPutsTheSettingsBack) {
   EXPECT_EQ(m.BMPOption.Value(), 0);
   EXPECT_EQ(m.SetFolder.Text(), u"C:\\Shots");
   EXPECT_FALSE(m.ApplyButton.Enabled());
-  EXPECT_FALSE(m.AutoOpen);
-  EXPECT_EQ(m.CaptureFormat, u"JPG");
+  EXPECT_FALSE(m.settings.AutoOpen);
+  EXPECT_EQ(m.settings.CaptureFormat, u"JPG");
 }
 
 TEST_F(SettingsWindowTest, ApplyTakesEffectAtOnceButWritesNothingUntilTheEnd) {
@@ -39,10 +39,10 @@ TEST_F(SettingsWindowTest, ApplyTakesEffectAtOnceButWritesNothingUntilTheEnd) {
   sim::UserClick(u"SetAutoOpen");
   sim::UserClick(u"SetRunOnStartUp");
   sim::UserClick(u"ApplyButton");
-  EXPECT_EQ(m.CaptureFolder, u"  D:\\With spaces  ");  // exactly as typed
-  EXPECT_EQ(m.CaptureFormat, u"BMP");
-  EXPECT_TRUE(m.AutoOpen);
-  EXPECT_TRUE(m.RunOnStartUp);
+  EXPECT_EQ(m.settings.CaptureFolder, u"  D:\\With spaces  ");  // exactly as typed
+  EXPECT_EQ(m.settings.CaptureFormat, u"BMP");
+  EXPECT_TRUE(m.settings.AutoOpen);
+  EXPECT_TRUE(m.settings.RunOnStartUp);
   EXPECT_FALSE(m.ApplyButton.Enabled());
   EXPECT_TRUE(form().Visible());
   EXPECT_EQ(Ini(), "[main]\r\npath=C:\\Shots\r\nformat=JPG\r\nopen=0\r\n");
@@ -57,7 +57,7 @@ TEST_F(SettingsWindowTest, EnterAndEscape) {
   Main& m = main();
   sim::UserType(u"SetFolder", u"");
   sim::PressEnter();  // OK: an empty folder is accepted here
-  EXPECT_EQ(m.CaptureFolder, u"");
+  EXPECT_EQ(m.settings.CaptureFolder, u"");
   EXPECT_FALSE(form().Visible());
   EXPECT_FALSE(m.ApplyButton.Enabled());
 
@@ -68,6 +68,16 @@ TEST_F(SettingsWindowTest, EnterAndEscape) {
   EXPECT_EQ(m.SetAutoOpen.Value(), 0);
 }
 
+TEST_F(SettingsWindowTest, GreyedBoxesCountAsUnchecked) {
+  Main& m = main();
+  m.settings.AutoOpen = m.settings.RunOnStartUp = true;
+  m.SetAutoOpen.SetValue(2);
+  m.SetRunOnStartUp.SetValue(2);
+  sim::UserClick(u"ApplyButton");
+  EXPECT_FALSE(m.settings.AutoOpen);
+  EXPECT_FALSE(m.settings.RunOnStartUp);
+}
+
 TEST_F(SettingsWindowTest, ApplyStaysEnabledAfterChangingBack) {
   Main& m = main();
   sim::UserClick(u"BMPOption");
@@ -76,19 +86,19 @@ TEST_F(SettingsWindowTest, ApplyStaysEnabledAfterChangingBack) {
   // A disabled Apply cannot be clicked.
   sim::UserClick(u"ApplyButton");
   EXPECT_FALSE(m.ApplyButton.Enabled());
-  m.CaptureFolder = u"changed behind the window";
+  m.settings.CaptureFolder = u"changed behind the window";
   sim::UserClick(u"ApplyButton");
-  EXPECT_EQ(m.CaptureFolder, u"changed behind the window");
+  EXPECT_EQ(m.settings.CaptureFolder, u"changed behind the window");
 }
 
 TEST_F(SettingsWindowTest, UnexpectedFormatCodeSelectsJpegOnCancel) {
   Main& m = main();
-  m.CaptureFormat = u"XYZ";
+  m.settings.CaptureFormat = u"XYZ";
   sim::UserClick(u"BMPOption");
   sim::UserClick(u"CancelButton");
   EXPECT_EQ(m.JPGOption.Value(), 1);
   EXPECT_EQ(m.BMPOption.Value(), 0);
-  m.CaptureFormat = u"bmp";  // the comparison is case-sensitive
+  m.settings.CaptureFormat = u"bmp";  // the comparison is case-sensitive
   sim::UserClick(u"CancelButton");
   EXPECT_EQ(m.JPGOption.Value(), 1);
 }
@@ -107,7 +117,7 @@ TEST_F(SettingsWindowTest, BrowseFillsTheFolderOnlyWithAnAnswer) {
   sim::UserClick(u"Browse");
   EXPECT_EQ(m.SetFolder.Text(), u"E:\\Pictures");
   EXPECT_TRUE(m.ApplyButton.Enabled());
-  EXPECT_EQ(m.CaptureFolder, u"C:\\Shots");  // not applied yet
+  EXPECT_EQ(m.settings.CaptureFolder, u"C:\\Shots");  // not applied yet
 
   // A folder past MAX_PATH is taken whole.
   const std::string deep = "E:\\" + std::string(150, 'a') + "\\" + std::string(150, 'b');

@@ -77,7 +77,7 @@ TEST_F(StartupEntryTest, TheBoxSaysWhatWindowsWillStart) {
     Put(plat::kHKeyCurrentUser, row.user, row.userSwitch);
     Put(plat::kHKeyLocalMachine, row.machine, row.machineSwitch);
     Main& m = StartAgain();
-    EXPECT_EQ(m.RunOnStartUp, row.ticked);
+    EXPECT_EQ(m.settings.RunOnStartUp, row.ticked);
     EXPECT_EQ(m.SetRunOnStartUp.Value(), row.ticked ? 1 : 0);
   }
 }
@@ -129,7 +129,7 @@ TEST_F(StartupEntryTest, WhereTicksAndUnticksGo) {
     if (row.told && !sim::MessageBoxes().empty()) {
       EXPECT_NE(sim::MessageBoxes()[0].prompt.find(u"only an administrator"), std::u16string::npos);
       EXPECT_EQ(m.SetRunOnStartUp.Value(), 1);  // the box says what Windows will do
-      EXPECT_TRUE(m.RunOnStartUp);
+      EXPECT_TRUE(m.settings.RunOnStartUp);
     }
     sim::CloseRequest();
     EXPECT_EQ(sim::MessageBoxes().size(), row.told ? 1u : 0u);
@@ -139,7 +139,7 @@ TEST_F(StartupEntryTest, WhereTicksAndUnticksGo) {
     EXPECT_EQ(SwitchOf(plat::kHKeyLocalMachine), row.machineSwitchAfter);
     // And the next start says so.
     sim::SetStandardUser(false);
-    EXPECT_EQ(StartAgain().RunOnStartUp, row.tick || row.told);
+    EXPECT_EQ(StartAgain().settings.RunOnStartUp, row.tick || row.told);
   }
 }
 
@@ -150,20 +150,20 @@ TEST_F(StartupEntryTest, MissingRunKeyIsMade) {
   Start();  // first run: start-up ticked
   sim::CloseRequest();
   EXPECT_EQ(Command(plat::kHKeyCurrentUser), kOurs);
-  EXPECT_TRUE(StartAgain().RunOnStartUp);
+  EXPECT_TRUE(StartAgain().settings.RunOnStartUp);
 }
 
 TEST_F(StartupEntryTest, StandardUserGetsThePerUserEntry) {
   sim::SetStandardUser(true);
   Main& m = Start();  // first run: start-up checked
-  EXPECT_TRUE(m.RunOnStartUp);
+  EXPECT_TRUE(m.settings.RunOnStartUp);
   sim::ShellTrayMessage(0x206);
   EXPECT_FALSE(RunEntry(plat::kHKeyLocalMachine).has_value());
   EXPECT_EQ(Command(plat::kHKeyCurrentUser), kOurs);
 
   // The next start finds it, so the box stays checked.
   Main& again = Start();
-  EXPECT_TRUE(again.RunOnStartUp);
+  EXPECT_TRUE(again.settings.RunOnStartUp);
   EXPECT_EQ(again.SetRunOnStartUp.Value(), 1);
 
   // Unchecked: removed.
@@ -183,7 +183,7 @@ TEST_F(StartupEntryTest, ExeUnderACyrillicFolderIsRegisteredWhole) {
   sim::ShellTrayMessage(0x206);
   EXPECT_EQ(plat::testing::ReadRaw(plat::kHKeyCurrentUser, kRunKey, kRunValueName),
             (plat::testing::RawValue{1, plat::testing::SzBytes(u"\"" + dir + u"\\Varnel.exe\"")}));
-  EXPECT_TRUE(Start().RunOnStartUp);
+  EXPECT_TRUE(Start().settings.RunOnStartUp);
 }
 
 TEST_F(StartupEntryTest, StandardUserReadsTheMachineKeyWithReadAccess) {
@@ -224,8 +224,8 @@ TEST_F(StartupEntryTest, NeverTwoEntriesWhateverTheRuns) {
         Put(plat::kHKeyCurrentUser, state.user, {});
         sim::SetStandardUser(standardUser);
         Main& m = StartAgain();
-        EXPECT_EQ(m.RunOnStartUp, state.machine == kOurs || state.user == kOurs);  // the box tells the truth
-        if (m.RunOnStartUp != tick) sim::UserClick(u"SetRunOnStartUp");
+        EXPECT_EQ(m.settings.RunOnStartUp, state.machine == kOurs || state.user == kOurs);  // the box tells the truth
+        if (m.settings.RunOnStartUp != tick) sim::UserClick(u"SetRunOnStartUp");
         sim::PressEnter();
         sim::CloseRequest();
         const int entries = (Command(plat::kHKeyLocalMachine) == kOurs) + (Command(plat::kHKeyCurrentUser) == kOurs);
