@@ -1,6 +1,7 @@
-// The capture format code: exactly three characters. "BMP" means Bitmap,
-// any other value JPEG. A shorter text assigned to it is padded on the
-// right with spaces, a longer one cut to its first three characters.
+// The capture format code: exactly three characters, as the settings file
+// keeps it; which format it stands for is the table's (file_formats.h). A
+// shorter text assigned to it is padded on the right with spaces, a longer
+// one cut to its first three characters.
 #pragma once
 
 #include <string>
@@ -19,7 +20,6 @@ class FormatCode {
     return *this;
   }
   const std::u16string& str() const { return code_; }
-  bool IsBitmap() const { return code_ == u"BMP"; }  // exact, case-sensitive
   void ToUpper() {
     for (auto& c : code_)
       if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
