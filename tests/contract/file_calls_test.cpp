@@ -221,8 +221,7 @@ TEST_F(FileCallsTest, WholeFileWriteLeavesAllOrNothing) {
   EXPECT_EQ(ReadFileBytes(fresh), "other");
 
   const std::u16string lost = TempDir() + u"\\no folder\\shot.bmp";
-  EXPECT_EQ(Write(lost, "picture bytes"), 3u);
-  EXPECT_EQ(plat::GetLastError(), 3u);
+  EXPECT_EQ(Write(lost, "picture bytes"), 3u);  // raised with the system's code
   EXPECT_FALSE(plat::FileExists(lost));
   EXPECT_FALSE(plat::FolderExists(TempDir() + u"\\no folder"));
   EXPECT_TRUE(plat::FolderExists(TempDir()));
