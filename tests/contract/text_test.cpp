@@ -1,5 +1,6 @@
 // Text conversions that settings files go through: UTF-8 as a file saved by
-// hand may hold it. The same cases on the simulated platform and on Wine.
+// hand may hold it, and the ANSI code page. The same cases on the simulated
+// platform and on Wine.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -35,6 +36,15 @@ TEST(TextTest, Utf8ReadLeniently) {
       EXPECT_EQ(plat::ToUtf8(row.text), row.bytes);
     }
   }
+}
+
+// Every byte of the code page comes back from it as it was, the unassigned
+// ones of Windows-1252 too: an ANSI settings file written back keeps the
+// bytes of its other lines.
+TEST(TextTest, AnsiBytesComeBack) {
+  std::string bytes;
+  for (int b = 1; b < 256; ++b) bytes += static_cast<char>(b);
+  EXPECT_EQ(plat::ToAnsi(plat::FromAnsi(bytes)), bytes);
 }
 
 }  // namespace
