@@ -8,7 +8,8 @@
 //   bytes, and the lenient decoding agrees with it;
 // - the lenient decoding keeps every ASCII byte and makes none: a byte
 //   that is not UTF-8 never swallows a line break or a bracket after it;
-// - a text without lone surrogates survives UTF-8; the code page's bytes
+// - the lenient decoding reads back whatever UTF-8 writes, and strict
+//   decoding too for a text without lone surrogates; the code page's bytes
 //   survive the code page.
 // The file, through the program, on the simulated platform:
 // - a text saved in any form that holds it reads as the same settings as
