@@ -4,7 +4,9 @@ namespace varnel {
 
 namespace {
 
-constexpr std::u16string_view kBlanks = u" \t";
+// A carriage return too: one left at the end of a line whose line feed
+// it lacks is trimmed, as the profile functions trim it.
+constexpr std::u16string_view kBlanks = u" \t\r";
 constexpr std::size_t kNone = std::u16string::npos;
 
 std::u16string_view Trim(std::u16string_view s) {

@@ -106,7 +106,10 @@ bool WriteSettings(const std::u16string& file, std::span<const SettingsKey> keys
   if (!bytes) return false;
   if (const std::optional<Utf8File> utf8 = AsUtf8(*bytes)) {
     ProfileText text(utf8->text);
-    for (const SettingsKey& k : keys) text.Set(kSettingsSection, k.key, k.value);
+    // A value up to its first NUL, as the profile functions take it: the
+    // format code's unused characters are NULs, which a text file must
+    // not hold.
+    for (const SettingsKey& k : keys) text.Set(kSettingsSection, k.key, std::u16string_view(k.value.c_str()));
     return plat::ReplaceProfileBytes(
         file, (utf8->marked ? std::string(kUtf8Mark) : std::string()) + plat::ToUtf8(text.Text()));
   }

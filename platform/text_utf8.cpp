@@ -31,37 +31,41 @@ std::string ToUtf8(std::u16string_view text) {
 std::u16string FromUtf8(std::string_view text) {
   std::u16string out;
   for (std::size_t i = 0; i < text.size();) {
-    auto b = static_cast<unsigned char>(text[i]);
-    std::uint32_t c;
-    int extra;
+    const auto b = static_cast<unsigned char>(text[i++]);
     if (b < 0x80) {
-      c = b;
-      extra = 0;
-    } else if ((b & 0xE0) == 0xC0) {
-      c = b & 0x1F;
-      extra = 1;
-    } else if ((b & 0xF0) == 0xE0) {
-      c = b & 0x0F;
-      extra = 2;
-    } else if ((b & 0xF8) == 0xF0) {
-      c = b & 0x07;
-      extra = 3;
-    } else {
-      out += u'\uFFFD';
-      ++i;
+      out += static_cast<char16_t>(b);
       continue;
     }
-    if (i + static_cast<std::size_t>(extra) >= text.size() && extra > 0) {  // cut short
+    // The lead byte gives the number of bytes that follow and the range of
+    // the first of them, which rules out overlong forms and anything past
+    // U+10FFFF. Surrogates pass, as ToUtf8 writes a lone one.
+    std::size_t extra;
+    std::uint32_t c;
+    unsigned char low = 0x80, high = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+      extra = 1, c = b & 0x1Fu;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      extra = 2, c = b & 0x0Fu, low = b == 0xE0 ? 0xA0 : 0x80;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      extra = 3, c = b & 0x07u, low = b == 0xF0 ? 0x90 : 0x80, high = b == 0xF4 ? 0x8F : 0xBF;
+    } else {
       out += u'\uFFFD';
-      break;
+      continue;
     }
-    for (int k = 1; k <= extra; ++k)
-      c = (c << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
-    i += static_cast<std::size_t>(extra) + 1;
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    std::size_t taken = 0;
+    for (; taken < extra && i < text.size(); ++taken, ++i) {
+      const auto next = static_cast<unsigned char>(text[i]);
+      if (next < low || next > high) break;
+      c = (c << 6) | (next & 0x3Fu);
+      low = 0x80, high = 0xBF;
+    }
+    // A sequence cut short is one U+FFFD; the byte that cut it (a line
+    // break, say) is read for itself.
+    if (taken < extra) {
+      out += u'\uFFFD';
+    } else if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
     } else {
       out += static_cast<char16_t>(c);
     }

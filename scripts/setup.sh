@@ -2,6 +2,8 @@
 # Installs what building and testing Varnel needs on Debian 12, as root,
 # and any further packages named as arguments (the benchmarks add theirs).
 # Idempotent: when every package is present it only checks and returns.
+# The fuzz targets take libFuzzer from clang's runtime (libclang-rt-14-dev,
+# only recommended by clang-14, so named here).
 set -euo pipefail
 
 need=(cmake ninja-build g++ make pkg-config
@@ -9,7 +11,8 @@ need=(cmake ninja-build g++ make pkg-config
       wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick
       libturbojpeg0-dev libjpeg62-turbo-dev nasm patch pngcheck libpng-dev
       googletest libgtest-dev libbenchmark-dev
-      dpkg-dev python3 python3-pil nsis clang-tidy clang-format "$@")
+      dpkg-dev python3 python3-pil nsis clang-tidy clang-format
+      clang-14 libclang-rt-14-dev "$@")
 
 # 32-bit Wine needs the i386 architecture (the update below then fetches its lists).
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

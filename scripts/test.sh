@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every test: native tests on the simulated platform (plain and under
 # AddressSanitizer with UndefinedBehaviorSanitizer) and of the downloads
-# that scripts/package.sh makes, then the contract and end-to-end tests
+# that scripts/package.sh makes, each fuzz target for 20 s from a fixed
+# seed (preset fuzz, scripts/fuzz.sh), then the contract and end-to-end tests
 # built with MinGW-w64 for i686 and x86_64, under Wine, the installer's
 # among them.
 # Where this machine cannot run 32-bit programs, the i686 build is still
@@ -21,7 +22,7 @@ source scripts/wine-env.sh || exit 1
 results="$root/build/test-results"
 rm -rf "$results"
 mkdir -p "$results"
-for preset in linux linux-asan win32 win64; do
+for preset in linux linux-asan fuzz win32 win64; do
   echo "=== build $preset"
   cmake --preset "$preset" >/dev/null || exit 1
   cmake --build --preset "$preset" -- -j2 >"$root/build/$preset.build.log" 2>&1 || {
@@ -51,7 +52,7 @@ run_ctest() {  # preset, then the command that runs ctest
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-for preset in linux linux-asan; do
+for preset in linux linux-asan fuzz; do
   echo "=== test $preset"
   GTEST_DIR="$results/$preset" run_ctest "$preset" env
 done
@@ -72,4 +73,4 @@ for preset in "${wine_presets[@]}"; do
   GTEST_DIR="Z:$results/$preset" run_ctest "$preset" scripts/with-display.sh
 done
 
-python3 scripts/test-summary.py "$results" linux linux-asan win32 win64
+python3 scripts/test-summary.py "$results" linux linux-asan fuzz win32 win64

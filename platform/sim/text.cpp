@@ -23,7 +23,9 @@ std::string ToAnsi(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
   for (char16_t c : text) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+    // The five unassigned bytes stand for the controls of the same number
+    // both ways, as in Windows' own table.
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF) || (c < 0xA0 && kHigh[c - 0x80] == 0)) {
       out += static_cast<char>(c);
       continue;
     }

@@ -120,6 +120,58 @@ class TestWineChoice(unittest.TestCase):
                     self.assertIn(why, got[4])
 
 
+# A stand-in for a libFuzzer target: prints what libFuzzer prints, and with
+# FAKE_CRASH=1 a sanitizer's report and the input it keeps.
+FAKE_FUZZER = """#!/bin/sh
+for a in "$@"; do case "$a" in -artifact_prefix=*) kept="${a#-artifact_prefix=}";; esac; done
+echo "#2	INITED cov: 10 ft: 12 corp: 3/30b exec/s: 0 rss: 30Mb"
+if [ "$FAKE_CRASH" = 1 ]; then
+  echo "==1==ERROR: AddressSanitizer: heap-buffer-overflow on address 0x1"
+  echo "SUMMARY: AddressSanitizer: heap-buffer-overflow packed_dib.cpp:9 in Parse"
+  printf x >"${kept}crash-abc"
+  echo "artifact_prefix='$kept'; Test unit written to ${kept}crash-abc"
+  exit 1
+fi
+echo "#900	DONE   cov: 11 ft: 13 corp: 4/40b lim: 4 exec/s: 300 rss: 30Mb"
+echo "stat::number_of_executed_units: 900"
+echo "stat::average_exec_per_sec:     300"
+"""
+
+
+class TestFuzzReport(unittest.TestCase):
+    """What scripts/fuzz.sh makes of a target's run: its line, its report for the summary, the input it keeps."""
+
+    def test_table(self):
+        rows = [
+            # (case, environment, exit code, output holds, report's failure holds, input kept)
+            ("no finding", {}, 0, "900 runs (300/s), coverage 11 edges (13 features), corpus 4 inputs: no finding", None,
+             False),
+            ("a crash", {"FAKE_CRASH": "1"}, 1, "input kept as", "SUMMARY: AddressSanitizer: heap-buffer-overflow",
+             True),
+            ("no target", {"FAKE_MISSING": "1"}, 1, "settings_ini: FAILED, no target", "no target", False),
+        ]
+        for case, env, code, said, failure, kept in rows:
+            with self.subTest(case), tempfile.TemporaryDirectory() as d:
+                if "FAKE_MISSING" not in env:
+                    target = os.path.join(d, "settings_ini_fuzz")
+                    with open(target, "w") as f:
+                        f.write(FAKE_FUZZER)
+                    os.chmod(target, 0o755)
+                reports = os.path.join(d, "reports")
+                result = subprocess.run(
+                    ["bash", os.path.join(ROOT, "scripts", "fuzz.sh"), "1", "settings_ini"],
+                    env={**os.environ, **env, "VARNEL_FUZZ_BIN": d, "VARNEL_FUZZ_RUNS": os.path.join(d, "runs"),
+                         "GTEST_OUTPUT": f"xml:{reports}/"}, capture_output=True, text=True)
+                self.assertEqual(result.returncode, code, result.stdout + result.stderr)
+                self.assertIn(said, result.stdout)
+                passed, failed, _, _ = summary.gtest_counts(os.path.join(reports, "settings_ini_fuzz.xml"))
+                self.assertEqual((passed, failed), (0, 1) if failure else (1, 0))
+                if failure:
+                    message = ET.parse(os.path.join(reports, "settings_ini_fuzz.xml")).find(".//failure").get("message")
+                    self.assertIn(failure, message)
+                self.assertEqual(os.path.exists(os.path.join(d, "runs", "findings", "settings_ini", "crash-abc")), kept)
+
+
 def snapshot(folder):
     """Every path below the folder, with what a change would alter."""
     found = {}
