@@ -143,7 +143,7 @@ void CheckFile(Form form, bool unicodeFolder, std::string_view raw) {
   auto run = Start(&first);
   const auto othersBefore = UntouchedKeys();
   const std::u16string folder = unicodeFolder ? u"C:\\\u0424\u043e\u0442\u043e" : u"C:\\Shots";
-  run->CaptureFolder = folder;
+  run->settings.CaptureFolder = folder;
   End(std::move(run));
   const std::string written = ReadHostFile(kSettingsFile).value_or("");
   const FileForm before = FormOf(*bytes), after = FormOf(written);

@@ -26,7 +26,8 @@ struct ReadSettings {
 inline std::unique_ptr<Main> Start(ReadSettings* read) {
   auto main = std::make_unique<Main>();
   main->Form().Load();
-  *read = {main->Form().Visible(), main->CaptureFolder, main->CaptureFormat.str(), main->AutoOpen};
+  *read = {main->Form().Visible(), main->settings.CaptureFolder, main->settings.CaptureFormat.str(),
+           main->settings.AutoOpen};
   return main;
 }
 

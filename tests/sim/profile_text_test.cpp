@@ -39,14 +39,14 @@ TEST_F(ProfileTextTest, Utf8ReadsAsTheProfileFunctionsRead) {
     SetUp();
     WriteIni(plat::ToUtf8(text));
     const Main& utf8 = Start();
-    const std::u16string folder = utf8.CaptureFolder, format = utf8.CaptureFormat.str();
-    const bool open = utf8.AutoOpen;
+    const std::u16string folder = utf8.settings.CaptureFolder, format = utf8.settings.CaptureFormat.str();
+    const bool open = utf8.settings.AutoOpen;
     SetUp();
     WriteIni(Utf16(text));
     const Main& utf16 = Start();
-    EXPECT_EQ(folder, utf16.CaptureFolder);
-    EXPECT_EQ(format, utf16.CaptureFormat.str());
-    EXPECT_EQ(open, utf16.AutoOpen);
+    EXPECT_EQ(folder, utf16.settings.CaptureFolder);
+    EXPECT_EQ(format, utf16.settings.CaptureFormat.str());
+    EXPECT_EQ(open, utf16.settings.AutoOpen);
   }
 }
 
