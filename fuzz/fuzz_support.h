@@ -20,6 +20,7 @@
 #include "platform/sim/sim.h"
 #include "platform/types.h"
 #include "platform/text.h"
+#include "tests/sim/anns_machine.h"
 
 namespace varnel::fuzz {
 
@@ -63,14 +64,7 @@ inline void FreshMachine() {
   static unsigned inputs = 0;
   if (inputs++ % 256 == 0) {
     sim::Reset(Sandbox());
-    std::filesystem::create_directories(sim::HostPath("C:\\Tools"));
-    sim::SetApp(u"C:\\Tools", u"Varnel");
-    sim::SetEnv(u"userprofile", u"C:\\Users\\ann");
-    for (auto [csidl, folder] : {std::pair{plat::kCsidlDesktopDirectory, u"C:\\Users\\ann\\Desktop"},
-                                 std::pair{plat::kCsidlAppData, u"C:\\Users\\ann\\AppData\\Roaming"}}) {
-      sim::SetShellFolder(csidl, folder);
-      std::filesystem::create_directories(sim::HostPath(folder));
-    }
+    testing::SetUpAnnsMachine();
     return;
   }
   std::error_code ec;

@@ -11,6 +11,7 @@
 #include "app/main_form.h"
 #include "platform/sim/sim.h"
 #include "platform/text.h"
+#include "tests/sim/anns_machine.h"
 #include "tests/support/test_support.h"
 
 namespace varnel::testing {
@@ -21,14 +22,7 @@ class SimMachine : public ::testing::Test {
  protected:
   void SetUp() override {
     plat::testing::BeginTest();
-    std::filesystem::create_directories(sim::HostPath("C:\\Tools"));
-    sim::SetApp(u"C:\\Tools", u"Varnel");
-    sim::SetEnv(u"userprofile", u"C:\\Users\\ann");
-    for (auto [csidl, folder] : {std::pair{plat::kCsidlDesktopDirectory, u"C:\\Users\\ann\\Desktop"},
-                                 std::pair{plat::kCsidlAppData, u"C:\\Users\\ann\\AppData\\Roaming"}}) {
-      sim::SetShellFolder(csidl, folder);
-      std::filesystem::create_directories(sim::HostPath(folder));
-    }
+    SetUpAnnsMachine();
   }
   void TearDown() override { main_.reset(); }
 
