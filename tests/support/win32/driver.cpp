@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace e2e {
@@ -94,7 +95,12 @@ VarnelProcess::~VarnelProcess() {
 }
 
 HWND VarnelProcess::Window() {
-  if (!window_) window_ = FindProcessWindow(pi_.dwProcessId, L"VarnelMain", 15000, false);
+  if (window_) return window_;
+  window_ = FindProcessWindow(pi_.dwProcessId, L"VarnelMain", 15000, false);
+  // The window is there before Varnel has loaded (and Wine may call a
+  // program idle before that): a message it answers comes after the load
+  // has begun to listen for Windows' reports, as a user's first press does.
+  if (window_) SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 15000, nullptr);
   return window_;
 }
 
@@ -161,21 +167,62 @@ bool WaitForLogLine(const std::wstring& log, const std::string& text) {
 
 namespace {
 
+// Windows of another program the user runs beside Varnel: one that comes
+// to the front, and one that owns what the tests put on the clipboard. A
+// thread of their own handles their messages, as a program's would: Wine
+// hands the focus to a window through its thread, and asks a clipboard's
+// owner before a reader may look (waiting 5 s for one that does not answer).
+struct AnotherProgram {
+  HWND front = nullptr;
+  HWND clipboardOwner = nullptr;
+};
+
+const AnotherProgram& Another() {
+  static const AnotherProgram windows = [] {
+    AnotherProgram made;
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread([&made, ready] {
+      made.front = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"another program", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                   nullptr, nullptr, nullptr);
+      made.clipboardOwner =
+          CreateWindowExW(0, L"STATIC", L"clipboard owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+      SetEvent(ready);
+      MSG m;
+      while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+      }
+    }).detach();
+    WaitForSingleObject(ready, INFINITE);
+    CloseHandle(ready);
+    return made;
+  }();
+  return windows;
+}
+
 // On a real desktop some window is always in front, and Windows hands the
 // keyboard's raw input to programs listening in the background (Varnel)
 // only then; on a bare Xvfb display nothing may be once the last window in
 // front has gone, and Wine then drops the input. A window of the user's
-// other programs, which this stands for, comes to the front in that case.
+// other programs comes to the front in that case. A window just hidden (OK
+// in Varnel's window) may still be in front for a moment, and the X
+// server's word on a window that comes or goes (the notification area's,
+// say, as Varnel starts) comes late: the window in front must have held
+// its place for 100 ms.
 void SomeWindowInFront() {
-  const HWND front = GetForegroundWindow();
-  if (front && IsWindowVisible(front)) return;
-  static HWND other = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE, 0, 0, 1,
-                                      1, nullptr, nullptr, nullptr, nullptr);
-  // A window just hidden (OK in Varnel's window) may still be in front for
-  // a moment: wait until ours is.
-  for (int i = 0; i < 50 && GetForegroundWindow() != other; ++i) {
-    SetForegroundWindow(other);
-    Sleep(10);
+  HWND last = nullptr;
+  for (int i = 0, held = 0; i < 100 && held < 5; ++i) {
+    Sleep(20);
+    const HWND front = GetForegroundWindow();
+    if (front && IsWindowVisible(front)) {
+      held = front == last ? held + 1 : 0;
+      last = front;
+      continue;
+    }
+    held = 0;
+    last = nullptr;
+    ShowWindow(Another().front, SW_SHOWNA);
+    SetForegroundWindow(Another().front);
   }
 }
 
@@ -268,8 +315,7 @@ HGLOBAL PackedFormOf(HBITMAP bitmap) {
 // bitmap as raw memory, so the form put is what a program of the other
 // bitness can read.
 bool GiveToClipboard(HBITMAP bitmap, bool packedToo = true) {
-  static HWND owner =
-      CreateWindowExW(0, L"STATIC", L"clipboard owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  const HWND owner = Another().clipboardOwner;
   HGLOBAL packed = packedToo ? PackedFormOf(bitmap) : nullptr;
   if (packedToo && !packed) {
     DeleteObject(bitmap);
@@ -362,7 +408,8 @@ std::int64_t PressPrintScreen() {
   in[0].ki.wVk = in[1].ki.wVk = VK_SNAPSHOT;
   in[1].ki.dwFlags = KEYEVENTF_KEYUP;
   SendInput(1, &in[0], sizeof(INPUT));
-  Sleep(60);  // a few of Varnel's ticks see it held
+  Sleep(60);  // the key is held a moment, as by a finger
+  SomeWindowInFront();
   LARGE_INTEGER released;
   QueryPerformanceCounter(&released);
   SendInput(1, &in[1], sizeof(INPUT));
@@ -391,7 +438,13 @@ std::vector<std::wstring> WaitForFiles(const std::wstring& folder, std::size_t c
   return FilesIn(folder);
 }
 
-HWND WaitForMessageBox(DWORD pid, DWORD ms) { return FindProcessWindow(pid, L"#32770", ms); }
+HWND WaitForMessageBox(DWORD pid, DWORD ms) {
+  HWND box = FindProcessWindow(pid, L"#32770", ms);
+  // The box is there before its caption and prompt are set: read it once
+  // they are.
+  for (int i = 0; box && i < 50 && MessageBoxText(box).empty(); ++i) Sleep(100);
+  return box;
+}
 
 std::wstring WindowText(HWND window) {
   wchar_t buf[2048] = {0};
