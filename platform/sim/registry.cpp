@@ -174,6 +174,26 @@ sim::Key* Lookup(Hkey h, std::uint32_t needAccess, std::int32_t* status) {
   return &k->second;
 }
 
+// The full path of hKey's subkey, for a call that opens it, or the call's
+// failure.
+std::int32_t SubKeyPath(const char* call, Hkey hKey, const char16_t* lpSubKey, std::u16string* path, bool* isHklm) {
+  std::u16string base;
+  if (!sim::KeyPathOf(hKey, base, *isHklm)) return kErrorInvalidHandle;
+  std::int32_t code;
+  if (Fault(call, &code)) return code;
+  *path = sim::Join(base, sim::Text(lpSubKey));
+  return kErrorSuccess;
+}
+
+// A new handle to the key at path.
+Hkey NewHandle(const std::u16string& path, bool isHklm, std::uint32_t access) {
+  auto& r = sim::R();
+  const Hkey h = r.next;
+  r.next = plat::HandleOf<Hkey>(plat::RawHandle(h) + 4);
+  r.open[h] = sim::OpenKey{path, isHklm, access};
+  return h;
+}
+
 }  // namespace
 
 std::int32_t RegOpenKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t ulOptions, std::uint32_t samDesired,
@@ -183,18 +203,12 @@ std::int32_t RegOpenKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t ul
   if (!phkResult) return 87;
   *phkResult = {};
   auto& r = sim::R();
-  std::u16string base;
+  std::u16string path;
   bool isHklm = false;
-  if (!sim::KeyPathOf(hKey, base, isHklm)) return kErrorInvalidHandle;
-  std::int32_t code;
-  if (Fault("RegOpenKeyExW", &code)) return code;
-  std::u16string path = sim::Join(base, sim::Text(lpSubKey));
+  if (const std::int32_t status = SubKeyPath("RegOpenKeyExW", hKey, lpSubKey, &path, &isHklm)) return status;
   if (!r.keys.count(path)) return kErrorFileNotFound;
   if (isHklm && r.standardUser && (samDesired & sim::kWriteAccess)) return kErrorAccessDenied;
-  Hkey h = r.next;
-  r.next = plat::HandleOf<Hkey>(plat::RawHandle(h) + 4);
-  r.open[h] = sim::OpenKey{path, isHklm, samDesired};
-  *phkResult = h;
+  *phkResult = NewHandle(path, isHklm, samDesired);
   return kErrorSuccess;
 }
 
@@ -205,21 +219,15 @@ std::int32_t RegCreateKeyExW(Hkey hKey, const char16_t* lpSubKey, std::uint32_t 
   if (!phkResult) return 87;
   *phkResult = {};
   auto& r = sim::R();
-  std::u16string base;
+  std::u16string path;
   bool isHklm = false;
-  if (!sim::KeyPathOf(hKey, base, isHklm)) return kErrorInvalidHandle;
-  std::int32_t code;
-  if (Fault("RegCreateKeyExW", &code)) return code;
-  const std::u16string path = sim::Join(base, sim::Text(lpSubKey));
+  if (const std::int32_t status = SubKeyPath("RegCreateKeyExW", hKey, lpSubKey, &path, &isHklm)) return status;
   const bool exists = r.keys.count(path) != 0;
   if (isHklm && r.standardUser && (!exists || (samDesired & sim::kWriteAccess))) return kErrorAccessDenied;
   for (std::size_t pos = path.find(u'\\'); pos != std::u16string::npos; pos = path.find(u'\\', pos + 1))
     r.keys[path.substr(0, pos)];
   r.keys[path];
-  Hkey h = r.next;
-  r.next = plat::HandleOf<Hkey>(plat::RawHandle(h) + 4);
-  r.open[h] = sim::OpenKey{path, isHklm, samDesired};
-  *phkResult = h;
+  *phkResult = NewHandle(path, isHklm, samDesired);
   if (lpdwDisposition) *lpdwDisposition = exists ? kRegOpenedExistingKey : kRegCreatedNewKey;
   return kErrorSuccess;
 }
