@@ -297,7 +297,8 @@ void Main::UpdateTimer() {
 void Main::SaveCapture(const cDIBSection& buffer, std::u16string& file) {
   // Named after the time of saving, in the format's own encoding, and
   // written whole or not at all. A picture not saved stays on the
-  // clipboard: the next press can still take it, once the cause is gone.
+  // clipboard, where the user can still paste it; the next press, once the
+  // cause is gone, brings a picture of its own.
   const FileFormat& format = FormatOf(settings.CaptureFormat);
   const std::u16string stamp = plat::FormatDateTime(plat::Now(), u"YYYY-MM-DD-HH-NN-SS");
   file = capture_->folder + u"\\" + stamp + format.extension;  // for the report, should the next step fail

@@ -28,7 +28,8 @@ bool SameName(std::u16string_view a, std::u16string_view b) {
 bool IsSection(std::u16string_view line, std::u16string_view* name) {
   const std::u16string_view t = Trim(line);
   if (t.empty() || t[0] != u'[') return false;
-  *name = Trim(t.substr(1, t.find(u']') == std::u16string_view::npos ? kNone : t.find(u']') - 1));
+  const std::size_t close = t.find(u']');
+  *name = Trim(t.substr(1, close == std::u16string_view::npos ? kNone : close - 1));
   return true;
 }
 
