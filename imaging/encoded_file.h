@@ -21,12 +21,6 @@ struct EncodedFile {
 
   std::vector<std::uint8_t> owned;  // bytes made for this file alone
   std::vector<plat::FilePiece> pieces;
-
-  std::size_t Size() const {
-    std::size_t n = 0;
-    for (const auto& p : pieces) n += p.size;
-    return n;
-  }
 };
 
 }  // namespace varnel

@@ -125,7 +125,6 @@ Handle ShellExecuteW(Hwnd hwnd, const char16_t* lpOperation, const char16_t* lpF
 // identifier list it returns (ole32). SHBrowseForFolderW returns 0 when
 // the dialog is cancelled.
 ItemList SHBrowseForFolderW(BrowseInfoW* lpbi);
-bool SHGetPathFromIDListW(ItemList pidl, char16_t* pszPath);  // pszPath: MAX_PATH characters
 // The same into a buffer of cchPath characters (uOpts 0: the file-system
 // path): a path of any length that fits comes back whole; false when the
 // item has no file-system path or its path does not fit.

@@ -204,8 +204,6 @@ class Form {
   // replaces the interval. No timer runs unless started.
   void StartTimer(std::uint32_t ms);
   void StopTimer();
-  bool TimerRunning() const { return timerMs_ != 0; }
-  std::uint32_t TimerInterval() const { return timerMs_; }
 
   // Subscriptions to the reports of the window's notification-area icons.
   using Subscription = std::list<TrayHandler>::iterator;
@@ -241,10 +239,6 @@ class Form {
 
 // Implemented by each backend.
 std::unique_ptr<FormPeer> CreateFormPeer(Form& form, const FormDesign& design);
-
-// Screen metrics: twips per pixel (15 at 96 dots per inch).
-float TwipsPerPixelX();
-float TwipsPerPixelY();
 
 // Modal message box with an OK button only; returns when dismissed.
 void MsgBox(const std::u16string& prompt, const std::u16string& title);

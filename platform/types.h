@@ -92,7 +92,6 @@ inline constexpr std::uint32_t kNiifInfo = 0x01;  // with the information icon
 // own (WM_APP + 1), with the icon's id in wParam and what happened in
 // lParam: a mouse message, or a balloon's.
 inline constexpr std::uint32_t kTrayMessage = 0x8001;
-inline constexpr std::uint32_t kWmMouseMove = 0x200;
 inline constexpr std::uint32_t kWmLButtonDown = 0x201;
 inline constexpr std::uint32_t kWmLButtonUp = 0x202;
 inline constexpr std::uint32_t kWmLButtonDblClk = 0x203;
@@ -100,7 +99,6 @@ inline constexpr std::uint32_t kWmRButtonDown = 0x204;
 inline constexpr std::uint32_t kWmRButtonUp = 0x205;
 inline constexpr std::uint32_t kWmRButtonDblClk = 0x206;
 inline constexpr std::uint32_t kNinBalloonShow = 0x402;
-inline constexpr std::uint32_t kNinBalloonTimeout = 0x404;
 inline constexpr std::uint32_t kNinBalloonUserClick = 0x405;
 
 // The notification-area icon record in its wide form, up to the balloon

@@ -17,7 +17,6 @@ struct Shell {
   std::vector<TrayCall> trayCalls;
   std::set<std::pair<std::uint32_t, std::uint32_t>> icons;  // (hWnd, uID)
   std::map<int, std::deque<std::int16_t>> keyQueue;
-  std::map<int, std::int16_t> keyIdle;
   std::vector<ShellExecution> executions;
   std::deque<std::optional<std::string>> folderAnswers;
   std::vector<FolderDialogCall> folderDialogs;
@@ -50,8 +49,6 @@ void QueueKeyState(int vk, std::vector<std::int16_t> readings) {
   auto& q = Sh().keyQueue[vk];
   q.insert(q.end(), readings.begin(), readings.end());
 }
-
-void SetIdleKeyState(int vk, std::int16_t idle) { Sh().keyIdle[vk] = idle; }
 
 const std::vector<ShellExecution>& ShellExecutions() { return Sh().executions; }
 void WhileShellExecuting(std::function<void()> action) { Sh().whileExecuting = std::move(action); }
@@ -155,16 +152,6 @@ static Handle RawSHBrowseForFolderW(BrowseInfoW* lpbi) {
   return pidl;
 }
 
-static bool RawSHGetPathFromIDListW(Handle pidl, char16_t* pszPath) {
-  sim::detail::Log("SHGetPathFromIDListW");
-  auto it = sim::Sh().itemLists.find(pidl);
-  // An item without a file-system path (an empty answer) leaves the buffer alone.
-  if (it == sim::Sh().itemLists.end() || it->second.empty() || it->second.size() >= kMaxPath) return false;
-  std::copy(it->second.begin(), it->second.end(), pszPath);
-  pszPath[it->second.size()] = u'\0';
-  return true;
-}
-
 static bool RawSHGetPathFromIDListEx(Handle pidl, char16_t* pszPath, std::uint32_t cchPath, std::uint32_t uOpts) {
   sim::detail::Log("SHGetPathFromIDListEx(" + std::to_string(cchPath) + ")");
   auto it = sim::Sh().itemLists.find(pidl);
@@ -220,7 +207,7 @@ std::int16_t GetAsyncKeyState(int vKey) {
     q.pop_front();
     return v;
   }
-  return sim::Sh().keyIdle[vKey];
+  return 0;
 }
 
 // The typed edge of the seam: the handlers above work on the simulated
@@ -234,9 +221,6 @@ Handle ShellExecuteW(Hwnd hwnd, const char16_t* lpOperation, const char16_t* lpF
   return RawShellExecuteW(RawHandle(hwnd), lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd);
 }
 ItemList SHBrowseForFolderW(BrowseInfoW* lpbi) { return HandleOf<ItemList>(RawSHBrowseForFolderW(lpbi)); }
-bool SHGetPathFromIDListW(ItemList pidl, char16_t* pszPath) {
-  return RawSHGetPathFromIDListW(RawHandle(pidl), pszPath);
-}
 bool SHGetPathFromIDListEx(ItemList pidl, char16_t* pszPath, std::uint32_t cchPath, std::uint32_t uOpts) {
   return RawSHGetPathFromIDListEx(RawHandle(pidl), pszPath, cchPath, uOpts);
 }

@@ -85,13 +85,11 @@ std::size_t OpenKeyHandles();
 // ---- application and environment ----
 void SetApp(const std::u16string& dir, const std::u16string& exeName);
 void SetEnv(const std::u16string& name, std::optional<std::u16string> value);
-void SetTwipsPerPixel(float x, float y);
 
 // ---- keyboard ----
 // Queues readings that GetAsyncKeyState(vk) returns in turn; when the
-// queue is empty it returns `idle` (default 0).
+// queue is empty it returns 0 (up).
 void QueueKeyState(int vk, std::vector<std::int16_t> readings);
-void SetIdleKeyState(int vk, std::int16_t idle);
 
 // ---- notification area ----
 struct TrayCall {

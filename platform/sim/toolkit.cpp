@@ -34,7 +34,6 @@ struct RawInput {
 };
 
 struct Toolkit {
-  float tppX = 15, tppY = 15;
   SimFormPeer* peer = nullptr;
   plat::Form* form = nullptr;
   bool destroyed = false;
@@ -151,11 +150,6 @@ void ClipboardChanged() {
   if (T().clipboardWatched && T().form && !T().destroyed) T().clipboardReports.push_back(plat::GetTickCount());
 }
 }  // namespace detail
-
-void SetTwipsPerPixel(float x, float y) {
-  T().tppX = x;
-  T().tppY = y;
-}
 
 plat::Form* CurrentForm() { return T().form; }
 bool WindowDestroyed() { return T().destroyed; }
@@ -274,9 +268,6 @@ std::unique_ptr<FormPeer> CreateFormPeer(Form& form, const FormDesign& design) {
 void DestroyPictureHandle(Handle handle, Picture::Type type) {
   if (type == Picture::Type::Bitmap) DeleteObject(HandleOf<Hbitmap>(handle));
 }
-
-float TwipsPerPixelX() { return sim::T().tppX; }
-float TwipsPerPixelY() { return sim::T().tppY; }
 
 void MsgBox(const std::u16string& prompt, const std::u16string& title) {
   sim::detail::Log("MessageBox(" + ToUtf8(prompt) + "," + ToUtf8(title) + ")");

@@ -220,10 +220,6 @@ ItemList SHBrowseForFolderW(BrowseInfoW* lpbi) {
   return From<ItemList>(::SHBrowseForFolderW(reinterpret_cast<BROWSEINFOW*>(lpbi)));
 }
 
-bool SHGetPathFromIDListW(ItemList pidl, char16_t* pszPath) {
-  return ::SHGetPathFromIDListW(To<PCIDLIST_ABSOLUTE>(pidl), W(pszPath)) != FALSE;
-}
-
 bool SHGetPathFromIDListEx(ItemList pidl, char16_t* pszPath, std::uint32_t cchPath, std::uint32_t uOpts) {
   return ::SHGetPathFromIDListEx(To<PCIDLIST_ABSOLUTE>(pidl), W(pszPath), cchPath, static_cast<GPFIDL_FLAGS>(uOpts)) !=
          FALSE;

@@ -360,9 +360,6 @@ void DestroyPictureHandle(Handle handle, Picture::Type type) {
     ::DeleteObject(reinterpret_cast<HGDIOBJ>(handle));
 }
 
-float TwipsPerPixelX() { return 1440.0f / static_cast<float>(ScreenDpi()); }
-float TwipsPerPixelY() { return TwipsPerPixelX(); }
-
 void MsgBox(const std::u16string& prompt, const std::u16string& title) {
   const std::u16string caption = title.empty() ? AppExeName() : title;
   // Owned by the program's window, where this thread has one.

@@ -13,8 +13,6 @@
 
 namespace varnel::testing {
 
-constexpr std::int16_t kDown = static_cast<std::int16_t>(0x8000);
-
 class CaptureTest : public SimMachine {
  protected:
   void SetUp() override {
