@@ -11,7 +11,6 @@
 #include <stdexcept>
 
 #include "imaging/work_pool.h"
-#include "platform/error.h"
 
 namespace varnel {
 
@@ -153,12 +152,10 @@ PngSettings DefaultPngSettings() { return {WorkPool::Shared().Threads(), kPieceM
 std::vector<std::uint8_t> EncodePng(const ImageView& image) { return EncodePng(image, DefaultPngSettings()); }
 
 EncodedFile EncodePngFile(const ImageView& image) {
+  // Memory running out raises std::bad_alloc, which the capture's handler
+  // reports as memory, as every other step's.
   EncodedFile file;
-  try {
-    file.owned = EncodePng(image);
-  } catch (const std::bad_alloc&) {
-    plat::Raise(plat::kErrOutOfMemory);
-  }
+  file.owned = EncodePng(image);
   file.pieces.push_back({file.owned.data(), file.owned.size()});
   return file;
 }
