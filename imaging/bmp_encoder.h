@@ -10,7 +10,7 @@ namespace varnel {
 
 // The file's pieces: the header (owned) and the rows, lent from the
 // picture. The view's stride must be the layout's (plat::ScanLineBytes);
-// raises kErrOverflow for a picture whose file would not fit 32 bits.
+// raises kErrOverflow for a picture whose file would be 2 GiB or more.
 EncodedFile EncodeBmp(const ImageView& image);
 
 }  // namespace varnel

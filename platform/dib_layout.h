@@ -26,8 +26,8 @@ void Fill24BitHeader(BitmapInfoHeader& header, std::int32_t width, std::int32_t 
 // The first bytes of a bitmap file of such a picture: BITMAPFILEHEADER (14
 // bytes) and BITMAPINFOHEADER (40), as Windows lays them out (little-endian,
 // no padding); the rows follow them, as the picture keeps them. Raises
-// kErrOverflow as Fill24BitHeader does, and when the file's size does not
-// fit 32 bits.
+// kErrOverflow as Fill24BitHeader does, and when the file's size would
+// be 2 GiB or more (the header's sizes are signed 32-bit numbers).
 inline constexpr std::size_t kBitmapFileHeaderBytes = 54;
 std::array<std::uint8_t, kBitmapFileHeaderBytes> BitmapFileHeader(std::int32_t width, std::int32_t height);
 

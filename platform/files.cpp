@@ -24,8 +24,14 @@ std::u16string Resolved(const std::u16string& path) {
   const std::uint32_t m = GetLongPathNameW(call.c_str(), longer.data(), kLongestPath);
   if (m == 0 || m >= kLongestPath) return full.data();
   std::u16string out(longer.data(), m);
-  // Back out of the long-path form that was only there for the call.
-  if (call.size() != std::u16string_view(full.data()).size() && out.compare(0, 4, u"\\\\?\\") == 0) out.erase(0, 4);
+  // Back out of the long-path form that was only there for the call:
+  // "\\?\UNC\server\share" is "\\server\share", "\\?\C:\" is "C:\".
+  if (call.size() != std::u16string_view(full.data()).size()) {
+    if (out.compare(0, 8, u"\\\\?\\UNC\\") == 0)
+      out.replace(0, 8, u"\\\\");
+    else if (out.compare(0, 4, u"\\\\?\\") == 0)
+      out.erase(0, 4);
+  }
   return out;
 }
 
@@ -86,10 +92,17 @@ bool CanWriteFile(const std::u16string& path) {
         UniqueFile(CreateFileW(call.c_str(), kGenericWrite, kFileShareRead | kFileShareWrite, kOpenExisting, 0)));
   }
   // Not under the file's own name: another copy reading it meanwhile must
-  // not find it empty.
-  const std::u16string probe = call + u".probe";
-  return static_cast<bool>(UniqueFile(
-      CreateFileW(probe.c_str(), kGenericWrite, 0, kCreateNew, kFileAttributeNormal | kFileFlagDeleteOnClose)));
+  // not find it empty. A probe's name already taken (another copy probing
+  // at the same moment, or a file of that name) answers nothing: the next
+  // name is tried.
+  for (char16_t n = u'0'; n <= u'9'; ++n) {
+    const std::u16string probe = call + u".probe" + (n == u'0' ? std::u16string() : std::u16string(1, n));
+    if (UniqueFile(
+            CreateFileW(probe.c_str(), kGenericWrite, 0, kCreateNew, kFileAttributeNormal | kFileFlagDeleteOnClose)))
+      return true;
+    if (GetLastError() != kErrorFileExists) return false;
+  }
+  return false;
 }
 
 }  // namespace plat

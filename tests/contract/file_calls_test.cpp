@@ -178,6 +178,11 @@ TEST_F(FileCallsTest, WhetherAFileCanBeWritten) {
   EXPECT_TRUE(plat::CanWriteFile(missing));
   EXPECT_FALSE(Lookup(missing));
   EXPECT_FALSE(Lookup(missing + u".probe"));
+  // A file under the probe's name (another copy's probe, say) is no answer.
+  WriteFileBytes(missing + u".probe", "other");
+  EXPECT_TRUE(plat::CanWriteFile(missing));
+  EXPECT_EQ(ReadFileBytes(missing + u".probe"), "other");
+  EXPECT_FALSE(Lookup(missing + u".probe1"));
   EXPECT_FALSE(plat::CanWriteFile(TempDir() + u"\\no folder\\Varnel.ini"));
   EXPECT_FALSE(plat::CanWriteFile(TempDir()));  // a folder
   if (!plat::testing::UnderWine()) {            // Wine run as root writes a read-only file
