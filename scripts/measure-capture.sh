@@ -20,13 +20,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 source scripts/wine-env.sh
 preset="$VARNEL_MAIN_PRESET"
-triplet=i686-w64-mingw32
-[ "$preset" = win64 ] && triplet=x86_64-w64-mingw32
 echo "measuring build/$preset under $VARNEL_WINE: $VARNEL_WINE_WHY"
-bash scripts/build-libjpeg-turbo-mingw.sh "$triplet" >/dev/null
-bash scripts/build-libdeflate.sh "$triplet" >/dev/null
-cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" --target Varnel capture_measure -- -j2 >/dev/null
+varnel_build_windows "$preset" Varnel capture_measure
 out="$root/build/measure-capture"
 mkdir -p "$out"
 rounds=5

@@ -26,12 +26,8 @@ while [ $# -gt 0 ]; do
 done
 source scripts/wine-env.sh
 preset="$VARNEL_MAIN_PRESET"
-triplet=i686-w64-mingw32
-[ "$preset" = win64 ] && triplet=x86_64-w64-mingw32
 echo "measuring build/$preset under $VARNEL_WINE: $VARNEL_WINE_WHY"
-bash scripts/build-libjpeg-turbo-mingw.sh "$triplet" >/dev/null
-cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" --target Varnel idle_window -- -j2 >/dev/null
+varnel_build_windows "$preset" Varnel idle_window
 
 export WINEPREFIX="$root/build/idle-prefix-$preset"
 folder="$root/build/idle-varnel-$preset"

@@ -11,12 +11,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 source scripts/wine-env.sh
 preset="$VARNEL_MAIN_PRESET"
-triplet=i686-w64-mingw32
-[ "$preset" = win64 ] && triplet=x86_64-w64-mingw32
-bash scripts/build-libjpeg-turbo-mingw.sh "$triplet" >/dev/null
-bash scripts/build-libdeflate.sh "$triplet" >/dev/null
-cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" --target Varnel -- -j2 >/dev/null
+varnel_build_windows "$preset" Varnel
 work="$root/build/screenshot"
 out=docs/varnel-window.png
 [ "$dpi" = 96 ] || out="$work/varnel-window-${dpi}dpi.png"

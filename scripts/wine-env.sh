@@ -60,4 +60,17 @@ else
   export WINELOADER
 fi
 export VARNEL_WINE_ARCH VARNEL_WINE_WHY VARNEL_WINE VARNEL_MAIN_PRESET WINEPREFIX
+
+# Builds targets of a Windows preset, with the libraries it links first,
+# quietly; run from the checkout's root.
+#   varnel_build_windows <win32|win64> <target>...
+varnel_build_windows() {
+  local preset="$1" triplet=i686-w64-mingw32
+  shift
+  [ "$preset" = win64 ] && triplet=x86_64-w64-mingw32
+  bash scripts/build-libjpeg-turbo-mingw.sh "$triplet" >/dev/null &&
+    bash scripts/build-libdeflate.sh "$triplet" >/dev/null &&
+    cmake --preset "$preset" >/dev/null &&
+    cmake --build --preset "$preset" --target "$@" -- -j2 >/dev/null
+}
 unset varnel_root varnel_wine32 varnel_wine64
