@@ -440,9 +440,10 @@ std::vector<std::wstring> WaitForFiles(const std::wstring& folder, std::size_t c
 
 HWND WaitForMessageBox(DWORD pid, DWORD ms) {
   HWND box = FindProcessWindow(pid, L"#32770", ms);
-  // The box is there before its caption and prompt are set: read it once
+  // The box is there before its caption and prompt are set, which happens
+  // before it handles any message sent to it: a message it answers says
   // they are.
-  for (int i = 0; box && i < 50 && MessageBoxText(box).empty(); ++i) Sleep(100);
+  if (box) SendMessageTimeoutW(box, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
   return box;
 }
 
