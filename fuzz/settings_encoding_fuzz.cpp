@@ -30,6 +30,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "fuzz/settings_run.h"
+#include "tests/support/test_support.h"
 
 namespace varnel::fuzz {
 namespace {
@@ -38,7 +39,6 @@ enum class Form { Ansi, Utf8, Utf8Marked, Utf16, Raw };
 constexpr int kForms = 5;
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-constexpr std::string_view kUtf16Mark = "\xFF\xFE";
 
 bool HasLoneSurrogate(std::u16string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -70,15 +70,6 @@ void CheckConversions(std::string_view bytes) {
   Require(plat::ToAnsi(plat::FromAnsi(bytes)) == bytes, "the code page's bytes survive it", plat::FromAnsi(bytes));
 }
 
-std::string Utf16(std::u16string_view text) {
-  std::string out(kUtf16Mark);
-  for (char16_t c : text) {
-    out += static_cast<char>(c & 0xFF);
-    out += static_cast<char>(c >> 8);
-  }
-  return out;
-}
-
 // The file's bytes for the text in the form; empty when the form cannot
 // hold the text.
 std::optional<std::string> Saved(Form form, std::u16string_view text, std::string_view raw) {
@@ -90,7 +81,7 @@ std::optional<std::string> Saved(Form form, std::u16string_view text, std::strin
     case Form::Utf8Marked:
       if (HasLoneSurrogate(text)) return std::nullopt;
       return (form == Form::Utf8Marked ? std::string(kUtf8Mark) : std::string()) + plat::ToUtf8(text);
-    case Form::Utf16: return Utf16(text);
+    case Form::Utf16: return plat::testing::Utf16File(text);
     case Form::Raw: return std::string(raw);
   }
   return std::nullopt;
@@ -132,7 +123,7 @@ void CheckFile(Form form, bool unicodeFolder, std::string_view raw) {
   if (!bytes) return;
   // An empty file is a first run, where a UTF-16 one holds its mark.
   if (!bytes->empty() && ReadInForm(form, *bytes)) {
-    const ReadSettings reference = SettingsIn(Utf16(text));
+    const ReadSettings reference = SettingsIn(plat::testing::Utf16File(text));
     const ReadSettings read = SettingsIn(*bytes);
     Require(read == reference, "every form reads as UTF-16 does", Describe(read) + u" | " + Describe(reference));
   }

@@ -11,6 +11,7 @@ namespace {
 
 using plat::testing::ReadFileBytes;
 using plat::testing::TempDir;
+using plat::testing::Utf16File;
 using plat::testing::WriteFileBytes;
 
 class ProfileTest : public ::testing::Test {
@@ -111,16 +112,6 @@ TEST_F(ProfileTest, WritingIntoAMissingFolderFails) {
   EXPECT_FALSE(ReadFileBytes(TempDir() + u"\\absent\\Varnel.ini").has_value());
 }
 
-// A file in Unicode form: the UTF-16 LE byte-order mark, then the text.
-std::string Marked(std::u16string_view text) {
-  std::string out = "\xFF\xFE";
-  for (char16_t c : text) {
-    out += static_cast<char>(c & 0xFF);
-    out += static_cast<char>(c >> 8);
-  }
-  return out;
-}
-
 // "Фото Λήψη": letters Windows-1252 has no form for, not even a look-alike.
 const std::u16string kFolder = u"C:\\\u0424\u043e\u0442\u043e \u039b\u03ae\u03c8\u03b7";
 
@@ -136,10 +127,10 @@ TEST_F(ProfileTest, UnicodeFileKeepsEveryScriptAndEverythingElse) {
   path_ = TempDir() + u"\\\u041d\u0430\u0441\u0442\u0440\u043e\u0439\u043a\u0438.ini";  // a name in Cyrillic too
   WriteFileBytes(path_, "[other]\r\nkeep=Caf\xe9\r\n[main]\r\nopen=1\r\n");
   ASSERT_TRUE(plat::ConvertProfileToUnicode(path_));
-  EXPECT_EQ(ReadFileBytes(path_), Marked(u"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\nopen=1\r\n"));
+  EXPECT_EQ(ReadFileBytes(path_), Utf16File(u"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\nopen=1\r\n"));
 
   ASSERT_TRUE(WriteW(u"main", u"path", kFolder.c_str()));
-  const std::string expected = Marked(u"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\nopen=1\r\npath=" + kFolder + u"\r\n");
+  const std::string expected = Utf16File(u"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\nopen=1\r\npath=" + kFolder + u"\r\n");
   EXPECT_EQ(ReadFileBytes(path_), expected);
   EXPECT_EQ(GetW(u"main", u"path"), kFolder);
   EXPECT_EQ(GetW(u"other", u"keep"), u"Caf\u00e9");
@@ -174,7 +165,7 @@ TEST_F(ProfileTest, ConvertingAMissingFileMakesAnEmptyUnicodeOne) {
   EXPECT_EQ(ReadFileBytes(path_), "\xFF\xFE");
   ASSERT_TRUE(WriteW(u"main", u"path", kFolder.c_str()));
   ASSERT_TRUE(Write("main", "open", "1"));
-  EXPECT_EQ(ReadFileBytes(path_), Marked(u"[main]\r\npath=" + kFolder + u"\r\nopen=1\r\n"));
+  EXPECT_EQ(ReadFileBytes(path_), Utf16File(u"[main]\r\npath=" + kFolder + u"\r\nopen=1\r\n"));
   EXPECT_EQ(Get("main", "path", ""), "C:\\???? ????");
 
   // Nothing can be made in a folder that is missing.

@@ -7,21 +7,13 @@
 namespace varnel::testing {
 namespace {
 
+using plat::testing::Utf16File;
 using ProfileTextTest = SimMachine;
 
 std::u16string FromUtf16(std::string_view bytes) {
   std::u16string out;
   for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
     out += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
-  return out;
-}
-
-std::string Utf16(std::u16string_view text) {
-  std::string out = "\xFF\xFE";
-  for (char16_t c : text) {
-    out += static_cast<char>(c & 0xFF);
-    out += static_cast<char>(c >> 8);
-  }
   return out;
 }
 
@@ -42,7 +34,7 @@ TEST_F(ProfileTextTest, Utf8ReadsAsTheProfileFunctionsRead) {
     const std::u16string folder = utf8.settings.CaptureFolder, format = utf8.settings.CaptureFormat.str();
     const bool open = utf8.settings.AutoOpen;
     SetUp();
-    WriteIni(Utf16(text));
+    WriteIni(Utf16File(text));
     const Main& utf16 = Start();
     EXPECT_EQ(folder, utf16.settings.CaptureFolder);
     EXPECT_EQ(format, utf16.settings.CaptureFormat.str());
@@ -65,7 +57,7 @@ TEST_F(ProfileTextTest, Utf8IsWrittenAsTheProfileFunctionsWrite) {
     sim::CloseRequest();
     const std::u16string utf8 = plat::FromUtf8(Ini().value_or(""));
     SetUp();
-    WriteIni(Utf16(text));
+    WriteIni(Utf16File(text));
     Start();
     sim::CloseRequest();
     EXPECT_EQ(utf8, FromUtf16(Ini().value_or("")));

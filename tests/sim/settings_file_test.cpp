@@ -8,19 +8,11 @@
 namespace varnel::testing {
 namespace {
 
+using plat::testing::Utf16File;
 using SettingsFileTest = SimMachine;
 
 // "Фото Λήψη": no form in Windows-1252, the simulated ANSI code page.
 const std::u16string kFolder = u"C:\\\u0424\u043e\u0442\u043e \u039b\u03ae\u03c8\u03b7";
-
-std::string Marked(std::u16string_view text) {
-  std::string out = "\xFF\xFE";
-  for (char16_t c : text) {
-    out += static_cast<char>(c & 0xFF);
-    out += static_cast<char>(c >> 8);
-  }
-  return out;
-}
 
 TEST_F(SettingsFileTest, FileTurnsUnicodeOnlyForAValueTheCodePageLacks) {
   struct Row {
@@ -29,7 +21,7 @@ TEST_F(SettingsFileTest, FileTurnsUnicodeOnlyForAValueTheCodePageLacks) {
   };
   const Row rows[] = {
       {u"C:\\Caf\u00e9", "[other]\r\nkeep=Caf\xe9\r\n[main]\r\nopen=1\r\npath=C:\\Caf\xe9\r\nformat=JPG\r\n"},
-      {kFolder, Marked(u"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\nopen=1\r\npath=" + kFolder + u"\r\nformat=JPG\r\n")},
+      {kFolder, Utf16File(u"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\nopen=1\r\npath=" + kFolder + u"\r\nformat=JPG\r\n")},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(plat::ToUtf8(row.folder));
@@ -151,7 +143,7 @@ TEST_F(SettingsFileTest, HandEditedFilesAreReadAndKeptInTheirOwnForm) {
       {"ANSI", u"C:\\Caf\u00e9", ansi, u"C:\\Caf\u00e9"},
       {"UTF-8 without a byte-order mark", cyrillic, utf8, cyrillic},
       {"UTF-8 with a byte-order mark", cyrillic, utf8Marked, cyrillic},
-      {"UTF-16 LE", cyrillic, Marked, cyrillic},
+      {"UTF-16 LE", cyrillic, [](const std::u16string& text) { return Utf16File(text); }, cyrillic},
       {"not valid UTF-8", mixedRead, ansi, mixedRead},
   };
   for (const Row& row : rows) {

@@ -45,6 +45,11 @@ inline std::vector<std::uint8_t> Utf16Bytes(std::u16string_view text) {
   return out;
 }
 inline std::vector<std::uint8_t> SzBytes(std::u16string_view text) { return Utf16Bytes(std::u16string(text) + u'\0'); }
+// A file in Unicode form: the UTF-16 LE byte-order mark, then the text.
+inline std::string Utf16File(std::u16string_view text) {
+  const std::vector<std::uint8_t> bytes = Utf16Bytes(text);
+  return "\xFF\xFE" + std::string(bytes.begin(), bytes.end());
+}
 
 // True when the real backend runs under Wine rather than Windows. Wine on a
 // Linux file system cannot keep a file's creation time (it reports the
