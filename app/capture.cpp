@@ -37,8 +37,13 @@ namespace varnel {
 
 namespace {
 
-// How long a capture waits for a new picture, and for a busy clipboard.
+// How long a capture waits for a new picture.
 constexpr std::uint32_t kWaitMs = 1000;
+// How long it waits for a clipboard another program holds open. Windows
+// 10 and 11's clipboard history and cloud clipboard open it after every
+// change, the longer the larger the picture; the wait costs nothing, as it
+// runs on the timer and the clipboard's reports.
+constexpr std::uint32_t kBusyWaitMs = 5000;
 // Between two tries at a busy clipboard.
 constexpr std::uint32_t kRetryMs = 20;
 // Windows puts its picture on the clipboard as it handles the key, and the
@@ -50,8 +55,6 @@ constexpr std::uint32_t kRetryMs = 20;
 constexpr std::uint32_t kPressSlackMs = 1000;
 // How long a press waits for the snip the Snipping Tool makes of it.
 constexpr std::uint32_t kSnipWaitMs = 60000;
-// Alt, whose state the raw input of Print Screen does not carry.
-constexpr int kVkMenu = 0x12, kVkLMenu = 0xA4, kVkRMenu = 0xA5;
 
 constexpr char16_t kSnipNoticeTitle[] = u"Print Screen opens the Snipping Tool";
 constexpr char16_t kSnipNotice[] =
@@ -115,14 +118,21 @@ std::u16string Reason(const plat::Error& e, const std::u16string& file) {
   }
 }
 
+// Whether a Print Screen event is Alt+Print Screen, told by the key itself:
+// with Alt held the keyboard sends SysRq's scan code (54, no prefix), and
+// without it E0 37. Alt's own events are not followed: a release Varnel
+// never hears (on the secure desktop after Ctrl+Alt+Del, over an elevated
+// window) would leave every later press taken for Alt+Print Screen. A key
+// sent by a program carries no scan code and counts as plain Print Screen.
+bool WithAlt(const plat::RawKey& key) { return key.makeCode == plat::kScanSysRq && (key.flags & plat::kRiKeyE0) == 0; }
+
 }  // namespace
 
-void Main::Form_RawKey(int vk, bool down, std::uint32_t time) {
-  if (vk == kVkMenu || vk == kVkLMenu || vk == kVkRMenu) altDown_ = down;
-  if (vk != plat::kVkSnapshot) return;
-  if (down) {
+void Main::Form_RawKey(const plat::RawKey& key) {
+  if (key.vk != plat::kVkSnapshot) return;
+  if (key.down) {
     // The keyboard repeats a held key: only the first counts.
-    if (!KeyWasDown) Pressed(time, altDown_);
+    if (!KeyWasDown) Pressed(key.time, WithAlt(key));
   } else if (KeyWasDown) {
     Released();
   }
@@ -144,7 +154,7 @@ void Main::Timer_Timer() {
 void Main::PollKey() {
   // Any bit set counts as down: held now, or pressed since the last query.
   if (plat::GetAsyncKeyState(plat::kVkSnapshot) != 0) {
-    if (!KeyWasDown) Pressed(plat::GetTickCount(), plat::GetAsyncKeyState(kVkMenu) < 0);
+    if (!KeyWasDown) Pressed(plat::GetTickCount(), plat::GetAsyncKeyState(plat::kVkMenu) < 0);
   } else if (KeyWasDown) {
     Released();
   }
@@ -254,11 +264,14 @@ Main::Outcome Main::TryCapture(std::u16string& file, std::optional<plat::Error>&
     plat::Attempt([&] { c.folder = ResolveCaptureFolder(settings.CaptureFolder, plat::AppPath()); });
     if (!plat::FolderExists(c.folder)) return Outcome::NoFolder;
   }
-  if (newPicture) why = plat::Attempt([&] { CopyClipboardPicture(captureBuffer_); });
+  // The number as it is once the picture was read, which a picture
+  // rendered on request has just changed: it is the one saved.
+  std::uint32_t read = sequence;
+  if (newPicture) why = plat::Attempt([&] { read = CopyClipboardPicture(captureBuffer_); });
   if (newPicture && !why) {
     why = plat::Attempt([&] { SaveCapture(captureBuffer_, file); });
     if (why) return Outcome::Failed;
-    lastSequence_ = sequence;
+    lastSequence_ = read;
     return Outcome::Saved;
   }
   if (!newPicture || why->number() == plat::kErrNoPicture) {
@@ -266,7 +279,7 @@ Main::Outcome Main::TryCapture(std::u16string& file, std::optional<plat::Error>&
     why.reset();
     return Passed(now, c.releasedAt, c.snip ? kSnipWaitMs : kWaitMs) ? Outcome::NoNewPicture : Outcome::Waiting;
   }
-  if (why->number() == plat::kErrClipboardBusy && !(c.busy && Passed(now, c.busySince, kWaitMs))) {
+  if (why->number() == plat::kErrClipboardBusy && !(c.busy && Passed(now, c.busySince, kBusyWaitMs))) {
     if (!c.busy) c.busySince = now;
     c.busy = true;
     c.nextTry = now + kRetryMs;
@@ -322,7 +335,13 @@ void Main::ShowWaitingMessages() {
     const Message m = std::move(messages_.front());
     messages_.pop_front();
     if (m.showWindow) plat::Attempt([&] { form_.Show(); });
-    plat::Attempt([&] { plat::MsgBox(m.prompt, m.title); });
+    // A capture's message comes while the user works in another program,
+    // which Windows does not let Varnel push aside: the box is topmost, so
+    // that it stands in front all the same. It belongs to the window where
+    // that is shown with it, and otherwise to no window, so that it has a
+    // taskbar button of its own instead of hiding with the hidden window.
+    const plat::Hwnd owner = form_.Visible() ? form_.hWnd() : plat::Hwnd{};
+    plat::Attempt([&] { plat::MsgBox(m.prompt, m.title, owner, true); });
   }
 }
 

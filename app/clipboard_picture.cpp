@@ -15,7 +15,7 @@ using Fill = cDIBSection::Fill;
 
 }  // namespace
 
-void CopyClipboardPicture(cDIBSection& buffer) {
+std::uint32_t CopyClipboardPicture(cDIBSection& buffer) {
   plat::OpenedClipboard clipboard(plat::OpenClipboard({}));
   if (!clipboard) plat::Raise(plat::kErrClipboardBusy, {}, {}, plat::GetLastError());
 
@@ -23,7 +23,7 @@ void CopyClipboardPicture(cDIBSection& buffer) {
   std::uint32_t why = 0;
   if (bitmap != plat::Hbitmap{}) {
     const Fill fill = buffer.CreateFromBitmap(bitmap);
-    if (fill == Fill::Done) return;
+    if (fill == Fill::Done) return plat::GetClipboardSequenceNumber();
     if (fill == Fill::NoMemory) plat::Raise(plat::kErrOutOfMemory);
     why = plat::GetLastError();
   }
@@ -42,10 +42,11 @@ void CopyClipboardPicture(cDIBSection& buffer) {
   const auto picture = ParsePackedDib(locked.get().address, plat::GlobalSize(packed));
   if (!picture) Unreadable(why);
   switch (buffer.CreateFromPackedDib(*picture)) {
-    case Fill::Done: return;
+    case Fill::Done: return plat::GetClipboardSequenceNumber();
     case Fill::NoMemory: plat::Raise(plat::kErrOutOfMemory);
     case Fill::Unreadable: Unreadable(plat::GetLastError());
   }
+  Unreadable(0);
 }
 
 }  // namespace varnel

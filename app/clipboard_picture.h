@@ -1,6 +1,8 @@
 // The picture on the clipboard, copied into the capture's buffer.
 #pragma once
 
+#include <cstdint>
+
 #include "imaging/dib_section.h"
 
 namespace varnel {
@@ -13,6 +15,9 @@ namespace varnel {
 // kErrNoPicture when it holds no picture, kErrOutOfMemory when the buffer
 // cannot be had at the picture's size, and kErrInvalidPicture, with the
 // system's error code where it gave one, when neither form can be read.
-void CopyClipboardPicture(cDIBSection& buffer);
+// Returns the clipboard's sequence number as it was once the picture was
+// read, with the clipboard still open: a picture rendered on request
+// (delayed rendering) changes the number only when it is rendered.
+std::uint32_t CopyClipboardPicture(cDIBSection& buffer);
 
 }  // namespace varnel

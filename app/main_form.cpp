@@ -31,7 +31,7 @@ Main::Main() : form_(MainDesign()) {
   OpenFolder.Click = [this] { OpenFolder_Click(); };
   form_.OnKeyUp = [this](int keyCode, int shift) { Form_KeyUp(keyCode, shift); };
   form_.OnTimer = [this] { Timer_Timer(); };
-  form_.OnRawKey = [this](int vk, bool down, std::uint32_t time) { Form_RawKey(vk, down, time); };
+  form_.OnRawKey = [this](const plat::RawKey& key) { Form_RawKey(key); };
   form_.OnClipboardUpdate = [this](std::uint32_t time) { Form_ClipboardUpdate(time); };
   form_.OnTaskbarCreated = [this] { Form_TaskbarCreated(); };
   form_.OnOtherInstance = [this] { Form_OtherInstance(); };

@@ -60,7 +60,7 @@ class Main {
 
   // Capture.
   void Timer_Timer();
-  void Form_RawKey(int vk, bool down, std::uint32_t time);
+  void Form_RawKey(const plat::RawKey& key);
   void Form_ClipboardUpdate(std::uint32_t time);
 
   // Dialog.
@@ -144,7 +144,6 @@ class Main {
   // The press being held: Print Screen went down, its release is still to come.
   bool KeyWasDown = false;
   Press press_{};
-  bool altDown_ = false;
   // A release seen while a capture was still pending: captured after it.
   std::optional<Press> releaseWaiting_;
   bool snipNoticeShown_ = false;

@@ -8,9 +8,13 @@
 namespace varnel {
 
 // The setting as it stands now: HKEY_CURRENT_USER\Control Panel\Keyboard,
-// PrintScreenKeyForSnippingEnabled, 1 for on. Read at each press, so that
-// a change is followed at once. False where the value is missing (Windows
-// 10, and Windows 11 before the setting came).
+// PrintScreenKeyForSnippingEnabled, 1 for on and 0 for off. Where the user
+// never touched the switch the value does not exist, and Windows 11 (build
+// 22000 and later) then opens the Snipping Tool: missing counts as on
+// there and as off before it. (A Windows 11 that predates that default
+// copies the screen at once, and the wait for a snip then saves that
+// picture at once too.) Read at each press, so that a change is followed
+// at once.
 bool PrintScreenOpensSnipping();
 
 // The page of Settings where the user turns it on or off.

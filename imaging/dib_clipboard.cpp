@@ -15,7 +15,7 @@ bool cDIBSection::CopyToClipboard(bool bAsDIB) {
   if (!memory) return false;
 
   if (bAsDIB) {
-    plat::MsgBox(u"I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!", u"");
+    plat::MsgBox(u"I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!", u"", {}, false);
     return false;
   }
 

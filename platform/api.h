@@ -102,6 +102,11 @@ std::uint32_t GetLongPathNameW(const char16_t* lpszShortPath, char16_t* lpszLong
 int CompareStringOrdinal(const char16_t* lpString1, int cchCount1, const char16_t* lpString2, int cchCount2,
                          bool bIgnoreCase);
 
+// The version of Windows that runs the program (ntdll): its real build,
+// which GetVersionEx reports only to a program whose manifest names that
+// version. Returns 0 (STATUS_SUCCESS).
+std::int32_t RtlGetVersion(OsVersionInfo* lpVersionInformation);
+
 // Milliseconds since the system started, wrapping after 49.7 days.
 std::uint32_t GetTickCount();
 

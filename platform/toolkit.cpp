@@ -123,8 +123,8 @@ void Form::NotifyKeyUp(int keyCode, int shift) {
   if (!unloaded_ && OnKeyUp) OnKeyUp(keyCode, shift);
 }
 
-void Form::NotifyRawKey(int vk, bool down, std::uint32_t time) {
-  if (loaded_ && !unloaded_ && OnRawKey) OnRawKey(vk, down, time);
+void Form::NotifyRawKey(const RawKey& key) {
+  if (loaded_ && !unloaded_ && OnRawKey) OnRawKey(key);
 }
 
 void Form::NotifyClipboardUpdate(std::uint32_t time) {

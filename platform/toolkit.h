@@ -137,6 +137,15 @@ class FormPeer {
   virtual void StopTimer() = 0;
 };
 
+// A key of the session's keyboard, as raw input reports it.
+struct RawKey {
+  int vk;                  // virtual-key code
+  bool down;               // false: released
+  std::uint16_t makeCode;  // the scan code the keyboard sent; 0 for input sent by a program
+  std::uint16_t flags;     // kRiKeyE0 and the like
+  std::uint32_t time;      // when it happened, on GetTickCount's clock
+};
+
 // Subscriber to the reports of the window's notification-area icons: the
 // icon's id and the message (a mouse message such as kWmLButtonDblClk, or
 // a balloon's, such as kNinBalloonUserClick).
@@ -155,8 +164,8 @@ class Form {
   std::function<void()> OnTimer;
   // A key went down or up anywhere in the session, whichever window has
   // the keyboard (once WatchKeyboard succeeded); a key held down repeats
-  // its down events. time: when it happened, on GetTickCount's clock.
-  std::function<void(int vk, bool down, std::uint32_t time)> OnRawKey;
+  // its down events.
+  std::function<void(const RawKey& key)> OnRawKey;
   // The clipboard's content changed, by any program (once WatchClipboard
   // succeeded); time: when Windows reported it, on GetTickCount's clock.
   // Windows posts the report: it may be handled before the input that
@@ -215,7 +224,7 @@ class Form {
   void NotifyChange(int index);
   void NotifyTray(std::uint32_t id, std::uint32_t message);
   void NotifyKeyUp(int keyCode, int shift);
-  void NotifyRawKey(int vk, bool down, std::uint32_t time);
+  void NotifyRawKey(const RawKey& key);
   void NotifyClipboardUpdate(std::uint32_t time);
   void NotifyTimer();
   void NotifyTaskbarCreated();
@@ -241,7 +250,11 @@ class Form {
 std::unique_ptr<FormPeer> CreateFormPeer(Form& form, const FormDesign& design);
 
 // Modal message box with an OK button only; returns when dismissed.
-void MsgBox(const std::u16string& prompt, const std::u16string& title);
+// owner: the window it belongs to, or {} for none (the box then has a
+// taskbar button of its own). topmost: above every window that is not
+// topmost, also where Windows does not let the program take the
+// foreground (a program in the background: its taskbar button flashes).
+void MsgBox(const std::u16string& prompt, const std::u16string& title, Hwnd owner, bool topmost);
 
 // One copy of the program per user session. The first claim of a name in
 // the session holds it until the claim is destroyed or its process ends.

@@ -78,6 +78,23 @@ inline constexpr std::uint32_t kKeySetValue = 0x2;
 // Virtual-key codes the program uses.
 inline constexpr int kVkSnapshot = 0x2C;
 inline constexpr int kVkF1 = 0x70;
+inline constexpr int kVkMenu = 0x12;  // Alt
+
+// Raw keyboard input (RAWKEYBOARD): the key's scan code as the keyboard
+// sent it, and its flags. Print Screen sends E0 37; with Alt held the same
+// key sends 54 (SysRq), without the prefix.
+inline constexpr std::uint16_t kRiKeyBreak = 0x1;  // the key went up
+inline constexpr std::uint16_t kRiKeyE0 = 0x2;     // the scan code has the E0 prefix
+inline constexpr std::uint16_t kScanPrintScreen = 0x37;
+inline constexpr std::uint16_t kScanSysRq = 0x54;
+
+// The version of Windows as it is, whatever the program's manifest
+// declares (RTL_OSVERSIONINFOW, up to the build number).
+struct OsVersionInfo {
+  std::uint32_t dwMajorVersion;
+  std::uint32_t dwMinorVersion;
+  std::uint32_t dwBuildNumber;
+};
 
 // Notification-area icon messages and flags.
 inline constexpr std::uint32_t kNimAdd = 0;

@@ -7,6 +7,7 @@
 // put as a bitmap is offered as a packed picture too and the other way
 // round, made from it when first asked for, as Windows does.
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <utility>
 
@@ -25,6 +26,9 @@ struct Clipboard {
   std::map<std::uint32_t, Handle> data;
   std::uint32_t sequence = 1;
   bool changed = false;  // since it was opened: reported when it is closed
+  // The owner's rendering of a bitmap put without data (delayed rendering),
+  // until it is first asked for.
+  std::function<Handle()> render;
 };
 
 Clipboard& C() {
@@ -35,6 +39,7 @@ Clipboard& C() {
 bool OpenByUs() { return C().open && !C().openByOther; }
 
 void Release(std::uint32_t format, Handle h) {
+  if (h == 0) return;  // not rendered
   if (format == plat::kCfBitmap)
     detail::DestroyClipboardBitmap(h);
   else
@@ -73,6 +78,17 @@ void OtherProgramOpensClipboard(Handle owner) {
   C().open = true;
   C().openByOther = true;
   C().openWindow = owner;
+}
+
+void OtherProgramPutsDelayedPicture(std::function<Handle()> render) {
+  auto& c = C();
+  for (const auto& [format, h] : c.data) Release(format, h);
+  c.data.clear();
+  c.data[plat::kCfBitmap] = 0;
+  c.render = std::move(render);
+  c.owner = 0x778;
+  ++c.sequence;  // the emptying; the picture counts once it is rendered
+  detail::ClipboardChanged();
 }
 
 void OtherProgramClosesClipboard() {
@@ -114,6 +130,7 @@ bool EmptyClipboard() {
   auto& c = sim::C();
   for (const auto& [format, h] : c.data) sim::Release(format, h);
   c.data.clear();
+  c.render = nullptr;
   c.owner = c.openWindow;
   ++c.sequence;
   c.changed = true;
@@ -150,6 +167,18 @@ static Handle RawGetClipboardData(std::uint32_t uFormat) {
   Log("GetClipboardData(" + std::to_string(uFormat) + ")");
   if (Fault("GetClipboardData") || !sim::OpenByUs()) return 0;
   if (!sim::Has(uFormat)) return sim::Synthesized(uFormat);
+  auto& c = sim::C();
+  if (c.data[uFormat] == 0 && uFormat == kCfBitmap && c.render) {
+    // The owner renders it now (WM_RENDERFORMAT): "If clipboard rendering
+    // is delayed, the sequence number is not incremented until the changes
+    // are rendered." (learn.microsoft.com, GetClipboardSequenceNumber.)
+    const Handle bitmap = std::exchange(c.render, nullptr)();
+    if (!sim::detail::IsBitmap(bitmap)) return 0;
+    sim::detail::GiveBitmapToClipboard(bitmap);
+    c.data[uFormat] = bitmap;
+    ++c.sequence;
+    c.changed = true;
+  }
   return sim::ClipboardData(uFormat);
 }
 

@@ -3,6 +3,7 @@
 #include <ctime>
 #include <optional>
 
+#include "platform/api.h"
 #include "platform/clock.h"
 #include "platform/random.h"
 #include "platform/sim/state.h"
@@ -26,6 +27,11 @@ std::uint32_t& Uptime() {
   static std::uint32_t ms = kBootUptimeMs;
   return ms;
 }
+
+plat::OsVersionInfo& Version() {
+  static plat::OsVersionInfo v = kWindows10;
+  return v;
+}
 }  // namespace
 
 namespace detail {
@@ -33,10 +39,12 @@ void ResetClock() {
   Fixed().reset();
   FixedNow().reset();
   Uptime() = kBootUptimeMs;
+  Version() = kWindows10;
 }
 }  // namespace detail
 
 void AdvanceTickCount(std::uint32_t ms) { Uptime() += ms; }
+void SetWindowsVersion(plat::OsVersionInfo version) { Version() = version; }
 
 void SetTimeOfDay(std::optional<float> seconds) { Fixed() = seconds; }
 void SetNow(std::optional<plat::LocalTime> now) { FixedNow() = now; }
@@ -46,6 +54,12 @@ void SetNow(std::optional<plat::LocalTime> now) { FixedNow() = now; }
 namespace plat {
 
 std::uint32_t GetTickCount() { return sim::Uptime(); }
+
+std::int32_t RtlGetVersion(OsVersionInfo* lpVersionInformation) {
+  sim::detail::Log("RtlGetVersion()");
+  *lpVersionInformation = sim::Version();
+  return 0;
+}
 
 LocalTime Now() {
   if (sim::FixedNow()) return *sim::FixedNow();

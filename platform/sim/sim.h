@@ -163,6 +163,12 @@ void ExplorerRestarts();
 // keyboard's repeat) or up. Queued for the window when it watches the
 // keyboard (WatchKeyboard), and delivered by Pump or Tick.
 void RawKey(int vk, bool down);
+// The same key sent by a program (SendInput, an on-screen keyboard, a
+// remote session's client), with the scan code it gives: mostly none.
+void SentKey(int vk, bool down, std::uint16_t scanCode = 0, bool e0 = false);
+// A key the keyboard lets go of where Windows tells the program nothing:
+// on the secure desktop (Ctrl+Alt+Del), or over an elevated window.
+void KeyReleasedUnheard(int vk);
 // Delivers what is queued for the window, as the message loop takes it:
 // posted messages (clipboard reports) before input, every time.
 void Pump();
@@ -182,11 +188,26 @@ void EndSession();
 // ---- message boxes ----
 struct MessageBoxCall {
   std::u16string prompt, title;
+  Handle owner;  // 0: none, a box with its own taskbar button
+  bool topmost;
+  // The user sees it: in front of the window the user works in, and not
+  // owned by a hidden window (which gives it no taskbar button either).
+  bool seen;
 };
 const std::vector<MessageBoxCall>& MessageBoxes();
 // Runs while a message box is open, like the modal loop that keeps
 // dispatching timer ticks.
 void WhileMessageBoxOpen(std::function<void()> action);
+
+// ---- the foreground ----
+// Windows lets a program bring its window to the front only while it is
+// the foreground program, was just started by it, or received the last
+// input event; otherwise its taskbar button flashes. After Reset Varnel
+// was just started; keyboard input to another program, or this, puts
+// another program in front.
+void AnotherProgramInFront();
+bool VarnelInFront();
+std::size_t TaskbarFlashes();
 
 // ---- graphics and clipboard ----
 // Pixels are given and reported as 0x00RRGGBB; x and y count from the top
@@ -222,10 +243,19 @@ inline constexpr std::uint32_t kBootUptimeMs = 3600000;
 inline constexpr std::uint32_t kTickMs = 16;
 void AdvanceTickCount(std::uint32_t ms);
 
+// The version RtlGetVersion reports; Reset makes it Windows 10 22H2.
+inline constexpr plat::OsVersionInfo kWindows10{10, 0, 19045};
+inline constexpr plat::OsVersionInfo kWindows11{10, 0, 22631};
+void SetWindowsVersion(plat::OsVersionInfo version);
+
 // Another program opens the clipboard (for the window `owner`, 0 for none)
 // and keeps it open until it closes it again.
 void OtherProgramOpensClipboard(Handle owner = 0);
 void OtherProgramClosesClipboard();
+// Another program empties the clipboard and offers a bitmap it renders
+// only when a program first asks for it (delayed rendering): `render`
+// makes it then, and the sequence number changes again.
+void OtherProgramPutsDelayedPicture(std::function<Handle()> render);
 bool ClipboardIsOpen();
 // What the clipboard holds in a format, 0 for nothing.
 Handle ClipboardData(std::uint32_t format);

@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <map>
+#include <set>
 #include <optional>
 
 #include "platform/api.h"
@@ -27,12 +28,6 @@ struct ControlState {
 
 class SimFormPeer;
 
-struct RawInput {
-  int vk;
-  bool down;
-  std::uint32_t time;
-};
-
 struct Toolkit {
   SimFormPeer* peer = nullptr;
   plat::Form* form = nullptr;
@@ -43,8 +38,16 @@ struct Toolkit {
   std::uint32_t timerLast = 0;  // GetTickCount() at the timer's start or last tick
   std::size_t timerTicks = 0;
   std::deque<std::uint32_t> clipboardReports;  // posted: their times
-  std::deque<RawInput> input;
+  std::deque<plat::RawKey> input;
+  std::set<int> held;  // keys the keyboard holds down, heard or not
   std::vector<MessageBoxCall> boxes;
+  // Who may bring a window to the front (see SetForegroundWindow's rules
+  // below): Varnel's window is the foreground window, or Varnel received
+  // the last input event (or was just started by the shell, the foreground
+  // process then).
+  bool foreground = false;
+  bool mayTakeForeground = true;
+  std::size_t flashes = 0;
   std::function<void()> whileBoxOpen;
   // The session's instance claims: name and the token of the claim holding it.
   std::map<std::u16string, plat::Handle> claims;
@@ -55,6 +58,31 @@ Toolkit& T() {
   static Toolkit t;
   return t;
 }
+
+// SetForegroundWindow, as Windows restricts it: "The system restricts which
+// processes can set the foreground window. A process can set the
+// foreground window by calling SetForegroundWindow only if ... The calling
+// process is the foreground process. The calling process was started by
+// the foreground process. ... The calling process received the last input
+// event." Otherwise "An application cannot force a window to the
+// foreground while the user is working with another window. Instead,
+// Windows flashes the taskbar button of the window to notify the user."
+// (learn.microsoft.com, SetForegroundWindow function, Remarks.) Wine lets
+// any window take the foreground.
+bool TakeForeground() {
+  auto& t = T();
+  if (t.foreground || t.mayTakeForeground) {
+    detail::Log("SetForegroundWindow: granted");
+    return t.foreground = true;
+  }
+  detail::Log("SetForegroundWindow: refused, the taskbar button flashes");
+  ++t.flashes;
+  return false;
+}
+
+// The user's input reached Varnel: its window, or its notification-area
+// icon, for which the shell lets the icon's owner come to the front.
+void InputToVarnel() { T().mayTakeForeground = true; }
 
 class SimFormPeer : public plat::FormPeer {
  public:
@@ -75,10 +103,12 @@ class SimFormPeer : public plat::FormPeer {
   void Show() override {
     detail::Log("ShowWindow");
     visible_ = true;
+    TakeForeground();
   }
   void Hide() override {
     detail::Log("HideWindow");
     visible_ = false;
+    T().foreground = false;
   }
   bool Visible() const override { return visible_; }
   void Destroy() override {
@@ -157,6 +187,7 @@ bool WindowDestroyed() { return T().destroyed; }
 void UserClick(const std::u16string& control) {
   auto* peer = T().peer;
   if (!peer || T().destroyed) return;
+  InputToVarnel();
   int i = peer->IndexOf(control);
   if (i < 0 || !peer->GetEnabled(i)) return;
   auto& c = (*T().form)[control];
@@ -176,11 +207,13 @@ void UserClick(const std::u16string& control) {
 void UserType(const std::u16string& control, const std::u16string& text) {
   auto* peer = T().peer;
   if (!peer || T().destroyed) return;
+  InputToVarnel();
   int i = peer->IndexOf(control);
   if (i >= 0 && peer->GetEnabled(i)) peer->SetText(i, text);
 }
 
 void KeyUp(int keyCode, int shift) {
+  InputToVarnel();
   if (T().form && !T().destroyed) T().form->NotifyKeyUp(keyCode, shift);
 }
 
@@ -202,12 +235,44 @@ void MouseMovePixels(int x, int y) {
 }
 
 void ShellTrayMessage(std::uint32_t message) {
+  InputToVarnel();
   if (T().form && !T().destroyed) T().form->NotifyTray(1, message);
 }
 
-void RawKey(int vk, bool down) {
-  if (T().keyboardWatched && T().form && !T().destroyed) T().input.push_back({vk, down, plat::GetTickCount()});
+namespace {
+void QueueKey(int vk, bool down, std::uint16_t makeCode, std::uint16_t flags) {
+  // Keyboard input goes to the window in front; Varnel hears it as raw
+  // input only, which is not the input Windows counts as its own.
+  if (!T().foreground) T().mayTakeForeground = false;
+  if (T().keyboardWatched && T().form && !T().destroyed)
+    T().input.push_back(
+        {vk, down, makeCode, static_cast<std::uint16_t>(flags | (down ? 0 : plat::kRiKeyBreak)), plat::GetTickCount()});
 }
+}  // namespace
+
+void RawKey(int vk, bool down) {
+  if (down)
+    T().held.insert(vk);
+  else
+    T().held.erase(vk);
+  // The scan codes a keyboard sends, as far as the tests tell keys apart:
+  // Print Screen is E0 37, and 54 (SysRq) while Alt is held.
+  std::uint16_t makeCode = 0, flags = 0;
+  if (vk == plat::kVkSnapshot) {
+    const bool alt = T().held.count(plat::kVkMenu) != 0;
+    makeCode = alt ? plat::kScanSysRq : plat::kScanPrintScreen;
+    flags = alt ? 0 : plat::kRiKeyE0;
+  } else if (vk == plat::kVkMenu) {
+    makeCode = 0x38;
+  }
+  QueueKey(vk, down, makeCode, flags);
+}
+
+void SentKey(int vk, bool down, std::uint16_t scanCode, bool e0) {
+  QueueKey(vk, down, scanCode, e0 ? plat::kRiKeyE0 : 0);
+}
+
+void KeyReleasedUnheard(int vk) { T().held.erase(vk); }
 
 void Pump() {
   auto& t = T();
@@ -217,9 +282,9 @@ void Pump() {
       t.clipboardReports.pop_front();
       t.form->NotifyClipboardUpdate(time);
     } else {
-      const RawInput in = t.input.front();
+      const plat::RawKey in = t.input.front();
       t.input.pop_front();
-      t.form->NotifyRawKey(in.vk, in.down, in.time);
+      t.form->NotifyRawKey(in);
     }
   }
 }
@@ -255,6 +320,13 @@ void CloseRequest() {
 void EndSession() { CloseRequest(); }
 
 const std::vector<MessageBoxCall>& MessageBoxes() { return T().boxes; }
+
+void AnotherProgramInFront() {
+  T().foreground = false;
+  T().mayTakeForeground = false;
+}
+bool VarnelInFront() { return T().foreground; }
+std::size_t TaskbarFlashes() { return T().flashes; }
 void WhileMessageBoxOpen(std::function<void()> action) { T().whileBoxOpen = std::move(action); }
 
 }  // namespace sim
@@ -269,9 +341,17 @@ void DestroyPictureHandle(Handle handle, Picture::Type type) {
   if (type == Picture::Type::Bitmap) DeleteObject(HandleOf<Hbitmap>(handle));
 }
 
-void MsgBox(const std::u16string& prompt, const std::u16string& title) {
+void MsgBox(const std::u16string& prompt, const std::u16string& title, Hwnd owner, bool topmost) {
   sim::detail::Log("MessageBox(" + ToUtf8(prompt) + "," + ToUtf8(title) + ")");
-  sim::T().boxes.push_back({prompt, title.empty() ? AppExeName() : title});
+  // A topmost box (MB_TOPMOST: "The message box is created with the
+  // WS_EX_TOPMOST window style") stands above every other window whether
+  // or not it may take the foreground; any other box is in front only
+  // where its program may take the foreground (MB_SETFOREGROUND: "the
+  // system calls the SetForegroundWindow function for the message box").
+  auto& t = sim::T();
+  const bool inFront = topmost ? (sim::TakeForeground(), true) : t.foreground || t.mayTakeForeground;
+  const bool ownerShown = owner == Hwnd{} || (t.peer && t.peer->hWnd() == owner && t.peer->Visible());
+  t.boxes.push_back({prompt, title.empty() ? AppExeName() : title, RawHandle(owner), topmost, inFront && ownerShown});
   if (auto action = sim::T().whileBoxOpen) action();
 }
 

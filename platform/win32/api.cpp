@@ -193,6 +193,20 @@ int CompareStringOrdinal(const char16_t* lpString1, int cchCount1, const char16_
   return ::CompareStringOrdinal(W(lpString1), cchCount1, W(lpString2), cchCount2, bIgnoreCase ? TRUE : FALSE);
 }
 
+std::int32_t RtlGetVersion(OsVersionInfo* lpVersionInformation) {
+  // Exported by ntdll without a declaration in the SDK's user-mode headers.
+  using Fn = LONG(WINAPI*)(RTL_OSVERSIONINFOW*);
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  const auto fn =
+      ntdll ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion"))) : nullptr;
+  RTL_OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (!fn) return static_cast<std::int32_t>(0xC0000002L);  // STATUS_NOT_IMPLEMENTED
+  const LONG status = fn(&info);
+  if (status == 0) *lpVersionInformation = {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
+  return status;
+}
+
 std::uint32_t GetTickCount() { return ::GetTickCount(); }
 
 std::uint32_t GetLastError() { return ::GetLastError(); }

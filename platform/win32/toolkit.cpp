@@ -215,8 +215,9 @@ class Win32FormPeer : public FormPeer {
                 static_cast<UINT>(-1) &&
             raw.header.dwType == RIM_TYPEKEYBOARD) {
           // The time of the key event itself, not of its handling.
-          form_.NotifyRawKey(raw.data.keyboard.VKey, (raw.data.keyboard.Flags & RI_KEY_BREAK) == 0,
-                             static_cast<std::uint32_t>(::GetMessageTime()));
+          const RAWKEYBOARD& k = raw.data.keyboard;
+          form_.NotifyRawKey({k.VKey, (k.Flags & RI_KEY_BREAK) == 0, k.MakeCode, k.Flags,
+                              static_cast<std::uint32_t>(::GetMessageTime())});
         }
         break;  // DefWindowProc frees what the input held
       }
@@ -339,14 +340,6 @@ class Win32FormPeer : public FormPeer {
   bool watchingClipboard_ = false;
 };
 
-// For EnumThreadWindows: stops at the first window of this toolkit and
-// stores it in the HWND that `found` points to.
-BOOL CALLBACK FindFormWindow(HWND h, LPARAM found) {
-  if (!Win32FormPeer::Of(h)) return TRUE;
-  *reinterpret_cast<HWND*>(found) = h;
-  return FALSE;
-}
-
 }  // namespace
 
 std::unique_ptr<FormPeer> CreateFormPeer(Form& form, const FormDesign& design) {
@@ -360,12 +353,12 @@ void DestroyPictureHandle(Handle handle, Picture::Type type) {
     ::DeleteObject(reinterpret_cast<HGDIOBJ>(handle));
 }
 
-void MsgBox(const std::u16string& prompt, const std::u16string& title) {
+void MsgBox(const std::u16string& prompt, const std::u16string& title, Hwnd owner, bool topmost) {
   const std::u16string caption = title.empty() ? AppExeName() : title;
-  // Owned by the program's window, where this thread has one.
-  HWND owner = nullptr;
-  ::EnumThreadWindows(::GetCurrentThreadId(), &FindFormWindow, reinterpret_cast<LPARAM>(&owner));
-  ::MessageBoxW(owner, W(prompt), W(caption), MB_OK);
+  // MB_SETFOREGROUND asks for the foreground, which Windows grants a
+  // program in the background only by flashing its taskbar button;
+  // MB_TOPMOST puts the box in front all the same.
+  ::MessageBoxW(win32::To<HWND>(owner), W(prompt), W(caption), MB_OK | (topmost ? MB_TOPMOST | MB_SETFOREGROUND : 0u));
 }
 
 InstanceClaim::InstanceClaim(const std::u16string& name) {

@@ -22,10 +22,10 @@ TEST(WindowEventsTest, KeysClipboardTimerAndTrayReportsReachTheHiddenWindow) {
   std::vector<std::string> heard;
   std::vector<std::uint32_t> times;
   int ticks = 0;
-  form.OnRawKey = [&](int vk, bool down, std::uint32_t time) {
-    if (vk != plat::kVkSnapshot) return;
-    heard.emplace_back(down ? "down" : "up");
-    times.push_back(time);
+  form.OnRawKey = [&](const plat::RawKey& key) {
+    if (key.vk != plat::kVkSnapshot) return;
+    heard.emplace_back(key.down ? "down" : "up");
+    times.push_back(key.time);
   };
   form.OnClipboardUpdate = [&](std::uint32_t time) {
     heard.emplace_back("clipboard");
@@ -73,6 +73,38 @@ TEST(WindowEventsTest, KeysClipboardTimerAndTrayReportsReachTheHiddenWindow) {
   plat::testing::PostTrayReport(form.hWnd(), 1, plat::kWmRButtonDblClk);
   plat::testing::PumpMessages(100);
   EXPECT_EQ(heard, std::vector<std::string>{"tray 1 518"});
+}
+
+// Print Screen arrives with the scan code the keyboard sent, which tells
+// Alt+Print Screen (54, SysRq) from Print Screen (E0 37); a key a program
+// sends without one arrives with 0.
+TEST(WindowEventsTest, RawKeysCarryTheirScanCodes) {
+  plat::testing::BeginTest();
+  plat::Form form(plat::FormDesign{u"Window events", 1500, 1500, {}});
+  std::vector<plat::RawKey> heard;
+  form.OnRawKey = [&](const plat::RawKey& key) {
+    if (key.vk == plat::kVkSnapshot) heard.push_back(key);
+  };
+  form.Load();
+  ASSERT_TRUE(form.WatchKeyboard());
+  const struct {
+    std::uint16_t scan;
+    bool e0;
+  } sent[] = {{plat::kScanPrintScreen, true}, {plat::kScanSysRq, false}, {0, false}};
+  for (const auto& key : sent) {
+    plat::testing::SendKey(plat::kVkSnapshot, true, key.scan, key.e0);
+    plat::testing::SendKey(plat::kVkSnapshot, false, key.scan, key.e0);
+  }
+  plat::testing::PumpMessages(300);
+  ASSERT_EQ(heard.size(), 6u);
+  for (std::size_t i = 0; i < heard.size(); ++i) {
+    SCOPED_TRACE(i);
+    const auto& key = sent[i / 2];
+    EXPECT_EQ(heard[i].down, i % 2 == 0);
+    EXPECT_EQ(heard[i].makeCode, key.scan);
+    EXPECT_EQ((heard[i].flags & plat::kRiKeyE0) != 0, key.e0);
+    EXPECT_EQ((heard[i].flags & plat::kRiKeyBreak) != 0, i % 2 == 1);
+  }
 }
 
 }  // namespace

@@ -16,10 +16,12 @@ class CaptureEventTest : public CaptureTest {
     sim::RawKey(0x2C, false);
     sim::Pump();
   }
-  // Windows 11's "Use the Print screen key to open screen capture".
-  static void SetSnipping(bool on) {
+  // Windows 11's "Use the Print screen key to open screen capture":
+  // nullopt where the user never touched it and the value does not exist.
+  static void SetSnipping(std::optional<bool> on) {
+    if (!on) return;
     sim::SetRawValue(plat::kHKeyCurrentUser, "Control Panel\\Keyboard", "PrintScreenKeyForSnippingEnabled",
-                     {plat::kRegDword, {static_cast<std::uint8_t>(on ? 1 : 0), 0, 0, 0}});
+                     {plat::kRegDword, {static_cast<std::uint8_t>(*on ? 1 : 0), 0, 0, 0}});
   }
   // A press, then the user's snip after `ms` (nullopt: cancelled).
   static void Snip(std::optional<std::uint32_t> ms) {
@@ -68,6 +70,16 @@ TEST_F(CaptureEventTest, OnlyAPicturePutForThePressIsSaved) {
          sim::Pump();
        },
        1, false},
+      {"picture rendered on request, then a press with nothing new",
+       [] {
+         // Reading it renders it, which changes the sequence number again:
+         // that is still the picture saved.
+         sim::OtherProgramPutsDelayedPicture([] { return plat::RawHandle(ScreenBitmap(8, 8)); });
+         PressAndRelease();
+         Wait(200);
+         PressAndRelease();
+       },
+       1, true},
       {"picture copied seconds before the press",
        [] {
          PutPictureOnClipboard(8, 8);
@@ -247,6 +259,71 @@ TEST_F(CaptureEventTest, TheSnippingToolIsExplainedOnceWithoutBlocking) {
   ASSERT_EQ(sim::ShellExecutions().size(), 1u);
   EXPECT_EQ(sim::ShellExecutions()[0].file, "ms-settings:easeofaccess-keyboard");
   EXPECT_EQ(sim::ShellExecutions()[0].verb, "open");
+}
+
+// Whether a press waits for a snip, as each Windows reads the setting: the
+// value where it exists, and where it does not, Windows 11's default of
+// giving Print Screen to the Snipping Tool. Alt+Print Screen never waits:
+// the key itself tells, not an Alt that Varnel once saw go down.
+TEST_F(CaptureEventTest, ASnipIsWaitedForAsWindowsReadsTheSettingAndTheKey) {
+  enum class Key { PrintScreen, AltPrintScreen, AfterAnUnheardAltRelease, SentByAProgram };
+  struct Row {
+    const char* windows;
+    plat::OsVersionInfo version;
+    std::optional<bool> value;
+    Key key;
+    bool waits;
+  };
+  std::vector<Row> rows;
+  for (const auto& [name, version] :
+       {std::pair{"Windows 10", sim::kWindows10}, std::pair{"Windows 11", sim::kWindows11}})
+    for (const std::optional<bool> value :
+         {std::optional<bool>{}, std::optional<bool>{false}, std::optional<bool>{true}})
+      for (const Key key : {Key::PrintScreen, Key::AltPrintScreen}) {
+        const bool on = value ? *value : version.dwBuildNumber >= 22000;
+        rows.push_back({name, version, value, key, on && key == Key::PrintScreen});
+      }
+  // Alt let go on the secure desktop (Ctrl+Alt+Del) or over an elevated
+  // window, where Varnel hears nothing of it; and a key an on-screen
+  // keyboard or a remote client sends, which carries no scan code.
+  rows.push_back({"Windows 11", sim::kWindows11, std::nullopt, Key::AfterAnUnheardAltRelease, true});
+  rows.push_back({"Windows 11", sim::kWindows11, true, Key::SentByAProgram, true});
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.windows) + ", value " + (row.value ? (*row.value ? "1" : "0") : "missing") + ", key " +
+                 std::to_string(static_cast<int>(row.key)));
+    SetUp();
+    sim::SetWindowsVersion(row.version);
+    SetSnipping(row.value);
+    StartWith("JPG");
+    switch (row.key) {
+      case Key::PrintScreen: PressAndRelease(); break;
+      case Key::AltPrintScreen:
+        sim::RawKey(plat::kVkMenu, true);
+        PressAndRelease();
+        sim::RawKey(plat::kVkMenu, false);
+        break;
+      case Key::AfterAnUnheardAltRelease:
+        sim::RawKey(plat::kVkMenu, true);
+        sim::KeyReleasedUnheard(plat::kVkMenu);
+        PressAndRelease();
+        break;
+      case Key::SentByAProgram:
+        sim::RawKey(plat::kVkMenu, true);
+        sim::SentKey(plat::kVkSnapshot, true);
+        sim::SentKey(plat::kVkSnapshot, false);
+        sim::Tick();
+        sim::RawKey(plat::kVkMenu, false);
+        break;
+    }
+    // The snip comes after 3 s: saved only by a press that waits for it;
+    // one that does not has said by then that no picture came.
+    Wait(3000);
+    PutPictureOnClipboard(8, 8);
+    sim::Pump();
+    Wait(1100);
+    EXPECT_EQ(ShotFiles().size(), row.waits ? 1u : 0u);
+    EXPECT_EQ(sim::MessageBoxes().size(), row.waits ? 0u : 1u);
+  }
 }
 
 }  // namespace

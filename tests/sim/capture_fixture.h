@@ -24,20 +24,24 @@ class CaptureTest : public SimMachine {
     WriteIni("[main]\r\npath=" + folder + "\r\nformat=" + format + "\r\nopen=" + (autoOpen ? "1" : "0") + "\r\n");
     return Start();
   }
+  // A screen picture as a bitmap of the screen's format, for the clipboard.
+  static plat::Hbitmap ScreenBitmap(std::int32_t width, std::int32_t height) {
+    auto picture = ScreenPicture(width, height, Pattern);
+    if (!picture) {
+      ADD_FAILURE() << "no screen picture";
+      return {};
+    }
+    const plat::Hbitmap copy =
+        plat::CreateCompatibleBitmap(plat::TakeWindowDC(plat::GetDesktopWindow()).get(), width, height);
+    plat::MemoryDC from(plat::CreateCompatibleDC({})), to(plat::CreateCompatibleDC({}));
+    const plat::Selection a = plat::SelectInto(from.get(), plat::HandleOf<plat::Hbitmap>(picture->handle()));
+    const plat::Selection b = plat::SelectInto(to.get(), copy);
+    plat::BitBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, plat::kSrcCopy);
+    return copy;
+  }
   // Windows' own part of Print Screen: a screen picture on the clipboard.
   static void PutPictureOnClipboard(std::int32_t width, std::int32_t height) {
-    plat::Hbitmap bitmap;
-    {
-      auto picture = ScreenPicture(width, height, Pattern);
-      ASSERT_TRUE(picture);
-      const plat::Hbitmap copy =
-          plat::CreateCompatibleBitmap(plat::TakeWindowDC(plat::GetDesktopWindow()).get(), width, height);
-      plat::MemoryDC from(plat::CreateCompatibleDC({})), to(plat::CreateCompatibleDC({}));
-      const plat::Selection a = plat::SelectInto(from.get(), plat::HandleOf<plat::Hbitmap>(picture->handle()));
-      const plat::Selection b = plat::SelectInto(to.get(), copy);
-      plat::BitBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, plat::kSrcCopy);
-      bitmap = copy;
-    }
+    const plat::Hbitmap bitmap = ScreenBitmap(width, height);
     ASSERT_TRUE(plat::OpenClipboard(plat::HandleOf<plat::Hwnd>(0x777)));
     plat::EmptyClipboard();
     plat::SetClipboardData(plat::kCfBitmap, plat::RawHandle(bitmap));

@@ -18,6 +18,8 @@ namespace plat::testing {
 // A key of the keyboard going down or up, as input of the whole session
 // (SendInput on Windows).
 void SendKey(int vk, bool down);
+// The same with the scan code a keyboard sends for it, and its E0 prefix.
+void SendKey(int vk, bool down, std::uint16_t scanCode, bool e0);
 // Lets this thread's windows handle what Windows has for them, for about
 // `ms` milliseconds (the simulated machine delivers everything queued at
 // once, and lets ms pass on its clock).

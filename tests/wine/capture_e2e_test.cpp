@@ -254,7 +254,8 @@ TEST_F(CaptureE2E, MissingFolderShowsOneErrorAndWritesNothing) {
   EXPECT_EQ(std::wstring(title), L"Error");
   EXPECT_NE(FindWindowExW(box, nullptr, L"Static", L"Capture folder does not exist."), nullptr);
   EXPECT_TRUE(IsWindowVisible(p.Window()));
-  Sleep(500);  // ticks keep coming while the box is open: still one box
+  EXPECT_EQ(GetWindow(box, GW_OWNER), p.Window());  // over the window shown with it
+  Sleep(500);                                       // ticks keep coming while the box is open: still one box
   int boxes = 0;
   for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", nullptr));) {
     DWORD pid = 0;

@@ -168,6 +168,10 @@ TEST_F(CaptureFailuresE2E, APressWithoutANewPictureIsExplainedOnce) {
   HWND box = e2e::WaitForMessageBox(p_->pid());
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(e2e::WindowText(box), L"Varnel");
+  // With a taskbar button of its own rather than owned by the hidden
+  // window. (Wine makes no box topmost for MB_TOPMOST: the simulated
+  // Windows checks that part.)
+  EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
   EXPECT_NE(e2e::MessageBoxText(box).find(L"Use the Print screen key to open screen capture"), std::wstring::npos);
   EXPECT_TRUE(e2e::DismissMessageBox(box));
   e2e::PressPrintScreen();  // again: silent now

@@ -9,6 +9,7 @@ namespace plat::testing {
 std::optional<std::size_t> LiveGdiObjects() { return sim::LiveGdiObjects(); }
 
 void SendKey(int vk, bool down) { sim::RawKey(vk, down); }
+void SendKey(int vk, bool down, std::uint16_t scanCode, bool e0) { sim::SentKey(vk, down, scanCode, e0); }
 void PumpMessages(std::uint32_t ms) {
   sim::Pump();
   sim::Tick(static_cast<int>(ms / sim::kTickMs));

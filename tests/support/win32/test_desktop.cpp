@@ -103,11 +103,14 @@ ClipboardHolder::~ClipboardHolder() {
 
 bool ClipboardHolder::holding() const { return impl_->holding; }
 
-void SendKey(int vk, bool down) {
+void SendKey(int vk, bool down) { SendKey(vk, down, 0, false); }
+
+void SendKey(int vk, bool down, std::uint16_t scanCode, bool e0) {
   INPUT in{};
   in.type = INPUT_KEYBOARD;
   in.ki.wVk = static_cast<WORD>(vk);
-  in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+  in.ki.wScan = scanCode;
+  in.ki.dwFlags = (down ? 0 : KEYEVENTF_KEYUP) | (e0 ? KEYEVENTF_EXTENDEDKEY : 0);
   ::SendInput(1, &in, sizeof in);
 }
 
