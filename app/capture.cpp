@@ -5,22 +5,21 @@
 // only a picture put there after that: Windows 11 may give Print Screen to
 // its own capture tool and leave the clipboard alone, and a picture copied
 // earlier is not this press's. On the release the capture folder is
-// checked and the picture taken; where it is not there yet, or another
-// program (a clipboard manager) holds the clipboard open, the capture waits
-// up to a second for it, without holding up the window. Where Windows 11
-// gives Print Screen to the Snipping Tool, the capture waits up to a minute
-// for the snip the user makes, silently. The picture is
-// saved under the time of saving, as a bitmap file or a JPEG of quality 90,
-// and a capture that cannot be saved is reported with its file and the
-// reason.
-#include <iterator>
-#include <memory>
+// checked and the picture taken; where it is not there yet the capture
+// waits up to a second for it, and where another program (clipboard
+// history, a clipboard manager) holds the clipboard open, up to five,
+// without holding up the window. Where Windows 11 gives Print Screen to the
+// Snipping Tool, the capture waits up to a minute for the snip the user
+// makes, silently. The picture is saved under the time of saving, in the
+// format in force, and a capture that cannot be saved is reported with its
+// file and the reason.
+#include "app/capture.h"
+
 #include <utility>
 
 #include "app/capture_folder.h"
 #include "app/clipboard_picture.h"
 #include "app/file_formats.h"
-#include "app/main_form.h"
 #include "app/snipping_setting.h"
 #include "imaging/dib_section.h"
 #include "platform/api.h"
@@ -55,19 +54,8 @@ constexpr std::uint32_t kRetryMs = 20;
 constexpr std::uint32_t kPressSlackMs = 1000;
 // How long a press waits for the snip the Snipping Tool makes of it.
 constexpr std::uint32_t kSnipWaitMs = 60000;
-
-constexpr char16_t kSnipNoticeTitle[] = u"Print Screen opens the Snipping Tool";
-constexpr char16_t kSnipNotice[] =
-    u"On this PC, Print Screen opens the Snipping Tool. Varnel saves each snip you make after pressing it. "
-    u"To capture the whole screen at once, turn off \"Use the Print screen key to open screen capture\": "
-    u"click here.";
-static_assert(std::size(kSnipNotice) <= 256, "a balloon's text takes 255 characters");
-
-constexpr char16_t kNoNewPicture[] =
-    u"Print Screen put no new picture on the clipboard, so there was nothing to save.\r\n\r\n"
-    u"On Windows 11 the Print Screen key may open the screen capture tool instead. For Varnel to save your "
-    u"captures, turn off \"Use the Print screen key to open screen capture\" in Settings, Accessibility, "
-    u"Keyboard.";
+// The key poll where Windows gives no raw input: as fast as the timer goes.
+constexpr std::uint32_t kKeyPollMs = 1;
 
 // True once `from` + `ms` has passed, also across the tick count's wrap.
 bool Passed(std::uint32_t now, std::uint32_t from, std::uint32_t ms) { return now - from >= ms; }
@@ -128,40 +116,50 @@ bool WithAlt(const plat::RawKey& key) { return key.makeCode == plat::kScanSysRq 
 
 }  // namespace
 
-void Main::Form_RawKey(const plat::RawKey& key) {
+Capture::Capture(const Settings& settings, Host host)
+    : settings_(settings),
+      host_(std::move(host)),
+      // What is on the clipboard now was there before Varnel: not a capture.
+      clipboard_(plat::GetClipboardSequenceNumber()),
+      lastSequence_(plat::GetClipboardSequenceNumber()) {}
+
+void Capture::Watch(bool keyboard, bool clipboard) {
+  keyboardWatched_ = keyboard;
+  clipboardWatched_ = clipboard;
+  if (!keyboardWatched_) host_.startTimer(kKeyPollMs);
+}
+
+void Capture::RawKey(const plat::RawKey& key) {
   if (key.vk != plat::kVkSnapshot) return;
   if (key.down) {
     // The keyboard repeats a held key: only the first counts.
-    if (!KeyWasDown) Pressed(key.time, WithAlt(key));
-  } else if (KeyWasDown) {
+    if (!keyWasDown_) Pressed(key.time, WithAlt(key));
+  } else if (keyWasDown_) {
     Released();
   }
-  ShowWaitingMessages();
 }
 
-void Main::Form_ClipboardUpdate(std::uint32_t time) {
+void Capture::ClipboardUpdate(std::uint32_t time) {
   clipboard_.Changed(plat::GetClipboardSequenceNumber(), time);
-  if (capture_) ContinueCapture();
-  ShowWaitingMessages();
+  if (pending_) Continue();
 }
 
-void Main::Timer_Timer() {
+void Capture::Tick() {
   if (!keyboardWatched_) PollKey();
-  if (capture_) ContinueCapture();
-  ShowWaitingMessages();
+  if (pending_) Continue();
 }
 
-void Main::PollKey() {
+void Capture::PollKey() {
   // Any bit set counts as down: held now, or pressed since the last query.
   if (plat::GetAsyncKeyState(plat::kVkSnapshot) != 0) {
-    if (!KeyWasDown) Pressed(plat::GetTickCount(), plat::GetAsyncKeyState(plat::kVkMenu) < 0);
-  } else if (KeyWasDown) {
+    if (!keyWasDown_) Pressed(plat::GetTickCount(), plat::GetAsyncKeyState(plat::kVkMenu) < 0);
+  } else if (keyWasDown_) {
     Released();
   }
 }
 
-void Main::Pressed(std::uint32_t time, bool alt) {
-  KeyWasDown = true;
+void Capture::Pressed(std::uint32_t time, bool alt) {
+  keyWasDown_ = true;
   // Without the clipboard's reports, a press takes what is newer than the
   // last picture saved.
   press_.baseline = clipboardWatched_ ? clipboard_.Before(time - kPressSlackMs) : lastSequence_;
@@ -169,88 +167,71 @@ void Main::Pressed(std::uint32_t time, bool alt) {
   press_.snip = false;
   if (!alt) plat::Attempt([&] { press_.snip = PrintScreenOpensSnipping(); });
   // A snip still awaited is given up: this press starts a capture of its own.
-  if (capture_ && capture_->snip) {
-    capture_.reset();
+  if (pending_ && pending_->snip) {
+    pending_.reset();
     UpdateTimer();
   }
-  if (press_.snip && !snipNoticeShown_ && TrayIcon) {
-    // Told once a run, without a message that would stand over the overlay.
-    snipNoticeShown_ = true;
-    plat::Attempt([&] { TrayIcon->ShowBalloon(kSnipNoticeTitle, kSnipNotice); });
-  }
+  if (press_.snip) host_.report({Report::Kind::SnipAwaited, {}, {}});
 }
 
-void Main::Released() {
-  KeyWasDown = false;
-  if (capture_)
+void Capture::Released() {
+  keyWasDown_ = false;
+  if (pending_)
     releaseWaiting_ = press_;
   else
-    BeginCapture(press_);
+    Begin(press_);
 }
 
-void Main::BeginCapture(const Press& press) {
+void Capture::Begin(const Press& press) {
   const std::uint32_t now = plat::GetTickCount();
   // The folder is looked at, never entered: the user can still rename,
   // delete or eject it while Varnel runs. For a snip it is looked at when
   // the snip comes: no message may open over the Snipping Tool's overlay.
   std::u16string folder;
   if (!press.snip) {
-    plat::Attempt([&] { folder = ResolveCaptureFolder(settings.CaptureFolder, plat::AppPath()); });
+    plat::Attempt([&] { folder = ResolveCaptureFolder(settings_.CaptureFolder, plat::AppPath()); });
     if (!plat::FolderExists(folder)) {
-      ShowMessage(u"Capture folder does not exist.", u"Error", true);
+      host_.report({Report::Kind::NoFolder, {}, {}});
       return;
     }
   }
-  capture_ = PendingCapture{folder, press.baseline, press.snip, now, now};
+  pending_ = Pending{folder, press.baseline, press.snip, now, now};
   // The picture is usually there already.
-  ContinueCapture();
+  Continue();
 }
 
-void Main::ContinueCapture() {
+void Capture::Continue() {
   std::u16string file;
   std::optional<plat::Error> why;
-  const Outcome outcome = TryCapture(file, why);
+  const Outcome outcome = Try(file, why);
   if (outcome == Outcome::Waiting) {
     UpdateTimer();
     return;
   }
-  // The capture is over before anything is shown or opened: what happens
-  // meanwhile (another press, a file handler's own message loop) finds no
+  // The capture is over before anything is reported: what the report
+  // brings (another press, a file handler's own message loop) finds no
   // capture pending.
   // A snip the user cancelled, or never made, is no one's fault: nothing is said.
-  const bool silent = outcome == Outcome::NoNewPicture && capture_->snip;
-  capture_.reset();
+  const bool silent = outcome == Outcome::NoNewPicture && pending_->snip;
+  pending_.reset();
   if (const auto next = std::exchange(releaseWaiting_, std::nullopt))
-    BeginCapture(*next);
+    Begin(*next);
   else
     UpdateTimer();
 
   switch (outcome) {
-    case Outcome::Saved:
-      if (settings.AutoOpen) {
-        // The name as it was written, with the extension in capitals.
-        std::u16string open = file;
-        for (std::size_t i = open.rfind(u'.') + 1; i < open.size(); ++i)
-          if (open[i] >= u'a' && open[i] <= u'z') open[i] = static_cast<char16_t>(open[i] - u'a' + u'A');
-        plat::Attempt([&] { plat::ShellExecuteW(form_.hWnd(), u"open", open.c_str(), u"", u"", plat::kSwShowNormal); });
-      }
-      break;
-    case Outcome::NoFolder: ShowMessage(u"Capture folder does not exist.", u"Error", true); break;
+    case Outcome::Saved: host_.report({Report::Kind::Saved, file, {}}); break;
+    case Outcome::NoFolder: host_.report({Report::Kind::NoFolder, {}, {}}); break;
     case Outcome::NoNewPicture:
-      if (!silent && !noPictureNoticeShown_) {
-        noPictureNoticeShown_ = true;
-        ShowMessage(kNoNewPicture, u"", false);
-      }
+      if (!silent) host_.report({Report::Kind::NoNewPicture, {}, {}});
       break;
-    case Outcome::Failed:
-      ShowMessage(u"The capture could not be saved as\r\n" + file + u"\r\n\r\n" + Reason(*why, file), u"Error", true);
-      break;
+    case Outcome::Failed: host_.report({Report::Kind::Failed, file, Reason(*why, file)}); break;
     case Outcome::Waiting: break;
   }
 }
 
-Main::Outcome Main::TryCapture(std::u16string& file, std::optional<plat::Error>& why) {
-  PendingCapture& c = *capture_;
+Capture::Outcome Capture::Try(std::u16string& file, std::optional<plat::Error>& why) {
+  Pending& c = *pending_;
   const std::uint32_t now = plat::GetTickCount();
   if (static_cast<std::int32_t>(now - c.nextTry) < 0) return Outcome::Waiting;
 
@@ -261,15 +242,15 @@ Main::Outcome Main::TryCapture(std::u16string& file, std::optional<plat::Error>&
       sequence != c.baseline && sequence != lastSequence_ && plat::IsClipboardFormatAvailable(plat::kCfBitmap);
   if (newPicture && c.snip && c.folder.empty()) {
     // The snip is here, and the overlay gone.
-    plat::Attempt([&] { c.folder = ResolveCaptureFolder(settings.CaptureFolder, plat::AppPath()); });
+    plat::Attempt([&] { c.folder = ResolveCaptureFolder(settings_.CaptureFolder, plat::AppPath()); });
     if (!plat::FolderExists(c.folder)) return Outcome::NoFolder;
   }
   // The number as it is once the picture was read, which a picture
   // rendered on request has just changed: it is the one saved.
   std::uint32_t read = sequence;
-  if (newPicture) why = plat::Attempt([&] { read = CopyClipboardPicture(captureBuffer_); });
+  if (newPicture) why = plat::Attempt([&] { read = CopyClipboardPicture(buffer_); });
   if (newPicture && !why) {
-    why = plat::Attempt([&] { SaveCapture(captureBuffer_, file); });
+    why = plat::Attempt([&] { Save(file); });
     if (why) return Outcome::Failed;
     lastSequence_ = read;
     return Outcome::Saved;
@@ -287,62 +268,37 @@ Main::Outcome Main::TryCapture(std::u16string& file, std::optional<plat::Error>&
   }
   // The clipboard stayed busy, or its picture could not be copied.
   const std::u16string stamp = plat::FormatDateTime(plat::Now(), u"YYYY-MM-DD-HH-NN-SS");
-  file = c.folder + u"\\" + stamp + FormatOf(settings.CaptureFormat).extension;
+  file = c.folder + u"\\" + stamp + FormatOf(settings_.CaptureFormat).extension;
   return Outcome::Failed;
 }
 
-void Main::UpdateTimer() {
+void Capture::UpdateTimer() {
   // The fallback's key poll keeps its own timer running.
   if (!keyboardWatched_) return;
-  if (!capture_) {
-    form_.StopTimer();
+  if (!pending_) {
+    host_.stopTimer();
     return;
   }
   // The next try at a busy clipboard, or the end of the wait; a picture
   // that comes sooner is reported by the clipboard itself.
   const std::uint32_t now = plat::GetTickCount();
   const std::uint32_t due =
-      capture_->busy ? capture_->nextTry : capture_->releasedAt + (capture_->snip ? kSnipWaitMs : kWaitMs);
+      pending_->busy ? pending_->nextTry : pending_->releasedAt + (pending_->snip ? kSnipWaitMs : kWaitMs);
   const auto left = static_cast<std::int32_t>(due - now);
-  form_.StartTimer(left > 0 ? static_cast<std::uint32_t>(left) : 1);
+  host_.startTimer(left > 0 ? static_cast<std::uint32_t>(left) : 1);
 }
 
-void Main::SaveCapture(const cDIBSection& buffer, std::u16string& file) {
+void Capture::Save(std::u16string& file) {
   // Named after the time of saving, in the format's own encoding, and
   // written whole or not at all. A picture not saved stays on the
   // clipboard, where the user can still paste it; the next press, once the
   // cause is gone, brings a picture of its own.
-  const FileFormat& format = FormatOf(settings.CaptureFormat);
+  const FileFormat& format = FormatOf(settings_.CaptureFormat);
   const std::u16string stamp = plat::FormatDateTime(plat::Now(), u"YYYY-MM-DD-HH-NN-SS");
-  file = capture_->folder + u"\\" + stamp + format.extension;  // for the report, should the next step fail
-  file = FreeName(capture_->folder + u"\\" + stamp, format.extension) + format.extension;
-  const EncodedFile encoded = format.encode(buffer.View());
+  file = pending_->folder + u"\\" + stamp + format.extension;  // for the report, should the next step fail
+  file = FreeName(pending_->folder + u"\\" + stamp, format.extension) + format.extension;
+  const EncodedFile encoded = format.encode(buffer_.View());
   plat::WriteWholeFile(file, encoded.pieces);
-}
-
-void Main::ShowMessage(const std::u16string& prompt, const std::u16string& title, bool showWindow) {
-  messages_.push_back({prompt, title, showWindow});
-  ShowWaitingMessages();
-}
-
-void Main::ShowWaitingMessages() {
-  // While one is open, its own message loop keeps delivering Windows'
-  // reports: a message asked for then is shown after it, never over it.
-  if (messageOpen_) return;
-  messageOpen_ = true;
-  const plat::ScopeExit closed([this] { messageOpen_ = false; });
-  while (!messages_.empty()) {
-    const Message m = std::move(messages_.front());
-    messages_.pop_front();
-    if (m.showWindow) plat::Attempt([&] { form_.Show(); });
-    // A capture's message comes while the user works in another program,
-    // which Windows does not let Varnel push aside: the box is topmost, so
-    // that it stands in front all the same. It belongs to the window where
-    // that is shown with it, and otherwise to no window, so that it has a
-    // taskbar button of its own instead of hiding with the hidden window.
-    const plat::Hwnd owner = form_.Visible() ? form_.hWnd() : plat::Hwnd{};
-    plat::Attempt([&] { plat::MsgBox(m.prompt, m.title, owner, true); });
-  }
 }
 
 }  // namespace varnel

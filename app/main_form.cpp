@@ -11,14 +11,10 @@
 
 namespace varnel {
 
-namespace {
-
-// The key poll where Windows gives no raw input: as fast as the timer goes.
-constexpr std::uint32_t kKeyPollMs = 1;
-
-}  // namespace
-
-Main::Main() : form_(MainDesign()) {
+Main::Main()
+    : form_(MainDesign()),
+      capture_(settings, {[this](std::uint32_t ms) { form_.StartTimer(ms); }, [this] { form_.StopTimer(); },
+                          [this](const Capture::Report& report) { Capture_Report(report); }}) {
   form_.OnLoad = [this] { Form_Load(); };
   form_.OnUnload = [this] {
     std::int16_t cancel = 0;
@@ -35,9 +31,6 @@ Main::Main() : form_(MainDesign()) {
   form_.OnClipboardUpdate = [this](std::uint32_t time) { Form_ClipboardUpdate(time); };
   form_.OnTaskbarCreated = [this] { Form_TaskbarCreated(); };
   form_.OnOtherInstance = [this] { Form_OtherInstance(); };
-  // What is on the clipboard now was there before Varnel: not a capture.
-  lastSequence_ = plat::GetClipboardSequenceNumber();
-  clipboard_ = ClipboardHistory(lastSequence_);
   // Every edit of a setting's control, by the user or from code, enables
   // Apply: the window's check boxes, option buttons and text box are its
   // settings.
@@ -72,9 +65,10 @@ void Main::Form_Load() {
   // asked for first, so that no press is missed while the rest loads (the
   // notification area may keep the icon waiting). Without the first, the
   // key is polled on the timer.
-  Step([&] { clipboardWatched_ = form_.WatchClipboard(); });
-  Step([&] { keyboardWatched_ = form_.WatchKeyboard(); });
-  if (!keyboardWatched_) Step([&] { form_.StartTimer(kKeyPollMs); });
+  bool clipboardWatched = false, keyboardWatched = false;
+  Step([&] { clipboardWatched = form_.WatchClipboard(); });
+  Step([&] { keyboardWatched = form_.WatchKeyboard(); });
+  Step([&] { capture_.Watch(keyboardWatched, clipboardWatched); });
 
   // 1.-4. The settings: the start-up entry, then the settings file or, on
   // a first run, the defaults. The controls show them, with Apply

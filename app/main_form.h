@@ -1,21 +1,19 @@
 // The one window, Main, and the settings it carries for the whole run.
 // Loading it is the program's start and unloading it the program's end.
 // Its handlers are spread over the files of their concern: the life cycle
-// in main_form.cpp, the capture in capture.cpp, the dialog in
+// in main_form.cpp, the capture's reports in capture_reports.cpp (the
+// capture itself is its own object, capture.h), the dialog in
 // ui/settings_window.cpp.
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
-#include <optional>
 #include <string>
 
-#include "app/clipboard_history.h"
+#include "app/capture.h"
 #include "app/format_code.h"
+#include "app/message_queue.h"
 #include "app/settings.h"
-#include "imaging/dib_section.h"
-#include "platform/error.h"
 #include "platform/toolkit.h"
 #include "shell/tray_icon.h"
 
@@ -79,45 +77,17 @@ class Main {
   std::u16string ExeFile() const;
   std::u16string StartupCommand() const;
 
+  // The capture, fed Windows' reports by the handlers above.
+  Capture& capture() { return capture_; }
   // Print Screen went down and its release is still to come.
-  bool PrintScreenHeld() const { return KeyWasDown; }
+  bool KeyWasDown() const { return capture_.KeyWasDown(); }
 
  private:
-  // A capture between the release of Print Screen and its file: the
-  // picture may not be on the clipboard yet, or another program may hold
-  // the clipboard, so it is looked for again when the clipboard changes
-  // and on the timer's ticks, until the wait is over.
-  struct PendingCapture {
-    std::u16string folder;        // checked at the release (a snip's when it comes)
-    std::uint32_t baseline;       // the clipboard's sequence number just before the press
-    bool snip;                    // the Snipping Tool has the key: its snip is waited for
-    std::uint32_t releasedAt;     // GetTickCount()
-    std::uint32_t nextTry;        // not before this
-    std::uint32_t busySince = 0;  // the first try that found the clipboard open elsewhere
-    bool busy = false;
-  };
-  // A press, as the capture after its release needs it.
-  struct Press {
-    std::uint32_t baseline;
-    bool snip;
-  };
-  // What one look at the clipboard gave.
-  enum class Outcome { Waiting, Saved, NoNewPicture, NoFolder, Failed };
-  void Pressed(std::uint32_t time, bool alt);
-  void Released();
-  void PollKey();
-  void BeginCapture(const Press& press);
-  void ContinueCapture();
-  // A failed one leaves its error in `why`.
-  Outcome TryCapture(std::u16string& file, std::optional<plat::Error>& why);
-  void UpdateTimer();
-  // Writes the buffer as this capture's file, named in `file` (also when
-  // it fails, which raises).
-  void SaveCapture(const cDIBSection& buffer, std::u16string& file);
-  // Messages are shown one at a time, in order: one asked for while
-  // another is open waits until that one is closed.
-  void ShowMessage(const std::u16string& prompt, const std::u16string& title, bool showWindow);
-  void ShowWaitingMessages();
+  // What a capture came to, told to the user.
+  void Capture_Report(const Capture::Report& report);
+  void ShowMessage(const std::u16string& prompt, const std::u16string& title, bool showWindow) {
+    messages_.Show(prompt, title, showWindow);
+  }
   // The dialog: the controls as a new Settings value, and a value shown
   // in the controls; the format's option buttons, each way.
   void CopyControlsToSettings();
@@ -127,36 +97,12 @@ class Main {
   void EnableApply() { ApplyButton.SetEnabled(true); }
 
   std::u16string settingsFile_;
-
-  // The capture's state.
-  std::optional<PendingCapture> capture_;
-  // The buffer each capture's pixels go to, kept for the run: a capture of
-  // the same size as the last (the whole screen, again) reuses its memory
-  // instead of having fresh pages handed out and zeroed.
-  cDIBSection captureBuffer_;
-  // Windows tells of Print Screen through raw input, and of the clipboard's
-  // changes through its listener; where it refuses the first, the key is
-  // polled on the timer instead, and without the second a press takes any
-  // picture newer than the last one saved.
-  bool keyboardWatched_ = false;
-  bool clipboardWatched_ = false;
-  ClipboardHistory clipboard_;
-  // The press being held: Print Screen went down, its release is still to come.
-  bool KeyWasDown = false;
-  Press press_{};
-  // A release seen while a capture was still pending: captured after it.
-  std::optional<Press> releaseWaiting_;
+  MessageQueue messages_{form_};
+  Capture capture_;
+  // Told once a run: the Snipping Tool has the key, and a press that
+  // brought no new picture.
   bool snipNoticeShown_ = false;
-  // The clipboard's sequence number of the last picture saved (at first,
-  // of the clipboard as it was at the start): a picture is never saved twice.
-  std::uint32_t lastSequence_ = 0;
   bool noPictureNoticeShown_ = false;
-  struct Message {
-    std::u16string prompt, title;
-    bool showWindow;
-  };
-  std::deque<Message> messages_;  // waiting to be shown
-  bool messageOpen_ = false;      // a message is open now
 };
 
 }  // namespace varnel

@@ -18,10 +18,10 @@ TEST_F(CaptureTest, WithoutRawInputTheKeyIsPolled) {
   PutPictureOnClipboard(64, 48);
   sim::QueueKeyState(0x2C, {1});
   sim::Tick();
-  EXPECT_TRUE(main().PrintScreenHeld());
+  EXPECT_TRUE(main().capture().KeyWasDown());
   EXPECT_TRUE(ShotFiles().empty());
   sim::Tick();
-  EXPECT_FALSE(main().PrintScreenHeld());
+  EXPECT_FALSE(main().capture().KeyWasDown());
   EXPECT_EQ(ShotFiles(), std::vector<std::string>{"2026-03-02-14-05-07.jpg"});
 
   // Idle ticks: one key query each, nothing else.
@@ -120,7 +120,7 @@ TEST_F(CaptureTest, MissingOrEmptyFolderShowsOneMessagePerRelease) {
     ASSERT_EQ(sim::MessageBoxes().size(), 1u);
     EXPECT_EQ(sim::MessageBoxes()[0].prompt, u"Capture folder does not exist.");
     EXPECT_EQ(sim::MessageBoxes()[0].title, u"Error");
-    EXPECT_FALSE(main().PrintScreenHeld());
+    EXPECT_FALSE(main().capture().KeyWasDown());
     EXPECT_TRUE(sim::ShellExecutions().empty());
     EXPECT_EQ(sim::CountCalls("ijlWrite"), 0u);
     // The next press tries again.

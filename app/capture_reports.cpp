@@ -1,0 +1,77 @@
+// Main's part in the capture: Windows' reports handed to the capture, and
+// what the capture reports told to the user (a message, a balloon, the
+// new file opened).
+#include <iterator>
+
+#include "app/main_form.h"
+#include "app/snipping_setting.h"
+#include "platform/api.h"
+#include "platform/error.h"
+
+namespace varnel {
+
+namespace {
+
+constexpr char16_t kSnipNoticeTitle[] = u"Print Screen opens the Snipping Tool";
+constexpr char16_t kSnipNotice[] =
+    u"On this PC, Print Screen opens the Snipping Tool. Varnel saves each snip you make after pressing it. "
+    u"To capture the whole screen at once, turn off \"Use the Print screen key to open screen capture\": "
+    u"click here.";
+static_assert(std::size(kSnipNotice) <= 256, "a balloon's text takes 255 characters");
+
+constexpr char16_t kNoNewPicture[] =
+    u"Print Screen put no new picture on the clipboard, so there was nothing to save.\r\n\r\n"
+    u"On Windows 11 the Print Screen key may open the screen capture tool instead. For Varnel to save your "
+    u"captures, turn off \"Use the Print screen key to open screen capture\" in Settings, Accessibility, "
+    u"Keyboard.";
+
+}  // namespace
+
+void Main::Form_RawKey(const plat::RawKey& key) {
+  capture_.RawKey(key);
+  messages_.ShowWaiting();
+}
+
+void Main::Form_ClipboardUpdate(std::uint32_t time) {
+  capture_.ClipboardUpdate(time);
+  messages_.ShowWaiting();
+}
+
+void Main::Timer_Timer() {
+  capture_.Tick();
+  messages_.ShowWaiting();
+}
+
+void Main::Capture_Report(const Capture::Report& report) {
+  using Kind = Capture::Report::Kind;
+  switch (report.kind) {
+    case Kind::Saved:
+      if (settings.AutoOpen) {
+        // The name as it was written, with the extension in capitals.
+        std::u16string open = report.file;
+        for (std::size_t i = open.rfind(u'.') + 1; i < open.size(); ++i)
+          if (open[i] >= u'a' && open[i] <= u'z') open[i] = static_cast<char16_t>(open[i] - u'a' + u'A');
+        plat::Attempt([&] { plat::ShellExecuteW(form_.hWnd(), u"open", open.c_str(), u"", u"", plat::kSwShowNormal); });
+      }
+      break;
+    case Kind::Failed:
+      ShowMessage(u"The capture could not be saved as\r\n" + report.file + u"\r\n\r\n" + report.reason, u"Error", true);
+      break;
+    case Kind::NoFolder: ShowMessage(u"Capture folder does not exist.", u"Error", true); break;
+    case Kind::NoNewPicture:
+      if (!noPictureNoticeShown_) {
+        noPictureNoticeShown_ = true;
+        ShowMessage(kNoNewPicture, u"", false);
+      }
+      break;
+    case Kind::SnipAwaited:
+      if (!snipNoticeShown_ && TrayIcon) {
+        // Told once a run, without a message that would stand over the overlay.
+        snipNoticeShown_ = true;
+        plat::Attempt([&] { TrayIcon->ShowBalloon(kSnipNoticeTitle, kSnipNotice); });
+      }
+      break;
+  }
+}
+
+}  // namespace varnel
