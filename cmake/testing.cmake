@@ -55,6 +55,9 @@ if(NOT WIN32)
     else()
       message(STATUS "clang-tidy not found: its checks are left out of the tests")
     endif()
+    # The layout (.clang-format) of our sources, with the clang-format 14
+    # that scripts/setup.sh installs; a missing one fails the check.
+    add_test(NAME clang_format COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/clang-format.sh)
   endif()
 else()
   # End-to-end drivers: small programs of ours that run Varnel.exe under

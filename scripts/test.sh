@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every test: native tests on the simulated platform (plain and under
 # AddressSanitizer with UndefinedBehaviorSanitizer) and of the downloads
-# that scripts/package.sh makes, each fuzz target for 20 s from a fixed
+# that scripts/package.sh makes, the sources' layout (scripts/clang-format.sh)
+# and clang-tidy's checks, each fuzz target for 20 s from a fixed
 # seed (preset fuzz, scripts/fuzz.sh), then the contract and end-to-end tests
 # built with MinGW-w64 for i686 and x86_64, under Wine, the installer's
 # among them.

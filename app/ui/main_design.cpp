@@ -33,7 +33,8 @@ plat::FormDesign MainDesign() {
   constexpr int kFirstOption = 1620;
   int left = kFirstOption, tab = 12;
   for (const FileFormat& f : FileFormats()) {
-    add(f.control, K::OptionButton, f.caption, left, 2400, f.optionWidth, 195, tab)->value = left == kFirstOption ? 1 : 0;
+    add(f.control, K::OptionButton, f.caption, left, 2400, f.optionWidth, 195, tab)->value =
+        left == kFirstOption ? 1 : 0;
     left += f.optionWidth + 75;
     tab = tab == 13 ? 15 : tab + 1;
   }

@@ -172,6 +172,38 @@ class TestFuzzReport(unittest.TestCase):
                 self.assertEqual(os.path.exists(os.path.join(d, "runs", "findings", "settings_ini", "crash-abc")), kept)
 
 
+class TestFormatCheck(unittest.TestCase):
+    """What scripts/clang-format.sh makes of a tree: its exit and its report's cases for the summary."""
+
+    def test_table(self):
+        good, bad = "int f() { return 1; }\n", "int  f( ) {return 1;}\n"
+        rows = [
+            # (case, files, environment, exit code, failed cases)
+            ("in format, build/ not looked at", {"app/a.cpp": good, "tests/b.h": good, "build/linux/c.cpp": bad}, {},
+             0, []),
+            ("one file out of format", {"app/a.cpp": good, "tests/sim/b.h": bad}, {}, 1, ["ClangFormat.tests/sim/b.h"]),
+            ("no clang-format", {"app/a.cpp": good}, {"CLANG_FORMAT": "/nonexistent"}, 1,
+             ["ClangFormat.clang-format not found"]),
+        ]
+        for case, files, env, code, failures in rows:
+            with self.subTest(case), tempfile.TemporaryDirectory() as d:
+                os.makedirs(os.path.join(d, "scripts"))
+                for name in (".clang-format", "scripts/clang-format.sh"):
+                    with open(os.path.join(ROOT, name)) as f, open(os.path.join(d, name), "w") as out:
+                        out.write(f.read())
+                for name, text in files.items():
+                    os.makedirs(os.path.dirname(os.path.join(d, name)), exist_ok=True)
+                    with open(os.path.join(d, name), "w") as f:
+                        f.write(text)
+                reports = os.path.join(d, "reports")
+                result = subprocess.run(["bash", os.path.join(d, "scripts", "clang-format.sh")],
+                                        env={**os.environ, **env, "GTEST_OUTPUT": f"xml:{reports}/"},
+                                        capture_output=True, text=True)
+                self.assertEqual(result.returncode, code, result.stdout + result.stderr)
+                passed, _, _, names = summary.gtest_counts(os.path.join(reports, "clang_format.xml"))
+                self.assertEqual((passed, names), (0 if failures else 1, failures))
+
+
 def snapshot(folder):
     """Every path below the folder, with what a change would alter."""
     found = {}

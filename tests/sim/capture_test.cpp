@@ -155,27 +155,31 @@ TEST_F(CaptureTest, MetafileAloneIsNoPictureAndNothingIsOpened) {
 
 // The settings file's code picks the format, case aside (it is read in
 // capitals); a code that names none is JPEG. Auto-open gets the name with
-// the code as its extension.
+// the code as its extension; with auto-open off nothing is opened.
 TEST_F(CaptureTest, FormatCodesPickTheFormat) {
   struct Row {
     const char* code;
+    bool autoOpen;
     const char* file;
-    const char* opened;
+    const char* opened;  // nullptr: nothing
     std::string signature;
   } rows[] = {
-      {"png", "2026-03-02-14-05-07.png", "C:\\Shots\\2026-03-02-14-05-07.PNG", "\x89PNG\r\n\x1a\n"},
-      {"gif", "2026-03-02-14-05-07.jpg", "C:\\Shots\\2026-03-02-14-05-07.JPG", "\xFF\xD8\xFF"},
-      {"Bmp", "2026-03-02-14-05-07.bmp", "C:\\Shots\\2026-03-02-14-05-07.BMP", "BM"},
+      {"png", true, "2026-03-02-14-05-07.png", "C:\\Shots\\2026-03-02-14-05-07.PNG", "\x89PNG\r\n\x1a\n"},
+      {"gif", true, "2026-03-02-14-05-07.jpg", "C:\\Shots\\2026-03-02-14-05-07.JPG", "\xFF\xD8\xFF"},
+      {"Bmp", true, "2026-03-02-14-05-07.bmp", "C:\\Shots\\2026-03-02-14-05-07.BMP", "BM"},
+      {"JPG", false, "2026-03-02-14-05-07.jpg", nullptr, "\xFF\xD8\xFF"},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.code);
+    SCOPED_TRACE(std::string(row.code) + (row.autoOpen ? ", auto-open" : ""));
     SetUp();
-    StartWith(row.code, true);
+    StartWith(row.code, row.autoOpen);
     PutPictureOnClipboard(8, 8);
     PressAndRelease();
     ASSERT_EQ(ShotFiles(), std::vector<std::string>{row.file});
     EXPECT_EQ(Shot(row.file).substr(0, row.signature.size()), row.signature);
-    EXPECT_EQ(sim::ShellExecutions()[0].file, row.opened);
+    std::vector<std::string> opened;
+    for (const auto& e : sim::ShellExecutions()) opened.push_back(e.file);
+    EXPECT_EQ(opened, row.opened ? std::vector<std::string>{row.opened} : std::vector<std::string>{});
   }
 }
 

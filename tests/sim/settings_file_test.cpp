@@ -120,12 +120,13 @@ TEST_F(SettingsFileTest, EachCopyKeepsToItsOwnFile) {
 
 // A settings file edited by hand and saved in any of the forms Windows
 // editors save: read as saved, and written back in that form, with every
-// other section, key and comment kept.
+// other section, key and comment kept. A byte-order mark is no part of the
+// text: a section right after it is read, and the mark is written back.
 TEST_F(SettingsFileTest, HandEditedFilesAreReadAndKeptInTheirOwnForm) {
   const std::u16string cyrillic = u"C:\\\u0424\u043e\u0442\u043e";  // "Фото"
-  auto file = [](const std::u16string& folder, bool bitmap) {
-    return u"; edited by hand\r\n[other]\r\nkeep=Caf\u00e9 \u0424\r\n[main]\r\npath=" + folder + u"\r\nopen=1\r\n" +
-           (bitmap ? u"format=BMP\r\n" : u"");
+  const std::u16string edited = u"; edited by hand\r\n[other]\r\nkeep=Caf\u00e9 \u0424\r\n";
+  auto file = [](const std::u16string& head, const std::u16string& folder, bool bitmap) {
+    return head + u"[main]\r\npath=" + folder + u"\r\nopen=1\r\n" + (bitmap ? u"format=BMP\r\n" : u"");
   };
   auto ansi = [](const std::u16string& text) { return plat::ToAnsi(text); };
   auto utf8 = [](const std::u16string& text) { return plat::ToUtf8(text); };
@@ -135,21 +136,23 @@ TEST_F(SettingsFileTest, HandEditedFilesAreReadAndKeptInTheirOwnForm) {
     std::u16string folder;
     std::function<std::string(const std::u16string&)> form;
     std::u16string read;  // the folder as it is read
+    std::u16string head;  // what comes before [main]
   };
   // Not UTF-8: "Фото" in UTF-8 beside an ANSI "é" is read in the code page,
   // as Windows reads it, and goes back as it came.
   const std::u16string mixedRead = plat::FromAnsi(plat::ToUtf8(cyrillic));
   const Row rows[] = {
-      {"ANSI", u"C:\\Caf\u00e9", ansi, u"C:\\Caf\u00e9"},
-      {"UTF-8 without a byte-order mark", cyrillic, utf8, cyrillic},
-      {"UTF-8 with a byte-order mark", cyrillic, utf8Marked, cyrillic},
-      {"UTF-16 LE", cyrillic, [](const std::u16string& text) { return Utf16File(text); }, cyrillic},
-      {"not valid UTF-8", mixedRead, ansi, mixedRead},
+      {"ANSI", u"C:\\Caf\u00e9", ansi, u"C:\\Caf\u00e9", edited},
+      {"UTF-8 without a byte-order mark", cyrillic, utf8, cyrillic, edited},
+      {"UTF-8 with a byte-order mark", cyrillic, utf8Marked, cyrillic, edited},
+      {"UTF-8 with a byte-order mark, [main] first", cyrillic, utf8Marked, cyrillic, u""},
+      {"UTF-16 LE", cyrillic, [](const std::u16string& text) { return Utf16File(text); }, cyrillic, edited},
+      {"not valid UTF-8", mixedRead, ansi, mixedRead, edited},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     SetUp();
-    WriteIni(row.form(file(row.folder, false)));
+    WriteIni(row.form(file(row.head, row.folder, false)));
     Main& m = Start();
     EXPECT_EQ(m.settings.CaptureFolder, row.read);
     EXPECT_TRUE(m.settings.AutoOpen);
@@ -157,7 +160,7 @@ TEST_F(SettingsFileTest, HandEditedFilesAreReadAndKeptInTheirOwnForm) {
     sim::UserClick(u"BMPOption");
     sim::PressEnter();
     sim::CloseRequest();
-    EXPECT_EQ(Ini(), row.form(file(row.folder, true)));
+    EXPECT_EQ(Ini(), row.form(file(row.head, row.folder, true)));
     EXPECT_EQ(Start().settings.CaptureFolder, row.read);
   }
 }
