@@ -15,6 +15,7 @@
 // file and the reason.
 #include "app/capture.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "app/capture_folder.h"
@@ -56,6 +57,8 @@ constexpr std::uint32_t kPressSlackMs = 1000;
 constexpr std::uint32_t kSnipWaitMs = 60000;
 // The key poll where Windows gives no raw input: as fast as the timer goes.
 constexpr std::uint32_t kKeyPollMs = 1;
+// How long a capture's memory is kept for the next press of a burst.
+constexpr std::uint32_t kLingerMs = 10000;
 
 // True once `from` + `ms` has passed, also across the tick count's wrap.
 bool Passed(std::uint32_t now, std::uint32_t from, std::uint32_t ms) { return now - from >= ms; }
@@ -146,7 +149,18 @@ void Capture::ClipboardUpdate(std::uint32_t time) {
 
 void Capture::Tick() {
   if (!keyboardWatched_) PollKey();
-  if (pending_) Continue();
+  if (pending_) {
+    Continue();
+  } else if (holding_ && Passed(plat::GetTickCount(), heldSince_, kLingerMs)) {
+    ReleaseMemory();
+    UpdateTimer();
+  }
+}
+
+void Capture::ReleaseMemory() {
+  buffer_.ClearUp();
+  ReleaseEncoderMemory();
+  holding_ = false;
 }
 
 void Capture::PollKey() {
@@ -214,6 +228,8 @@ void Capture::Continue() {
   // A snip the user cancelled, or never made, is no one's fault: nothing is said.
   const bool silent = outcome == Outcome::NoNewPicture && pending_->snip;
   pending_.reset();
+  holding_ = true;
+  heldSince_ = plat::GetTickCount();
   if (const auto next = std::exchange(releaseWaiting_, std::nullopt))
     Begin(*next);
   else
@@ -275,13 +291,17 @@ Capture::Outcome Capture::Try(std::u16string& file, std::optional<plat::Error>& 
 void Capture::UpdateTimer() {
   // The fallback's key poll keeps its own timer running.
   if (!keyboardWatched_) return;
+  const std::uint32_t now = plat::GetTickCount();
   if (!pending_) {
-    host_.stopTimer();
+    // Once, when the memory of the last capture is to go; then no timer.
+    if (holding_)
+      host_.startTimer(std::max<std::uint32_t>(1, kLingerMs - std::min(kLingerMs, now - heldSince_)));
+    else
+      host_.stopTimer();
     return;
   }
   // The next try at a busy clipboard, or the end of the wait; a picture
   // that comes sooner is reported by the clipboard itself.
-  const std::uint32_t now = plat::GetTickCount();
   const std::uint32_t due =
       pending_->busy ? pending_->nextTry : pending_->releasedAt + (pending_->snip ? kSnipWaitMs : kWaitMs);
   const auto left = static_cast<std::int32_t>(due - now);

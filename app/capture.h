@@ -92,6 +92,8 @@ class Capture {
   // A failed one leaves its error in `why`.
   Outcome Try(std::u16string& file, std::optional<plat::Error>& why);
   void UpdateTimer();
+  // Gives back the memory the last captures took.
+  void ReleaseMemory();
   // Writes the buffer as this capture's file, named in `file` (also when
   // it fails, which raises).
   void Save(std::u16string& file);
@@ -110,10 +112,13 @@ class Capture {
   // The clipboard's sequence number of the last picture saved (at first,
   // of the clipboard as it was at the start): a picture is never saved twice.
   std::uint32_t lastSequence_ = 0;
-  // The buffer each capture's pixels go to, kept for the run: a capture of
-  // the same size as the last (the whole screen, again) reuses its memory
-  // instead of having fresh pages handed out and zeroed.
+  // The buffer each capture's pixels go to. It is kept, with the encoders'
+  // memory, for a while after a capture, so that a burst of captures of
+  // one size (the whole screen, again) reuses it instead of having fresh
+  // pages handed out and zeroed; then it is given back.
   cDIBSection buffer_;
+  bool holding_ = false;         // memory is kept from the last capture
+  std::uint32_t heldSince_ = 0;  // GetTickCount() at the end of that capture
 };
 
 }  // namespace varnel

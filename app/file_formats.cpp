@@ -3,6 +3,7 @@
 #include <array>
 
 #include "imaging/bmp_encoder.h"
+#include "imaging/jpeg_encoder.h"
 #include "imaging/jpeg_writer.h"
 #include "imaging/png_encoder.h"
 
@@ -15,9 +16,9 @@ constexpr std::int32_t kJpegQuality = 90;
 EncodedFile Jpeg(const ImageView& image) { return mIntelJPEGLibrary::EncodeJpeg(image, kJpegQuality); }
 
 constexpr std::array<FileFormat, 3> kFormats{{
-    {u"JPG", u".jpg", u"JPGOption", u"JPEG", 705, &Jpeg},
-    {u"BMP", u".bmp", u"BMPOption", u"Bitmap", 825, &EncodeBmp},
-    {u"PNG", u".png", u"PNGOption", u"P&NG", 645, &EncodePngFile},
+    {u"JPG", u".jpg", u"JPGOption", u"JPEG", 705, &Jpeg, &jpeg::ReleaseMemory},
+    {u"BMP", u".bmp", u"BMPOption", u"Bitmap", 825, &EncodeBmp, nullptr},
+    {u"PNG", u".png", u"PNGOption", u"P&NG", 645, &EncodePngFile, nullptr},
 }};
 
 }  // namespace
@@ -28,6 +29,11 @@ const FileFormat& FormatOf(const FormatCode& code) {
   for (const FileFormat& f : kFormats)
     if (code == f.code) return f;
   return kFormats.front();
+}
+
+void ReleaseEncoderMemory() {
+  for (const FileFormat& f : kFormats)
+    if (f.releaseMemory) f.releaseMemory();
 }
 
 }  // namespace varnel

@@ -24,6 +24,9 @@ struct FileFormat {
   const char16_t* caption;
   int optionWidth;
   EncodedFile (*encode)(const ImageView& image);
+  // Gives back what the encoder keeps between pictures (null: nothing);
+  // the file it encoded last must be written by then.
+  void (*releaseMemory)();
 };
 
 // JPEG first: the format of a new settings file, and of any code that names
@@ -33,5 +36,8 @@ std::span<const FileFormat> FileFormats();
 // The format a code stands for: the row whose code it is, exactly (case
 // and all three characters), else JPEG.
 const FileFormat& FormatOf(const FormatCode& code);
+
+// Every encoder's releaseMemory.
+void ReleaseEncoderMemory();
 
 }  // namespace varnel

@@ -291,6 +291,14 @@ EncodeResult Join(const JpegInput& in, const Plan& plan) {
 
 }  // namespace
 
+void ReleaseMemory() { Slots().clear(); }
+
+std::size_t KeptBytes() {
+  std::size_t bytes = 0;
+  for (const auto& slot : Slots()) bytes += slot->out().capacity();
+  return bytes;
+}
+
 StripeSettings DefaultStripeSettings() { return {WorkPool::Shared().Threads(), kStripeMinPixels}; }
 
 void SetStripeSettings(StripeSettings settings) { ChosenSettings() = settings; }

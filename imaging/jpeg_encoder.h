@@ -36,6 +36,13 @@ enum class EncodeResult { Ok, Failed, OutOfMemory };
 // One call at a time.
 EncodeResult EncodeJpeg(const JpegInput& input, const std::uint8_t** jpeg, std::size_t* size);
 
+// The encoder keeps its compressors and their output between pictures, so
+// that a burst of captures reuses them. ReleaseMemory gives them back (the
+// last file's bytes go with them); the next picture makes them again.
+// KeptBytes: the output memory kept now.
+void ReleaseMemory();
+std::size_t KeptBytes();
+
 inline constexpr std::int64_t kStripeMinPixels = 1'000'000;
 
 // How pictures are cut: into at most `stripes` stripes (the pool's threads

@@ -1,6 +1,7 @@
 // Print Screen and the clipboard as Windows reports them: which picture is
 // a press's, whatever order the two reports come in; no timer while idle;
 // and what happens while a message is open or a file is being opened.
+#include "imaging/jpeg_encoder.h"
 #include "tests/sim/capture_fixture.h"
 
 namespace varnel::testing {
@@ -136,7 +137,18 @@ TEST_F(CaptureEventTest, NoTimerRunsWhileNothingIsPending) {
   PutPictureOnClipboard(8, 8);
   sim::Pump();
   EXPECT_EQ(ShotFiles().size(), 1u);
+  // The capture's memory is kept for the next press of a burst, and given
+  // back at one tick of the timer within 10 s; then no timer runs.
+  EXPECT_GT(sim::LiveGdiObjects(), 0u);
+  EXPECT_GT(jpeg::KeptBytes(), 0u);
+  EXPECT_GT(sim::TimerInterval(), 0u);
+  EXPECT_LE(sim::TimerInterval(), 10000u);
+  const std::size_t lingering = sim::TimerTicks();
+  Wait(10000);
+  EXPECT_EQ(sim::TimerTicks(), lingering + 1);
   EXPECT_EQ(sim::TimerInterval(), 0u);
+  EXPECT_EQ(sim::LiveGdiObjects(), 0u);
+  EXPECT_EQ(jpeg::KeptBytes(), 0u);
   const std::size_t ticks = sim::TimerTicks();
   Wait(60000);
   EXPECT_EQ(sim::TimerTicks(), ticks);

@@ -45,8 +45,9 @@ TEST_F(CaptureTest, HeldKeyGivesOneFileStampedAtTheRelease) {
   EXPECT_EQ(ShotFiles(), std::vector<std::string>{"2026-03-02-14-05-09.jpg"});
 }
 
-// One buffer, kept for the run, takes every capture of its size: no new
-// memory for the next screen, a new buffer only for another size.
+// One buffer, kept while captures come in a burst, takes every capture of
+// its size: no new memory for the next screen, a new buffer only for
+// another size.
 TEST_F(CaptureTest, OneBufferServesEveryCaptureOfItsSize) {
   StartWith("JPG");
   for (const auto& [w, h, sections] : {std::tuple{64, 48, 1u}, std::tuple{64, 48, 0u}, std::tuple{30, 20, 1u}}) {
