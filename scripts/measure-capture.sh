@@ -13,8 +13,13 @@
 # display unless DISPLAY is set, in the project's WINEPREFIX unless
 # WINEPREFIX is set.
 # Usage: scripts/measure-capture.sh [--reps N] [--details]
-#   --reps N    rounds of the capture comparison (default 7)
-#   --details   also the clocks, the capture's steps and its memory over time
+#        scripts/measure-capture.sh --before EXE [--reps N]
+#   --reps N      rounds of the capture comparison (default 7)
+#   --details     also the clocks, the capture's steps and its memory over time
+#   --before EXE  instead: this build's release to file at 3840x2160, JPEG
+#                 and PNG, against an earlier build's Varnel.exe (EXE, a
+#                 Linux path), the first capture after idle and one in a
+#                 burst, the builds taking turns
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -24,6 +29,13 @@ echo "measuring build/$preset under $VARNEL_WINE: $VARNEL_WINE_WHY"
 varnel_build_windows "$preset" Varnel capture_measure
 out="$root/build/measure-capture"
 mkdir -p "$out"
+if [ "${1:-}" = --before ]; then
+  before="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
+  shift 2
+  scripts/with-display.sh scripts/wine-run.sh "build/$preset/capture_measure.exe" --before "Z:${before//\//\\}" "$@" \
+    >"$out/builds.txt" || true
+  exec python3 scripts/wine_figures.py builds "$out/builds.txt"
+fi
 rounds=5
 status=0
 scripts/with-display.sh scripts/wine-run.sh "build/$preset/capture_measure.exe" "$@" >"$out/capture.txt" || status=1

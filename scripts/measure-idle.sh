@@ -5,6 +5,12 @@
 # and a message loop), in turns, and prints both and their ratio with its
 # range over the rounds. Varnel runs as a user has it: settings present,
 # window hidden, icon in the notification area.
+# Then its memory once its captures are done: 4 captures at 3840x2160 in
+# JPEG and 4 in PNG, then the 10 s for which Varnel keeps a capture's memory
+# and 5 s more; how much its working set and private bytes grew, beside a
+# resident program in the same prefix that read the same pictures from the
+# clipboard and freed its copies at once (capture_measure --idle-memory),
+# a fresh pair each round.
 # Builds the main job's preset first (see scripts/wine-env.sh); runs on a
 # private Xvfb display unless DISPLAY is set.
 # Usage: scripts/measure-idle.sh [--rounds N] [--seconds S] [--exe PATH]
@@ -27,7 +33,7 @@ done
 source scripts/wine-env.sh
 preset="$VARNEL_MAIN_PRESET"
 echo "measuring build/$preset under $VARNEL_WINE: $VARNEL_WINE_WHY"
-varnel_build_windows "$preset" Varnel idle_window
+varnel_build_windows "$preset" Varnel idle_window capture_measure
 
 export WINEPREFIX="$root/build/idle-prefix-$preset"
 folder="$root/build/idle-varnel-$preset"
@@ -89,3 +95,7 @@ echo "$ratios" | awk -v vt="$vt" -v yt="$yt" -v s="$total" "{
   lo = \$1; hi = \$1; for (i = 2; i <= NF; i++) { if (\$i < lo) lo = \$i; if (\$i > hi) hi = \$i }
   printf \"idle %d s: Varnel.exe %.2f s of CPU, yardstick %.2f s; ratio %.2fx (rounds %.2f-%.2fx)\n\", s, vt, yt, (yt > 0 ? vt / yt : 0), lo, hi }"
 '
+# Memory once the captures are done, in the same prefix.
+scripts/with-display.sh scripts/wine-run.sh "build/$preset/capture_measure.exe" --idle-memory 4 --reps "$rounds" \
+  ${exe:+--exe "Z:${exe//\//\\}"} >"$root/build/idle-memory.txt" || true
+python3 scripts/wine_figures.py memory "$root/build/idle-memory.txt"

@@ -9,6 +9,12 @@ scripts/measure-capture.sh.
       The one table of measure-capture.sh: capture_measure's comparison
       with the yardstick (its output in the file CAPTURE), and resampling by
       the kernel the program takes, against OpenCV natively (OUT as above).
+  wine_figures.py builds CAPTURE
+      measure-capture.sh --before: this build's release to file against an
+      earlier build's, first capture after idle and in a burst.
+  wine_figures.py memory CAPTURE
+      measure-idle.sh's memory once the captures are done, Varnel against
+      the resident reader.
 """
 import json
 import mmap
@@ -151,12 +157,74 @@ def capture(capture_file, out, rounds, preset):
     return 1 if failures or not rows else 0
 
 
+def read_figures(capture_file):
+    figures, failures = {}, []  # (what, side) -> values, one a round
+    for line in open(capture_file, errors="replace"):
+        parts = line.split()
+        if len(parts) == 4 and parts[0] == "figure":
+            figures.setdefault((parts[1], parts[2]), []).append(float(parts[3]))
+        elif line.startswith("FAILED"):
+            failures.append(line.strip())
+    return figures, failures
+
+
+def builds(capture_file):
+    figures, failures = read_figures(capture_file)
+    print()
+    print("Release to file, 3840x2160, this build ('after') against the earlier one ('before'), one copy at a time,")
+    print("in turns (medians over the rounds, ms; ratio: median and min-max of the rounds' after/before).")
+    print(f"{'':44} {'before':>9} {'after':>9}  {'ratio (min-max)':24} {'target':>7}")
+    rows = 0
+    for fmt in ("jpg", "png"):
+        for when, label in (("first", "first capture after 12 s idle"), ("burst", "a second later (burst)")):
+            was, now = figures.get((f"builds-{fmt}-{when}", "before")), figures.get((f"builds-{fmt}-{when}", "after"))
+            if not was or not now or len(was) != len(now):
+                continue
+            ratios = [a / b for a, b in zip(now, was)]
+            verdict = "met" if round(statistics.median(ratios), 2) <= 1.10 else "MISSED"
+            print(f"{fmt.upper() + ', ' + label:44} {statistics.median(was):9.1f} {statistics.median(now):9.1f}  "
+                  f"{spread(ratios):24} {'1.10x':>7}  {verdict}")
+            rows += 1
+    for f in failures:
+        print(f)
+    return 1 if failures or not rows else 0
+
+
+def memory(capture_file):
+    figures, failures = read_figures(capture_file)
+    print()
+    print("Memory once the captures are done (4 JPEG and 4 PNG captures at 3840x2160, then 15 s): growth over")
+    print("the start, MiB, Varnel against a resident reader of the same pictures, each round a fresh pair.")
+    rows = 0
+    for what, label in (("idle-rss", "working set"), ("idle-private", "private bytes"),
+                        ("idle-anon", "Linux RssAnon")):
+        ours, theirs = figures.get((what, "varnel")), figures.get((what, "reader"))
+        if not ours or not theirs or len(ours) != len(theirs):
+            continue
+        more = [a - b for a, b in zip(ours, theirs)]
+        print(f"{label:14} Varnel {statistics.median(ours):+8.1f}  reader {statistics.median(theirs):+8.1f}  "
+              f"Varnel more by {statistics.median(more):+.1f} (rounds {min(more):+.1f} to {max(more):+.1f})"
+              + ("  target +2.0: " + ("met" if max(more) <= 2.0 else "MISSED") if what == "idle-rss" else ""))
+        rows += 1
+    before = figures.get(("idle-private-before", "varnel"))
+    if before and max(before) == 0:
+        print("(Wine reports no private bytes of another process here; 'Linux RssAnon' is the private memory the")
+        print("processes hold as Linux sees it, read from /proc.)")
+    for f in failures:
+        print(f)
+    return 1 if failures or not rows else 0
+
+
 def main(argv):
     if len(argv) >= 5 and argv[1] == "resample":
         resample(argv[2], int(argv[3]), argv[4:])
         return 0
     if len(argv) == 6 and argv[1] == "capture":
         return capture(argv[2], argv[3], int(argv[4]), argv[5])
+    if len(argv) == 3 and argv[1] == "builds":
+        return builds(argv[2])
+    if len(argv) == 3 and argv[1] == "memory":
+        return memory(argv[2])
     print(__doc__, file=sys.stderr)
     return 2
 

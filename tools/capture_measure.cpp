@@ -3,6 +3,8 @@
 // by side with a yardstick.
 //
 //   capture_measure [--reps N] [--details]
+//   capture_measure --before EXE [--reps N]
+//   capture_measure --idle-memory N [--reps ROUNDS] [--exe EXE]
 //
 // The comparison (always): for 1920 x 1080 and 3840 x 2160 pictures, JPEG
 // and BMP, N rounds (default 7); then a 3840 x 2160 PNG capture against a
@@ -247,8 +249,10 @@ void MeasureClocks() {
 
 class Capturer {
  public:
-  Capturer(const std::wstring& name, const char* format) {
+  // `exe`: another build's Varnel.exe to run instead of this build's.
+  Capturer(const std::wstring& name, const char* format, const std::wstring& exe = {}) {
     dir_ = e2e::MakeInstallFolder(name);
+    if (!exe.empty()) CopyFileW(exe.c_str(), (dir_ + L"\\Varnel.exe").c_str(), FALSE);
     shots_ = dir_ + L"\\shots";
     CreateDirectoryW(shots_.c_str(), nullptr);
     Clear();
@@ -945,6 +949,210 @@ bool ComparePngToJpeg(int reps) {
   return ok;
 }
 
+// ---- 5. this build against an earlier one ----
+
+// Release to file of a 3840 x 2160 capture, JPEG and PNG, for this build's
+// Varnel.exe and an earlier one, in turns (one copy runs at a time): each
+// side starts, captures once to warm up, idles 12 s (longer than the 10 s
+// for which Varnel keeps a capture's memory), then its first capture after
+// idle is timed, and one a second later, as in a burst.
+bool CompareBuilds(const std::wstring& before, int reps) {
+  const Size s{3840, 2160};
+  bool ok = true;
+  for (const char* format : {"JPG", "PNG"}) {
+    std::string name(format);
+    for (char& ch : name) ch = static_cast<char>(ch | 0x20);
+    for (int i = 0; i < reps; ++i) {
+      auto side = [&](const char* which, const std::wstring& exe) {
+        Capturer c(L"builds-" + std::wstring(which, which + std::strlen(which)), format, exe);
+        if (!c.Ready()) {
+          std::printf("FAILED: %s Varnel.exe showed no window\n", which);
+          ok = false;
+          return;
+        }
+        c.Capture(s);  // not counted: loads what a capture loads
+        Sleep(12000);
+        const auto first = c.Capture(s);
+        Sleep(1000);
+        const auto burst = c.Capture(s);
+        if (!first.ok || !burst.ok) {
+          std::printf("FAILED: %s %s round %d: %s\n", which, format, i + 1,
+                      (first.ok ? burst.error : first.error).c_str());
+          ok = false;
+          return;
+        }
+        std::printf("figure builds-%s-first %s %.2f\nfigure builds-%s-burst %s %.2f\n", name.c_str(), which,
+                    first.completeMs, name.c_str(), which, burst.completeMs);
+      };
+      auto after = [&] { side("after", {}); };
+      auto earlier = [&] { side("before", before); };
+      InTurn(i % 2 == 0, after, earlier);
+    }
+  }
+  return ok;
+}
+
+// ---- 6. memory once the captures are done ----
+
+// A resident program that reads every picture put on the clipboard, as
+// Varnel does, into a 24-bit copy that it frees at once: what any reader
+// of the clipboard's pictures keeps afterwards.
+LRESULT CALLBACK ReaderProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_CLIPBOARDUPDATE) {
+    for (int i = 0; i < 200 && !OpenClipboard(w); ++i) Sleep(5);
+    if (auto* bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP))) {
+      BITMAP bm{};
+      if (GetObjectW(bitmap, sizeof bm, &bm)) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, bm.bmHeight, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+        std::vector<std::uint8_t> copy(static_cast<std::size_t>((bm.bmWidth * 3 + 3) & ~3) *
+                                       static_cast<std::size_t>(bm.bmHeight));
+        HDC screen = GetDC(nullptr);
+        GetDIBits(screen, bitmap, 0, static_cast<UINT>(bm.bmHeight), copy.data(), &info, DIB_RGB_COLORS);
+        ReleaseDC(nullptr, screen);
+      }
+    }
+    CloseClipboard();
+    return 0;
+  }
+  if (msg == WM_CLOSE) {
+    DestroyWindow(w);
+    return 0;
+  }
+  if (msg == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcW(w, msg, wp, lp);
+}
+
+int RunReader(const std::wstring& readyEvent) {
+  HANDLE ready = OpenEventW(EVENT_ALL_ACCESS, FALSE, readyEvent.c_str());
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ReaderProc;
+  wc.lpszClassName = L"VarnelMeasureReader";
+  RegisterClassW(&wc);
+  HWND window = CreateWindowW(wc.lpszClassName, L"reader", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  if (!window || !AddClipboardFormatListener(window)) return 2;
+  if (ready) SetEvent(ready);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  return 0;
+}
+
+// Wine reports no private bytes of another process (PrivateUsage 0), so
+// they are read from the Linux side: the resident anonymous memory
+// (RssAnon) of the process whose command line, as Wine sets it, holds
+// `needle`; -1 where there is none. Linux's /proc is reached through Z:.
+// The whole of a file whose size is not known beforehand (Linux's /proc
+// files report 0), read to its end.
+std::string ReadToEnd(const std::wstring& path) {
+  HANDLE h =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return {};
+  std::string bytes;
+  char chunk[4096];
+  DWORD n = 0;
+  while (::ReadFile(h, chunk, sizeof chunk, &n, nullptr) && n > 0) bytes.append(chunk, n);
+  CloseHandle(h);
+  return bytes;
+}
+
+double LinuxPrivateMiB(const char* needle) {
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA("Z:\\proc\\*", &fd);
+  if (find == INVALID_HANDLE_VALUE) return -1;
+  double mib = -1;
+  do {
+    if (fd.cFileName[0] < '0' || fd.cFileName[0] > '9') continue;
+    const std::string dir = std::string("Z:\\proc\\") + fd.cFileName;
+    const std::wstring cmdline(dir.begin(), dir.end());
+    std::string line = ReadToEnd(cmdline + L"\\cmdline");
+    std::replace(line.begin(), line.end(), '\0', ' ');
+    if (line.find(needle) == std::string::npos) continue;
+    const std::string status = ReadToEnd(cmdline + L"\\status");
+    const std::size_t at = status.find("RssAnon:");
+    if (at != std::string::npos) mib = std::strtod(status.c_str() + at + 8, nullptr) / 1024.0;
+    break;
+  } while (FindNextFileA(find, &fd));
+  FindClose(find);
+  return mib;
+}
+
+// After `captures` 3840 x 2160 captures in JPEG and as many in PNG, and the
+// 10 s for which Varnel keeps a capture's memory: how much more Varnel's
+// working set and private bytes are than before its first capture, beside
+// the resident reader's, which read the same pictures. Each round starts
+// both anew. `exe`: another build's Varnel.exe.
+bool MeasureIdleMemory(int captures, int rounds, const std::wstring& exe) {
+  const Size s{3840, 2160};
+  bool ok = true;
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  for (int round = 1; round <= rounds; ++round) {
+    const std::wstring readyName = L"VarnelMeasureReader-" + std::to_wstring(GetCurrentProcessId());
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
+    // A copy under a name of its own: Wine shows Linux only the program's
+    // path as its command line, which tells the reader from this program.
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring readerExe = std::wstring(temp) + L"varnel-measure-reader.exe";
+    CopyFileW(self, readerExe.c_str(), FALSE);
+    std::wstring command = L"\"" + readerExe + L"\" --reader " + readyName;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION reader{};
+    if (!CreateProcessW(readerExe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &reader) ||
+        WaitForSingleObject(ready, 15000) != WAIT_OBJECT_0) {
+      std::printf("FAILED: the reader did not start\n");
+      return false;
+    }
+    {
+      Capturer c(L"idle-memory", "JPG", exe);
+      if (!c.Ready()) {
+        std::printf("FAILED: Varnel.exe showed no window\n");
+        ok = false;
+      } else {
+        Sleep(2000);
+        const auto varnelBefore = Memory(c.process()), readerBefore = Memory(reader.hProcess);
+        const char* varnelNeedle = "varnel-e2e-idle-memory\\Varnel.exe";
+        const char* readerNeedle = "varnel-measure-reader.exe";
+        const double varnelAnonBefore = LinuxPrivateMiB(varnelNeedle), readerAnonBefore = LinuxPrivateMiB(readerNeedle);
+        for (const char* format : {"JPG", "PNG"}) {
+          c.UseFormat(format);
+          for (int i = 0; i < captures; ++i) {
+            const auto r = c.Capture(s);
+            if (!r.ok) {
+              std::printf("FAILED: %s capture %d: %s\n", format, i + 1, r.error.c_str());
+              ok = false;
+            }
+          }
+        }
+        Sleep(15000);  // the 10 s, and 5 s more
+        const auto varnelAfter = Memory(c.process()), readerAfter = Memory(reader.hProcess);
+        std::printf("figure idle-rss varnel %.2f\nfigure idle-rss reader %.2f\n",
+                    MiB(varnelAfter.WorkingSetSize) - MiB(varnelBefore.WorkingSetSize),
+                    MiB(readerAfter.WorkingSetSize) - MiB(readerBefore.WorkingSetSize));
+        std::printf("figure idle-private varnel %.2f\nfigure idle-private reader %.2f\n",
+                    MiB(varnelAfter.PrivateUsage) - MiB(varnelBefore.PrivateUsage),
+                    MiB(readerAfter.PrivateUsage) - MiB(readerBefore.PrivateUsage));
+        std::printf("figure idle-private-before varnel %.2f\nfigure idle-private-before reader %.2f\n",
+                    MiB(varnelBefore.PrivateUsage), MiB(readerBefore.PrivateUsage));
+        const double varnelAnon = LinuxPrivateMiB(varnelNeedle), readerAnon = LinuxPrivateMiB(readerNeedle);
+        if (varnelAnon < 0 || varnelAnonBefore < 0 || readerAnon < 0 || readerAnonBefore < 0)
+          std::printf("(the processes' memory could not be read from Linux's /proc)\n");
+        else
+          std::printf("figure idle-anon varnel %.2f\nfigure idle-anon reader %.2f\n", varnelAnon - varnelAnonBefore,
+                      readerAnon - readerAnonBefore);
+      }
+    }
+    PostMessageW(FindWindowW(L"VarnelMeasureReader", nullptr), WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(reader.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(reader.hProcess, 1);
+    CloseHandle(reader.hProcess);
+    CloseHandle(reader.hThread);
+    CloseHandle(ready);
+  }
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -957,14 +1165,30 @@ int main(int argc, char** argv) {
     return RunYardstick(argv[2], std::wstring(file.begin(), file.end()), std::wstring(prefix.begin(), prefix.end()),
                         {std::atoi(argv[5]), std::atoi(argv[6])});
   }
-  int reps = 7;
+  if (argc == 3 && std::strcmp(argv[1], "--reader") == 0) {
+    const std::string ready(argv[2]);
+    return RunReader(std::wstring(ready.begin(), ready.end()));
+  }
+  int reps = 7, idleCaptures = 0;
   bool details = false;
+  std::wstring before, exe;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--reps") == 0 && i + 1 < argc) reps = std::max(2, std::atoi(argv[i + 1]));
+    const bool value = i + 1 < argc;
+    if (std::strcmp(argv[i], "--reps") == 0 && value) reps = std::max(2, std::atoi(argv[i + 1]));
     if (std::strcmp(argv[i], "--details") == 0) details = true;
+    if (std::strcmp(argv[i], "--before") == 0 && value)
+      before.assign(argv[i + 1], argv[i + 1] + std::strlen(argv[i + 1]));
+    if (std::strcmp(argv[i], "--idle-memory") == 0 && value) idleCaptures = std::max(1, std::atoi(argv[i + 1]));
+    if (std::strcmp(argv[i], "--exe") == 0 && value) exe.assign(argv[i + 1], argv[i + 1] + std::strlen(argv[i + 1]));
   }
 
   std::setvbuf(stdout, nullptr, _IONBF, 0);
+  // Memory once the captures are done (scripts/measure-idle.sh): that alone.
+  if (idleCaptures > 0) return MeasureIdleMemory(idleCaptures, reps, exe) ? 0 : 1;
+  if (!before.empty()) {
+    // This build against an earlier one (scripts/measure-capture.sh --before).
+    return CompareBuilds(before, reps) ? 0 : 1;
+  }
   bool ok = Compare(reps);
   ok = ComparePngToJpeg(reps) && ok;
   if (details) {
