@@ -25,6 +25,7 @@ std::u16string Control::Text() const { return form_.peer().GetText(index_); }
 void Control::SetText(const std::u16string& text) { form_.peer().SetText(index_, text); }
 bool Control::Enabled() const { return form_.peer().GetEnabled(index_); }
 void Control::SetEnabled(bool enabled) { form_.peer().SetEnabled(index_, enabled); }
+bool Control::Focused() const { return form_.peer().FocusedControl() == index_; }
 
 namespace {
 

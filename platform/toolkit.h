@@ -68,6 +68,8 @@ class Control {
   void SetText(const std::u16string& text);
   bool Enabled() const;
   void SetEnabled(bool enabled);
+  // Whether the control has the keyboard focus.
+  bool Focused() const;
 
   std::function<void()> Click;   // buttons, check boxes, option buttons
   std::function<void()> Change;  // text box
@@ -129,7 +131,13 @@ class FormPeer {
   // native edit control does for any new text.
   virtual void SetText(int index, const std::u16string& text) = 0;
   virtual bool GetEnabled(int index) const = 0;
+  // Disabling a control that has the keyboard focus leaves the window
+  // without focus, as Windows does.
   virtual void SetEnabled(int index, bool enabled) = 0;
+  // The control that has the keyboard focus, -1 when none has it; Focus
+  // gives it to a control, or with -1 to the window itself.
+  virtual int FocusedControl() const = 0;
+  virtual void Focus(int index) = 0;
   // See Form::WatchKeyboard, WatchClipboard and StartTimer.
   virtual bool WatchKeyboard() = 0;
   virtual bool WatchClipboard() = 0;
