@@ -67,6 +67,9 @@ class Control {
   std::u16string Text() const;
   void SetText(const std::u16string& text);
   bool Enabled() const;
+  // Disabling the control that has the keyboard focus first hands the
+  // focus to the default button (to the window itself when that is this
+  // control or disabled): the window keeps the keyboard focus.
   void SetEnabled(bool enabled);
   // Whether the control has the keyboard focus.
   bool Focused() const;
