@@ -24,7 +24,19 @@ void Control::SetValue(int value) {
 std::u16string Control::Text() const { return form_.peer().GetText(index_); }
 void Control::SetText(const std::u16string& text) { form_.peer().SetText(index_, text); }
 bool Control::Enabled() const { return form_.peer().GetEnabled(index_); }
-void Control::SetEnabled(bool enabled) { form_.peer().SetEnabled(index_, enabled); }
+void Control::SetEnabled(bool enabled) {
+  // Windows takes the focus from a control it disables and gives it to
+  // nothing: Tab would then do nothing, and Wine hands the keyboard's raw
+  // input to no program at all while the window is in front.
+  if (!enabled && Focused()) {
+    int to = -1;
+    for (const auto& c : form_.controls())
+      if (c->design_.isDefault && c.get() != this && c->Enabled()) to = c->index_;
+    form_.peer().Focus(to);
+  }
+  form_.peer().SetEnabled(index_, enabled);
+}
+bool Control::Focused() const { return form_.peer().FocusedControl() == index_; }
 
 namespace {
 

@@ -67,7 +67,12 @@ class Control {
   std::u16string Text() const;
   void SetText(const std::u16string& text);
   bool Enabled() const;
+  // Disabling the control that has the keyboard focus first hands the
+  // focus to the default button (to the window itself when that is this
+  // control or disabled): the window keeps the keyboard focus.
   void SetEnabled(bool enabled);
+  // Whether the control has the keyboard focus.
+  bool Focused() const;
 
   std::function<void()> Click;   // buttons, check boxes, option buttons
   std::function<void()> Change;  // text box
@@ -129,7 +134,13 @@ class FormPeer {
   // native edit control does for any new text.
   virtual void SetText(int index, const std::u16string& text) = 0;
   virtual bool GetEnabled(int index) const = 0;
+  // Disabling a control that has the keyboard focus leaves the window
+  // without focus, as Windows does.
   virtual void SetEnabled(int index, bool enabled) = 0;
+  // The control that has the keyboard focus, -1 when none has it; Focus
+  // gives it to a control, or with -1 to the window itself.
+  virtual int FocusedControl() const = 0;
+  virtual void Focus(int index) = 0;
   // See Form::WatchKeyboard, WatchClipboard and StartTimer.
   virtual bool WatchKeyboard() = 0;
   virtual bool WatchClipboard() = 0;

@@ -144,7 +144,8 @@ Handle ItemListFor(const std::u16string& path);
 // The form whose peer was created last (the program has one window).
 plat::Form* CurrentForm();
 bool WindowDestroyed();
-// User actions, delivered as the real window delivers them.
+// User actions, delivered as the real window delivers them. A click (on
+// anything but a label) and typing give the control the keyboard focus.
 void UserClick(const std::u16string& control);
 void UserType(const std::u16string& control, const std::u16string& text);
 void KeyUp(int keyCode, int shift = 0);

@@ -1,5 +1,7 @@
 // Simulated window toolkit: an in-memory window whose controls keep their
-// value, text and enabled state, user actions delivered as the real window
+// value, text and enabled state, the keyboard focus as Windows moves it (a
+// click or typing gives it to the control, disabling the control or hiding
+// the window takes it away), user actions delivered as the real window
 // delivers them, a message queue that hands out posted messages before
 // input, a timer that runs only while started, and message boxes that let
 // messages through.
@@ -109,6 +111,7 @@ class SimFormPeer : public plat::FormPeer {
     detail::Log("HideWindow");
     visible_ = false;
     T().foreground = false;
+    focus_ = -1;
   }
   bool Visible() const override { return visible_; }
   void Destroy() override {
@@ -127,7 +130,12 @@ class SimFormPeer : public plat::FormPeer {
     if (design_.controls[static_cast<std::size_t>(i)].kind == plat::ControlKind::TextBox) form_.NotifyChange(i);
   }
   bool GetEnabled(int i) const override { return At(i).enabled; }
-  void SetEnabled(int i, bool e) override { At(i).enabled = e; }
+  void SetEnabled(int i, bool e) override {
+    At(i).enabled = e;
+    if (!e && focus_ == i) focus_ = -1;
+  }
+  int FocusedControl() const override { return focus_; }
+  void Focus(int i) override { focus_ = i; }
   bool WatchKeyboard() override {
     detail::Log("RegisterRawInputDevices(1,6,INPUTSINK)");
     if (detail::Fault("RegisterRawInputDevices")) return false;
@@ -163,6 +171,7 @@ class SimFormPeer : public plat::FormPeer {
   const plat::Handle hwnd_ = detail::NewWindow();
   std::vector<ControlState> controls_;
   bool visible_ = false;
+  int focus_ = -1;
 };
 
 }  // namespace
@@ -184,7 +193,9 @@ void ClipboardChanged() {
 plat::Form* CurrentForm() { return T().form; }
 bool WindowDestroyed() { return T().destroyed; }
 
-void UserClick(const std::u16string& control) {
+namespace {
+// What a control does when clicked or pressed through the keyboard.
+void Press(const std::u16string& control) {
   auto* peer = T().peer;
   if (!peer || T().destroyed) return;
   InputToVarnel();
@@ -203,13 +214,26 @@ void UserClick(const std::u16string& control) {
     default: break;
   }
 }
+}  // namespace
+
+// The mouse's press gives the control the focus before its release clicks it.
+void UserClick(const std::u16string& control) {
+  auto* peer = T().peer;
+  if (!peer || T().destroyed) return;
+  int i = peer->IndexOf(control);
+  if (i < 0 || !peer->GetEnabled(i)) return;
+  if (peer->design().controls[static_cast<std::size_t>(i)].kind != plat::ControlKind::Label) peer->Focus(i);
+  Press(control);
+}
 
 void UserType(const std::u16string& control, const std::u16string& text) {
   auto* peer = T().peer;
   if (!peer || T().destroyed) return;
   InputToVarnel();
   int i = peer->IndexOf(control);
-  if (i >= 0 && peer->GetEnabled(i)) peer->SetText(i, text);
+  if (i < 0 || !peer->GetEnabled(i)) return;
+  peer->Focus(i);
+  peer->SetText(i, text);
 }
 
 void KeyUp(int keyCode, int shift) {
@@ -222,7 +246,7 @@ void PressFlagged(bool plat::ControlDesign::*flag) {
   auto* peer = T().peer;
   if (!peer || T().destroyed) return;
   for (const auto& c : peer->design().controls)
-    if (c.*flag) UserClick(c.name);
+    if (c.*flag) Press(c.name);
 }
 }  // namespace
 

@@ -165,6 +165,14 @@ class Win32FormPeer : public FormPeer {
   void SetText(int i, const std::u16string& text) override { ::SetWindowTextW(Child(i), W(text)); }
   bool GetEnabled(int i) const override { return ::IsWindowEnabled(Child(i)) != FALSE; }
   void SetEnabled(int i, bool e) override { ::EnableWindow(Child(i), e ? TRUE : FALSE); }
+  int FocusedControl() const override {
+    const HWND focus = ::GetFocus();
+    const int index = focus && ::GetParent(focus) == hwnd_.get() ? ::GetDlgCtrlID(focus) - kFirstControlId : -1;
+    return index >= 0 && index < static_cast<int>(design_.controls.size()) ? index : -1;
+  }
+  // SetFocus rather than WM_NEXTDLGCTL: the window is not of the dialog
+  // class, and DefWindowProc does nothing with that message.
+  void Focus(int i) override { ::SetFocus(i < 0 ? hwnd_.get() : Child(i)); }
 
   HWND hwnd() const { return hwnd_.get(); }
   Form& form() { return form_; }

@@ -13,6 +13,10 @@
 
 #include "platform/types.h"
 
+namespace plat {
+class Form;
+}
+
 namespace plat::testing {
 
 // A key of the keyboard going down or up, as input of the whole session
@@ -29,6 +33,9 @@ void PumpMessages(std::uint32_t ms);
 // area at (x, y) in pixels gives it.
 void PostTrayReport(Hwnd window, std::uint32_t id, std::uint32_t message);
 void PostMouseMove(Hwnd window, int x, int y);
+// A user's click on the button or box of a window named `name`: the mouse's
+// press gives it the keyboard focus, its release clicks it.
+void ClickControl(Form& form, const std::u16string& name);
 
 // Graphics objects and device contexts the program holds now, where the
 // platform can tell (the simulated one can; Wine cannot).
@@ -51,6 +58,22 @@ class MessageBoxCatcher {
 
  private:
   std::size_t first_ = 0;
+};
+
+// While one lives, a test may bring a window of its own to the front; when
+// it goes, the window that was in front before is brought back. On a bare
+// X display nothing else comes to the front once the test's window has
+// gone, and Wine then hands keyboard input to no program (raw input
+// included), which the later tests of the run would miss.
+class FrontWindowKeeper {
+ public:
+  FrontWindowKeeper();
+  ~FrontWindowKeeper();
+  FrontWindowKeeper(const FrontWindowKeeper&) = delete;
+  FrontWindowKeeper& operator=(const FrontWindowKeeper&) = delete;
+
+ private:
+  Handle front_ = 0;
 };
 
 // While one lives, another program keeps the clipboard open.

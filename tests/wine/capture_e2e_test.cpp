@@ -116,6 +116,29 @@ TEST_F(CaptureE2E, JpegHoldsThePictureAndReachesTheOpenHandler) {
   EXPECT_TRUE(p.WaitForExit());
 }
 
+// A new user's first capture: the window that the first run shows, a
+// folder typed and applied, then Print Screen. Apply disables itself while
+// it holds the keyboard focus; the press still reaches Varnel.
+TEST_F(CaptureE2E, AFolderTypedAndAppliedInTheFirstRunsWindowGetsTheNextPress) {
+  e2e::DeleteRunEntries();
+  e2e::VarnelProcess p(dir_);
+  HWND w = p.Window();
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(IsWindowVisible(w));
+  HWND apply = p.Control(L"&Apply");
+  ASSERT_NE(apply, nullptr);
+  SendMessageW(FindWindowExW(w, nullptr, L"Edit", nullptr), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(shots_.c_str()));
+  SendMessageW(apply, BM_CLICK, 0, 0);
+  ASSERT_FALSE(IsWindowEnabled(apply));
+
+  ASSERT_TRUE(e2e::PutPictureOnClipboard(kWidth, kHeight));
+  e2e::PressPrintScreen();
+  EXPECT_EQ(e2e::WaitForFiles(shots_, 1).size(), 1u);
+  PostMessageW(w, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(p.WaitForExit());
+  e2e::DeleteRunEntries();
+}
+
 TEST_F(CaptureE2E, BitmapHoldsThePictureExactly) {
   std::unique_ptr<e2e::VarnelProcess> p;
   const auto files = CaptureOnce("BMP", p);

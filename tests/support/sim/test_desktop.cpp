@@ -16,6 +16,7 @@ void PumpMessages(std::uint32_t ms) {
 }
 void PostTrayReport(Hwnd, std::uint32_t, std::uint32_t message) { sim::ShellTrayMessage(message); }
 void PostMouseMove(Hwnd, int x, int y) { sim::MouseMovePixels(x, y); }
+void ClickControl(Form&, const std::u16string& name) { sim::UserClick(name); }
 
 MessageBoxCatcher::MessageBoxCatcher() : first_(sim::MessageBoxes().size()) {}
 MessageBoxCatcher::~MessageBoxCatcher() = default;
@@ -26,6 +27,10 @@ std::vector<ShownMessageBox> MessageBoxCatcher::Shown() const {
   for (std::size_t i = first_; i < all.size(); ++i) out.push_back({all[i].prompt, all[i].title});
   return out;
 }
+
+// The simulated machine has no window in front to lose.
+FrontWindowKeeper::FrontWindowKeeper() = default;
+FrontWindowKeeper::~FrontWindowKeeper() = default;
 
 struct ClipboardHolder::Impl {};
 

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/toolkit.h"
 #include "platform/win32/win.h"
 
 namespace plat::testing {
@@ -72,6 +73,13 @@ std::vector<ShownMessageBox> MessageBoxCatcher::Shown() const {
   return {C().shown.begin() + static_cast<std::ptrdiff_t>(first_), C().shown.end()};
 }
 
+FrontWindowKeeper::FrontWindowKeeper() : front_(reinterpret_cast<Handle>(::GetForegroundWindow())) {}
+
+FrontWindowKeeper::~FrontWindowKeeper() {
+  const HWND front = reinterpret_cast<HWND>(front_);
+  if (front && ::IsWindow(front) && ::GetForegroundWindow() != front) ::SetForegroundWindow(front);
+}
+
 // Another thread with a window of its own opens the clipboard for that
 // window and keeps it open until told to stop.
 struct ClipboardHolder::Impl {
@@ -132,6 +140,13 @@ void PostTrayReport(Hwnd window, std::uint32_t id, std::uint32_t message) {
 
 void PostMouseMove(Hwnd window, int x, int y) {
   ::PostMessageW(reinterpret_cast<HWND>(RawHandle(window)), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+}
+
+// BM_CLICK: the button's own press and release, found by its caption.
+void ClickControl(Form& form, const std::u16string& name) {
+  const HWND window = reinterpret_cast<HWND>(RawHandle(form.hWnd()));
+  const auto* caption = reinterpret_cast<const wchar_t*>(form[name].design().caption.c_str());
+  ::SendMessageW(::FindWindowExW(window, nullptr, L"Button", caption), BM_CLICK, 0, 0);
 }
 
 }  // namespace plat::testing
