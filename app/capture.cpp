@@ -16,6 +16,7 @@
 #include "app/capture.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "app/capture_folder.h"
@@ -186,6 +187,21 @@ void Capture::Pressed(std::uint32_t time, bool alt) {
     UpdateTimer();
   }
   if (press_.snip) host_.report({Report::Kind::SnipAwaited, {}, {}});
+  // The first press after the memory went back: the buffer is made again
+  // now, at the last picture's size, and its fresh pages are written
+  // while the key is still down, so that the picture finds them ready at
+  // the release (a picture of another size makes its own).
+  if (!holding_ && !press_.snip && lastWidth_ > 0) {
+    plat::Attempt([&] {
+      if (buffer_.Create(lastWidth_, lastHeight_))
+        std::memset(buffer_.DIBSectionBitsPtr(), 0,
+                    static_cast<std::size_t>(buffer_.BytesPerScanLine()) * static_cast<std::size_t>(lastHeight_));
+    });
+    // Given back like a capture's, should no capture follow.
+    holding_ = true;
+    heldSince_ = plat::GetTickCount();
+    if (!pending_) UpdateTimer();
+  }
 }
 
 void Capture::Released() {
@@ -266,6 +282,8 @@ Capture::Outcome Capture::Try(std::u16string& file, std::optional<plat::Error>& 
   std::uint32_t read = sequence;
   if (newPicture) why = plat::Attempt([&] { read = CopyClipboardPicture(buffer_); });
   if (newPicture && !why) {
+    lastWidth_ = buffer_.Width();
+    lastHeight_ = buffer_.Height();
     why = plat::Attempt([&] { Save(file); });
     if (why) return Outcome::Failed;
     lastSequence_ = read;

@@ -119,6 +119,9 @@ class Capture {
   cDIBSection buffer_;
   bool holding_ = false;         // memory is kept from the last capture
   std::uint32_t heldSince_ = 0;  // GetTickCount() at the end of that capture
+  // The size of the last picture read, for the buffer made again at the
+  // next press once its memory went back (0: none yet).
+  std::int32_t lastWidth_ = 0, lastHeight_ = 0;
 };
 
 }  // namespace varnel

@@ -152,6 +152,14 @@ TEST_F(CaptureEventTest, NoTimerRunsWhileNothingIsPending) {
   const std::size_t ticks = sim::TimerTicks();
   Wait(60000);
   EXPECT_EQ(sim::TimerTicks(), ticks);
+  // The next press makes the buffer again while the key is down, ready for
+  // its picture; it goes back as a capture's does, also when no picture came.
+  Press();
+  EXPECT_EQ(sim::LiveGdiObjects(), 2u);
+  Release();
+  Wait(1100 + 10000);
+  EXPECT_EQ(sim::LiveGdiObjects(), 0u);
+  EXPECT_EQ(sim::TimerInterval(), 0u);
 }
 
 // A press while a message is open is captured then: saved, or its failure
