@@ -104,11 +104,14 @@ std::size_t TaskBox(const std::u16string& prompt, const std::u16string& title, H
       return index >= 0 && static_cast<std::size_t>(index) < buttons.size() ? static_cast<std::size_t>(index) : last;
     }
   }
-  // No task dialog to be had: a message box with two buttons, the first
-  // one's answer Yes.
+  // No task dialog to be had: a message box whose Yes stands for the first
+  // button and No for the last, as its text then says.
+  std::u16string text = prompt;
+  if (buttons.size() >= 2 && !(buttons[0] == u"Yes" && buttons[last] == u"No"))
+    text += u"\r\n\r\nYes: " + buttons[0] + u"\r\nNo: " + buttons[last];
   const UINT style =
       MB_YESNO | (defaultButton != 0 ? MB_DEFBUTTON2 : 0u) | (topmost ? MB_TOPMOST | MB_SETFOREGROUND : 0u);
-  return ::MessageBoxW(win32::To<HWND>(owner), W(prompt), W(caption), style) == IDYES ? 0 : last;
+  return ::MessageBoxW(win32::To<HWND>(owner), W(text), W(caption), style) == IDYES ? 0 : last;
 }
 
 std::optional<SaveFileAnswer> SaveFileDialog(const SaveFileRequest& request) {

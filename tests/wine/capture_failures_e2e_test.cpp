@@ -120,8 +120,8 @@ int WrongPixels(const std::string& bmp, int width, int height) {
 
 // A capture that a full disk refused is kept: its message offers Save
 // as..., and the save dialog, with a full path typed into its name box and
-// Enter, writes the captured picture there, whatever the clipboard holds
-// by then.
+// Enter, writes the captured picture there in the capture's format,
+// whatever the clipboard holds by then.
 TEST_F(CaptureFailuresE2E, ACaptureAFullDiskRefusedIsSavedElsewhere) {
   const std::wstring disk = FromEnv("VARNEL_E2E_SMALL_DISK");
   if (disk.empty()) GTEST_SKIP() << "no small disk: tests/wine/e2e-mounts.sh could not mount it (not root?)";
@@ -147,7 +147,10 @@ TEST_F(CaptureFailuresE2E, ACaptureAFullDiskRefusedIsSavedElsewhere) {
   ASSERT_NE(dialog, nullptr);
   HWND name = e2e::FindDescendant(dialog, L"Edit");
   ASSERT_NE(name, nullptr);
-  SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()), SMTO_NORMAL, 5000, nullptr);
+  // Typed without an extension: the dialog adds the type's, as the
+  // simulated one does.
+  const std::wstring typed = elsewhere + L"\\kept";
+  SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()), SMTO_NORMAL, 5000, nullptr);
   SetForegroundWindow(dialog);
   SetFocus(name);
   e2e::PressKey(VK_RETURN);
