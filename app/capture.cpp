@@ -159,7 +159,7 @@ void Capture::Tick() {
 }
 
 void Capture::ReleaseMemory() {
-  buffer_.ClearUp();
+  buffer_->ClearUp();
   ReleaseEncoderMemory();
   holding_ = false;
 }
@@ -193,9 +193,9 @@ void Capture::Pressed(std::uint32_t time, bool alt) {
   // the release (a picture of another size makes its own).
   if (!holding_ && !press_.snip && lastWidth_ > 0) {
     plat::Attempt([&] {
-      if (buffer_.Create(lastWidth_, lastHeight_))
-        std::memset(buffer_.DIBSectionBitsPtr(), 0,
-                    static_cast<std::size_t>(buffer_.BytesPerScanLine()) * static_cast<std::size_t>(lastHeight_));
+      if (buffer_->Create(lastWidth_, lastHeight_))
+        std::memset(buffer_->DIBSectionBitsPtr(), 0,
+                    static_cast<std::size_t>(buffer_->BytesPerScanLine()) * static_cast<std::size_t>(lastHeight_));
     });
     // Given back like a capture's, should no capture follow.
     holding_ = true;
@@ -243,6 +243,7 @@ void Capture::Continue() {
   // capture pending.
   // A snip the user cancelled, or never made, is no one's fault: nothing is said.
   const bool silent = outcome == Outcome::NoNewPicture && pending_->snip;
+  const std::uint32_t kept = std::exchange(keptNow_, 0);
   pending_.reset();
   holding_ = true;
   heldSince_ = plat::GetTickCount();
@@ -257,7 +258,7 @@ void Capture::Continue() {
     case Outcome::NoNewPicture:
       if (!silent) host_.report({Report::Kind::NoNewPicture, {}, {}});
       break;
-    case Outcome::Failed: host_.report({Report::Kind::Failed, file, Reason(*why, file)}); break;
+    case Outcome::Failed: host_.report({Report::Kind::Failed, file, Reason(*why, file), kept}); break;
     case Outcome::Waiting: break;
   }
 }
@@ -280,13 +281,17 @@ Capture::Outcome Capture::Try(std::u16string& file, std::optional<plat::Error>& 
   // The number as it is once the picture was read, which a picture
   // rendered on request has just changed: it is the one saved.
   std::uint32_t read = sequence;
-  if (newPicture) why = plat::Attempt([&] { read = CopyClipboardPicture(buffer_); });
+  if (newPicture) why = plat::Attempt([&] { read = CopyClipboardPicture(*buffer_); });
   if (newPicture && !why) {
-    lastWidth_ = buffer_.Width();
-    lastHeight_ = buffer_.Height();
+    lastWidth_ = buffer_->Width();
+    lastHeight_ = buffer_->Height();
     why = plat::Attempt([&] { Save(file); });
-    if (why) return Outcome::Failed;
+    if (why) {
+      keptNow_ = Keep(file);
+      return Outcome::Failed;
+    }
     lastSequence_ = read;
+    lastFolder_ = c.folder;
     return Outcome::Saved;
   }
   if (!newPicture || why->number() == plat::kErrNoPicture) {
@@ -335,8 +340,60 @@ void Capture::Save(std::u16string& file) {
   const std::u16string stamp = plat::FormatDateTime(plat::Now(), u"YYYY-MM-DD-HH-NN-SS");
   file = pending_->folder + u"\\" + stamp + format.extension;  // for the report, should the next step fail
   file = FreeName(pending_->folder + u"\\" + stamp, format.extension) + format.extension;
-  const EncodedFile encoded = format.encode(buffer_.View());
+  const EncodedFile encoded = format.encode(buffer_->View());
   plat::WriteWholeFile(file, encoded.pieces);
 }
+
+std::uint32_t Capture::Keep(const std::u16string& file) {
+  if (kept_.size() >= kMaxKept) return 0;
+  const std::uint32_t id = nextKept_++;
+  kept_.push_back({id, file, &FormatOf(settings_.CaptureFormat), std::exchange(buffer_, nullptr)});
+  // The next capture's buffer, made at its own picture's size.
+  buffer_ = std::make_unique<cDIBSection>();
+  return id;
+}
+
+namespace {
+template <class List>
+auto FindKept(List& kept, std::uint32_t id) {
+  return std::find_if(kept.begin(), kept.end(), [id](const auto& k) { return k.id == id; });
+}
+}  // namespace
+
+const std::u16string* Capture::KeptFile(std::uint32_t id) const {
+  const auto k = FindKept(kept_, id);
+  return k == kept_.end() ? nullptr : &k->file;
+}
+
+const FileFormat* Capture::KeptFormat(std::uint32_t id) const {
+  const auto k = FindKept(kept_, id);
+  return k == kept_.end() ? nullptr : k->format;
+}
+
+std::optional<std::u16string> Capture::SaveKept(std::uint32_t id, const std::u16string& file,
+                                                const FileFormat& format) {
+  const auto k = FindKept(kept_, id);
+  if (k == kept_.end()) return u"The picture is no longer kept.";
+  if (const auto why = plat::Attempt([&] {
+        const EncodedFile encoded = format.encode(k->picture->View());
+        plat::WriteWholeFile(file, encoded.pieces);
+      }))
+    return Reason(*why, file);
+  kept_.erase(k);
+  lastFolder_ = FolderOf(file);
+  // The encoder's memory goes back with the capture's, after a while.
+  holding_ = true;
+  heldSince_ = plat::GetTickCount();
+  if (!pending_) UpdateTimer();
+  host_.report({Report::Kind::Saved, file, {}});
+  return std::nullopt;
+}
+
+void Capture::GiveUp(std::uint32_t id) {
+  const auto k = FindKept(kept_, id);
+  if (k != kept_.end()) kept_.erase(k);
+}
+
+void Capture::GiveUpAll() { kept_.clear(); }
 
 }  // namespace varnel

@@ -7,10 +7,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <list>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "app/clipboard_history.h"
+#include "app/file_formats.h"
 #include "app/settings.h"
 #include "imaging/dib_section.h"
 #include "platform/error.h"
@@ -31,7 +34,14 @@ class Capture {
     };
     Kind kind;
     std::u16string file, reason;
+    // Failed: the picture kept for the user to save elsewhere (see
+    // SaveKept), 0 when none was kept.
+    std::uint32_t kept = 0;
   };
+
+  // How many pictures of failed captures are kept at most: a capture that
+  // fails beyond them is reported without one.
+  static constexpr std::size_t kMaxKept = 3;
 
   // What the capture needs from around it: a timer (a new interval
   // replaces the running one) and someone to hear its reports. A report
@@ -61,6 +71,23 @@ class Capture {
 
   // Print Screen went down and its release is still to come.
   bool KeyWasDown() const { return keyWasDown_; }
+
+  // The pictures of captures that were read but could not be written.
+  // Each is the capture's own (the clipboard may change meanwhile) until
+  // it is saved or given up, which gives its memory back.
+  std::size_t KeptCount() const { return kept_.size(); }
+  // The file the kept picture was to be written as, and its format; null
+  // for a picture no longer kept.
+  const std::u16string* KeptFile(std::uint32_t id) const;
+  const FileFormat* KeptFormat(std::uint32_t id) const;
+  // Writes the kept picture as `file` in `format`, whole or not at all,
+  // gives it up and reports it saved. A failure returns why, in the user's
+  // words, and the picture stays kept.
+  std::optional<std::u16string> SaveKept(std::uint32_t id, const std::u16string& file, const FileFormat& format);
+  void GiveUp(std::uint32_t id);
+  void GiveUpAll();
+  // The folder of the last capture saved, empty before the first.
+  const std::u16string& LastFolder() const { return lastFolder_; }
 
  private:
   // A capture between the release of Print Screen and its file: the
@@ -97,6 +124,10 @@ class Capture {
   // Writes the buffer as this capture's file, named in `file` (also when
   // it fails, which raises).
   void Save(std::u16string& file);
+  // Keeps the buffer's picture of a capture that could not be written as
+  // `file`: the buffer itself is handed over, not copied. Returns its id,
+  // 0 when kMaxKept pictures are kept already.
+  std::uint32_t Keep(const std::u16string& file);
 
   const Settings& settings_;
   Host host_;
@@ -116,12 +147,22 @@ class Capture {
   // memory, for a while after a capture, so that a burst of captures of
   // one size (the whole screen, again) reuses it instead of having fresh
   // pages handed out and zeroed; then it is given back.
-  cDIBSection buffer_;
+  std::unique_ptr<cDIBSection> buffer_ = std::make_unique<cDIBSection>();
   bool holding_ = false;         // memory is kept from the last capture
   std::uint32_t heldSince_ = 0;  // GetTickCount() at the end of that capture
   // The size of the last picture read, for the buffer made again at the
   // next press once its memory went back (0: none yet).
   std::int32_t lastWidth_ = 0, lastHeight_ = 0;
+  struct Kept {
+    std::uint32_t id;
+    std::u16string file;
+    const FileFormat* format;
+    std::unique_ptr<cDIBSection> picture;
+  };
+  std::list<Kept> kept_;
+  std::uint32_t nextKept_ = 1;
+  std::uint32_t keptNow_ = 0;  // the picture kept by the capture just over
+  std::u16string lastFolder_;
 };
 
 }  // namespace varnel

@@ -54,9 +54,15 @@ void Main::Capture_Report(const Capture::Report& report) {
         plat::Attempt([&] { plat::ShellExecuteW(form_.hWnd(), u"open", open.c_str(), u"", u"", plat::kSwShowNormal); });
       }
       break;
-    case Kind::Failed:
-      ShowMessage(u"The capture could not be saved as\r\n" + report.file + u"\r\n\r\n" + report.reason, u"Error", true);
+    case Kind::Failed: {
+      const std::u16string prompt =
+          u"The capture could not be saved as\r\n" + report.file + u"\r\n\r\n" + report.reason;
+      if (report.kept != 0)
+        OfferSaveAs(prompt, report.kept);
+      else
+        ShowMessage(prompt, u"Error", true);
       break;
+    }
     case Kind::NoFolder: ShowMessage(u"Capture folder does not exist.", u"Error", true); break;
     case Kind::NoNewPicture:
       if (!noPictureNoticeShown_) {

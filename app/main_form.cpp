@@ -98,6 +98,9 @@ void Main::Form_Unload(std::int16_t& /*cancel: an unload is never refused*/) {
   // at OK or Apply.
   settings.Save(settingsFile_, ExeFile(), StartupCommand());
   if (TrayIcon) TrayIcon->Remove();
+  // Asked about at an exit from the icon; the end of the session is not
+  // held up for them.
+  capture_.GiveUpAll();
 }
 
 void Main::Form_TaskbarCreated() {

@@ -2,8 +2,8 @@
 // Loading it is the program's start and unloading it the program's end.
 // Its handlers are spread over the files of their concern: the life cycle
 // in main_form.cpp, the capture's reports in capture_reports.cpp (the
-// capture itself is its own object, capture.h), the dialog in
-// ui/settings_window.cpp.
+// capture itself is its own object, capture.h), saving a failed capture's
+// picture elsewhere in save_as.cpp, the dialog in ui/settings_window.cpp.
 #pragma once
 
 #include <cstdint>
@@ -70,6 +70,10 @@ class Main {
   void Form_KeyUp(int KeyCode, int Shift);
   void TrayIcon_MouseDblClick(std::int16_t Button);
   void TrayIcon_BalloonClick();
+  // Ends Varnel as the user asks from the notification-area icon; where
+  // pictures of captures that could not be saved are kept, the user is
+  // asked first, and may keep Varnel running.
+  void ExitFromIcon();
 
   // The settings file read at start (see settings_file.h), the
   // executable's full path and the start-up command that starts it.
@@ -88,6 +92,12 @@ class Main {
   void ShowMessage(const std::u16string& prompt, const std::u16string& title, bool showWindow) {
     messages_.Show(prompt, title, showWindow);
   }
+  // A failed capture's message with its picture kept: Save as... and
+  // Close (save_as.cpp).
+  void OfferSaveAs(const std::u16string& prompt, std::uint32_t kept);
+  // The save dialog for a kept picture, again after each failure; true once
+  // it is saved, false when the user cancelled.
+  bool SaveKeptAs(std::uint32_t kept, plat::Hwnd owner);
   // The dialog: the controls as a new Settings value, and a value shown
   // in the controls; the format's option buttons, each way.
   void CopyControlsToSettings();

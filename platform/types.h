@@ -157,11 +157,13 @@ struct BrowseInfoW {
 inline constexpr Handle kSeErrFileNotFound = 2;
 inline constexpr Handle kSeErrNoAssoc = 31;
 
-// The shell's special folders (SHGetFolderPathW): the user's desktop and
-// roaming application data; the flag that creates a missing folder; the
+// The shell's special folders (SHGetFolderPathW): the user's desktop,
+// roaming application data, documents and pictures; the flag that creates a missing folder; the
 // folder's current (not default) place.
 inline constexpr int kCsidlDesktopDirectory = 0x0010;
 inline constexpr int kCsidlAppData = 0x001A;
+inline constexpr int kCsidlPersonal = 0x0005;    // the user's documents
+inline constexpr int kCsidlMyPictures = 0x0027;  // the user's pictures
 inline constexpr int kCsidlFlagCreate = 0x8000;
 inline constexpr std::uint32_t kShgfpTypeCurrent = 0;
 

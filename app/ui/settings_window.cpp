@@ -125,7 +125,7 @@ void Main::TrayIcon_MouseDblClick(std::int16_t Button) {
   if (Button == 1)
     form_.Show();
   else if (Button == 2)
-    form_.Unload();
+    ExitFromIcon();
 }
 
 }  // namespace varnel

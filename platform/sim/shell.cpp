@@ -1,11 +1,12 @@
 // Simulated notification area, keyboard state, shell execution, special
-// folders and the folder dialog.
+// folders, the folder dialog and the save dialog.
 #include <deque>
 #include <functional>
 #include <map>
 #include <set>
 
 #include "platform/api.h"
+#include "platform/dialogs.h"
 #include "platform/sim/state.h"
 #include "platform/text.h"
 
@@ -20,11 +21,15 @@ struct Shell {
   std::vector<ShellExecution> executions;
   std::deque<std::optional<std::string>> folderAnswers;
   std::vector<FolderDialogCall> folderDialogs;
+  std::deque<SaveDialogAnswer> saveAnswers;
+  std::vector<SaveDialogCall> saveDialogs;
   std::map<Handle, std::u16string> itemLists;  // live item identifier lists and their paths
   Handle nextItemList = 0x30000;
   std::function<void()> whileExecuting;
   std::map<int, std::u16string> folders{{plat::kCsidlDesktopDirectory, u"C:\\Users\\user\\Desktop"},
-                                        {plat::kCsidlAppData, u"C:\\Users\\user\\AppData\\Roaming"}};
+                                        {plat::kCsidlAppData, u"C:\\Users\\user\\AppData\\Roaming"},
+                                        {plat::kCsidlMyPictures, u"C:\\Users\\user\\Pictures"},
+                                        {plat::kCsidlPersonal, u"C:\\Users\\user\\Documents"}};
 };
 
 Shell& Sh() {
@@ -55,6 +60,8 @@ void WhileShellExecuting(std::function<void()> action) { Sh().whileExecuting = s
 void SetShellFolder(int csidl, const std::u16string& path) { Sh().folders[csidl] = path; }
 void QueueFolderDialogAnswer(std::optional<std::string> path) { Sh().folderAnswers.push_back(std::move(path)); }
 const std::vector<FolderDialogCall>& FolderDialogs() { return Sh().folderDialogs; }
+void QueueSaveDialogAnswer(SaveDialogAnswer answer) { Sh().saveAnswers.push_back(std::move(answer)); }
+const std::vector<SaveDialogCall>& SaveDialogs() { return Sh().saveDialogs; }
 std::size_t LiveItemLists() { return Sh().itemLists.size(); }
 Handle ItemListFor(const std::u16string& path) {
   const Handle pidl = Sh().nextItemList;
@@ -232,5 +239,36 @@ std::int32_t SHGetFolderPathAndSubDirW(Hwnd hwnd, int csidl, Handle hToken, std:
   return RawSHGetFolderPathAndSubDirW(RawHandle(hwnd), csidl, hToken, dwFlags, pszSubDir, pszPath);
 }
 void CoTaskMemFree(ItemList pv) { RawCoTaskMemFree(RawHandle(pv)); }
+
+// The save dialog opens in the folder it is given where that exists, and
+// in the user's documents otherwise. "If this method is called before
+// showing the dialog, the dialog will update the default extension
+// automatically when the user chooses a new file type" (learn.microsoft.com,
+// IFileDialog::SetDefaultExtension): a name typed without an extension
+// gets the chosen type's.
+std::optional<SaveFileAnswer> SaveFileDialog(const SaveFileRequest& request) {
+  auto& sh = sim::Sh();
+  std::u16string folder = request.folder;
+  std::error_code error;
+  if (folder.empty() || !std::filesystem::is_directory(sim::HostPath(folder), error))
+    folder = sh.folders[kCsidlPersonal];
+  std::vector<std::string> types;
+  for (const FileType& t : request.types) types.push_back(ToUtf8(t.name + u" (*" + t.extension + u")"));
+  sh.saveDialogs.push_back(
+      {RawHandle(request.owner), ToUtf8(folder), ToUtf8(request.fileName), std::move(types), request.type});
+  sim::detail::Log("IFileSaveDialog::Show");
+  if (sh.saveAnswers.empty()) return std::nullopt;
+  const sim::SaveDialogAnswer answer = sh.saveAnswers.front();
+  sh.saveAnswers.pop_front();
+  if (!answer.typed) return std::nullopt;
+  const std::size_t type = answer.type.value_or(request.type);
+  std::u16string path = FromUtf8(*answer.typed);
+  const bool full = path.size() > 2 && path[1] == u':';
+  if (!full) path = folder + u"\\" + path;
+  const std::size_t name = path.find_last_of(u'\\') + 1;
+  if (path.find(u'.', name) == std::u16string::npos && type < request.types.size())
+    path += request.types[type].extension;
+  return SaveFileAnswer{path, type};
+}
 
 }  // namespace plat

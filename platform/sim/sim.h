@@ -134,6 +134,22 @@ struct FolderDialogCall {
   bool rootIsDesktop, displayNameRequested, callback;
 };
 const std::vector<FolderDialogCall>& FolderDialogs();
+// What the user does in the next save dialogs: the name typed in its name
+// box (a bare name goes to the folder the dialog shows, a full path where
+// it says) and the type chosen (nullopt: as offered), or nullopt to
+// cancel. Without an answer queued the dialog is cancelled.
+struct SaveDialogAnswer {
+  std::optional<std::string> typed;
+  std::optional<std::size_t> type = std::nullopt;
+};
+void QueueSaveDialogAnswer(SaveDialogAnswer answer);
+struct SaveDialogCall {
+  Handle owner;
+  std::string folder, fileName;    // the folder the dialog shows, the name proposed
+  std::vector<std::string> types;  // "PNG (*.png)"
+  std::size_t type;
+};
+const std::vector<SaveDialogCall>& SaveDialogs();
 // Item identifier lists handed out and not yet freed.
 std::size_t LiveItemLists();
 // A list for a folder's path, as the shell makes one (freed with
@@ -194,8 +210,14 @@ struct MessageBoxCall {
   // The user sees it: in front of the window the user works in, and not
   // owned by a hidden window (which gives it no taskbar button either).
   bool seen;
+  // A task dialog's buttons, in order; empty for a message box (OK alone).
+  std::vector<std::u16string> buttons = {};
 };
+// Message boxes and task dialogs, in the order they opened.
 const std::vector<MessageBoxCall>& MessageBoxes();
+// The button the user presses in the next task dialog, by its caption.
+// Without an answer queued, the dialog's last button is pressed.
+void QueueTaskBoxAnswer(std::u16string button);
 // Runs while a message box is open, like the modal loop that keeps
 // dispatching timer ticks.
 void WhileMessageBoxOpen(std::function<void()> action);

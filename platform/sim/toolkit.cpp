@@ -14,6 +14,7 @@
 
 #include "platform/api.h"
 #include "platform/app_env.h"
+#include "platform/dialogs.h"
 #include "platform/error.h"
 #include "platform/sim/state.h"
 #include "platform/text.h"
@@ -51,6 +52,7 @@ struct Toolkit {
   bool mayTakeForeground = true;
   std::size_t flashes = 0;
   std::function<void()> whileBoxOpen;
+  std::deque<std::u16string> taskBoxAnswers;  // buttons' captions
   // The session's instance claims: name and the token of the claim holding it.
   std::map<std::u16string, plat::Handle> claims;
   plat::Handle nextClaim = 0x50000;
@@ -352,6 +354,7 @@ void AnotherProgramInFront() {
 bool VarnelInFront() { return T().foreground; }
 std::size_t TaskbarFlashes() { return T().flashes; }
 void WhileMessageBoxOpen(std::function<void()> action) { T().whileBoxOpen = std::move(action); }
+void QueueTaskBoxAnswer(std::u16string button) { T().taskBoxAnswers.push_back(std::move(button)); }
 
 }  // namespace sim
 
@@ -365,18 +368,45 @@ void DestroyPictureHandle(Handle handle, Picture::Type type) {
   if (type == Picture::Type::Bitmap) DeleteObject(HandleOf<Hbitmap>(handle));
 }
 
-void MsgBox(const std::u16string& prompt, const std::u16string& title, Hwnd owner, bool topmost) {
-  sim::detail::Log("MessageBox(" + ToUtf8(prompt) + "," + ToUtf8(title) + ")");
+namespace {
+void OpenBox(const std::u16string& prompt, const std::u16string& title, Hwnd owner, bool topmost,
+             std::vector<std::u16string> buttons) {
   // A topmost box (MB_TOPMOST: "The message box is created with the
   // WS_EX_TOPMOST window style") stands above every other window whether
   // or not it may take the foreground; any other box is in front only
   // where its program may take the foreground (MB_SETFOREGROUND: "the
   // system calls the SetForegroundWindow function for the message box").
+  // A task dialog has no such flag: the real backend makes it topmost
+  // itself once it is created, to the same effect.
   auto& t = sim::T();
   const bool inFront = topmost ? (sim::TakeForeground(), true) : t.foreground || t.mayTakeForeground;
   const bool ownerShown = owner == Hwnd{} || (t.peer && t.peer->hWnd() == owner && t.peer->Visible());
-  t.boxes.push_back({prompt, title.empty() ? AppExeName() : title, RawHandle(owner), topmost, inFront && ownerShown});
+  t.boxes.push_back({prompt, title.empty() ? AppExeName() : title, RawHandle(owner), topmost, inFront && ownerShown,
+                     std::move(buttons)});
   if (auto action = sim::T().whileBoxOpen) action();
+}
+}  // namespace
+
+void MsgBox(const std::u16string& prompt, const std::u16string& title, Hwnd owner, bool topmost) {
+  sim::detail::Log("MessageBox(" + ToUtf8(prompt) + "," + ToUtf8(title) + ")");
+  OpenBox(prompt, title, owner, topmost, {});
+}
+
+std::size_t TaskBox(const std::u16string& prompt, const std::u16string& title, Hwnd owner, bool topmost,
+                    std::span<const std::u16string> buttons, std::size_t /*defaultButton*/) {
+  sim::detail::Log("TaskDialogIndirect(" + ToUtf8(prompt) + "," + ToUtf8(title) + ")");
+  OpenBox(prompt, title, owner, topmost, {buttons.begin(), buttons.end()});
+  const std::size_t last = buttons.empty() ? 0 : buttons.size() - 1;
+  auto& answers = sim::T().taskBoxAnswers;
+  // The window that owns the dialog went while it was open (the session
+  // ended): Windows destroyed the dialog with it, and no button was pressed.
+  if (owner != Hwnd{} && (sim::T().destroyed || !sim::T().peer)) return last;
+  if (answers.empty()) return last;
+  const std::u16string pressed = answers.front();
+  answers.pop_front();
+  for (std::size_t i = 0; i < buttons.size(); ++i)
+    if (buttons[i] == pressed) return i;
+  return last;
 }
 
 // A second claim stands for a second process of the same session: the

@@ -35,6 +35,7 @@ static_assert(offsetof(BrowseInfoW, lpszTitle) == offsetof(BROWSEINFOW, lpszTitl
 static_assert(offsetof(BrowseInfoW, ulFlags) == offsetof(BROWSEINFOW, ulFlags));
 static_assert(offsetof(BrowseInfoW, iImage) == offsetof(BROWSEINFOW, iImage));
 static_assert(kCsidlDesktopDirectory == CSIDL_DESKTOPDIRECTORY && kCsidlAppData == CSIDL_APPDATA);
+static_assert(kCsidlPersonal == CSIDL_PERSONAL && kCsidlMyPictures == CSIDL_MYPICTURES);
 static_assert(kCsidlFlagCreate == CSIDL_FLAG_CREATE && kShgfpTypeCurrent == SHGFP_TYPE_CURRENT);
 static_assert(kKeyRead == KEY_READ);
 static_assert(kSeErrFileNotFound == SE_ERR_FNF && kSeErrNoAssoc == SE_ERR_NOASSOC);

@@ -25,8 +25,8 @@ class CaptureTest : public SimMachine {
     return Start();
   }
   // A screen picture as a bitmap of the screen's format, for the clipboard.
-  static plat::Hbitmap ScreenBitmap(std::int32_t width, std::int32_t height) {
-    auto picture = ScreenPicture(width, height, Pattern);
+  static plat::Hbitmap ScreenBitmap(std::int32_t width, std::int32_t height, const Paint& paint = Pattern) {
+    auto picture = ScreenPicture(width, height, paint);
     if (!picture) {
       ADD_FAILURE() << "no screen picture";
       return {};
@@ -40,8 +40,8 @@ class CaptureTest : public SimMachine {
     return copy;
   }
   // Windows' own part of Print Screen: a screen picture on the clipboard.
-  static void PutPictureOnClipboard(std::int32_t width, std::int32_t height) {
-    const plat::Hbitmap bitmap = ScreenBitmap(width, height);
+  static void PutPictureOnClipboard(std::int32_t width, std::int32_t height, const Paint& paint = Pattern) {
+    const plat::Hbitmap bitmap = ScreenBitmap(width, height, paint);
     ASSERT_TRUE(plat::OpenClipboard(plat::HandleOf<plat::Hwnd>(0x777)));
     plat::EmptyClipboard();
     plat::SetClipboardData(plat::kCfBitmap, plat::RawHandle(bitmap));

@@ -23,8 +23,9 @@ std::wstring FromEnv(const char* name) {
 class CaptureFailuresE2E : public ::testing::Test {
  protected:
   void SetUp() override { dir_ = e2e::MakeInstallFolder(L"capture-failures"); }
-  void StartWith(const std::wstring& folder) {
-    e2e::WriteFile(dir_ + L"\\Varnel.ini", "[main]\r\npath=" + Narrow(folder) + "\r\nformat=JPG\r\nopen=0\r\n");
+  void StartWith(const std::wstring& folder, const std::string& format = "JPG") {
+    e2e::WriteFile(dir_ + L"\\Varnel.ini",
+                   "[main]\r\npath=" + Narrow(folder) + "\r\nformat=" + format + "\r\nopen=0\r\n");
     p_ = std::make_unique<VarnelProcess>(dir_);
     ASSERT_NE(p_->Window(), nullptr);
   }
@@ -100,6 +101,65 @@ TEST_F(CaptureFailuresE2E, FullAndReadOnlyDisksAreReportedWithFileAndReason) {
     TearDown();
     p_.reset();
   }
+}
+
+// Pixels of a 24-bit bitmap file that differ from the test pattern; all of
+// them when the file is not one of the size.
+int WrongPixels(const std::string& bmp, int width, int height) {
+  const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+  if (bmp.size() != 54 + stride * static_cast<std::size_t>(height)) return width * height;
+  int wrong = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const auto* px = reinterpret_cast<const std::uint8_t*>(bmp.data()) + 54 +
+                       static_cast<std::size_t>(height - 1 - y) * stride + static_cast<std::size_t>(x) * 3;
+      if ((px[0] | px[1] << 8 | px[2] << 16) != static_cast<int>(e2e::Pattern(x, y))) ++wrong;
+    }
+  return wrong;
+}
+
+// A capture that a full disk refused is kept: its message offers Save
+// as..., and the save dialog, with a full path typed into its name box and
+// Enter, writes the captured picture there in the capture's format,
+// whatever the clipboard holds by then.
+TEST_F(CaptureFailuresE2E, ACaptureAFullDiskRefusedIsSavedElsewhere) {
+  const std::wstring disk = FromEnv("VARNEL_E2E_SMALL_DISK");
+  if (disk.empty()) GTEST_SKIP() << "no small disk: tests/wine/e2e-mounts.sh could not mount it (not root?)";
+  const std::wstring shots = disk + L"\\shots", elsewhere = dir_ + L"\\elsewhere";
+  CreateDirectoryW(shots.c_str(), nullptr);
+  CreateDirectoryW(elsewhere.c_str(), nullptr);
+  const std::wstring target = elsewhere + L"\\kept.bmp";
+  DeleteFileW(target.c_str());
+  const Filler filler(disk);
+  StartWith(shots, "BMP");
+  Capture();
+
+  HWND box = e2e::WaitForMessageBox(p_->pid(), 15000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(e2e::WindowText(box), L"Error");
+  const std::wstring text = e2e::MessageBoxText(box);
+  EXPECT_EQ(text.rfind(L"The capture could not be saved as\r\n" + shots + L"\\", 0), 0u) << Narrow(text);
+  EXPECT_NE(text.find(L".bmp\r\n\r\nThe disk is full."), std::wstring::npos) << Narrow(text);
+  ASSERT_TRUE(e2e::PutPictureOnClipboard(32, 32, [](int, int) { return 0xFF0000u; }));  // copied meanwhile
+  ASSERT_TRUE(e2e::PressDialogButton(box, L"Save as\u2026"));
+
+  HWND dialog = e2e::WaitForDialog(p_->pid(), L"Save the capture as");
+  ASSERT_NE(dialog, nullptr);
+  HWND name = e2e::FindDescendant(dialog, L"Edit");
+  ASSERT_NE(name, nullptr);
+  // Typed without an extension: the dialog adds the type's, as the
+  // simulated one does.
+  const std::wstring typed = elsewhere + L"\\kept";
+  SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()), SMTO_NORMAL, 5000, nullptr);
+  SetForegroundWindow(dialog);
+  SetFocus(name);
+  e2e::PressKey(VK_RETURN);
+  const auto saved = e2e::ReadWhenWritten(target);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(WrongPixels(*saved, 640, 400), 0);
+  Sleep(500);
+  EXPECT_EQ(e2e::CountMessageBoxes(p_->pid()), 0);  // the message is done with
+  EXPECT_TRUE(e2e::FilesIn(shots).empty());
 }
 
 TEST_F(CaptureFailuresE2E, ClipboardHeldAcrossTheReleaseIsWaitedFor) {

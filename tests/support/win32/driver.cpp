@@ -453,10 +453,63 @@ std::wstring WindowText(HWND window) {
   return buf;
 }
 
+namespace {
+
+struct Descendants {
+  const wchar_t* cls;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDescendant(HWND w, LPARAM data) {
+  auto* d = reinterpret_cast<Descendants*>(data);
+  wchar_t name[64] = {0};
+  GetClassNameW(w, name, 64);
+  if (IsWindowVisible(w) && _wcsicmp(name, d->cls) == 0) d->found.push_back(w);
+  return TRUE;
+}
+
+std::vector<HWND> DescendantsOf(HWND parent, const wchar_t* cls) {
+  Descendants d{cls, {}};
+  EnumChildWindows(parent, CollectDescendant, reinterpret_cast<LPARAM>(&d));
+  return d.found;
+}
+
+}  // namespace
+
 std::wstring MessageBoxText(HWND box) {
-  // The prompt is the box's static control with the id 0xFFFF.
-  HWND text = GetDlgItem(box, 0xFFFF);
-  return text ? WindowText(text) : std::wstring();
+  // The prompt is a message box's static control with the id 0xFFFF; a
+  // task dialog's is its longest text.
+  if (HWND text = GetDlgItem(box, 0xFFFF)) return WindowText(text);
+  std::wstring longest;
+  for (HWND w : DescendantsOf(box, L"Static"))
+    if (std::wstring t = WindowText(w); t.size() > longest.size()) longest = t;
+  return longest;
+}
+
+bool PressDialogButton(HWND dialog, const std::wstring& caption) {
+  for (HWND w : DescendantsOf(dialog, L"Button"))
+    if (WindowText(w) == caption) {
+      PostMessageW(w, BM_CLICK, 0, 0);
+      return true;
+    }
+  return false;
+}
+
+HWND WaitForDialog(DWORD pid, const std::wstring& title, DWORD ms) {
+  for (DWORD waited = 0; waited <= ms; waited += 100) {
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", nullptr));) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner == pid && IsWindowVisible(w) && WindowText(w) == title) return w;
+    }
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+HWND FindDescendant(HWND parent, const wchar_t* cls) {
+  const std::vector<HWND> found = DescendantsOf(parent, cls);
+  return found.empty() ? nullptr : found.front();
 }
 
 bool DismissMessageBox(HWND box) {

@@ -89,11 +89,19 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pat
 std::vector<std::wstring> WaitForFiles(const std::wstring& folder, std::size_t count, DWORD ms = 15000);
 
 // A visible message box of process `pid` (waits up to `ms`), its title and
-// its text, and OK pressed on it.
+// its text (a task dialog's: its longest text), and OK pressed on it.
 HWND WaitForMessageBox(DWORD pid, DWORD ms = 5000);
 std::wstring WindowText(HWND window);  // also of another process's control
 std::wstring MessageBoxText(HWND box);
 bool DismissMessageBox(HWND box);
+// A dialog's button pressed by its caption (a task dialog's own buttons
+// too); false when it has none of that caption.
+bool PressDialogButton(HWND dialog, const std::wstring& caption);
+// A visible dialog (class #32770) of process `pid` with this title,
+// waiting up to `ms` for it.
+HWND WaitForDialog(DWORD pid, const std::wstring& title, DWORD ms = 10000);
+// The first visible window of class `cls` inside `parent`, at any depth.
+HWND FindDescendant(HWND parent, const wchar_t* cls);
 // Visible message boxes of process `pid` now.
 int CountMessageBoxes(DWORD pid);
 
