@@ -213,6 +213,9 @@ void Capture::Continue() {
   // capture pending.
   // A snip the user cancelled, or never made, is no one's fault: nothing is said.
   const bool silent = outcome == Outcome::NoNewPicture && pending_->snip;
+  // The picture's size, before the capture waiting next takes the buffer.
+  const std::int32_t width = outcome == Outcome::Saved ? buffer_.View().width : 0;
+  const std::int32_t height = outcome == Outcome::Saved ? buffer_.View().height : 0;
   pending_.reset();
   if (const auto next = std::exchange(releaseWaiting_, std::nullopt))
     Begin(*next);
@@ -220,7 +223,7 @@ void Capture::Continue() {
     UpdateTimer();
 
   switch (outcome) {
-    case Outcome::Saved: host_.report({Report::Kind::Saved, file, {}}); break;
+    case Outcome::Saved: host_.report({Report::Kind::Saved, file, {}, width, height}); break;
     case Outcome::NoFolder: host_.report({Report::Kind::NoFolder, {}, {}}); break;
     case Outcome::NoNewPicture:
       if (!silent) host_.report({Report::Kind::NoNewPicture, {}, {}});

@@ -31,6 +31,7 @@ class Capture {
     };
     Kind kind;
     std::u16string file, reason;
+    std::int32_t width = 0, height = 0;  // Saved: the picture's size in pixels
   };
 
   // What the capture needs from around it: a timer (a new interval
