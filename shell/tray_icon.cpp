@@ -160,6 +160,11 @@ std::uint32_t TrayIcon::ShowMenu(plat::Point anchor, std::span<const MenuItem> i
 }
 
 void TrayIcon::Remove() {
+  // Neither a menu asked for nor a try at the add is due any more.
+  if (owner_) {
+    owner_->StopOnce(kMenuTimer);
+    owner_->StopOnce(kRetryTimer);
+  }
   plat::Shell_NotifyIconW(plat::kNimDelete, &record_);
   state_ = 0;
 }
