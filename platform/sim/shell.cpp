@@ -127,10 +127,18 @@ bool Shell_NotifyIconW(std::uint32_t dwMessage, NotifyIconDataW* lpData) {
         ok = icon != sh.icons.end();
         if (ok) sh.icons.erase(icon);
         break;
+      // The version belongs to the icon as added: a new add (after the
+      // shell's restart, say) starts again at 0.
       case kNimSetVersion:
         ok = icon != sh.icons.end() && lpData->uTimeout <= kNotifyIconVersion4;
         if (ok) icon->second.version = lpData->uTimeout;
         break;
+      // "NIM_SETFOCUS: Returns focus to the taskbar notification area.
+      // Notification area icons should use this message when they have
+      // completed their UI operation. For example, if the icon displays a
+      // shortcut menu, but the user presses ESC to cancel it, use
+      // NIM_SETFOCUS to return focus to the notification area."
+      // (learn.microsoft.com, Shell_NotifyIconW function.) Wine ignores it.
       case kNimSetFocus:
         ok = icon != sh.icons.end();
         if (ok) ++sh.focusReturns;
