@@ -244,6 +244,9 @@ void Capture::Continue() {
   // A snip the user cancelled, or never made, is no one's fault: nothing is said.
   const bool silent = outcome == Outcome::NoNewPicture && pending_->snip;
   const std::uint32_t kept = std::exchange(keptNow_, 0);
+  // The picture's size, before the capture waiting next takes the buffer.
+  const std::int32_t width = outcome == Outcome::Saved ? buffer_->View().width : 0;
+  const std::int32_t height = outcome == Outcome::Saved ? buffer_->View().height : 0;
   pending_.reset();
   holding_ = true;
   heldSince_ = plat::GetTickCount();
@@ -253,12 +256,12 @@ void Capture::Continue() {
     UpdateTimer();
 
   switch (outcome) {
-    case Outcome::Saved: host_.report({Report::Kind::Saved, file, {}}); break;
+    case Outcome::Saved: host_.report({Report::Kind::Saved, file, {}, width, height}); break;
     case Outcome::NoFolder: host_.report({Report::Kind::NoFolder, {}, {}}); break;
     case Outcome::NoNewPicture:
       if (!silent) host_.report({Report::Kind::NoNewPicture, {}, {}});
       break;
-    case Outcome::Failed: host_.report({Report::Kind::Failed, file, Reason(*why, file), kept}); break;
+    case Outcome::Failed: host_.report({Report::Kind::Failed, file, Reason(*why, file), 0, 0, kept}); break;
     case Outcome::Waiting: break;
   }
 }
@@ -379,13 +382,14 @@ std::optional<std::u16string> Capture::SaveKept(std::uint32_t id, const std::u16
         plat::WriteWholeFile(file, encoded.pieces);
       }))
     return Reason(*why, file);
+  const std::int32_t width = k->picture->Width(), height = k->picture->Height();
   kept_.erase(k);
   lastFolder_ = FolderOf(file);
   // The encoder's memory goes back with the capture's, after a while.
   holding_ = true;
   heldSince_ = plat::GetTickCount();
   if (!pending_) UpdateTimer();
-  host_.report({Report::Kind::Saved, file, {}});
+  host_.report({Report::Kind::Saved, file, {}, width, height});
   return std::nullopt;
 }
 

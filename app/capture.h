@@ -34,6 +34,7 @@ class Capture {
     };
     Kind kind;
     std::u16string file, reason;
+    std::int32_t width = 0, height = 0;  // Saved: the picture's size in pixels
     // Failed: the picture kept for the user to save elsewhere (see
     // SaveKept), 0 when none was kept.
     std::uint32_t kept = 0;

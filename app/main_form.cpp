@@ -84,9 +84,15 @@ void Main::Form_Load() {
     TrayIcon = std::make_unique<varnel::TrayIcon>();
     TrayIcon->MouseDblClick = [this](std::int16_t button) { TrayIcon_MouseDblClick(button); };
     TrayIcon->BalloonClick = [this] { TrayIcon_BalloonClick(); };
+    TrayIcon->KeySelect = [this] { TrayIcon_KeySelect(); };
+    TrayIcon->ContextMenu = [this](plat::Point anchor, bool fromKeyboard) {
+      TrayIcon_ContextMenu(anchor, fromKeyboard);
+    };
     TrayIcon->SetOwnerForm(&form_);
-    TrayIcon->SetIcon(form_.Icon());
-    TrayIcon->SetTooltip(u"Varnel");
+    TrayIcon->SetIcon(form_.SmallIcon());
+    TrayIcon->SetTooltip(TrayTip());
+    // A failed add, at sign-in before the notification area is ready, is
+    // tried again by the icon itself.
     TrayIcon->Add();
   });
 }

@@ -3,7 +3,8 @@
 // Its handlers are spread over the files of their concern: the life cycle
 // in main_form.cpp, the capture's reports in capture_reports.cpp (the
 // capture itself is its own object, capture.h), saving a failed capture's
-// picture elsewhere in save_as.cpp, the dialog in ui/settings_window.cpp.
+// picture elsewhere in save_as.cpp, the dialog in ui/settings_window.cpp,
+// the notification-area icon's menu and keys in tray_menu.cpp.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +45,7 @@ class Main {
   plat::OptionButton& BMPOption = form_.Get<plat::OptionButton>(u"BMPOption");
   plat::OptionButton& PNGOption = form_.Get<plat::OptionButton>(u"PNGOption");
   plat::CheckBox& SetAutoOpen = form_.Get<plat::CheckBox>(u"SetAutoOpen");
+  plat::CheckBox& SetNotice = form_.Get<plat::CheckBox>(u"SetNotice");
   plat::Button& OKButton = form_.Get<plat::Button>(u"OKButton");
   plat::Button& CancelButton = form_.Get<plat::Button>(u"CancelButton");
   plat::Button& ApplyButton = form_.Get<plat::Button>(u"ApplyButton");
@@ -74,6 +76,22 @@ class Main {
   // pictures of captures that could not be saved are kept, the user is
   // asked first, and may keep Varnel running.
   void ExitFromIcon();
+  void TrayIcon_KeySelect();
+  void TrayIcon_ContextMenu(plat::Point anchor, bool fromKeyboard);
+
+  // The icon's menu: its commands, each one id, and what they do.
+  enum MenuCommand : std::uint32_t {
+    kMenuSettings = 1,
+    kMenuOpenFolder,
+    kMenuOpenLast,
+    kMenuCopyPath,
+    kMenuExit,
+  };
+  void MenuCommand_Run(std::uint32_t command);
+  // The file saved last in this run, empty before the first.
+  const std::u16string& LastCapture() const { return lastCapture_; }
+  // The icon's tip for the settings in force.
+  std::u16string TrayTip() const;
 
   // The settings file read at start (see settings_file.h), the
   // executable's full path and the start-up command that starts it.
@@ -105,6 +123,13 @@ class Main {
   FormatCode SelectedFormat();
   void SelectFormat(const FormatCode& format);
   void EnableApply() { ApplyButton.SetEnabled(true); }
+  // Opens the capture folder `folder` (as typed or in force), or says that
+  // it does not exist; opens a capture's file.
+  void OpenCaptureFolder(const std::u16string& folder);
+  void OpenCapture(const std::u16string& file);
+  void ShowCaptureNotice(const Capture::Report& report);
+  // The tip for the settings in force, handed to the icon.
+  void RefreshTip();
 
   std::u16string settingsFile_;
   MessageQueue messages_{form_};
@@ -113,6 +138,10 @@ class Main {
   // brought no new picture.
   bool snipNoticeShown_ = false;
   bool noPictureNoticeShown_ = false;
+  std::u16string lastCapture_;
+  // What a click on the icon's balloon opens: the last one shown's.
+  enum class Balloon { None, SnipNotice, CaptureNotice } balloon_ = Balloon::None;
+  std::u16string balloonFile_;
 };
 
 }  // namespace varnel

@@ -72,6 +72,7 @@ constexpr Key kKeys[] = {
     {u"path", ReadFolder, [](const Settings& s) { return s.CaptureFolder; }},
     {u"format", ReadFormat, [](const Settings& s) { return s.CaptureFormat.str(); }},
     {u"open", ReadFlag<&Settings::AutoOpen>, WriteFlag<&Settings::AutoOpen>},
+    {u"notice", ReadFlag<&Settings::Notice>, WriteFlag<&Settings::Notice>},
 };
 
 }  // namespace

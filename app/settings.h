@@ -15,6 +15,7 @@ struct Settings {
   bool RunOnStartUp = false;  // Windows starts the program at sign-in
   std::u16string CaptureFolder;
   bool AutoOpen = false;     // each new capture is opened with the shell
+  bool Notice = false;       // each new capture is told in a notice from the icon
   FormatCode CaptureFormat;  // three NULs until read
 
   struct Loaded;

@@ -115,8 +115,33 @@ std::uint32_t GetTickCount();
 std::uint32_t GetLastError();
 void SetLastError(std::uint32_t dwErrCode);
 
-// Shell (shell32) and keyboard (user32).
+// Shell (shell32) and keyboard (user32). Shell_NotifyIconW answers false
+// when the notification area did not take the message (not ready yet at
+// sign-in, or an icon it does not know).
 bool Shell_NotifyIconW(std::uint32_t dwMessage, NotifyIconDataW* lpData);
+// The longest time between the clicks of a double-click, in milliseconds.
+std::uint32_t GetDoubleClickTime();
+// A size in bytes as Windows writes it for the user ("412 KB", "1.50 MB",
+// "800 bytes"), into a buffer of cchBuf characters; returns pszBuf, null
+// on failure.
+char16_t* StrFormatByteSizeW(std::int64_t qdw, char16_t* pszBuf, std::uint32_t cchBuf);
+
+// Pop-up menus and messages (user32). A menu from CreatePopupMenu is
+// destroyed with DestroyMenu (handles.h owns it). AppendMenuW adds an item
+// with its command id (uFlags kMfString, with kMfGrayed for one that cannot
+// be chosen) or a separator (kMfSeparator). TrackPopupMenuEx shows the menu
+// at x, y and, with kTpmReturnCmd, returns the command chosen, 0 when the
+// user left the menu (Escape, a click elsewhere). Windows closes such a
+// menu properly only when its owner was brought to the front before
+// (SetForegroundWindow, false when refused) and gets a message after
+// (PostMessageW of kWmNull).
+Hmenu CreatePopupMenu();
+bool AppendMenuW(Hmenu hMenu, std::uint32_t uFlags, std::uintptr_t uIDNewItem, const char16_t* lpNewItem);
+bool SetMenuDefaultItem(Hmenu hMenu, std::uint32_t uItem, std::uint32_t fByPos);
+std::int32_t TrackPopupMenuEx(Hmenu hMenu, std::uint32_t uFlags, std::int32_t x, std::int32_t y, Hwnd hwnd);
+bool DestroyMenu(Hmenu hMenu);
+bool SetForegroundWindow(Hwnd hWnd);
+bool PostMessageW(Hwnd hWnd, std::uint32_t Msg, std::uintptr_t wParam, std::intptr_t lParam);
 std::int16_t GetAsyncKeyState(int vKey);
 // Returns a value above 32 on success; kSeErrFileNotFound when nothing
 // stands under the name, kSeErrNoAssoc when the verb has no handler for it

@@ -71,6 +71,7 @@ inline constexpr std::uint32_t kWhiteness = 0x00FF0062;
 // Clipboard formats, and the kind of global memory the clipboard takes.
 inline constexpr std::uint32_t kCfBitmap = 2;
 inline constexpr std::uint32_t kCfDib = 8;
+inline constexpr std::uint32_t kCfUnicodeText = 13;  // UTF-16 text ending with a NUL, in global memory
 inline constexpr std::uint32_t kGmemMoveable = 0x0002;
 
 }  // namespace plat

@@ -45,4 +45,12 @@ struct ItemListTraits {
 };
 using UniqueItemList = Unique<ItemListTraits>;
 
+// A pop-up menu from CreatePopupMenu, destroyed with DestroyMenu.
+struct MenuTraits {
+  using Type = Hmenu;
+  static Type Empty() { return {}; }
+  static void Close(Type h) { DestroyMenu(h); }
+};
+using UniqueMenu = Unique<MenuTraits>;
+
 }  // namespace plat

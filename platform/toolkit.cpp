@@ -58,6 +58,7 @@ Form::Form(const FormDesign& design) : design_(design) {
     controls_.push_back(MakeControl(*this, static_cast<int>(i), design_.controls[i]));
   peer_ = CreateFormPeer(*this, design_);
   icon_ = std::make_shared<Picture>(peer_->IconHandle(), Picture::Type::Icon, false);
+  smallIcon_ = std::make_shared<Picture>(peer_->SmallIconHandle(), Picture::Type::Icon, false);
 }
 
 Form::~Form() = default;
@@ -95,6 +96,8 @@ void Form::Unload() {
   unloaded_ = true;
   if (OnUnload) OnUnload();
   StopTimer();
+  for (const auto& [id, handler] : once_) peer_->StopOnce(id);
+  once_.clear();
   peer_->Destroy();
 }
 
@@ -113,6 +116,25 @@ void Form::StopTimer() {
   peer_->StopTimer();
 }
 
+void Form::StartOnce(std::uint32_t id, std::uint32_t ms, std::function<void()> handler) {
+  if (unloaded_) return;
+  once_[id] = std::move(handler);
+  peer_->StartOnce(id, ms);
+}
+
+void Form::StopOnce(std::uint32_t id) {
+  if (once_.erase(id) != 0) peer_->StopOnce(id);
+}
+
+void Form::NotifyOnce(std::uint32_t id) {
+  const auto it = once_.find(id);
+  if (it == once_.end()) return;
+  const std::function<void()> handler = std::move(it->second);
+  once_.erase(it);
+  peer_->StopOnce(id);
+  if (!unloaded_ && handler) handler();
+}
+
 Form::Subscription Form::SubscribeTray(TrayHandler handler) { return tray_.insert(tray_.end(), std::move(handler)); }
 
 void Form::UnsubscribeTray(Subscription s) { tray_.erase(s); }
@@ -125,10 +147,10 @@ void Form::NotifyChange(int index) {
   if (auto& c = controls_[static_cast<std::size_t>(index)]; c->Change) c->Change();
 }
 
-void Form::NotifyTray(std::uint32_t id, std::uint32_t message) {
+void Form::NotifyTray(std::uint32_t id, std::uint32_t message, Point anchor) {
   // Copy first: a handler may unsubscribe (or unload the window) while running.
   auto handlers = tray_;
-  for (auto& h : handlers) h(id, message);
+  for (auto& h : handlers) h(id, message, anchor);
 }
 
 void Form::NotifyKeyUp(int keyCode, int shift) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -127,6 +128,8 @@ class FormPeer {
   virtual bool Visible() const = 0;
   virtual void Destroy() = 0;  // after the unload handler; ends the program
   virtual Handle IconHandle() const = 0;
+  // The icon at the small-icon size of the screen's dots per inch.
+  virtual Handle SmallIconHandle() const = 0;
   virtual int GetValue(int index) const = 0;
   virtual void SetValue(int index, int value) = 0;
   virtual std::u16string GetText(int index) const = 0;
@@ -146,6 +149,9 @@ class FormPeer {
   virtual bool WatchClipboard() = 0;
   virtual void StartTimer(std::uint32_t ms) = 0;
   virtual void StopTimer() = 0;
+  // See Form::StartOnce.
+  virtual void StartOnce(std::uint32_t id, std::uint32_t ms) = 0;
+  virtual void StopOnce(std::uint32_t id) = 0;
 };
 
 // A key of the session's keyboard, as raw input reports it.
@@ -158,9 +164,10 @@ struct RawKey {
 };
 
 // Subscriber to the reports of the window's notification-area icons: the
-// icon's id and the message (a mouse message such as kWmLButtonDblClk, or
-// a balloon's, such as kNinBalloonUserClick).
-using TrayHandler = std::function<void(std::uint32_t id, std::uint32_t message)>;
+// icon's id, the message (a mouse message such as kWmLButtonDblClk,
+// kWmContextMenu, a keyboard report such as kNinKeySelect, or a balloon's,
+// such as kNinBalloonUserClick) and the anchor point on the screen.
+using TrayHandler = std::function<void(std::uint32_t id, std::uint32_t message, Point anchor)>;
 
 class Form {
  public:
@@ -204,6 +211,9 @@ class Form {
 
   Hwnd hWnd() const;
   std::shared_ptr<Picture> Icon() const { return icon_; }
+  // The icon as the notification area shows it: the image of the
+  // small-icon size at the screen's dots per inch, not the large one shrunk.
+  std::shared_ptr<Picture> SmallIcon() const { return smallIcon_; }
   void Load();  // runs OnLoad once; the window stays hidden unless shown
   void Show();  // not modal
   void Hide();
@@ -224,6 +234,12 @@ class Form {
   // replaces the interval. No timer runs unless started.
   void StartTimer(std::uint32_t ms);
   void StopTimer();
+  // One-shot timers beside the timer above, each by an id of its user's
+  // (2 and up): `handler` runs once, `ms` milliseconds later or soon
+  // after, unless stopped first; starting an id again replaces its time
+  // and handler. None runs once the window has unloaded.
+  void StartOnce(std::uint32_t id, std::uint32_t ms, std::function<void()> handler);
+  void StopOnce(std::uint32_t id);
 
   // Subscriptions to the reports of the window's notification-area icons.
   using Subscription = std::list<TrayHandler>::iterator;
@@ -233,7 +249,8 @@ class Form {
   // Called by the backend.
   void NotifyClick(int index);
   void NotifyChange(int index);
-  void NotifyTray(std::uint32_t id, std::uint32_t message);
+  void NotifyTray(std::uint32_t id, std::uint32_t message, Point anchor = {});
+  void NotifyOnce(std::uint32_t id);
   void NotifyKeyUp(int keyCode, int shift);
   void NotifyRawKey(const RawKey& key);
   void NotifyClipboardUpdate(std::uint32_t time);
@@ -251,7 +268,9 @@ class Form {
   std::vector<std::unique_ptr<Control>> controls_;
   std::unique_ptr<FormPeer> peer_;
   std::shared_ptr<Picture> icon_;
+  std::shared_ptr<Picture> smallIcon_;
   std::list<TrayHandler> tray_;
+  std::map<std::uint32_t, std::function<void()>> once_;
   std::uint32_t timerMs_ = 0;
   bool loaded_ = false;
   bool unloaded_ = false;

@@ -22,6 +22,7 @@ enum class Hfile : std::uintptr_t {};     // an open file (CreateFileW)
 enum class Hfind : std::uintptr_t {};     // a file search (FindFirstFileW)
 enum class ItemList : std::uintptr_t {};  // the shell's item identifier list (a PIDL)
 enum class Hglobal : std::uintptr_t {};   // a block of global memory (a packed picture on the clipboard)
+enum class Hmenu : std::uintptr_t {};     // a menu (CreatePopupMenu)
 
 // The bare number, for what holds any of several kinds (a picture is a
 // bitmap or an icon), and for arguments the program always passes null
@@ -100,27 +101,59 @@ struct OsVersionInfo {
 inline constexpr std::uint32_t kNimAdd = 0;
 inline constexpr std::uint32_t kNimModify = 1;
 inline constexpr std::uint32_t kNimDelete = 2;
+inline constexpr std::uint32_t kNimSetFocus = 3;    // the focus back to the notification area
+inline constexpr std::uint32_t kNimSetVersion = 4;  // uVersion says how the shell reports
+inline constexpr std::uint32_t kNotifyIconVersion4 = 4;
 inline constexpr std::uint32_t kNifMessage = 0x01;
 inline constexpr std::uint32_t kNifIcon = 0x02;
 inline constexpr std::uint32_t kNifTip = 0x04;
-inline constexpr std::uint32_t kNifInfo = 0x10;   // a balloon notification
-inline constexpr std::uint32_t kNiifInfo = 0x01;  // with the information icon
+inline constexpr std::uint32_t kNifInfo = 0x10;      // a balloon notification
+inline constexpr std::uint32_t kNifShowTip = 0x80;   // version 4 shows the tip only with it
+inline constexpr std::uint32_t kNiifInfo = 0x01;     // with the information icon
+inline constexpr std::uint32_t kNiifNoSound = 0x10;  // and without its sound
 // The message the shell sends the icon's window about it: the program's
-// own (WM_APP + 1), with the icon's id in wParam and what happened in
-// lParam: a mouse message, or a balloon's.
+// own (WM_APP + 1). Under version 4 lParam holds what happened in its low
+// word (a mouse message, a keyboard or a balloon report) and the icon's id
+// in its high word, and wParam the anchor point on the screen (x in the
+// low word, y in the high, each signed); see DecodeTrayReport.
 inline constexpr std::uint32_t kTrayMessage = 0x8001;
+inline constexpr std::uint32_t kWmNull = 0x0000;
+inline constexpr std::uint32_t kWmContextMenu = 0x007B;
 inline constexpr std::uint32_t kWmLButtonDown = 0x201;
 inline constexpr std::uint32_t kWmLButtonUp = 0x202;
 inline constexpr std::uint32_t kWmLButtonDblClk = 0x203;
 inline constexpr std::uint32_t kWmRButtonDown = 0x204;
 inline constexpr std::uint32_t kWmRButtonUp = 0x205;
 inline constexpr std::uint32_t kWmRButtonDblClk = 0x206;
+inline constexpr std::uint32_t kNinSelect = 0x400;     // a click (version 4 sends it after each)
+inline constexpr std::uint32_t kNinKeySelect = 0x401;  // Enter or Space on the icon
 inline constexpr std::uint32_t kNinBalloonShow = 0x402;
 inline constexpr std::uint32_t kNinBalloonUserClick = 0x405;
 
-// The notification-area icon record in its wide form, up to the balloon
-// fields (NOTIFYICONDATAW of Windows 2000 and later, NOTIFYICONDATAW_V2_SIZE
-// in cbSize). Texts are UTF-16 and end with a NUL inside their field.
+// A point on the screen, in pixels.
+struct Point {
+  std::int32_t x = 0, y = 0;
+  bool operator==(const Point&) const = default;
+};
+
+// One report of the shell about a notification-area icon.
+struct TrayReport {
+  std::uint32_t id;       // the icon's
+  std::uint32_t message;  // kWmRButtonUp, kWmContextMenu, kNinKeySelect, ...
+  Point anchor;           // where the menu or the like belongs
+};
+// The report in the callback message's parameters, as version 4 lays it out.
+constexpr TrayReport DecodeTrayReport(std::uintptr_t wParam, std::intptr_t lParam) {
+  const auto low = [](std::uintptr_t v) { return static_cast<std::uint16_t>(v & 0xFFFF); };
+  const auto high = [](std::uintptr_t v) { return static_cast<std::uint16_t>((v >> 16) & 0xFFFF); };
+  const auto l = static_cast<std::uintptr_t>(lParam);
+  return {high(l), low(l), {static_cast<std::int16_t>(low(wParam)), static_cast<std::int16_t>(high(wParam))}};
+}
+
+// The notification-area icon record in its full wide form
+// (NOTIFYICONDATAW of Windows Vista and later, its whole size in cbSize).
+// Texts are UTF-16 and end with a NUL inside their field. uTimeout is
+// uVersion for kNimSetVersion.
 struct NotifyIconDataW {
   std::uint32_t cbSize;
   Hwnd hWnd;
@@ -135,7 +168,17 @@ struct NotifyIconDataW {
   std::uint32_t uTimeout;
   char16_t szInfoTitle[64];
   std::uint32_t dwInfoFlags;
+  std::uint8_t guidItem[16];
+  Hicon hBalloonIcon;
 };
+
+// Pop-up menus (user32): an item's flags, TrackPopupMenuEx's, and the
+// small icon's metric (LoadIconMetric).
+inline constexpr std::uint32_t kMfString = 0x0000;
+inline constexpr std::uint32_t kMfGrayed = 0x0001;
+inline constexpr std::uint32_t kMfSeparator = 0x0800;
+inline constexpr std::uint32_t kTpmRightButton = 0x0002;
+inline constexpr std::uint32_t kTpmReturnCmd = 0x0100;
 
 // The folder dialog's description, laid out as the platform's BROWSEINFOW.
 inline constexpr std::uint32_t kBifReturnOnlyFsDirs = 1;

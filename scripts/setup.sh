@@ -11,7 +11,7 @@ need=(cmake ninja-build g++ make pkg-config
       wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick
       libturbojpeg0-dev libjpeg62-turbo-dev nasm patch pngcheck libpng-dev
       googletest libgtest-dev libbenchmark-dev
-      dpkg-dev python3 python3-pil nsis clang-tidy clang-format
+      dpkg-dev python3 python3-pil nsis clang-tidy clang-format xdotool
       clang-14 libclang-rt-14-dev "$@")
 
 # 32-bit Wine needs the i386 architecture (the update below then fetches its lists).

@@ -44,6 +44,7 @@ void Main::CopyControlsToSettings() {
   edited.CaptureFolder = SetFolder.Text();
   edited.CaptureFormat = SelectedFormat();
   edited.AutoOpen = SetAutoOpen.Checked();
+  edited.Notice = SetNotice.Checked();
   settings = std::move(edited);
 }
 
@@ -52,6 +53,7 @@ void Main::CopySettingsToControls() {
   SetFolder.SetText(settings.CaptureFolder);
   SelectFormat(settings.CaptureFormat);
   SetAutoOpen.SetChecked(settings.AutoOpen);
+  SetNotice.SetChecked(settings.Notice);
   // Last: setting the controls above enabled it again.
   ApplyButton.SetEnabled(false);
 }
@@ -67,12 +69,14 @@ void Main::SelectFormat(const FormatCode& format) { form_.Get<plat::OptionButton
 
 void Main::OKButton_Click() {
   CopyControlsToSettings();
+  RefreshTip();
   form_.Hide();
   ApplyButton.SetEnabled(false);
 }
 
 void Main::ApplyButton_Click() {
   CopyControlsToSettings();
+  RefreshTip();
   ApplyButton.SetEnabled(false);
 }
 
@@ -99,11 +103,13 @@ plat::Handle ShellRun(plat::Hwnd owner, const char16_t* verb, const std::u16stri
 
 }  // namespace
 
-void Main::OpenFolder_Click() {
+void Main::OpenFolder_Click() { OpenCaptureFolder(SetFolder.Text()); }
+
+void Main::OpenCaptureFolder(const std::u16string& text) {
   // The folder a capture would go to, and only if it exists: a text that
   // names a program file must never start that program. The closing
   // separator keeps the shell from trying "folder.exe" and the like beside it.
-  std::u16string folder = ResolveCaptureFolder(SetFolder.Text(), plat::AppPath());
+  std::u16string folder = ResolveCaptureFolder(text, plat::AppPath());
   if (!plat::FolderExists(folder)) {
     ShowMessage(u"Capture folder does not exist.", u"Error", false);
     return;
@@ -117,9 +123,16 @@ void Main::Form_KeyUp(int KeyCode, int /*Shift: F1 works with any modifier*/) {
   if (KeyCode == plat::kVkF1) ShellRun(form_.hWnd(), u"open", plat::AppPath() + u"\\Readme.txt");
 }
 
-// The balloon that tells of Windows 11's Print Screen: its click opens the
-// page where the user decides; Varnel never changes the setting itself.
-void Main::TrayIcon_BalloonClick() { ShellRun(form_.hWnd(), u"open", kSnippingSettingsPage); }
+// A click on the balloon belongs to the one shown last. The one that tells
+// of Windows 11's Print Screen opens the page where the user decides
+// (Varnel never changes the setting itself); a capture's notice opens its file.
+void Main::TrayIcon_BalloonClick() {
+  switch (balloon_) {
+    case Balloon::SnipNotice: ShellRun(form_.hWnd(), u"open", kSnippingSettingsPage); break;
+    case Balloon::CaptureNotice: OpenCapture(balloonFile_); break;
+    case Balloon::None: break;
+  }
+}
 
 void Main::TrayIcon_MouseDblClick(std::int16_t Button) {
   if (Button == 1)

@@ -102,6 +102,15 @@ Handle ClipboardData(std::uint32_t format) {
   return it == C().data.end() ? 0 : it->second;
 }
 
+std::optional<std::u16string> ClipboardText() {
+  const auto* bytes = detail::GlobalBytes(ClipboardData(plat::kCfUnicodeText));
+  if (!bytes) return std::nullopt;
+  std::u16string text(bytes->size() / 2, u'\0');
+  for (std::size_t i = 0; i < text.size(); ++i)
+    text[i] = static_cast<char16_t>((*bytes)[2 * i] | ((*bytes)[2 * i + 1] << 8));
+  return text.substr(0, text.find(u'\0'));
+}
+
 }  // namespace sim
 
 namespace plat {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "platform/api.h"
 #include "platform/dialogs.h"
@@ -14,9 +15,18 @@ namespace sim {
 
 namespace {
 
+// An icon the notification area shows, as far as the tests look at it.
+struct Icon {
+  std::uint32_t version = 0;  // 0 until NIM_SETVERSION; every add starts again at 0
+  std::u16string tip;         // as the user sees it on hovering
+};
+
 struct Shell {
   std::vector<TrayCall> trayCalls;
-  std::set<std::pair<std::uint32_t, std::uint32_t>> icons;  // (hWnd, uID)
+  std::map<std::pair<std::uint32_t, std::uint32_t>, Icon> icons;  // by (hWnd, uID)
+  std::vector<Balloon> balloons;
+  std::size_t focusReturns = 0;
+  bool addTimesOut = false;
   std::map<int, std::deque<std::int16_t>> keyQueue;
   std::vector<ShellExecution> executions;
   std::deque<std::optional<std::string>> folderAnswers;
@@ -49,6 +59,11 @@ void ForgetTrayIcons() { Sh().icons.clear(); }
 
 const std::vector<TrayCall>& TrayCalls() { return Sh().trayCalls; }
 bool TrayIconPresent() { return !Sh().icons.empty(); }
+std::uint32_t TrayIconVersion() { return Sh().icons.empty() ? 0 : Sh().icons.begin()->second.version; }
+std::u16string TrayTipShown() { return Sh().icons.empty() ? u"" : Sh().icons.begin()->second.tip; }
+const std::vector<Balloon>& Balloons() { return Sh().balloons; }
+std::size_t TrayFocusReturns() { return Sh().focusReturns; }
+void NextTrayAddTimesOut() { Sh().addTimesOut = true; }
 
 void QueueKeyState(int vk, std::vector<std::int16_t> readings) {
   auto& q = Sh().keyQueue[vk];
@@ -74,6 +89,27 @@ Handle ItemListFor(const std::u16string& path) {
 
 namespace plat {
 
+namespace {
+
+std::u16string Field(const char16_t* field, std::size_t size) {
+  const std::u16string_view text(field, size);
+  return std::u16string(text.substr(0, text.find(u'\0')));
+}
+
+// What the user sees of an icon's record. Version 4 shows the standard tip
+// only with NIF_SHOWTIP: "NIF_SHOWTIP: Use the standard tooltip. Normally,
+// when uVersion is set to NOTIFYICON_VERSION_4, the standard tooltip is
+// suppressed and can be replaced by the application-drawn, pop-up UI."
+// (learn.microsoft.com, NOTIFYICONDATAW structure.) Wine shows the tip either way.
+void Take(sim::Icon& icon, const NotifyIconDataW& r) {
+  if (r.uFlags & kNifTip)
+    icon.tip = icon.version >= kNotifyIconVersion4 && !(r.uFlags & kNifShowTip) ? u"" : Field(r.szTip, 128);
+  if (r.uFlags & kNifInfo && r.szInfo[0] != u'\0')
+    sim::Sh().balloons.push_back({Field(r.szInfoTitle, 64), Field(r.szInfo, 256), r.dwInfoFlags});
+}
+
+}  // namespace
+
 bool Shell_NotifyIconW(std::uint32_t dwMessage, NotifyIconDataW* lpData) {
   sim::detail::Log("Shell_NotifyIconW(" + std::to_string(dwMessage) + ")");
   auto& sh = sim::Sh();
@@ -81,15 +117,84 @@ bool Shell_NotifyIconW(std::uint32_t dwMessage, NotifyIconDataW* lpData) {
   if (lpData && lpData->cbSize == sizeof(NotifyIconDataW) && lpData->hWnd != Hwnd{} &&
       !sim::detail::Fault("Shell_NotifyIconW")) {
     const auto id = std::make_pair(static_cast<std::uint32_t>(lpData->hWnd), lpData->uID);
+    const auto icon = sh.icons.find(id);
     switch (dwMessage) {
-      case kNimAdd: ok = sh.icons.insert(id).second; break;
-      case kNimModify: ok = sh.icons.count(id) != 0; break;
-      case kNimDelete: ok = sh.icons.erase(id) != 0; break;
+      case kNimAdd:
+        ok = icon == sh.icons.end();
+        if (ok) Take(sh.icons[id], *lpData);
+        // The shell took the icon but did not answer in time: the caller
+        // hears of a failure.
+        if (ok && std::exchange(sh.addTimesOut, false)) ok = false;
+        break;
+      case kNimModify:
+        ok = icon != sh.icons.end();
+        if (ok) Take(icon->second, *lpData);
+        break;
+      case kNimDelete:
+        ok = icon != sh.icons.end();
+        if (ok) sh.icons.erase(icon);
+        break;
+      // The version belongs to the icon as added: a new add (after the
+      // shell's restart, say) starts again at 0.
+      case kNimSetVersion:
+        ok = icon != sh.icons.end() && lpData->uTimeout <= kNotifyIconVersion4;
+        if (ok) icon->second.version = lpData->uTimeout;
+        break;
+      // "NIM_SETFOCUS: Returns focus to the taskbar notification area.
+      // Notification area icons should use this message when they have
+      // completed their UI operation. For example, if the icon displays a
+      // shortcut menu, but the user presses ESC to cancel it, use
+      // NIM_SETFOCUS to return focus to the notification area."
+      // (learn.microsoft.com, Shell_NotifyIconW function.) Wine ignores it.
+      case kNimSetFocus:
+        ok = icon != sh.icons.end();
+        if (ok) ++sh.focusReturns;
+        break;
       default: break;
     }
   }
   sh.trayCalls.push_back({dwMessage, lpData ? *lpData : NotifyIconDataW{}, ok});
   return ok;
+}
+
+std::uint32_t GetDoubleClickTime() {
+  sim::detail::Log("GetDoubleClickTime()");
+  return sim::kDoubleClickMs;
+}
+
+// As Windows writes sizes: bytes up to 1023, then three significant digits
+// of the unit that keeps the number under 1000, cut (never rounded) to two,
+// one or no decimals.
+char16_t* StrFormatByteSizeW(std::int64_t qdw, char16_t* pszBuf, std::uint32_t cchBuf) {
+  sim::detail::Log("StrFormatByteSizeW(" + std::to_string(qdw) + ")");
+  if (!pszBuf || cchBuf == 0) return nullptr;
+  std::string text;
+  if (qdw < 1024) {
+    text = std::to_string(qdw) + " bytes";
+  } else {
+    static const char* const kUnits[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
+    auto value = static_cast<long double>(qdw) / 1024;
+    std::size_t unit = 0;
+    while (value >= 1000 && unit + 1 < std::size(kUnits)) {
+      value /= 1024;
+      ++unit;
+    }
+    const int decimals = value < 10 ? 2 : value < 100 ? 1 : 0;
+    long double scale = 1;
+    for (int i = 0; i < decimals; ++i) scale *= 10;
+    const auto cut = static_cast<std::int64_t>(value * scale + 1e-9L);
+    std::string digits = std::to_string(cut);
+    if (digits.size() <= static_cast<std::size_t>(decimals))
+      digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), '0');
+    text = decimals == 0 ? digits
+                         : std::string(digits.substr(0, digits.size() - static_cast<std::size_t>(decimals))) + "." +
+                               digits.substr(digits.size() - static_cast<std::size_t>(decimals));
+    text += std::string(" ") + kUnits[unit];
+  }
+  if (text.size() >= cchBuf) return nullptr;
+  std::copy(text.begin(), text.end(), pszBuf);
+  pszBuf[text.size()] = u'\0';
+  return pszBuf;
 }
 
 namespace {

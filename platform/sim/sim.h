@@ -99,6 +99,20 @@ struct TrayCall {
 };
 const std::vector<TrayCall>& TrayCalls();
 bool TrayIconPresent();
+// The icon's version (0 until NIM_SETVERSION after its add) and the tip a
+// user hovering over it sees (none under version 4 without NIF_SHOWTIP).
+std::uint32_t TrayIconVersion();
+std::u16string TrayTipShown();
+// Every balloon the notification area took, in order.
+struct Balloon {
+  std::u16string title, text;
+  std::uint32_t flags;  // kNiifInfo, kNiifNoSound
+};
+const std::vector<Balloon>& Balloons();
+// NIM_SETFOCUS calls the notification area took.
+std::size_t TrayFocusReturns();
+// The next add is taken, but its answer comes too late: the call fails.
+void NextTrayAddTimesOut();
 
 // ---- shell execution, special folders and the folder dialog ----
 // Texts given and reported here are UTF-8.
@@ -171,8 +185,56 @@ void PressEscape();
 // A real mouse movement over the window, at a point of its client area.
 void MouseMovePixels(int x, int y);
 // What the shell sends the owner of the notification-area icon with id 1:
-// a mouse message, or a balloon's (kNinBalloonUserClick).
-void ShellTrayMessage(std::uint32_t message);
+// a mouse message, or a balloon's (kNinBalloonUserClick), laid out as the
+// icon's version asks: under version 4 the message and the id in lParam
+// and the anchor in wParam; before it the id in wParam and the message in
+// lParam, anchor-less.
+void ShellTrayMessage(std::uint32_t message, plat::Point anchor = {});
+// A report laid out as version 4 lays it out, about the icon `id`,
+// whatever the icon's version.
+void ShellTrayReport(std::uint32_t id, std::uint32_t message, plat::Point anchor);
+// What the user does on the icon, as the reports the shell sends for it
+// (version 4 adds NIN_SELECT after a left click and WM_CONTEXTMENU after a
+// right one; the keys send only version 4's reports): a click, a
+// double-click, Enter or Space on the icon, Shift+F10 or the menu key.
+enum class TrayGesture { LeftClick, LeftDoubleClick, RightClick, RightDoubleClick, EnterKey, MenuKey };
+void UserTrayGesture(TrayGesture gesture, plat::Point anchor = {1200, 1000});
+// The double-click time GetDoubleClickTime reports (Windows' default).
+inline constexpr std::uint32_t kDoubleClickMs = 500;
+
+// ---- pop-up menus ----
+// A menu as TrackPopupMenuEx showed it: its items (a separator has id 0
+// and no caption), the default item, where, and whether its owner was the
+// foreground window then. "To display a context menu for a notification
+// icon, the current window must be the foreground window before the
+// application calls TrackPopupMenu or TrackPopupMenuEx. Otherwise, the
+// menu will not disappear when the user clicks outside of the menu or the
+// window that created the menu (if it is visible)." (learn.microsoft.com,
+// TrackPopupMenu function, Remarks.) Wine closes it either way.
+struct MenuItem {
+  std::uint32_t id;
+  std::u16string caption;
+  bool grayed;
+};
+struct MenuShown {
+  std::vector<MenuItem> items;
+  std::uint32_t defaultId;  // 0xFFFFFFFF: none
+  plat::Point at;
+  std::uint32_t flags;
+  bool ownerInFront;
+};
+const std::vector<MenuShown>& MenusShown();
+// What the user does in the next menus: chooses the item with this caption
+// (one that is greyed cannot be chosen: the menu is left), or leaves the
+// menu with Escape or by clicking elsewhere. Without an answer queued the
+// menu is left with Escape.
+struct MenuAnswer {
+  enum class Kind { Choose, Escape, ClickElsewhere } kind;
+  std::u16string caption;
+};
+void QueueMenuAnswer(MenuAnswer answer);
+// Menus not yet destroyed.
+std::size_t LiveMenus();
 // Explorer ends and starts again: the notification area forgets every
 // icon, then the shell broadcasts that it was created anew.
 void ExplorerRestarts();
@@ -282,6 +344,8 @@ void OtherProgramPutsDelayedPicture(std::function<Handle()> render);
 bool ClipboardIsOpen();
 // What the clipboard holds in a format, 0 for nothing.
 Handle ClipboardData(std::uint32_t format);
+// The clipboard's text (kCfUnicodeText) up to its NUL; nullopt for none.
+std::optional<std::u16string> ClipboardText();
 // Global memory blocks alive now that do not belong to the clipboard.
 std::size_t LiveGlobals();
 

@@ -28,6 +28,7 @@ constexpr Handle kDesktopWindow = 0x10014;
 constexpr Handle kFirstWindow = 0x10010;
 constexpr Handle kWindowStep = 4;
 constexpr Handle kApplicationIcon = 0x20020;
+constexpr Handle kSmallApplicationIcon = 0x20024;
 
 // Never destroyed, and not cleared by Reset: see detail::NewWindow.
 std::set<Handle>& Windows() {
@@ -119,6 +120,7 @@ void ForgetWindow(Handle h) { Windows().erase(h); }
 bool IsWindow(Handle h) { return h == kDesktopWindow || Windows().count(h) != 0; }
 
 Handle ApplicationIcon() { return kApplicationIcon; }
+Handle SmallApplicationIcon() { return kSmallApplicationIcon; }
 
 void Log(std::string entry) { S().calls.push_back(std::move(entry)); }
 

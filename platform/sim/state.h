@@ -38,6 +38,8 @@ void ForgetWindow(Handle h);
 bool IsWindow(Handle h);
 // The program's icon, as loaded from its resources.
 Handle ApplicationIcon();
+// Its image of the small-icon size (LoadIconMetric, LIM_SMALL).
+Handle SmallApplicationIcon();
 
 // The notification area forgets its icons (Explorer ended).
 void ForgetTrayIcons();

@@ -40,7 +40,8 @@ struct Toolkit {
   std::uint32_t timerMs = 0;
   std::uint32_t timerLast = 0;  // GetTickCount() at the timer's start or last tick
   std::size_t timerTicks = 0;
-  std::deque<std::uint32_t> clipboardReports;  // posted: their times
+  std::map<std::uint32_t, std::uint32_t> once;  // one-shot timers: id and when due (GetTickCount)
+  std::deque<std::uint32_t> clipboardReports;   // posted: their times
   std::deque<plat::RawKey> input;
   std::set<int> held;  // keys the keyboard holds down, heard or not
   std::vector<MessageBoxCall> boxes;
@@ -56,6 +57,16 @@ struct Toolkit {
   // The session's instance claims: name and the token of the claim holding it.
   std::map<std::u16string, plat::Handle> claims;
   plat::Handle nextClaim = 0x50000;
+  // Pop-up menus: those alive with their items and default, those shown,
+  // and what the user does in the next.
+  struct Menu {
+    std::vector<MenuItem> items;
+    std::uint32_t defaultId = 0xFFFFFFFFu;
+  };
+  std::map<plat::Handle, Menu> menus;
+  plat::Handle nextMenu = 0x60000;
+  std::vector<MenuShown> menusShown;
+  std::deque<MenuAnswer> menuAnswers;
 };
 
 Toolkit& T() {
@@ -124,6 +135,7 @@ class SimFormPeer : public plat::FormPeer {
     T().timerMs = 0;
   }
   plat::Handle IconHandle() const override { return detail::ApplicationIcon(); }
+  plat::Handle SmallIconHandle() const override { return detail::SmallApplicationIcon(); }
   int GetValue(int i) const override { return At(i).value; }
   void SetValue(int i, int v) override { At(i).value = v; }
   std::u16string GetText(int i) const override { return At(i).text; }
@@ -156,6 +168,14 @@ class SimFormPeer : public plat::FormPeer {
   void StopTimer() override {
     detail::Log("KillTimer()");
     T().timerMs = 0;
+  }
+  void StartOnce(std::uint32_t id, std::uint32_t ms) override {
+    detail::Log("SetTimer(" + std::to_string(id) + "," + std::to_string(ms) + ")");
+    T().once[id] = plat::GetTickCount() + ms;
+  }
+  void StopOnce(std::uint32_t id) override {
+    detail::Log("KillTimer(" + std::to_string(id) + ")");
+    T().once.erase(id);
   }
 
   int IndexOf(const std::u16string& name) const {
@@ -260,9 +280,52 @@ void MouseMovePixels(int x, int y) {
   detail::Log("WM_MOUSEMOVE(" + std::to_string(x) + "," + std::to_string(y) + ")");
 }
 
-void ShellTrayMessage(std::uint32_t message) {
+namespace {
+// The callback message's parameters, read back as the real window reads them.
+void DeliverTray(std::uintptr_t wParam, std::intptr_t lParam) {
   InputToVarnel();
-  if (T().form && !T().destroyed) T().form->NotifyTray(1, message);
+  if (!T().form || T().destroyed) return;
+  const plat::TrayReport report = plat::DecodeTrayReport(wParam, lParam);
+  T().form->NotifyTray(report.id, report.message, report.anchor);
+}
+}  // namespace
+
+void ShellTrayReport(std::uint32_t id, std::uint32_t message, plat::Point anchor) {
+  const auto wParam =
+      (static_cast<std::uintptr_t>(static_cast<std::uint16_t>(anchor.y)) << 16) | static_cast<std::uint16_t>(anchor.x);
+  DeliverTray(wParam, static_cast<std::intptr_t>(((id & 0xFFFF) << 16) | (message & 0xFFFF)));
+}
+
+// As the shell lays them out for the icon's version.
+void ShellTrayMessage(std::uint32_t message, plat::Point anchor) {
+  constexpr std::uint32_t kId = 1;
+  if (TrayIconVersion() >= plat::kNotifyIconVersion4)
+    ShellTrayReport(kId, message, anchor);
+  else
+    DeliverTray(kId, static_cast<std::intptr_t>(message));
+}
+
+void UserTrayGesture(TrayGesture gesture, plat::Point anchor) {
+  using namespace plat;
+  const bool v4 = TrayIconVersion() >= kNotifyIconVersion4;
+  std::vector<std::uint32_t> reports;
+  switch (gesture) {
+    case TrayGesture::LeftClick: reports = {kWmLButtonDown, kWmLButtonUp}; break;
+    case TrayGesture::LeftDoubleClick: reports = {kWmLButtonDown, kWmLButtonUp, kWmLButtonDblClk, kWmLButtonUp}; break;
+    case TrayGesture::RightClick: reports = {kWmRButtonDown, kWmRButtonUp}; break;
+    case TrayGesture::RightDoubleClick: reports = {kWmRButtonDown, kWmRButtonUp, kWmRButtonDblClk, kWmRButtonUp}; break;
+    case TrayGesture::EnterKey: reports = {kNinKeySelect}; break;
+    case TrayGesture::MenuKey: reports = {kWmContextMenu}; break;
+  }
+  for (const std::uint32_t message : reports) {
+    // Version 4 follows each button's release with its own report; the
+    // keys report only there.
+    const bool keys = message == kNinKeySelect || message == kWmContextMenu;
+    if (keys && !v4) continue;
+    ShellTrayMessage(message, anchor);
+    if (v4 && message == kWmLButtonUp) ShellTrayMessage(kNinSelect, anchor);
+    if (v4 && message == kWmRButtonUp) ShellTrayMessage(kWmContextMenu, anchor);
+  }
 }
 
 namespace {
@@ -331,6 +394,17 @@ void Tick(int count) {
       ++t.timerTicks;
       t.form->NotifyTimer();
     }
+    // The one-shot timers due, each once (a handler may start or stop others).
+    for (bool fired = true; fired && t.form && !t.destroyed;) {
+      fired = false;
+      for (const auto& [id, due] : t.once)
+        if (static_cast<std::int32_t>(plat::GetTickCount() - due) >= 0) {
+          const std::uint32_t firing = id;
+          fired = true;
+          t.form->NotifyOnce(firing);
+          break;
+        }
+    }
   }
 }
 
@@ -346,6 +420,10 @@ void CloseRequest() {
 void EndSession() { CloseRequest(); }
 
 const std::vector<MessageBoxCall>& MessageBoxes() { return T().boxes; }
+
+const std::vector<MenuShown>& MenusShown() { return T().menusShown; }
+void QueueMenuAnswer(MenuAnswer answer) { T().menuAnswers.push_back(std::move(answer)); }
+std::size_t LiveMenus() { return T().menus.size(); }
 
 void AnotherProgramInFront() {
   T().foreground = false;
@@ -433,5 +511,70 @@ void InstanceClaim::TokenTraits::Close(Handle token) {
 }
 
 int RunMessageLoop() { return 0; }
+
+Hmenu CreatePopupMenu() {
+  sim::detail::Log("CreatePopupMenu()");
+  if (sim::detail::Fault("CreatePopupMenu")) return {};
+  auto& t = sim::T();
+  const Handle menu = t.nextMenu;
+  t.nextMenu += 4;
+  t.menus[menu] = {};
+  return HandleOf<Hmenu>(menu);
+}
+
+bool AppendMenuW(Hmenu hMenu, std::uint32_t uFlags, std::uintptr_t uIDNewItem, const char16_t* lpNewItem) {
+  const auto it = sim::T().menus.find(RawHandle(hMenu));
+  sim::detail::Log("AppendMenuW(" + std::to_string(uIDNewItem) + ")");
+  if (it == sim::T().menus.end() || sim::detail::Fault("AppendMenuW")) return false;
+  if (uFlags & kMfSeparator)
+    it->second.items.push_back({0, u"", false});
+  else
+    it->second.items.push_back(
+        {static_cast<std::uint32_t>(uIDNewItem), lpNewItem ? lpNewItem : u"", (uFlags & kMfGrayed) != 0});
+  return true;
+}
+
+bool SetMenuDefaultItem(Hmenu hMenu, std::uint32_t uItem, std::uint32_t fByPos) {
+  sim::detail::Log("SetMenuDefaultItem(" + std::to_string(uItem) + ")");
+  const auto it = sim::T().menus.find(RawHandle(hMenu));
+  if (it == sim::T().menus.end() || fByPos != 0) return false;
+  it->second.defaultId = uItem;
+  return true;
+}
+
+std::int32_t TrackPopupMenuEx(Hmenu hMenu, std::uint32_t uFlags, std::int32_t x, std::int32_t y, Hwnd hwnd) {
+  sim::detail::Log("TrackPopupMenuEx(" + std::to_string(x) + "," + std::to_string(y) + ")");
+  auto& t = sim::T();
+  const auto it = t.menus.find(RawHandle(hMenu));
+  if (it == t.menus.end() || !t.peer || t.peer->hWnd() != hwnd) return 0;
+  t.menusShown.push_back({it->second.items, it->second.defaultId, {x, y}, uFlags, t.foreground});
+  sim::MenuAnswer answer{sim::MenuAnswer::Kind::Escape, u""};
+  if (!t.menuAnswers.empty()) {
+    answer = t.menuAnswers.front();
+    t.menuAnswers.pop_front();
+  }
+  if (answer.kind != sim::MenuAnswer::Kind::Choose) return 0;
+  for (const auto& item : it->second.items)
+    if (item.id != 0 && item.caption == answer.caption && !item.grayed)
+      return (uFlags & kTpmReturnCmd) ? static_cast<std::int32_t>(item.id) : 1;
+  return 0;
+}
+
+bool DestroyMenu(Hmenu hMenu) {
+  sim::detail::Log("DestroyMenu()");
+  return sim::T().menus.erase(RawHandle(hMenu)) != 0;
+}
+
+bool SetForegroundWindow(Hwnd hWnd) {
+  auto& t = sim::T();
+  if (!t.peer || t.peer->hWnd() != hWnd) return false;
+  return sim::TakeForeground();
+}
+
+bool PostMessageW(Hwnd hWnd, std::uint32_t Msg, std::uintptr_t /*wParam*/, std::intptr_t /*lParam*/) {
+  sim::detail::Log("PostMessageW(" + std::to_string(Msg) + ")");
+  // Nothing the program posts itself calls for an answer of the window.
+  return sim::T().peer && sim::T().peer->hWnd() == hWnd;
+}
 
 }  // namespace plat

@@ -8,6 +8,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 namespace plat {
 
@@ -27,9 +28,19 @@ static_assert(offsetof(NotifyIconDataW, szInfo) == offsetof(NOTIFYICONDATAW, szI
 static_assert(offsetof(NotifyIconDataW, uTimeout) == offsetof(NOTIFYICONDATAW, uTimeout));
 static_assert(offsetof(NotifyIconDataW, szInfoTitle) == offsetof(NOTIFYICONDATAW, szInfoTitle));
 static_assert(offsetof(NotifyIconDataW, dwInfoFlags) == offsetof(NOTIFYICONDATAW, dwInfoFlags));
-static_assert(sizeof(NotifyIconDataW) == NOTIFYICONDATAW_V2_SIZE);
+static_assert(offsetof(NotifyIconDataW, guidItem) == offsetof(NOTIFYICONDATAW, guidItem));
+static_assert(offsetof(NotifyIconDataW, hBalloonIcon) == offsetof(NOTIFYICONDATAW, hBalloonIcon));
+static_assert(sizeof(NotifyIconDataW) == sizeof(NOTIFYICONDATAW));
 static_assert(kNifInfo == NIF_INFO && kNiifInfo == NIIF_INFO && kNinBalloonUserClick == NIN_BALLOONUSERCLICK);
+static_assert(kNifShowTip == NIF_SHOWTIP && kNiifNoSound == NIIF_NOSOUND);
+static_assert(kNimSetFocus == NIM_SETFOCUS && kNimSetVersion == NIM_SETVERSION);
+static_assert(kNotifyIconVersion4 == NOTIFYICON_VERSION_4);
+static_assert(kNinSelect == NIN_SELECT && kNinKeySelect == NIN_KEYSELECT);
 static_assert(kTrayMessage == WM_APP + 1 && kWmRButtonDblClk == WM_RBUTTONDBLCLK);
+static_assert(kWmContextMenu == WM_CONTEXTMENU && kWmNull == WM_NULL);
+static_assert(kMfGrayed == MF_GRAYED && kMfSeparator == MF_SEPARATOR && kMfString == MF_STRING);
+static_assert(kTpmRightButton == TPM_RIGHTBUTTON && kTpmReturnCmd == TPM_RETURNCMD);
+static_assert(kCfUnicodeText == CF_UNICODETEXT);
 static_assert(sizeof(BrowseInfoW) == sizeof(BROWSEINFOW));
 static_assert(offsetof(BrowseInfoW, lpszTitle) == offsetof(BROWSEINFOW, lpszTitle));
 static_assert(offsetof(BrowseInfoW, ulFlags) == offsetof(BROWSEINFOW, ulFlags));
@@ -218,6 +229,34 @@ bool Shell_NotifyIconW(std::uint32_t dwMessage, NotifyIconDataW* lpData) {
 }
 
 std::int16_t GetAsyncKeyState(int vKey) { return ::GetAsyncKeyState(vKey); }
+
+std::uint32_t GetDoubleClickTime() { return ::GetDoubleClickTime(); }
+
+char16_t* StrFormatByteSizeW(std::int64_t qdw, char16_t* pszBuf, std::uint32_t cchBuf) {
+  return reinterpret_cast<char16_t*>(::StrFormatByteSizeW(qdw, W(pszBuf), cchBuf));
+}
+
+Hmenu CreatePopupMenu() { return From<Hmenu>(::CreatePopupMenu()); }
+
+bool AppendMenuW(Hmenu hMenu, std::uint32_t uFlags, std::uintptr_t uIDNewItem, const char16_t* lpNewItem) {
+  return ::AppendMenuW(To<HMENU>(hMenu), uFlags, uIDNewItem, W(lpNewItem)) != FALSE;
+}
+
+bool SetMenuDefaultItem(Hmenu hMenu, std::uint32_t uItem, std::uint32_t fByPos) {
+  return ::SetMenuDefaultItem(To<HMENU>(hMenu), uItem, fByPos) != FALSE;
+}
+
+std::int32_t TrackPopupMenuEx(Hmenu hMenu, std::uint32_t uFlags, std::int32_t x, std::int32_t y, Hwnd hwnd) {
+  return ::TrackPopupMenuEx(To<HMENU>(hMenu), uFlags, x, y, Wnd(hwnd), nullptr);
+}
+
+bool DestroyMenu(Hmenu hMenu) { return ::DestroyMenu(To<HMENU>(hMenu)) != FALSE; }
+
+bool SetForegroundWindow(Hwnd hWnd) { return ::SetForegroundWindow(Wnd(hWnd)) != FALSE; }
+
+bool PostMessageW(Hwnd hWnd, std::uint32_t Msg, std::uintptr_t wParam, std::intptr_t lParam) {
+  return ::PostMessageW(Wnd(hWnd), Msg, wParam, lParam) != FALSE;
+}
 
 Handle ShellExecuteA(Hwnd hwnd, const char* lpOperation, const char* lpFile, const char* lpParameters,
                      const char* lpDirectory, int nShowCmd) {

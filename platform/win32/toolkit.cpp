@@ -15,6 +15,7 @@
 #include "platform/unique.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win.h"
+#include <commctrl.h>
 #include <uxtheme.h>
 
 namespace plat {
@@ -56,6 +57,25 @@ struct WindowTraits {
   static void Close(Type h) { ::DestroyWindow(h); }
 };
 
+struct IconTraits {
+  using Type = HICON;
+  static Type Empty() { return nullptr; }
+  static void Close(Type h) { ::DestroyIcon(h); }
+};
+
+// The program's icon at the small-icon size of the screen's dots per inch,
+// drawn from the resource's image of that size (LoadIconMetric, LIM_SMALL);
+// where comctl32 lacks the call, the image of SM_CXSMICON's size.
+HICON LoadSmallIcon(HINSTANCE instance) {
+  using Fn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, HICON*);
+  HICON icon = nullptr;
+  if (const HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll"))
+    if (const auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(comctl, "LoadIconMetric"))))
+      if (SUCCEEDED(fn(instance, MAKEINTRESOURCEW(kIconResource), LIM_SMALL, &icon))) return icon;
+  return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                         ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
+}
+
 struct FontTraits {
   using Type = HFONT;
   static Type Empty() { return nullptr; }
@@ -78,6 +98,7 @@ class Win32FormPeer : public FormPeer {
     dpi_ = ScreenDpi();
     icon_ = ::LoadIconW(instance_, MAKEINTRESOURCEW(kIconResource));
     if (!icon_) icon_ = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    smallIcon_.reset(LoadSmallIcon(instance_));
 
     // A fixed frame with a caption and a close button: the window is a
     // dialog, so it cannot be resized, maximised or minimised to the taskbar.
@@ -141,6 +162,9 @@ class Win32FormPeer : public FormPeer {
   void StartTimer(std::uint32_t ms) override { ::SetTimer(hwnd_.get(), kTimerId, ms, nullptr); }
   void StopTimer() override { ::KillTimer(hwnd_.get(), kTimerId); }
   Handle IconHandle() const override { return reinterpret_cast<Handle>(icon_); }
+  Handle SmallIconHandle() const override { return reinterpret_cast<Handle>(smallIcon_ ? smallIcon_.get() : icon_); }
+  void StartOnce(std::uint32_t id, std::uint32_t ms) override { ::SetTimer(hwnd_.get(), id, ms, nullptr); }
+  void StopOnce(std::uint32_t id) override { ::KillTimer(hwnd_.get(), id); }
 
   int GetValue(int i) const override {
     switch (Kind(i)) {
@@ -215,7 +239,11 @@ class Win32FormPeer : public FormPeer {
         ::SetBkColor(dc, kBack);
         return reinterpret_cast<LRESULT>(::GetStockObject(BLACK_BRUSH));
       }
-      case kTrayMessage: form_.NotifyTray(static_cast<std::uint32_t>(wp), LOWORD(lp)); return 0;
+      case kTrayMessage: {
+        const TrayReport report = DecodeTrayReport(wp, lp);
+        form_.NotifyTray(report.id, report.message, report.anchor);
+        return 0;
+      }
       case WM_INPUT: {
         RAWINPUT raw{};
         UINT size = sizeof raw;
@@ -236,7 +264,10 @@ class Win32FormPeer : public FormPeer {
         form_.NotifyClipboardUpdate(::GetTickCount());
         return 0;
       case WM_TIMER:
-        if (wp == kTimerId) form_.NotifyTimer();
+        if (wp == kTimerId)
+          form_.NotifyTimer();
+        else
+          form_.NotifyOnce(static_cast<std::uint32_t>(wp));
         return 0;
       case WM_CLOSE: form_.NotifyCloseRequest(); return 0;
       case WM_QUERYENDSESSION: return TRUE;
@@ -341,6 +372,7 @@ class Win32FormPeer : public FormPeer {
   FormDesign design_;
   HINSTANCE instance_ = nullptr;
   HICON icon_ = nullptr;
+  Unique<IconTraits> smallIcon_;
   // Declared in this order so that the window goes before its font.
   Unique<FontTraits> font_;
   Unique<WindowTraits> hwnd_;

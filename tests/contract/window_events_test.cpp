@@ -32,8 +32,10 @@ TEST(WindowEventsTest, KeysClipboardTimerAndTrayReportsReachTheHiddenWindow) {
     times.push_back(time);
   };
   form.OnTimer = [&] { ++ticks; };
-  form.SubscribeTray([&](std::uint32_t id, std::uint32_t message) {
+  plat::Point anchor;
+  form.SubscribeTray([&](std::uint32_t id, std::uint32_t message, plat::Point at) {
     heard.push_back("tray " + std::to_string(id) + " " + std::to_string(message));
+    anchor = at;
   });
   form.Load();
   ASSERT_TRUE(form.WatchKeyboard());
@@ -73,6 +75,13 @@ TEST(WindowEventsTest, KeysClipboardTimerAndTrayReportsReachTheHiddenWindow) {
   plat::testing::PostTrayReport(form.hWnd(), 1, plat::kWmRButtonDblClk);
   plat::testing::PumpMessages(100);
   EXPECT_EQ(heard, std::vector<std::string>{"tray 1 518"});
+
+  // Version 4's anchor, signed: a screen left of the main one has x < 0.
+  heard.clear();
+  plat::testing::PostTrayReport(form.hWnd(), 1, plat::kWmContextMenu, {-1200, 840});
+  plat::testing::PumpMessages(100);
+  EXPECT_EQ(heard, std::vector<std::string>{"tray 1 123"});
+  EXPECT_EQ(anchor, (plat::Point{-1200, 840}));
 }
 
 // Print Screen arrives with the scan code the keyboard sent, which tells

@@ -18,7 +18,8 @@ TEST_F(ProgramTest, SecondStartShowsTheRunningWindowAndEnds) {
     EXPECT_EQ(second.main(), nullptr);
   }
   EXPECT_TRUE(first->main()->Form().Visible());
-  EXPECT_EQ(sim::TrayCalls().size(), 1u);  // one icon, one copy to save each capture
+  // One icon (its add and its version), one copy to save each capture.
+  EXPECT_EQ(sim::TrayCalls().size(), 2u);
 
   // Once the first has ended, a new start runs again.
   sim::CloseRequest();

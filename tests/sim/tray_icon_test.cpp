@@ -2,6 +2,8 @@
 // owner turned into events.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/ui/main_design.h"
 #include "platform/error.h"
 #include "platform/sim/sim.h"
@@ -27,8 +29,14 @@ class TrayIconTest : public ::testing::Test {
     icon_.SetIcon(form_->Icon());
     icon_.SetTooltip(tip);
   }
-  // The tip field's first 64 characters, where the text and its padding stand.
-  static std::u16string Tip(const plat::NotifyIconDataW& record) { return std::u16string(record.szTip, 64); }
+  // The icon in the notification area, version 4 set: the shell reports as
+  // version 4 lays it out.
+  void Added() {
+    Ready();
+    icon_.Add();
+  }
+  // The tip field, where the text and its padding stand.
+  static std::u16string Tip(const plat::NotifyIconDataW& record) { return std::u16string(record.szTip, 128); }
 
   std::unique_ptr<plat::Form> form_;
   TrayIcon icon_;
@@ -38,18 +46,24 @@ class TrayIconTest : public ::testing::Test {
 TEST_F(TrayIconTest, AddHandsTheShellTheWideRecord) {
   Ready();
   icon_.Add();
-  ASSERT_EQ(sim::TrayCalls().size(), 1u);
+  ASSERT_EQ(sim::TrayCalls().size(), 2u);
   const auto& call = sim::TrayCalls()[0];
   EXPECT_EQ(call.message, plat::kNimAdd);
   EXPECT_EQ(call.record.cbSize, sizeof(plat::NotifyIconDataW));
   EXPECT_EQ(call.record.hWnd, form_->hWnd());
   EXPECT_EQ(call.record.uID, 1u);
-  EXPECT_EQ(call.record.uFlags, 7u);                 // message, icon, tip
+  EXPECT_EQ(call.record.uFlags, 0x87u);              // message, icon, tip, show the tip
   EXPECT_EQ(call.record.uCallbackMessage, 0x8001u);  // the program's own: WM_APP + 1
   EXPECT_EQ(plat::RawHandle(call.record.hIcon), form_->Icon()->handle());
-  EXPECT_EQ(Tip(call.record), std::u16string(u"Varnel\0", 7) + std::u16string(57, u' '));
+  EXPECT_EQ(Tip(call.record), std::u16string(u"Varnel\0", 7) + std::u16string(121, u' '));
   EXPECT_EQ(icon_.State(), 1);
   EXPECT_TRUE(sim::TrayIconPresent());
+  // Version 4, set after the add.
+  EXPECT_EQ(sim::TrayCalls()[1].message, plat::kNimSetVersion);
+  EXPECT_EQ(sim::TrayCalls()[1].record.uTimeout, plat::kNotifyIconVersion4);
+  EXPECT_TRUE(sim::TrayCalls()[1].result);
+  EXPECT_EQ(sim::TrayIconVersion(), 4u);
+  EXPECT_EQ(sim::TrayTipShown(), u"Varnel");
 
   icon_.Modify();
   EXPECT_EQ(icon_.State(), 2);
@@ -62,25 +76,27 @@ TEST_F(TrayIconTest, AddHandsTheShellTheWideRecord) {
 TEST_F(TrayIconTest, TooltipField) {
   Ready(u"");
   icon_.Add();
-  EXPECT_EQ(Tip(sim::TrayCalls().back().record), std::u16string(1, u'\0') + std::u16string(63, u' '));
+  EXPECT_EQ(Tip(sim::TrayCalls()[0].record), std::u16string(1, u'\0') + std::u16string(127, u' '));
   EXPECT_EQ(icon_.Tooltip(), u"");
 
-  const std::u16string t63(63, u'a');
-  icon_.SetTooltip(t63);
+  // Version 4 shows 127 characters.
+  const std::u16string t127(127, u'a');
+  icon_.SetTooltip(t127);
   icon_.Modify();
-  EXPECT_EQ(Tip(sim::TrayCalls().back().record), t63 + u'\0');
+  EXPECT_EQ(Tip(sim::TrayCalls().back().record), t127 + u'\0');
 
-  icon_.SetTooltip(std::u16string(80, u'b'));
+  icon_.SetTooltip(std::u16string(160, u'b'));
   icon_.Modify();
-  EXPECT_EQ(Tip(sim::TrayCalls().back().record), std::u16string(63, u'b') + u'\0');
-  EXPECT_EQ(icon_.Tooltip(), std::u16string(80, u'b'));
+  EXPECT_EQ(Tip(sim::TrayCalls().back().record), std::u16string(127, u'b') + u'\0');
+  EXPECT_EQ(icon_.Tooltip(), std::u16string(160, u'b'));
+  EXPECT_EQ(sim::TrayTipShown(), std::u16string(127, u'b'));
 }
 
 TEST_F(TrayIconTest, NewTooltipReachesTheShellOnlyAtModify) {
   Ready();
   icon_.Add();
   icon_.SetTooltip(u"Other");
-  EXPECT_EQ(sim::TrayCalls().size(), 1u);
+  EXPECT_EQ(sim::TrayCalls().size(), 2u);
   // The record the shell gets keeps the old text until Modify fills it anew.
   icon_.Remove();
   EXPECT_EQ(Tip(sim::TrayCalls().back().record).substr(0, 7), std::u16string(u"Varnel\0", 7));
@@ -120,13 +136,13 @@ TEST_F(TrayIconTest, RemoveOfAnIconNeverAddedSendsAZeroedRecord) {
 }
 
 TEST_F(TrayIconTest, DecodingTable) {
-  Ready();
+  Added();
   for (std::uint32_t msg = 0x200; msg <= 0x209; ++msg) sim::ShellTrayMessage(msg);
   EXPECT_EQ(events_, (std::vector<std::string>{"Down1", "Up1", "DblClick1", "Down2", "Up2", "DblClick2"}));
 }
 
 TEST_F(TrayIconTest, LeftDoubleClickSequence) {
-  Ready();
+  Added();
   for (std::uint32_t msg : {0x201u, 0x202u, 0x203u, 0x202u}) sim::ShellTrayMessage(msg);
   EXPECT_EQ(events_, (std::vector<std::string>{"Down1", "Up1", "DblClick1", "Up1"}));
 }
@@ -135,7 +151,7 @@ TEST_F(TrayIconTest, LeftDoubleClickSequence) {
 // real mouse movement over the window, which once passed for a report, is
 // tried under Windows by the window's contract test.)
 TEST_F(TrayIconTest, OnlyTheIconsOwnReportsRaiseEvents) {
-  Ready();
+  Added();
   form_->NotifyTray(2, plat::kWmRButtonDblClk);
   EXPECT_TRUE(events_.empty());
   sim::ShellTrayMessage(plat::kWmRButtonDblClk);
@@ -150,7 +166,7 @@ TEST_F(TrayIconTest, BalloonIsShownAndItsClickReported) {
   icon_.ShowBalloon(u"Varnel", std::u16string(300, u'x'));
   const auto& shown = sim::TrayCalls().back();
   EXPECT_EQ(shown.message, plat::kNimModify);
-  EXPECT_EQ(shown.record.uFlags, 7u | plat::kNifInfo);
+  EXPECT_EQ(shown.record.uFlags, 0x87u | plat::kNifInfo);
   EXPECT_EQ(std::u16string(shown.record.szInfoTitle), u"Varnel");
   EXPECT_EQ(std::u16string(shown.record.szInfo), std::u16string(255, u'x'));  // cut to its field
   EXPECT_EQ(shown.record.dwInfoFlags, plat::kNiifInfo);
@@ -162,11 +178,11 @@ TEST_F(TrayIconTest, BalloonIsShownAndItsClickReported) {
   EXPECT_TRUE(events_.empty());
   // The next Modify shows no balloon again.
   icon_.Modify();
-  EXPECT_EQ(sim::TrayCalls().back().record.uFlags, 7u);
+  EXPECT_EQ(sim::TrayCalls().back().record.uFlags, 0x87u);
 }
 
 TEST_F(TrayIconTest, NotificationDuringAnEventIsDropped) {
-  Ready();
+  Added();
   icon_.MouseDown = [this](std::int16_t b) {
     events_.push_back("Down" + std::to_string(b));
     sim::ShellTrayMessage(0x203);  // arrives through a nested message loop
@@ -178,7 +194,7 @@ TEST_F(TrayIconTest, NotificationDuringAnEventIsDropped) {
 }
 
 TEST_F(TrayIconTest, FailingHandlerDoesNotDeafenTheIcon) {
-  Ready();
+  Added();
   icon_.MouseUp = [](std::int16_t) { plat::Raise(plat::kErrInvalidArgument); };
   EXPECT_THROW(sim::ShellTrayMessage(0x202), plat::Error);
   sim::ShellTrayMessage(0x203);
@@ -194,6 +210,154 @@ TEST_F(TrayIconTest, OwnerChangeMovesTheSubscription) {
   other.NotifyTray(1, plat::kWmLButtonDblClk);
   EXPECT_EQ(events_, std::vector<std::string>{"DblClick1"});
   icon_.SetOwnerForm(nullptr);
+}
+
+// Version 4's reports of each thing the user does on the icon, as its
+// events: a single left click raises nothing of its own (NIN_SELECT), the
+// keys raise theirs, and a right click asks for the menu only once the
+// double-click time has passed without a second click.
+TEST_F(TrayIconTest, EachGestureAsVersion4ReportsIt) {
+  using G = sim::TrayGesture;
+  struct Row {
+    const char* what;
+    G gesture;
+    std::vector<std::string> atOnce, afterTheDoubleClickTime;
+  };
+  const Row rows[] = {
+      {"left click", G::LeftClick, {"Down1", "Up1"}, {}},
+      {"left double-click", G::LeftDoubleClick, {"Down1", "Up1", "DblClick1", "Up1"}, {}},
+      {"right click", G::RightClick, {"Down2", "Up2"}, {"Menu mouse -5,1000"}},
+      {"right double-click", G::RightDoubleClick, {"Down2", "Up2", "DblClick2", "Up2"}, {}},
+      {"Enter or Space", G::EnterKey, {"KeySelect"}, {}},
+      {"Shift+F10 or the menu key", G::MenuKey, {"Menu keyboard -5,1000"}, {}},
+  };
+  Added();
+  icon_.KeySelect = [this] { events_.emplace_back("KeySelect"); };
+  icon_.ContextMenu = [this](plat::Point at, bool keyboard) {
+    events_.push_back(std::string("Menu ") + (keyboard ? "keyboard " : "mouse ") + std::to_string(at.x) + "," +
+                      std::to_string(at.y));
+  };
+  constexpr int kTicks = static_cast<int>(sim::kDoubleClickMs / sim::kTickMs);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    events_.clear();
+    sim::UserTrayGesture(row.gesture, {-5, 1000});  // a screen left of the main one
+    EXPECT_EQ(events_, row.atOnce);
+    sim::Tick(kTicks - 1);
+    EXPECT_EQ(events_, row.atOnce);
+    sim::Tick(2);
+    std::vector<std::string> all = row.atOnce;
+    all.insert(all.end(), row.afterTheDoubleClickTime.begin(), row.afterTheDoubleClickTime.end());
+    EXPECT_EQ(events_, all);
+  }
+}
+
+// Before version 4 is set the shell lays its reports out the old way,
+// which version 4's reading takes for another icon's: the version follows
+// every add, the one after the shell's restart included.
+TEST_F(TrayIconTest, TheVersionFollowsEveryAdd) {
+  Added();
+  sim::ExplorerRestarts();  // no owner handler here: nothing adds it again
+  EXPECT_EQ(sim::TrayIconVersion(), 0u);
+  icon_.Add();
+  EXPECT_EQ(sim::TrayIconVersion(), 4u);
+  sim::UserTrayGesture(sim::TrayGesture::LeftDoubleClick);
+  EXPECT_EQ(events_, (std::vector<std::string>{"Down1", "Up1", "DblClick1", "Up1"}));
+}
+
+// At sign-in the notification area may not be ready: a failed add is tried
+// again every 2 s, a modify first (an add that timed out may have been
+// taken), for up to 2 minutes.
+TEST_F(TrayIconTest, AFailedAddIsTriedAgainUntilTheNotificationAreaTakesIt) {
+  struct Row {
+    const char* what;
+    std::function<void()> arrange;
+    bool addedAtOnce;
+    std::size_t minAdds, maxAdds;
+    bool present;
+  };
+  const Row rows[] = {
+      {"ready", [] {}, true, 1, 1, true},
+      {"fails twice, then takes it", [] { sim::InjectFault("Shell_NotifyIconW", 0, 3); }, false, 3, 3, true},
+      {"taken, but answered too late", [] { sim::NextTrayAddTimesOut(); }, false, 1, 1, true},
+      {"never ready", [] { sim::InjectFault("Shell_NotifyIconW", 0, 100000); }, false, 59, 61, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    plat::testing::BeginTest();
+    plat::Form form(MainDesign());
+    form.Load();
+    TrayIcon icon;
+    icon.SetOwnerForm(&form);
+    icon.SetIcon(form.Icon());
+    icon.SetTooltip(u"Varnel");
+    row.arrange();
+    EXPECT_EQ(icon.Add(), row.addedAtOnce);
+    sim::Tick(static_cast<int>(180000 / sim::kTickMs));  // three minutes
+    std::size_t adds = 0;
+    for (const auto& call : sim::TrayCalls()) adds += call.message == plat::kNimAdd;
+    EXPECT_GE(adds, row.minAdds);
+    EXPECT_LE(adds, row.maxAdds);
+    EXPECT_EQ(sim::TrayIconPresent(), row.present);
+    EXPECT_EQ(sim::TrayIconVersion(), row.present ? 4u : 0u);
+    if (row.present) {
+      EXPECT_EQ(sim::TrayCalls().back().message, plat::kNimSetVersion);
+    }
+  }
+}
+
+// The menu the documented way: the owner in front before it opens, a
+// message posted to it after, the focus handed back to the notification
+// area when a menu opened from the keyboard is left; destroyed every time.
+TEST_F(TrayIconTest, TheMenuFollowsTheDocumentedSteps) {
+  using A = sim::MenuAnswer::Kind;
+  struct Row {
+    const char* what;
+    bool fromKeyboard;
+    sim::MenuAnswer answer;
+    std::uint32_t chosen;
+    bool focusBack;
+  };
+  const Row rows[] = {
+      {"chosen with the mouse", false, {A::Choose, u"&Beta"}, 2, false},
+      {"chosen from the keyboard", true, {A::Choose, u"&Alpha"}, 1, false},
+      {"left with Escape, opened from the keyboard", true, {A::Escape, u""}, 0, true},
+      {"left by a click elsewhere, opened by the mouse", false, {A::ClickElsewhere, u""}, 0, false},
+      {"a greyed item cannot be chosen", false, {A::Choose, u"&Gamma"}, 0, false},
+  };
+  Added();
+  const TrayIcon::MenuItem items[] = {{1, u"&Alpha"}, {2, u"&Beta"}, {0, u""}, {3, u"&Gamma", false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    sim::AnotherProgramInFront();
+    sim::ShellTrayMessage(plat::kWmContextMenu);  // input to the icon lets its owner come forward
+    sim::ClearCalls();
+    sim::QueueMenuAnswer(row.answer);
+    const std::size_t focus = sim::TrayFocusReturns();
+    EXPECT_EQ(icon_.ShowMenu({30, 700}, items, 1, row.fromKeyboard), row.chosen);
+    std::vector<std::string> steps = {"CreatePopupMenu()",
+                                      "AppendMenuW(1)",
+                                      "AppendMenuW(2)",
+                                      "AppendMenuW(0)",
+                                      "AppendMenuW(3)",
+                                      "SetMenuDefaultItem(1)",
+                                      "SetForegroundWindow: granted",
+                                      "TrackPopupMenuEx(30,700)",
+                                      "PostMessageW(0)"};
+    if (row.focusBack) steps.emplace_back("Shell_NotifyIconW(3)");
+    steps.emplace_back("DestroyMenu()");
+    EXPECT_EQ(sim::Calls(), steps);
+    EXPECT_EQ(sim::TrayFocusReturns() - focus, row.focusBack ? 1u : 0u);
+    EXPECT_EQ(sim::LiveMenus(), 0u);
+    const sim::MenuShown& shown = sim::MenusShown().back();
+    EXPECT_TRUE(shown.ownerInFront);
+    EXPECT_EQ(shown.defaultId, 1u);
+    EXPECT_EQ(shown.at, (plat::Point{30, 700}));
+    EXPECT_NE(shown.flags & plat::kTpmReturnCmd, 0u);
+    ASSERT_EQ(shown.items.size(), 4u);
+    EXPECT_TRUE(shown.items[3].grayed);
+    EXPECT_FALSE(shown.items[0].grayed);
+  }
 }
 
 }  // namespace

@@ -29,9 +29,10 @@ void SendKey(int vk, bool down, std::uint16_t scanCode, bool e0);
 // once, and lets ms pass on its clock).
 void PumpMessages(std::uint32_t ms);
 // Posts to a window what the shell posts about its notification-area icon
-// (the program's own message), and what a mouse moving over its client
-// area at (x, y) in pixels gives it.
-void PostTrayReport(Hwnd window, std::uint32_t id, std::uint32_t message);
+// (the program's own message, laid out as version 4 of the icon lays it
+// out), and what a mouse moving over its client area at (x, y) in pixels
+// gives it.
+void PostTrayReport(Hwnd window, std::uint32_t id, std::uint32_t message, Point anchor = {});
 void PostMouseMove(Hwnd window, int x, int y);
 // A user's click on the button or box of a window named `name`: the mouse's
 // press gives it the keyboard focus, its release clicks it.

@@ -45,4 +45,15 @@ if mount -t tmpfs -o size=16m,mode=0755 varnel-e2e-install "$mounts/install" 2>/
     export VARNEL_E2E_READONLY_INSTALL="$(windows "$mounts/install")"
   fi
 fi
+# The X pointer, where there is an X display and xdotool (see x-pointer.sh):
+# its request file is handed to the tests in VARNEL_E2E_X_POINTER.
+if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then
+  alive="$mounts/x-pointer.alive"
+  touch "$alive"
+  rm -f "$mounts/x-pointer.request"
+  "$here/x-pointer.sh" "$mounts/x-pointer.request" "$alive" &
+  pointer=$!
+  export VARNEL_E2E_X_POINTER="$(windows "$mounts/x-pointer.request")"
+  trap 'rm -f "$alive"; wait "$pointer" 2>/dev/null; cleanup' EXIT
+fi
 "$here/../../scripts/wine-run.sh" "$exe" "$@"

@@ -14,7 +14,9 @@ void PumpMessages(std::uint32_t ms) {
   sim::Pump();
   sim::Tick(static_cast<int>(ms / sim::kTickMs));
 }
-void PostTrayReport(Hwnd, std::uint32_t, std::uint32_t message) { sim::ShellTrayMessage(message); }
+void PostTrayReport(Hwnd, std::uint32_t id, std::uint32_t message, Point anchor) {
+  sim::ShellTrayReport(id, message, anchor);
+}
 void PostMouseMove(Hwnd, int x, int y) { sim::MouseMovePixels(x, y); }
 void ClickControl(Form&, const std::u16string& name) { sim::UserClick(name); }
 

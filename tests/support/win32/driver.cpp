@@ -528,9 +528,40 @@ int CountMessageBoxes(DWORD pid) {
   return boxes;
 }
 
+bool XPointerAvailable() { return !Environment(L"VARNEL_E2E_X_POINTER").empty(); }
+
+bool XDo(const std::string& args) {
+  const std::wstring request = Environment(L"VARNEL_E2E_X_POINTER");
+  if (request.empty()) return false;
+  WriteFile(request, args + "\n");
+  for (int i = 0; i < 200; ++i) {
+    if (GetFileAttributesW(request.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    Sleep(50);
+  }
+  DeleteFileW(request.c_str());
+  return false;
+}
+
+std::optional<POINT> TrayIconCentre(DWORD ms) {
+  // Wine's notification area is a window of explorer's at the top left of
+  // the screen; its icons stand in a row, each a square as high as it.
+  for (DWORD waited = 0; waited <= ms; waited += 100) {
+    if (HWND tray = FindWindowW(nullptr, L"Wine System Tray"); tray && IsWindowVisible(tray)) {
+      RECT r{};
+      GetWindowRect(tray, &r);
+      const LONG side = r.bottom - r.top;
+      if (side > 0 && r.right - r.left >= side) return POINT{r.left + side / 2, r.top + side / 2};
+    }
+    Sleep(100);
+  }
+  return std::nullopt;
+}
+
 void PostTrayMessage(HWND window, UINT mouseMessage) {
-  // Varnel's own callback message (WM_APP + 1), about its icon with id 1.
-  PostMessageW(window, WM_APP + 1, 1, static_cast<LPARAM>(mouseMessage));
+  // Varnel's own callback message (WM_APP + 1), about its icon with id 1,
+  // laid out as version 4 of the icon lays it out: the message and the id
+  // in lParam, the anchor (here the screen's top left) in wParam.
+  PostMessageW(window, WM_APP + 1, 0, MAKELPARAM(mouseMessage, 1));
 }
 
 std::optional<std::wstring> RunEntry(HKEY root) {

@@ -108,6 +108,18 @@ int CountMessageBoxes(DWORD pid);
 // Posts what the shell posts for a mouse message on the tray icon.
 void PostTrayMessage(HWND window, UINT mouseMessage);
 
+// The X server's own pointer and keyboard, lent by the test command
+// (tests/wine/x-pointer.sh), for what only a real click does: Wine's
+// notification area hears the X pointer, not input sent inside Wine.
+// Available: whether the test command lends them. XDo runs one line of
+// xdotool arguments ("mousemove 13 32 click 3", "key Down Return") and
+// waits until it is done; false when it could not.
+bool XPointerAvailable();
+bool XDo(const std::string& args);
+// The centre of the first icon in Wine's notification area, in screen
+// pixels, once there is one (waits up to `ms`).
+std::optional<POINT> TrayIconCentre(DWORD ms = 10000);
+
 // The start-up entry under a root's Run key, if any, as stored (read with
 // the wide call), without its terminator; by default the user's own.
 std::optional<std::wstring> RunEntry(HKEY root = HKEY_CURRENT_USER);

@@ -134,8 +134,9 @@ void PumpMessages(std::uint32_t ms) {
   } while (::GetTickCount() - start < ms);
 }
 
-void PostTrayReport(Hwnd window, std::uint32_t id, std::uint32_t message) {
-  ::PostMessageW(reinterpret_cast<HWND>(RawHandle(window)), kTrayMessage, id, static_cast<LPARAM>(message));
+void PostTrayReport(Hwnd window, std::uint32_t id, std::uint32_t message, Point anchor) {
+  ::PostMessageW(reinterpret_cast<HWND>(RawHandle(window)), kTrayMessage,
+                 static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(anchor.x, anchor.y))), MAKELPARAM(message, id));
 }
 
 void PostMouseMove(Hwnd window, int x, int y) {
