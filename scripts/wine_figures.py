@@ -89,15 +89,19 @@ def resample(out, rounds, presets):
           "for 3840x2160x3.")
 
 
-def capture(capture_file, out, rounds, preset):
-    figures = {}  # (what, side) -> values, one a round
-    failures = []
+def read_figures(capture_file):
+    figures, failures = {}, []  # (what, side) -> values, one a round
     for line in open(capture_file, errors="replace"):
         parts = line.split()
         if len(parts) == 4 and parts[0] == "figure":
             figures.setdefault((parts[1], parts[2]), []).append(float(parts[3]))
         elif line.startswith("FAILED"):
             failures.append(line.strip())
+    return figures, failures
+
+
+def capture(capture_file, out, rounds, preset):
+    figures, failures = read_figures(capture_file)
     rows = []  # what, ours, theirs, ratio text, target, verdict
 
     def met(ratio, target):
@@ -155,17 +159,6 @@ def capture(capture_file, out, rounds, preset):
     for f in failures:
         print(f)
     return 1 if failures or not rows else 0
-
-
-def read_figures(capture_file):
-    figures, failures = {}, []  # (what, side) -> values, one a round
-    for line in open(capture_file, errors="replace"):
-        parts = line.split()
-        if len(parts) == 4 and parts[0] == "figure":
-            figures.setdefault((parts[1], parts[2]), []).append(float(parts[3]))
-        elif line.startswith("FAILED"):
-            failures.append(line.strip())
-    return figures, failures
 
 
 def builds(capture_file):
