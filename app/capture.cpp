@@ -256,7 +256,10 @@ void Capture::Continue() {
     UpdateTimer();
 
   switch (outcome) {
-    case Outcome::Saved: host_.report({Report::Kind::Saved, file, {}, width, height}); break;
+    case Outcome::Saved:
+      lastFile_ = file;
+      host_.report({Report::Kind::Saved, file, {}, width, height});
+      break;
     case Outcome::NoFolder: host_.report({Report::Kind::NoFolder, {}, {}}); break;
     case Outcome::NoNewPicture:
       if (!silent) host_.report({Report::Kind::NoNewPicture, {}, {}});
@@ -389,6 +392,7 @@ std::optional<std::u16string> Capture::SaveKept(std::uint32_t id, const std::u16
   holding_ = true;
   heldSince_ = plat::GetTickCount();
   if (!pending_) UpdateTimer();
+  lastFile_ = file;
   host_.report({Report::Kind::Saved, file, {}, width, height});
   return std::nullopt;
 }

@@ -72,6 +72,9 @@ class Capture {
 
   // Print Screen went down and its release is still to come.
   bool KeyWasDown() const { return keyWasDown_; }
+  // The file saved last in this run (by a capture or by Save as), empty
+  // before the first.
+  const std::u16string& LastFile() const { return lastFile_; }
 
   // The pictures of captures that were read but could not be written.
   // Each is the capture's own (the clipboard may change meanwhile) until
@@ -154,6 +157,7 @@ class Capture {
   // The size of the last picture read, for the buffer made again at the
   // next press once its memory went back (0: none yet).
   std::int32_t lastWidth_ = 0, lastHeight_ = 0;
+  std::u16string lastFile_;
   struct Kept {
     std::uint32_t id;
     std::u16string file;

@@ -75,7 +75,6 @@ void Main::Capture_Report(const Capture::Report& report) {
   using Kind = Capture::Report::Kind;
   switch (report.kind) {
     case Kind::Saved:
-      lastCapture_ = report.file;
       // The file is written: the notice can neither delay nor undo it.
       if (settings.Notice) plat::Attempt([&] { ShowCaptureNotice(report); });
       if (settings.AutoOpen) OpenCapture(report.file);

@@ -89,7 +89,7 @@ class Main {
   };
   void MenuCommand_Run(std::uint32_t command);
   // The file saved last in this run, empty before the first.
-  const std::u16string& LastCapture() const { return lastCapture_; }
+  const std::u16string& LastCapture() const { return capture_.LastFile(); }
   // The icon's tip for the settings in force.
   std::u16string TrayTip() const;
 
@@ -138,7 +138,6 @@ class Main {
   // brought no new picture.
   bool snipNoticeShown_ = false;
   bool noPictureNoticeShown_ = false;
-  std::u16string lastCapture_;
   // What a click on the icon's balloon opens: the last one shown's.
   enum class Balloon { None, SnipNotice, CaptureNotice } balloon_ = Balloon::None;
   std::u16string balloonFile_;

@@ -75,7 +75,7 @@ void Main::RefreshTip() {
 void Main::TrayIcon_KeySelect() { form_.Show(); }
 
 void Main::TrayIcon_ContextMenu(plat::Point anchor, bool fromKeyboard) {
-  const bool saved = !lastCapture_.empty();
+  const bool saved = !capture_.LastFile().empty();
   const std::array<TrayIcon::MenuItem, 6> items{{
       {kMenuSettings, u"&Settings"},
       {kMenuOpenFolder, u"&Open capture folder"},
@@ -95,10 +95,10 @@ void Main::MenuCommand_Run(std::uint32_t command) {
     // The folder in force, not what the window's box holds unapplied.
     case kMenuOpenFolder: OpenCaptureFolder(settings.CaptureFolder); break;
     case kMenuOpenLast:
-      if (!lastCapture_.empty()) OpenCapture(lastCapture_);
+      if (!capture_.LastFile().empty()) OpenCapture(capture_.LastFile());
       break;
     case kMenuCopyPath:
-      if (!lastCapture_.empty()) PutTextOnClipboard(form_.hWnd(), lastCapture_);
+      if (!capture_.LastFile().empty()) PutTextOnClipboard(form_.hWnd(), capture_.LastFile());
       break;
     // As the right double-click: the settings are written at the unload.
     case kMenuExit: ExitFromIcon(); break;
