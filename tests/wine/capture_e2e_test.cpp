@@ -38,21 +38,6 @@ bool StampedNear(const std::wstring& name, const wchar_t* ext, const SYSTEMTIME&
   return seconds(t) >= seconds(before) && seconds(t) <= seconds(after);
 }
 
-// Pixels of a 24-bit bitmap file that differ from the test pattern; all of
-// them when the file is not one of the size.
-int WrongPixels(const std::string& bmp, int width, int height) {
-  const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
-  if (bmp.size() != 54 + stride * static_cast<std::size_t>(height)) return width * height;
-  int wrong = 0;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const auto* px = reinterpret_cast<const std::uint8_t*>(bmp.data()) + 54 +
-                       static_cast<std::size_t>(height - 1 - y) * stride + static_cast<std::size_t>(x) * 3;
-      if ((px[0] | px[1] << 8 | px[2] << 16) != static_cast<int>(e2e::Pattern(x, y))) ++wrong;
-    }
-  return wrong;
-}
-
 class CaptureE2E : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -143,7 +128,7 @@ TEST_F(CaptureE2E, BitmapHoldsThePictureExactly) {
   std::unique_ptr<e2e::VarnelProcess> p;
   const auto files = CaptureOnce("BMP", p);
   ASSERT_EQ(files.size(), 1u);
-  EXPECT_EQ(WrongPixels(e2e::ReadWhenWritten(shots_ + L"\\" + files[0]).value_or(""), kWidth, kHeight), 0);
+  EXPECT_EQ(e2e::WrongPixels(e2e::ReadWhenWritten(shots_ + L"\\" + files[0]).value_or(""), kWidth, kHeight), 0);
   EXPECT_TRUE(e2e::WaitForLogLine(log_, Narrow(files[0].substr(0, 19)) + ".BMP"));
   PostMessageW(p->Window(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(p->WaitForExit());
@@ -202,7 +187,7 @@ TEST_F(CaptureE2E, APictureFromAProgramOfTheOtherBitnessIsSavedExactly) {
   e2e::PressPrintScreen();
   auto files = e2e::WaitForFiles(shots_, 1);
   ASSERT_EQ(files.size(), 1u);
-  EXPECT_EQ(WrongPixels(e2e::ReadWhenWritten(shots_ + L"\\" + files[0]).value_or(""), kWidth, kHeight), 0);
+  EXPECT_EQ(e2e::WrongPixels(e2e::ReadWhenWritten(shots_ + L"\\" + files[0]).value_or(""), kWidth, kHeight), 0);
   EXPECT_EQ(e2e::CountMessageBoxes(p.pid()), 0);
 
   ASSERT_EQ(e2e::PutPictureFromOtherBitness(kWidth, kHeight, false), 0);

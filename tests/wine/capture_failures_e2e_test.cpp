@@ -103,21 +103,6 @@ TEST_F(CaptureFailuresE2E, FullAndReadOnlyDisksAreReportedWithFileAndReason) {
   }
 }
 
-// Pixels of a 24-bit bitmap file that differ from the test pattern; all of
-// them when the file is not one of the size.
-int WrongPixels(const std::string& bmp, int width, int height) {
-  const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
-  if (bmp.size() != 54 + stride * static_cast<std::size_t>(height)) return width * height;
-  int wrong = 0;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const auto* px = reinterpret_cast<const std::uint8_t*>(bmp.data()) + 54 +
-                       static_cast<std::size_t>(height - 1 - y) * stride + static_cast<std::size_t>(x) * 3;
-      if ((px[0] | px[1] << 8 | px[2] << 16) != static_cast<int>(e2e::Pattern(x, y))) ++wrong;
-    }
-  return wrong;
-}
-
 // A capture that a full disk refused is kept: its message offers Save
 // as..., and the save dialog, with a full path typed into its name box and
 // Enter, writes the captured picture there in the capture's format,
@@ -156,7 +141,7 @@ TEST_F(CaptureFailuresE2E, ACaptureAFullDiskRefusedIsSavedElsewhere) {
   e2e::PressKey(VK_RETURN);
   const auto saved = e2e::ReadWhenWritten(target);
   ASSERT_TRUE(saved);
-  EXPECT_EQ(WrongPixels(*saved, 640, 400), 0);
+  EXPECT_EQ(e2e::WrongPixels(*saved, 640, 400), 0);
   Sleep(500);
   EXPECT_EQ(e2e::CountMessageBoxes(p_->pid()), 0);  // the message is done with
   EXPECT_TRUE(e2e::FilesIn(shots).empty());

@@ -282,6 +282,19 @@ std::uint32_t Pattern(int x, int y) {
          ((static_cast<std::uint32_t>(x ^ y) & 0xFF) << 16);
 }
 
+int WrongPixels(const std::string& bmp, int width, int height) {
+  const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+  if (bmp.size() != 54 + stride * static_cast<std::size_t>(height)) return width * height;
+  int wrong = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const auto* px = reinterpret_cast<const std::uint8_t*>(bmp.data()) + 54 +
+                       static_cast<std::size_t>(height - 1 - y) * stride + static_cast<std::size_t>(x) * 3;
+      if ((px[0] | px[1] << 8 | px[2] << 16) != static_cast<int>(Pattern(x, y))) ++wrong;
+    }
+  return wrong;
+}
+
 namespace {
 
 // The packed form of a bitmap: a 24-bit bottom-up picture in global memory.

@@ -67,6 +67,9 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* cls, DWORD waitMs = 10000, bool
 // Pixels as 0x00RRGGBB from the top left.
 using Paint = std::uint32_t (*)(int x, int y);
 std::uint32_t Pattern(int x, int y);
+// Pixels of a 24-bit bitmap file that differ from Pattern; all of them
+// when the file is not one of the size.
+int WrongPixels(const std::string& bmp, int width, int height);
 // Puts a screen-compatible bitmap holding the paint on the clipboard, as
 // Windows does for Print Screen, with its packed form (kCfDib) beside it
 // unless packedToo is false. False when the clipboard refused it.
