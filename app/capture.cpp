@@ -256,10 +256,7 @@ void Capture::Continue() {
     UpdateTimer();
 
   switch (outcome) {
-    case Outcome::Saved:
-      lastFile_ = file;
-      host_.report({Report::Kind::Saved, file, {}, width, height});
-      break;
+    case Outcome::Saved: host_.report({Report::Kind::Saved, file, {}, width, height}); break;
     case Outcome::NoFolder: host_.report({Report::Kind::NoFolder, {}, {}}); break;
     case Outcome::NoNewPicture:
       if (!silent) host_.report({Report::Kind::NoNewPicture, {}, {}});
@@ -297,7 +294,7 @@ Capture::Outcome Capture::Try(std::u16string& file, std::optional<plat::Error>& 
       return Outcome::Failed;
     }
     lastSequence_ = read;
-    lastFolder_ = c.folder;
+    lastFile_ = file;
     return Outcome::Saved;
   }
   if (!newPicture || why->number() == plat::kErrNoPicture) {
@@ -387,7 +384,6 @@ std::optional<std::u16string> Capture::SaveKept(std::uint32_t id, const std::u16
     return Reason(*why, file);
   const std::int32_t width = k->picture->Width(), height = k->picture->Height();
   kept_.erase(k);
-  lastFolder_ = FolderOf(file);
   // The encoder's memory goes back with the capture's, after a while.
   holding_ = true;
   heldSince_ = plat::GetTickCount();
@@ -403,5 +399,7 @@ void Capture::GiveUp(std::uint32_t id) {
 }
 
 void Capture::GiveUpAll() { kept_.clear(); }
+
+std::u16string Capture::LastFolder() const { return lastFile_.empty() ? std::u16string() : FolderOf(lastFile_); }
 
 }  // namespace varnel

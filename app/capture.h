@@ -91,7 +91,7 @@ class Capture {
   void GiveUp(std::uint32_t id);
   void GiveUpAll();
   // The folder of the last capture saved, empty before the first.
-  const std::u16string& LastFolder() const { return lastFolder_; }
+  std::u16string LastFolder() const;
 
  private:
   // A capture between the release of Print Screen and its file: the
@@ -167,7 +167,6 @@ class Capture {
   std::list<Kept> kept_;
   std::uint32_t nextKept_ = 1;
   std::uint32_t keptNow_ = 0;  // the picture kept by the capture just over
-  std::u16string lastFolder_;
 };
 
 }  // namespace varnel
