@@ -181,6 +181,10 @@ void Capture::Pressed(std::uint32_t time, bool alt) {
   // Alt+Print Screen copies the window at once, whatever the setting.
   press_.snip = false;
   if (!alt) plat::Attempt([&] { press_.snip = PrintScreenOpensSnipping(); });
+  // Where the pointer is now, not at the release: the user may have moved
+  // it in between. A window (Alt) and a snip are never cut.
+  press_.cut.reset();
+  if (settings_.ScreenUnderPointer && !alt && !press_.snip) plat::Attempt([&] { press_.cut = MonitorUnderPointer(); });
   // A snip still awaited is given up: this press starts a capture of its own.
   if (pending_ && pending_->snip) {
     pending_.reset();
@@ -225,7 +229,7 @@ void Capture::Begin(const Press& press) {
       return;
     }
   }
-  pending_ = Pending{folder, press.baseline, press.snip, now, now};
+  pending_ = Pending{folder, press.baseline, press.snip, now, now, 0, false, press.cut};
   // The picture is usually there already.
   Continue();
 }
@@ -245,8 +249,8 @@ void Capture::Continue() {
   const bool silent = outcome == Outcome::NoNewPicture && pending_->snip;
   const std::uint32_t kept = std::exchange(keptNow_, 0);
   // The picture's size, before the capture waiting next takes the buffer.
-  const std::int32_t width = outcome == Outcome::Saved ? buffer_->View().width : 0;
-  const std::int32_t height = outcome == Outcome::Saved ? buffer_->View().height : 0;
+  const std::int32_t width = outcome == Outcome::Saved ? savedWidth_ : 0;
+  const std::int32_t height = outcome == Outcome::Saved ? savedHeight_ : 0;
   pending_.reset();
   holding_ = true;
   heldSince_ = plat::GetTickCount();
@@ -343,14 +347,17 @@ void Capture::Save(std::u16string& file) {
   const std::u16string stamp = plat::FormatDateTime(plat::Now(), u"YYYY-MM-DD-HH-NN-SS");
   file = pending_->folder + u"\\" + stamp + format.extension;  // for the report, should the next step fail
   file = FreeName(pending_->folder + u"\\" + stamp, format.extension) + format.extension;
-  const EncodedFile encoded = format.encode(buffer_->View());
+  const ImageView picture = Cut(buffer_->View(), pending_->cut);
+  const EncodedFile encoded = format.encode(picture);
   plat::WriteWholeFile(file, encoded.pieces);
+  savedWidth_ = picture.width;
+  savedHeight_ = picture.height;
 }
 
 std::uint32_t Capture::Keep(const std::u16string& file) {
   if (kept_.size() >= kMaxKept) return 0;
   const std::uint32_t id = nextKept_++;
-  kept_.push_back({id, file, &FormatOf(settings_.CaptureFormat), std::exchange(buffer_, nullptr)});
+  kept_.push_back({id, file, &FormatOf(settings_.CaptureFormat), std::exchange(buffer_, nullptr), pending_->cut});
   // The next capture's buffer, made at its own picture's size.
   buffer_ = std::make_unique<cDIBSection>();
   return id;
@@ -378,11 +385,12 @@ std::optional<std::u16string> Capture::SaveKept(std::uint32_t id, const std::u16
   const auto k = FindKept(kept_, id);
   if (k == kept_.end()) return u"The picture is no longer kept.";
   if (const auto why = plat::Attempt([&] {
-        const EncodedFile encoded = format.encode(k->picture->View());
+        const EncodedFile encoded = format.encode(Cut(k->picture->View(), k->cut));
         plat::WriteWholeFile(file, encoded.pieces);
       }))
     return Reason(*why, file);
-  const std::int32_t width = k->picture->Width(), height = k->picture->Height();
+  const ImageView saved = Cut(k->picture->View(), k->cut);
+  const std::int32_t width = saved.width, height = saved.height;
   kept_.erase(k);
   // The encoder's memory goes back with the capture's, after a while.
   holding_ = true;

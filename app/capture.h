@@ -14,6 +14,7 @@
 
 #include "app/clipboard_history.h"
 #include "app/file_formats.h"
+#include "app/screen_cut.h"
 #include "app/settings.h"
 #include "imaging/dib_section.h"
 #include "platform/error.h"
@@ -106,11 +107,15 @@ class Capture {
     std::uint32_t nextTry;        // not before this
     std::uint32_t busySince = 0;  // the first try that found the clipboard open elsewhere
     bool busy = false;
+    std::optional<ScreenCut> cut;  // the monitor the file shows, when only one
   };
   // A press, as the capture after its release needs it.
   struct Press {
     std::uint32_t baseline;
     bool snip;
+    // A plain Print Screen with only the screen under the pointer wanted:
+    // that monitor, read at the key-down.
+    std::optional<ScreenCut> cut;
   };
   // What one look at the clipboard gave.
   enum class Outcome { Waiting, Saved, NoNewPicture, NoFolder, Failed };
@@ -158,11 +163,14 @@ class Capture {
   // next press once its memory went back (0: none yet).
   std::int32_t lastWidth_ = 0, lastHeight_ = 0;
   std::u16string lastFile_;
+  // The size of the picture the last file was written from.
+  std::int32_t savedWidth_ = 0, savedHeight_ = 0;
   struct Kept {
     std::uint32_t id;
     std::u16string file;
     const FileFormat* format;
     std::unique_ptr<cDIBSection> picture;
+    std::optional<ScreenCut> cut;
   };
   std::list<Kept> kept_;
   std::uint32_t nextKept_ = 1;

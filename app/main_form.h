@@ -46,6 +46,7 @@ class Main {
   plat::OptionButton& PNGOption = form_.Get<plat::OptionButton>(u"PNGOption");
   plat::CheckBox& SetAutoOpen = form_.Get<plat::CheckBox>(u"SetAutoOpen");
   plat::CheckBox& SetNotice = form_.Get<plat::CheckBox>(u"SetNotice");
+  plat::CheckBox& SetScreen = form_.Get<plat::CheckBox>(u"SetScreen");
   plat::Button& OKButton = form_.Get<plat::Button>(u"OKButton");
   plat::Button& CancelButton = form_.Get<plat::Button>(u"CancelButton");
   plat::Button& ApplyButton = form_.Get<plat::Button>(u"ApplyButton");

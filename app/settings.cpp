@@ -73,6 +73,7 @@ constexpr Key kKeys[] = {
     {u"format", ReadFormat, [](const Settings& s) { return s.CaptureFormat.str(); }},
     {u"open", ReadFlag<&Settings::AutoOpen>, WriteFlag<&Settings::AutoOpen>},
     {u"notice", ReadFlag<&Settings::Notice>, WriteFlag<&Settings::Notice>},
+    {u"screen", ReadFlag<&Settings::ScreenUnderPointer>, WriteFlag<&Settings::ScreenUnderPointer>},
 };
 
 }  // namespace

@@ -16,6 +16,8 @@ struct Settings {
   std::u16string CaptureFolder;
   bool AutoOpen = false;     // each new capture is opened with the shell
   bool Notice = false;       // each new capture is told in a notice from the icon
+  // A whole-desktop capture is cut to the monitor under the pointer.
+  bool ScreenUnderPointer = false;
   FormatCode CaptureFormat;  // three NULs until read
 
   struct Loaded;

@@ -143,6 +143,16 @@ bool DestroyMenu(Hmenu hMenu);
 bool SetForegroundWindow(Hwnd hWnd);
 bool PostMessageW(Hwnd hWnd, std::uint32_t Msg, std::uintptr_t wParam, std::intptr_t lParam);
 std::int16_t GetAsyncKeyState(int vKey);
+
+// The pointer and the monitors (user32), in the pixels the program's
+// dots-per-inch awareness gives it: the monitors' own for a program aware
+// of each monitor's, as Varnel declares itself. MonitorFromPoint with
+// kMonitorDefaultToNearest always finds one; GetSystemMetrics answers 0
+// for what it does not know.
+bool GetCursorPos(Point* lpPoint);
+Hmonitor MonitorFromPoint(Point pt, std::uint32_t dwFlags);
+bool GetMonitorInfoW(Hmonitor hMonitor, MonitorInfo* lpmi);
+int GetSystemMetrics(int nIndex);
 // Returns a value above 32 on success; kSeErrFileNotFound when nothing
 // stands under the name, kSeErrNoAssoc when the verb has no handler for it
 // (the verb "explore" has one for folders only).

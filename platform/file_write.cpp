@@ -3,6 +3,7 @@
 #include "platform/file_write.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/api.h"
 #include "platform/error.h"
@@ -17,7 +18,7 @@ void WriteWholeFile(std::u16string_view name, std::span<const FilePiece> pieces)
   if (!file) Raise(kErrFileAccess, {}, {}, GetLastError());
 
   std::uint32_t error = 0;
-  for (FilePiece piece : pieces) {
+  const auto write = [&](FilePiece piece) {
     while (error == 0 && piece.size > 0) {
       const auto chunk = static_cast<std::uint32_t>(std::min<std::size_t>(piece.size, 1u << 30));
       std::uint32_t written = 0;
@@ -29,7 +30,25 @@ void WriteWholeFile(std::u16string_view name, std::span<const FilePiece> pieces)
       piece.data += written;
       piece.size -= written;
     }
+  };
+  // Small pieces (a header, the rows of a part of a picture) are gathered
+  // into writes of up to kGather bytes; a large one goes out as it is.
+  constexpr std::size_t kGather = std::size_t{1} << 20;
+  std::vector<std::uint8_t> gathered;
+  const auto flush = [&] {
+    write({gathered.data(), gathered.size()});
+    gathered.clear();
+  };
+  for (const FilePiece piece : pieces) {
+    if (gathered.size() + piece.size > kGather) flush();
+    if (piece.size >= kGather) {
+      write(piece);
+    } else if (piece.size > 0) {
+      if (gathered.capacity() == 0) gathered.reserve(kGather);
+      gathered.insert(gathered.end(), piece.data, piece.data + piece.size);
+    }
   }
+  flush();
   // The last data may fail to reach the disk only here.
   if (!CloseHandle(file.release()) && error == 0) error = GetLastError();
   if (error != 0) {

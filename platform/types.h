@@ -23,6 +23,7 @@ enum class Hfind : std::uintptr_t {};     // a file search (FindFirstFileW)
 enum class ItemList : std::uintptr_t {};  // the shell's item identifier list (a PIDL)
 enum class Hglobal : std::uintptr_t {};   // a block of global memory (a packed picture on the clipboard)
 enum class Hmenu : std::uintptr_t {};     // a menu (CreatePopupMenu)
+enum class Hmonitor : std::uintptr_t {};  // a display monitor (MonitorFromPoint)
 
 // The bare number, for what holds any of several kinds (a picture is a
 // bitmap or an icon), and for arguments the program always passes null
@@ -135,6 +136,30 @@ struct Point {
   std::int32_t x = 0, y = 0;
   bool operator==(const Point&) const = default;
 };
+
+// A rectangle on the screen, in pixels: right and bottom lie just outside.
+struct Rect {
+  std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+  bool operator==(const Rect&) const = default;
+};
+
+// A monitor's place on the desktop (MONITORINFO): the whole monitor and
+// the part of it not taken by the taskbar, in the desktop's coordinates,
+// where the primary monitor's top-left corner is 0,0 and a monitor left
+// of or above it has negative ones.
+struct MonitorInfo {
+  std::uint32_t cbSize;
+  Rect rcMonitor;
+  Rect rcWork;
+  std::uint32_t dwFlags;  // kMonitorInfoPrimary
+};
+inline constexpr std::uint32_t kMonitorInfoPrimary = 1;
+inline constexpr std::uint32_t kMonitorDefaultToNearest = 2;
+// GetSystemMetrics: the virtual screen, the rectangle around every monitor.
+inline constexpr int kSmXVirtualScreen = 76;
+inline constexpr int kSmYVirtualScreen = 77;
+inline constexpr int kSmCxVirtualScreen = 78;
+inline constexpr int kSmCyVirtualScreen = 79;
 
 // One report of the shell about a notification-area icon.
 struct TrayReport {

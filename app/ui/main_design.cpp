@@ -10,7 +10,7 @@ plat::FormDesign MainDesign() {
   plat::FormDesign d;
   d.caption = u"Varnel";
   d.clientWidth = 4275;
-  d.clientHeight = 4515;
+  d.clientHeight = 4875;
   auto add = [&](const char16_t* name, K kind, const char16_t* caption, int left, int top, int width, int height,
                  int tab, A align = A::Left) {
     plat::ControlDesign c{name, kind, caption, left, top, width, height, tab, align};
@@ -27,24 +27,25 @@ plat::FormDesign MainDesign() {
   add(u"OpenFolder", K::Button, u"O&pen folder", 2190, 1860, 1965, 315, 6);
   // The row of formats starts 300 twips further left than it did with two,
   // so that three fit the window.
-  add(u"Label5", K::Label, u"Capture fo&rmat:", 420, 2400, 1125, 195, 15, A::Right);
+  add(u"Label5", K::Label, u"Capture fo&rmat:", 420, 2400, 1125, 195, 16, A::Right);
   // The formats' option buttons in one row, a gap of 75 twips apart, the
-  // first selected; tab stops 13, 14, then after the row's label.
+  // first selected; tab stops 14, 15, then after the row's label.
   constexpr int kFirstOption = 1620;
-  int left = kFirstOption, tab = 13;
+  int left = kFirstOption, tab = 14;
   for (const FileFormat& f : FileFormats()) {
     add(f.control, K::OptionButton, f.caption, left, 2400, f.optionWidth, 195, tab)->value =
         left == kFirstOption ? 1 : 0;
     left += f.optionWidth + 75;
-    tab = tab == 14 ? 16 : tab + 1;
+    tab = tab == 15 ? 17 : tab + 1;
   }
   add(u"SetAutoOpen", K::CheckBox, u"A&utomatically open screenshot after saving", 480, 2820, 3375, 195, 7);
-  // Its own row under the one above, at the same indent and step.
+  // Each in its own row under the one above, at the same indent and step.
   add(u"SetNotice", K::CheckBox, u"Sho&w a notice after each capture", 480, 3180, 3375, 195, 8);
-  add(u"OKButton", K::Button, u"&OK", 120, 3600, 1275, 315, 9)->isDefault = true;
-  add(u"CancelButton", K::Button, u"&Cancel", 1500, 3600, 1275, 315, 10)->isCancel = true;
-  add(u"ApplyButton", K::Button, u"&Apply", 2880, 3600, 1275, 315, 11)->enabled = false;
-  add(u"Label2", K::Label, u"(Double-right-click on tray icon to exit)", 120, 4140, 4035, 195, 12, A::Center);
+  add(u"SetScreen", K::CheckBox, u"Only the screen under the &mouse pointer", 480, 3540, 3375, 195, 9);
+  add(u"OKButton", K::Button, u"&OK", 120, 3960, 1275, 315, 10)->isDefault = true;
+  add(u"CancelButton", K::Button, u"&Cancel", 1500, 3960, 1275, 315, 11)->isCancel = true;
+  add(u"ApplyButton", K::Button, u"&Apply", 2880, 3960, 1275, 315, 12)->enabled = false;
+  add(u"Label2", K::Label, u"(Double-right-click on tray icon to exit)", 120, 4500, 4035, 195, 13, A::Center);
   return d;
 }
 

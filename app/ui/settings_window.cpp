@@ -45,6 +45,7 @@ void Main::CopyControlsToSettings() {
   edited.CaptureFormat = SelectedFormat();
   edited.AutoOpen = SetAutoOpen.Checked();
   edited.Notice = SetNotice.Checked();
+  edited.ScreenUnderPointer = SetScreen.Checked();
   settings = std::move(edited);
 }
 
@@ -54,6 +55,7 @@ void Main::CopySettingsToControls() {
   SelectFormat(settings.CaptureFormat);
   SetAutoOpen.SetChecked(settings.AutoOpen);
   SetNotice.SetChecked(settings.Notice);
+  SetScreen.SetChecked(settings.ScreenUnderPointer);
   // Last: setting the controls above enabled it again.
   ApplyButton.SetEnabled(false);
 }

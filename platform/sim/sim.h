@@ -91,6 +91,31 @@ void SetEnv(const std::u16string& name, std::optional<std::u16string> value);
 // queue is empty it returns 0 (up).
 void QueueKeyState(int vk, std::vector<std::int16_t> readings);
 
+// ---- monitors and the pointer ----
+// A display monitor: its rectangle in the desktop's true pixels (the
+// primary's top-left at 0,0) and the dots per inch the user set for it.
+struct Monitor {
+  plat::Rect rect;
+  int dpi = 96;
+  bool primary = false;
+};
+// The monitors, the primary among them (the first when none is marked).
+// Default: one monitor of 1280 x 1024 at 96 dots per inch. Reset puts the
+// pointer at the primary's top-left corner.
+void SetMonitors(std::vector<Monitor> monitors);
+// Moves the pointer, in true pixels.
+void PointerAt(plat::Point p);
+// The dots-per-inch awareness the program declares, as its manifest
+// (resources/varnel.manifest.in) states it: Windows reads it at start.
+// A program aware of each monitor's dots per inch reads every coordinate
+// in true pixels; one that is not reads a monitor at another dots per
+// inch than the system's (the primary's for a program aware of that one,
+// else 96) scaled to it, its size and the pointer's place on it. Tests
+// may state another.
+enum class DpiAwareness { Unaware, System, PerMonitor };
+DpiAwareness DeclaredDpiAwareness();
+void SetDpiAwareness(std::optional<DpiAwareness> awareness);  // nullopt: the manifest's
+
 // ---- notification area ----
 struct TrayCall {
   std::uint32_t message;

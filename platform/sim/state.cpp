@@ -59,6 +59,7 @@ void Reset(const std::filesystem::path& sandbox) {
   detail::ResetClipboard();
   detail::ResetClock();
   detail::ResetMemory();
+  detail::ResetMonitors();
 }
 
 std::filesystem::path HostPath(std::u16string_view windowsPath) {

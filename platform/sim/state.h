@@ -25,6 +25,7 @@ void ResetGdi();
 void ResetClipboard();
 void ResetClock();
 void ResetMemory();
+void ResetMonitors();
 
 // The simulated machine's windows, one table for every store that knows
 // them: the desktop's, fixed, and the top-level windows the program makes,

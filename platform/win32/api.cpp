@@ -230,6 +230,28 @@ bool Shell_NotifyIconW(std::uint32_t dwMessage, NotifyIconDataW* lpData) {
 
 std::int16_t GetAsyncKeyState(int vKey) { return ::GetAsyncKeyState(vKey); }
 
+static_assert(sizeof(Rect) == sizeof(RECT) && offsetof(Rect, bottom) == offsetof(RECT, bottom));
+static_assert(sizeof(MonitorInfo) == sizeof(MONITORINFO) && offsetof(MonitorInfo, dwFlags) == offsetof(MONITORINFO, dwFlags));
+static_assert(kMonitorInfoPrimary == MONITORINFOF_PRIMARY && kMonitorDefaultToNearest == MONITOR_DEFAULTTONEAREST);
+static_assert(kSmXVirtualScreen == SM_XVIRTUALSCREEN && kSmCyVirtualScreen == SM_CYVIRTUALSCREEN);
+
+bool GetCursorPos(Point* lpPoint) {
+  POINT p{};
+  if (!::GetCursorPos(&p)) return false;
+  *lpPoint = {p.x, p.y};
+  return true;
+}
+
+Hmonitor MonitorFromPoint(Point pt, std::uint32_t dwFlags) {
+  return From<Hmonitor>(::MonitorFromPoint(POINT{pt.x, pt.y}, dwFlags));
+}
+
+bool GetMonitorInfoW(Hmonitor hMonitor, MonitorInfo* lpmi) {
+  return ::GetMonitorInfoW(To<HMONITOR>(hMonitor), reinterpret_cast<MONITORINFO*>(lpmi)) != FALSE;
+}
+
+int GetSystemMetrics(int nIndex) { return ::GetSystemMetrics(nIndex); }
+
 std::uint32_t GetDoubleClickTime() { return ::GetDoubleClickTime(); }
 
 char16_t* StrFormatByteSizeW(std::int64_t qdw, char16_t* pszBuf, std::uint32_t cchBuf) {

@@ -33,7 +33,7 @@ TEST_F(LifecycleTest, FirstRunShowsDefaultsAndWritesEverythingAtTheEnd) {
   sim::ShellTrayMessage(0x206);  // right double-click on the icon
   EXPECT_TRUE(sim::WindowDestroyed());
   EXPECT_FALSE(sim::TrayIconPresent());
-  EXPECT_EQ(Ini(), "[main]\r\npath=C:\\Users\\ann\\Desktop\r\nformat=JPG\r\nopen=0\r\nnotice=0\r\n");
+  EXPECT_EQ(Ini(), "[main]\r\npath=C:\\Users\\ann\\Desktop\r\nformat=JPG\r\nopen=0\r\nnotice=0\r\nscreen=0\r\n");
   // Per user: for this user alone, and no elevation needed.
   EXPECT_EQ(RunEntry(plat::kHKeyCurrentUser), kQuotedExe);
   EXPECT_FALSE(RunEntry(plat::kHKeyLocalMachine).has_value());
@@ -68,7 +68,7 @@ TEST_F(LifecycleTest, LaterRunStaysHiddenAndFollowsTheRegistry) {
   EXPECT_TRUE(sim::WindowDestroyed());
   EXPECT_FALSE(RunEntry(plat::kHKeyLocalMachine).has_value());
   EXPECT_FALSE(RunEntry(plat::kHKeyCurrentUser).has_value());
-  EXPECT_EQ(Ini(), "[main]\r\nopen=1\r\npath=C:\\Users\\ann\\Desktop\r\nformat=JPG\r\nnotice=0\r\n");
+  EXPECT_EQ(Ini(), "[main]\r\nopen=1\r\npath=C:\\Users\\ann\\Desktop\r\nformat=JPG\r\nnotice=0\r\nscreen=0\r\n");
 }
 
 TEST_F(LifecycleTest, FormatCodes) {
@@ -166,7 +166,7 @@ TEST_F(LifecycleTest, EndOfSessionUnloadsOnceAndSavesEdits) {
   sim::EndSession();
   sim::CloseRequest();  // a second request after the end does nothing
   EXPECT_EQ(sim::CountCalls("WritePrivateProfileStringW"), 4u);
-  EXPECT_EQ(Ini(), "[main]\r\npath=D:\\Elsewhere\r\nformat=JPG\r\nopen=0\r\nnotice=0\r\n");
+  EXPECT_EQ(Ini(), "[main]\r\npath=D:\\Elsewhere\r\nformat=JPG\r\nopen=0\r\nnotice=0\r\nscreen=0\r\n");
 }
 
 TEST_F(LifecycleTest, UnwritableSettingsAndRegistryEndQuietly) {
@@ -174,7 +174,7 @@ TEST_F(LifecycleTest, UnwritableSettingsAndRegistryEndQuietly) {
   Main& m = Start();
   m.settings.RunOnStartUp = true;
   // Neither beside the exe nor in the user's application data.
-  sim::InjectFault("WritePrivateProfileStringW", 0, 8);
+  sim::InjectFault("WritePrivateProfileStringW", 0, 10);
   sim::InjectFault("RegSetValueExW", plat::kErrorAccessDenied, 2);
   sim::CloseRequest();
   EXPECT_TRUE(sim::WindowDestroyed());

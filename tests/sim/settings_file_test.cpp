@@ -21,9 +21,9 @@ TEST_F(SettingsFileTest, FileTurnsUnicodeOnlyForAValueTheCodePageLacks) {
   };
   const Row rows[] = {
       {u"C:\\Caf\u00e9",
-       "[other]\r\nkeep=Caf\xe9\r\n[main]\r\nopen=1\r\npath=C:\\Caf\xe9\r\nformat=JPG\r\nnotice=0\r\n"},
+       "[other]\r\nkeep=Caf\xe9\r\n[main]\r\nopen=1\r\npath=C:\\Caf\xe9\r\nformat=JPG\r\nnotice=0\r\nscreen=0\r\n"},
       {kFolder, Utf16File(u"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\nopen=1\r\npath=" + kFolder +
-                          u"\r\nformat=JPG\r\nnotice=0\r\n")},
+                          u"\r\nformat=JPG\r\nnotice=0\r\nscreen=0\r\n")},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(plat::ToUtf8(row.folder));
@@ -58,7 +58,7 @@ TEST_F(SettingsFileTest, UnwritableExeFolderSendsTheSettingsToTheUser) {
   sim::PressEnter();
   sim::CloseRequest();
   EXPECT_FALSE(plat::testing::ReadFileBytes(dir + u"\\Varnel.ini").has_value());
-  EXPECT_EQ(UserIni(), "[main]\r\npath=D:\\Shots\r\nformat=JPG\r\nopen=0\r\nnotice=0\r\n");
+  EXPECT_EQ(UserIni(), "[main]\r\npath=D:\\Shots\r\nformat=JPG\r\nopen=0\r\nnotice=0\r\nscreen=0\r\n");
 
   // The next start is no first run, and start-up stays as the user left it.
   Main& again = Start();
@@ -129,7 +129,7 @@ TEST_F(SettingsFileTest, HandEditedFilesAreReadAndKeptInTheirOwnForm) {
   const std::u16string edited = u"; edited by hand\r\n[other]\r\nkeep=Caf\u00e9 \u0424\r\n";
   // Written back: the format chosen, and the notice's key, which the file lacked.
   auto file = [](const std::u16string& head, const std::u16string& folder, bool written) {
-    return head + u"[main]\r\npath=" + folder + u"\r\nopen=1\r\n" + (written ? u"format=BMP\r\nnotice=0\r\n" : u"");
+    return head + u"[main]\r\npath=" + folder + u"\r\nopen=1\r\n" + (written ? u"format=BMP\r\nnotice=0\r\nscreen=0\r\n" : u"");
   };
   auto ansi = [](const std::u16string& text) { return plat::ToAnsi(text); };
   auto utf8 = [](const std::u16string& text) { return plat::ToUtf8(text); };

@@ -49,7 +49,7 @@ TEST_F(SettingsWindowTest, ApplyTakesEffectAtOnceButWritesNothingUntilTheEnd) {
   EXPECT_FALSE(RunEntry(plat::kHKeyCurrentUser).has_value());
 
   sim::ShellTrayMessage(0x206);
-  EXPECT_EQ(Ini(), "[main]\r\npath=  D:\\With spaces  \r\nformat=BMP\r\nopen=1\r\nnotice=0\r\n");
+  EXPECT_EQ(Ini(), "[main]\r\npath=  D:\\With spaces  \r\nformat=BMP\r\nopen=1\r\nnotice=0\r\nscreen=0\r\n");
   EXPECT_TRUE(RunEntry(plat::kHKeyCurrentUser).has_value());
 }
 

@@ -136,7 +136,7 @@ TEST_F(TrayMenuTest, EachItemDoesWhatItSays) {
        [](Main&) {
          EXPECT_TRUE(sim::WindowDestroyed());
          EXPECT_FALSE(sim::TrayIconPresent());
-         EXPECT_EQ(Ini(), "[main]\r\npath=C:\\Shots\r\nformat=PNG\r\nopen=0\r\nnotice=0\r\n");
+         EXPECT_EQ(Ini(), "[main]\r\npath=C:\\Shots\r\nformat=PNG\r\nopen=0\r\nnotice=0\r\nscreen=0\r\n");
        }},
   };
   for (const Row& row : rows) {

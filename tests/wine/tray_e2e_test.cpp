@@ -89,7 +89,7 @@ TEST_F(TrayE2E, ExitEndsVarnelWithItsSettingsWritten) {
   ASSERT_TRUE(p_->WaitForExit());
   EXPECT_EQ(p_->ExitCode(), 0u);
   EXPECT_EQ(e2e::ReadFile(dir_ + L"\\Varnel.ini"),
-            "[main]\r\npath=" + Narrow(shots_) + "\r\nformat=PNG\r\nopen=0\r\nnotice=1\r\n");
+            "[main]\r\npath=" + Narrow(shots_) + "\r\nformat=PNG\r\nopen=0\r\nnotice=1\r\nscreen=0\r\n");
 }
 
 TEST_F(TrayE2E, TheFolderAndTheLastCaptureAreOpenedFromTheMenu) {
