@@ -14,8 +14,8 @@ namespace varnel {
 struct Settings {
   bool RunOnStartUp = false;  // Windows starts the program at sign-in
   std::u16string CaptureFolder;
-  bool AutoOpen = false;     // each new capture is opened with the shell
-  bool Notice = false;       // each new capture is told in a notice from the icon
+  bool AutoOpen = false;  // each new capture is opened with the shell
+  bool Notice = false;    // each new capture is told in a notice from the icon
   // A whole-desktop capture is cut to the monitor under the pointer.
   bool ScreenUnderPointer = false;
   FormatCode CaptureFormat;  // three NULs until read

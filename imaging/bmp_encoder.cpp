@@ -14,7 +14,8 @@ EncodedFile EncodeBmp(const ImageView& image) {
   file.pieces.push_back({file.owned.data(), file.owned.size()});
   if (image.stride == fileStride) {
     // The rows as the picture holds them, bottom-up and padded alike.
-    file.pieces.push_back({image.bits, static_cast<std::size_t>(image.stride) * static_cast<std::size_t>(image.height)});
+    file.pieces.push_back(
+        {image.bits, static_cast<std::size_t>(image.stride) * static_cast<std::size_t>(image.height)});
     return file;
   }
   // A part of a wider picture: each row from where it stands, then the

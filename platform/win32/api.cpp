@@ -231,7 +231,8 @@ bool Shell_NotifyIconW(std::uint32_t dwMessage, NotifyIconDataW* lpData) {
 std::int16_t GetAsyncKeyState(int vKey) { return ::GetAsyncKeyState(vKey); }
 
 static_assert(sizeof(Rect) == sizeof(RECT) && offsetof(Rect, bottom) == offsetof(RECT, bottom));
-static_assert(sizeof(MonitorInfo) == sizeof(MONITORINFO) && offsetof(MonitorInfo, dwFlags) == offsetof(MONITORINFO, dwFlags));
+static_assert(sizeof(MonitorInfo) == sizeof(MONITORINFO) &&
+              offsetof(MonitorInfo, dwFlags) == offsetof(MONITORINFO, dwFlags));
 static_assert(kMonitorInfoPrimary == MONITORINFOF_PRIMARY && kMonitorDefaultToNearest == MONITOR_DEFAULTTONEAREST);
 static_assert(kSmXVirtualScreen == SM_XVIRTUALSCREEN && kSmCyVirtualScreen == SM_CYVIRTUALSCREEN);
 

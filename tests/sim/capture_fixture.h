@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "app/file_formats.h"
+#include "imaging/dib_section.h"
 #include "platform/api.h"
 #include "platform/gdi_handles.h"
+#include "tests/contract/jpeg_decode.h"
 #include "tests/contract/pictures.h"
 #include "tests/sim/fixture.h"
 
@@ -70,6 +73,29 @@ class CaptureTest : public SimMachine {
       names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+  }
+  // The whole file an encoder makes of a picture: what a lossless
+  // format's file of that picture must be, byte for byte.
+  static std::string Encoded(const char16_t* code, std::int32_t width, std::int32_t height,
+                             const Paint& paint = Pattern) {
+    cDIBSection picture;
+    EXPECT_TRUE(picture.Create(width, height));
+    Fill(picture, paint);
+    const EncodedFile file = FormatOf(FormatCode(code)).encode(picture.View());
+    std::string bytes;
+    for (const plat::FilePiece& p : file.pieces) bytes.append(reinterpret_cast<const char*>(p.data), p.size);
+    return bytes;
+  }
+  // A JPEG file's peak signal-to-noise ratio against the picture, in dB;
+  // 0 for a file that is no JPEG of its size.
+  static double JpegPsnr(const std::string& file, std::int32_t width, std::int32_t height, const Paint& paint) {
+    const auto decoded = DecodeJpeg(file);
+    if (!decoded || decoded->width != width || decoded->height != height) return 0;
+    std::vector<std::uint8_t> expected;
+    for (std::int32_t y = 0; y < height; ++y)
+      for (std::int32_t x = 0; x < width; ++x)
+        for (int shift : {0, 8, 16}) expected.push_back(static_cast<std::uint8_t>(paint(x, y) >> shift));
+    return Psnr(decoded->bgr, expected);
   }
   static std::string Shot(const std::string& name) {
     return *plat::testing::ReadFileBytes(plat::FromUtf8("C:\\Shots\\" + name));

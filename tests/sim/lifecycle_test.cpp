@@ -165,7 +165,7 @@ TEST_F(LifecycleTest, EndOfSessionUnloadsOnceAndSavesEdits) {
   EXPECT_EQ(m.settings.CaptureFolder, u"D:\\Elsewhere");
   sim::EndSession();
   sim::CloseRequest();  // a second request after the end does nothing
-  EXPECT_EQ(sim::CountCalls("WritePrivateProfileStringW"), 4u);
+  EXPECT_EQ(sim::CountCalls("WritePrivateProfileStringW"), 5u);
   EXPECT_EQ(Ini(), "[main]\r\npath=D:\\Elsewhere\r\nformat=JPG\r\nopen=0\r\nnotice=0\r\nscreen=0\r\n");
 }
 

@@ -31,31 +31,11 @@ class SaveAsTest : public CaptureTest {
     CaptureTest::SetUp();
     std::filesystem::create_directories(sim::HostPath("D:\\Saved"));
   }
-  // The whole file an encoder makes of the test pattern at a size: what a
-  // lossless format's file of the captured picture must be, byte for byte.
-  static std::string Encoded(const char16_t* code, std::int32_t width, std::int32_t height,
-                             const Paint& paint = Pattern) {
-    cDIBSection picture;
-    EXPECT_TRUE(picture.Create(width, height));
-    Fill(picture, paint);
-    const EncodedFile file = FormatOf(FormatCode(code)).encode(picture.View());
-    std::string bytes;
-    for (const plat::FilePiece& p : file.pieces) bytes.append(reinterpret_cast<const char*>(p.data), p.size);
-    return bytes;
-  }
   static std::optional<std::string> Read(const std::string& path) {
     return plat::testing::ReadFileBytes(plat::FromUtf8(path));
   }
   // The smooth picture's peak signal-to-noise ratio in a JPEG file, in dB.
-  static double JpegPsnr(const std::string& file) {
-    const auto decoded = DecodeJpeg(file);
-    if (!decoded || decoded->width != kWidth || decoded->height != kHeight) return 0;
-    std::vector<std::uint8_t> expected;
-    for (std::int32_t y = 0; y < kHeight; ++y)
-      for (std::int32_t x = 0; x < kWidth; ++x)
-        for (int shift : {0, 8, 16}) expected.push_back(static_cast<std::uint8_t>(Smooth(x, y) >> shift));
-    return Psnr(decoded->bgr, expected);
-  }
+  static double JpegPsnr(const std::string& file) { return CaptureTest::JpegPsnr(file, kWidth, kHeight, Smooth); }
   // Print Screen with the pattern on the clipboard and a full disk C:.
   static void FailedPress(std::int32_t width = kWidth, std::int32_t height = kHeight) {
     PutPictureOnClipboard(width, height);

@@ -129,7 +129,8 @@ TEST_F(SettingsFileTest, HandEditedFilesAreReadAndKeptInTheirOwnForm) {
   const std::u16string edited = u"; edited by hand\r\n[other]\r\nkeep=Caf\u00e9 \u0424\r\n";
   // Written back: the format chosen, and the notice's key, which the file lacked.
   auto file = [](const std::u16string& head, const std::u16string& folder, bool written) {
-    return head + u"[main]\r\npath=" + folder + u"\r\nopen=1\r\n" + (written ? u"format=BMP\r\nnotice=0\r\nscreen=0\r\n" : u"");
+    return head + u"[main]\r\npath=" + folder + u"\r\nopen=1\r\n" +
+           (written ? u"format=BMP\r\nnotice=0\r\nscreen=0\r\n" : u"");
   };
   auto ansi = [](const std::u16string& text) { return plat::ToAnsi(text); };
   auto utf8 = [](const std::u16string& text) { return plat::ToUtf8(text); };

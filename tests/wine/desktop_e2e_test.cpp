@@ -92,7 +92,8 @@ TEST(DesktopE2E, SettingsAndCapturesInAnyScript) {
   EXPECT_FALSE(e2e::RunEntry(HKEY_LOCAL_MACHINE).has_value());
   // Unicode now, everything else kept.
   EXPECT_EQ(UnicodeText(e2e::ReadFile(dir + L"\\Varnel.ini")),
-            L"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\npath=" + kFolder + L"\r\nformat=JPG\r\nopen=1\r\nnotice=0\r\nscreen=0\r\n");
+            L"[other]\r\nkeep=Caf\u00e9\r\n[main]\r\npath=" + kFolder +
+                L"\r\nformat=JPG\r\nopen=1\r\nnotice=0\r\nscreen=0\r\n");
   VarnelProcess again(dir);
   ASSERT_TRUE(again.ShowWindowByTray());
   EXPECT_EQ(Text(Edit(again)), kFolder);
@@ -119,7 +120,8 @@ TEST(DesktopE2E, ReadOnlyExeFolderKeepsTheSettingsPerUser) {
     ASSERT_TRUE(ChooseFolderAndEnd(p, L"C:\\Shots"));
   }
   EXPECT_FALSE(e2e::ReadFile(dir + L"\\Varnel.ini").has_value());
-  EXPECT_EQ(e2e::ReadFile(e2e::UserSettingsFile()), "[main]\r\npath=C:\\Shots\r\nformat=JPG\r\nopen=0\r\nnotice=0\r\nscreen=0\r\n");
+  EXPECT_EQ(e2e::ReadFile(e2e::UserSettingsFile()),
+            "[main]\r\npath=C:\\Shots\r\nformat=JPG\r\nopen=0\r\nnotice=0\r\nscreen=0\r\n");
 
   // No first run any more: hidden, with the folder chosen.
   VarnelProcess again(dir);

@@ -267,7 +267,8 @@ TEST_F(InstallerE2E, InstallFirstRunCaptureAndUninstall) {
     ASSERT_TRUE(first.WaitForExit());
   }
   EXPECT_FALSE(Exists(dir_ + L"\\Varnel.ini"));
-  EXPECT_EQ(e2e::ReadFile(perUser_), "[main]\r\npath=" + Narrow(shots) + "\r\nformat=JPG\r\nopen=0\r\nnotice=0\r\nscreen=0\r\n");
+  EXPECT_EQ(e2e::ReadFile(perUser_),
+            "[main]\r\npath=" + Narrow(shots) + "\r\nformat=JPG\r\nopen=0\r\nnotice=0\r\nscreen=0\r\n");
   // The start-up entry for this user alone.
   EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kRunKey, L"Varnel"), L"\"" + InstalledExe() + L"\"");
   EXPECT_FALSE(RegistryText(HKEY_LOCAL_MACHINE, kRunKey, L"Varnel"));

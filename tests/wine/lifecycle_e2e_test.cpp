@@ -67,7 +67,8 @@ TEST(LifecycleE2E, CloseRequestSavesAndEnds) {
   EXPECT_TRUE(IsWindowVisible(w));
   PostMessageW(w, WM_CLOSE, 0, 0);
   ASSERT_TRUE(p.WaitForExit());
-  EXPECT_EQ(e2e::ReadFile(dir + L"\\Varnel.ini"), "[main]\r\npath=C:\\Shots\r\nformat=BMP\r\nopen=1\r\nnotice=0\r\nscreen=0\r\n");
+  EXPECT_EQ(e2e::ReadFile(dir + L"\\Varnel.ini"),
+            "[main]\r\npath=C:\\Shots\r\nformat=BMP\r\nopen=1\r\nnotice=0\r\nscreen=0\r\n");
   EXPECT_FALSE(e2e::RunEntry().has_value());
   EXPECT_FALSE(e2e::RunEntry(HKEY_LOCAL_MACHINE).has_value());
 }

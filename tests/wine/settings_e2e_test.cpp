@@ -89,7 +89,8 @@ TEST_F(SettingsE2E, ApplyOkCancelEnterEscapeAndTheFileAtExit) {
   EXPECT_EQ(e2e::ReadFile(dir_ + L"\\Varnel.ini"), "[main]\r\npath=C:\\Shots\r\nformat=JPG\r\nopen=0\r\n");
   e2e::PostTrayMessage(w, WM_RBUTTONDBLCLK);
   ASSERT_TRUE(p.WaitForExit());
-  EXPECT_EQ(e2e::ReadFile(dir_ + L"\\Varnel.ini"), "[main]\r\npath=C:\\Typed\r\nformat=BMP\r\nopen=0\r\nnotice=0\r\nscreen=0\r\n");
+  EXPECT_EQ(e2e::ReadFile(dir_ + L"\\Varnel.ini"),
+            "[main]\r\npath=C:\\Typed\r\nformat=BMP\r\nopen=0\r\nnotice=0\r\nscreen=0\r\n");
 }
 
 TEST_F(SettingsE2E, OpenFolderAndF1ReachTheShellsOpenHandler) {
