@@ -3,12 +3,14 @@
 # and any further packages named as arguments (the benchmarks add theirs).
 # Idempotent: when every package is present it only checks and returns.
 # The fuzz targets take libFuzzer from clang's runtime (libclang-rt-14-dev,
-# only recommended by clang-14, so named here).
+# only recommended by clang-14, so named here). Xorg with its dummy video
+# driver gives the display of two monitors (scripts/with-two-monitors.sh).
 set -euo pipefail
 
 need=(cmake ninja-build g++ make pkg-config
       mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
       wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick
+      xserver-xorg-core xserver-xorg-video-dummy
       libturbojpeg0-dev libjpeg62-turbo-dev nasm patch pngcheck libpng-dev
       googletest libgtest-dev libbenchmark-dev
       dpkg-dev python3 python3-pil nsis clang-tidy clang-format xdotool

@@ -249,6 +249,40 @@ class TestWinePrefixLeavesHomeAlone(unittest.TestCase):
                         self.assertTrue(os.path.realpath(path).startswith(prefix + os.sep), path)
 
 
+class TestTwoMonitors(unittest.TestCase):
+    """The display of two monitors: the layout asked for, or exit 3 with the reason; no server left behind."""
+
+    def run_script(self, *args):
+        command = ["sh", "-c", 'echo "$DISPLAY"; xdpyinfo -ext XINERAMA | sed -n "s/^ *head #[0-9]*: //p"']
+        return subprocess.run(["bash", os.path.join(ROOT, "scripts", "with-two-monitors.sh"), *args, *command],
+                              capture_output=True, text=True, timeout=120)
+
+    def test_layouts(self):
+        first = self.run_script()
+        if first.returncode == 3:
+            self.skipTest(first.stderr.strip())
+        rows = [
+            # (arguments, heads as Xinerama reports them: the primary first)
+            ((), ["1280x1024 @ 0,0", "1024x768 @ 1280,0"]),
+            (("--side", "left"), ["1280x1024 @ 1024,0", "1024x768 @ 0,0"]),
+            (("--primary=800x600", "--second=800x600", "--side=above"), ["800x600 @ 0,600", "800x600 @ 0,0"]),
+        ]
+        for args, heads in rows:
+            with self.subTest(args=args):
+                run = first if not args else self.run_script(*args)
+                self.assertEqual(run.returncode, 0, run.stderr)
+                display, *got = run.stdout.split("\n")[:-1]
+                self.assertEqual(got, heads)
+                self.assertFalse(os.path.exists(f"/tmp/.X{display[1:]}-lock"), "the server is still running")
+
+    def test_layout_not_made(self):
+        # The dummy driver shows no mode under 128 lines and falls back to one of its own.
+        run = self.run_script("--primary", "640x100")
+        self.assertEqual(run.returncode, 3, run.stdout)
+        self.assertRegex(run.stderr, r"^with-two-monitors: .*640x100.*\n$")
+        self.assertEqual(run.stdout, "")
+
+
 def write_gtest_xml(result, path, name):
     suites = ET.Element("testsuites", tests=str(result.testsRun), failures=str(len(result.failures)),
                         errors=str(len(result.errors)))
