@@ -78,7 +78,7 @@ else()
   unset(other_putter)
 
   file(GLOB VARNEL_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/*_test.cpp)
-  list(FILTER VARNEL_E2E_TESTS EXCLUDE REGEX "/installer_e2e_test\\.cpp$")
+  list(FILTER VARNEL_E2E_TESTS EXCLUDE REGEX "/(installer|two_monitors)_e2e_test\\.cpp$")
   add_executable(e2e_tests ${VARNEL_E2E_TESTS} tests/test_main.cpp)
   target_link_libraries(e2e_tests PRIVATE e2e_driver varnel_test_support ${VARNEL_GTEST} Varnel::turbojpeg)
   add_executable(clip_putter tests/wine/clip_putter.cpp)
@@ -88,6 +88,15 @@ else()
   add_dependencies(e2e_tests Varnel open_recorder clip_putter)
   # Run with small file systems of their own for the full and read-only disks.
   add_test(NAME e2e_tests COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/e2e-mounts.sh $<TARGET_FILE:e2e_tests>)
+
+  # A whole-desktop picture cut to the monitor under the pointer, on a
+  # display with two monitors side by side, in a fresh prefix (a prefix's
+  # Wine server keeps to the display it started on).
+  add_executable(two_monitor_tests tests/wine/two_monitors_e2e_test.cpp tests/test_main.cpp)
+  target_link_libraries(two_monitor_tests PRIVATE e2e_driver varnel_test_support ${VARNEL_GTEST} Varnel::turbojpeg)
+  add_dependencies(two_monitor_tests Varnel)
+  add_test(NAME two_monitor_tests COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/two-monitors.sh
+    ${CMAKE_BINARY_DIR}/two-monitor-prefix $<TARGET_FILE:two_monitor_tests>)
 
   # The installer end to end, in a fresh prefix. scripts/package.sh builds
   # it (the test command runs that first). The x86 installer is the one that

@@ -282,7 +282,7 @@ std::uint32_t Pattern(int x, int y) {
          ((static_cast<std::uint32_t>(x ^ y) & 0xFF) << 16);
 }
 
-int WrongPixels(const std::string& bmp, int width, int height) {
+int WrongPixels(const std::string& bmp, int width, int height, const Paint& paint) {
   const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
   if (bmp.size() != 54 + stride * static_cast<std::size_t>(height)) return width * height;
   int wrong = 0;
@@ -290,7 +290,7 @@ int WrongPixels(const std::string& bmp, int width, int height) {
     for (int x = 0; x < width; ++x) {
       const auto* px = reinterpret_cast<const std::uint8_t*>(bmp.data()) + 54 +
                        static_cast<std::size_t>(height - 1 - y) * stride + static_cast<std::size_t>(x) * 3;
-      if ((px[0] | px[1] << 8 | px[2] << 16) != static_cast<int>(Pattern(x, y))) ++wrong;
+      if ((px[0] | px[1] << 8 | px[2] << 16) != static_cast<int>(paint(x, y))) ++wrong;
     }
   return wrong;
 }

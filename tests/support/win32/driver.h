@@ -4,9 +4,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -65,11 +66,11 @@ void PressKey(WORD vk, std::initializer_list<WORD> modifiers = {});
 HWND FindProcessWindow(DWORD pid, const wchar_t* cls, DWORD waitMs = 10000, bool visibleOnly = true);
 
 // Pixels as 0x00RRGGBB from the top left.
-using Paint = std::uint32_t (*)(int x, int y);
+using Paint = std::function<std::uint32_t(int x, int y)>;
 std::uint32_t Pattern(int x, int y);
-// Pixels of a 24-bit bitmap file that differ from Pattern; all of them
+// Pixels of a 24-bit bitmap file that differ from the paint; all of them
 // when the file is not one of the size.
-int WrongPixels(const std::string& bmp, int width, int height);
+int WrongPixels(const std::string& bmp, int width, int height, const Paint& paint = Pattern);
 // Puts a screen-compatible bitmap holding the paint on the clipboard, as
 // Windows does for Print Screen, with its packed form (kCfDib) beside it
 // unless packedToo is false. False when the clipboard refused it.
