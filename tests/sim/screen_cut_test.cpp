@@ -158,5 +158,26 @@ TEST_F(ScreenCutTest, ThePictureIsCutToTheMonitorUnderThePointer) {
   }
 }
 
+// A cut capture whose file could not be written keeps the whole picture
+// with its cut: Save as writes the monitor, not the desktop.
+TEST_F(ScreenCutTest, ACaptureSavedElsewhereAfterAFailedWriteIsTheMonitor) {
+  const Layout layout{{{0, 0, 192, 108}, 96, true}, {{192, 0, 384, 108}, 96, false}};
+  std::filesystem::create_directories(sim::HostPath("D:\\Saved"));
+  sim::SetMonitors(layout);
+  sim::PointerAt({250, 50});
+  StartCutting("PNG");
+  sim::QueueTaskBoxAnswer(u"Save as\u2026");
+  sim::QueueSaveDialogAnswer({"D:\\Saved\\kept"});
+  const Paint desktop = Desktop(layout);
+  PutPictureOnClipboard(384, 108, desktop);
+  sim::SetFreeSpace('C', 100);
+  PressAndRelease();
+
+  ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+  const auto saved = plat::testing::ReadFileBytes(u"D:\\Saved\\kept.png");
+  ASSERT_TRUE(saved);
+  EXPECT_TRUE(*saved == Encoded(u"PNG", 192, 108, [&](std::int32_t x, std::int32_t y) { return desktop(x + 192, y); }));
+}
+
 }  // namespace
 }  // namespace varnel::testing
