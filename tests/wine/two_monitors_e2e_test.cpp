@@ -16,15 +16,14 @@
 
 namespace {
 
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT r, LPARAM list) {
+  reinterpret_cast<std::vector<RECT>*>(list)->push_back(*r);
+  return TRUE;
+}
+
 std::vector<RECT> Monitors() {
   std::vector<RECT> found;
-  EnumDisplayMonitors(
-      nullptr, nullptr,
-      [](HMONITOR, HDC, LPRECT r, LPARAM list) {
-        reinterpret_cast<std::vector<RECT>*>(list)->push_back(*r);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
