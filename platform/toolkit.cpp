@@ -4,6 +4,19 @@
 
 namespace plat {
 
+namespace {
+// value * numerator / denominator, rounded to the nearest, halves away
+// from zero, as MulDiv rounds.
+int Scale(int value, int numerator, int denominator) {
+  const long long product = static_cast<long long>(value) * numerator;
+  const long long half = denominator / 2;
+  return static_cast<int>((product < 0 ? product - half : product + half) / denominator);
+}
+}  // namespace
+
+int DesignPixels(int twips, int dpi) { return Scale(twips, dpi, 1440); }
+int DesignFontHeight(int dpi) { return -Scale(8, dpi, 72); }
+
 Control::Control(Form& form, int index, const ControlDesign& design) : form_(form), index_(index), design_(design) {}
 
 int Control::Value() const { return form_.peer().GetValue(index_); }

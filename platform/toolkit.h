@@ -47,6 +47,26 @@ struct FormDesign {
   std::vector<ControlDesign> controls;
 };
 
+// The design at a screen's dots per inch: a length in twips as pixels,
+// rounded to the nearest (as MulDiv rounds), and the height of the
+// design's font, 8 points, as a font's lfHeight (negative: the height of
+// its characters, in pixels).
+int DesignPixels(int twips, int dpi);
+int DesignFontHeight(int dpi);
+
+// The window as Windows has it laid out now, in pixels (FormPeer::Layout).
+struct PlacedControl {
+  int left, top, width, height;  // in the window's client area
+  int fontHeight;                // of the font the control draws with
+  bool operator==(const PlacedControl&) const = default;
+};
+struct WindowLayout {
+  int dpi;       // the dots per inch it is laid out for
+  Point origin;  // the frame's top left on the screen
+  int clientWidth, clientHeight;
+  std::vector<PlacedControl> controls;  // in the design's order
+};
+
 class Form;
 
 class Control {
@@ -144,6 +164,11 @@ class FormPeer {
   // gives it to a control, or with -1 to the window itself.
   virtual int FocusedControl() const = 0;
   virtual void Focus(int index) = 0;
+  // The window and its controls as Windows has them placed now. The window
+  // is laid out for the dots per inch of the monitor it is on, and again
+  // when Windows moves it to one of another (its controls, their font, its
+  // client area, all from the design's twips).
+  virtual WindowLayout Layout() const = 0;
   // See Form::WatchKeyboard, WatchClipboard and StartTimer.
   virtual bool WatchKeyboard() = 0;
   virtual bool WatchClipboard() = 0;

@@ -209,6 +209,16 @@ void PressEnter();
 void PressEscape();
 // A real mouse movement over the window, at a point of its client area.
 void MouseMovePixels(int x, int y);
+// The window is moved to a monitor of `dpi` dots per inch (or the scale of
+// its monitor changes), its frame's top left to `origin`. A per-monitor
+// aware window is then told, and must lay itself out again: "The current
+// DPI for a window always equals the last DPI sent by WM_DPICHANGED. This
+// is the scale factor that the window should be scaling to" and lParam is
+// "a suggested size and position of the current window scaled for the new
+// DPI. The expectation is that apps will reposition and resize windows
+// based on the suggestions provided by lParam" (learn.microsoft.com,
+// WM_DPICHANGED message). Wine sends it for no move.
+void WindowMovedToDpi(int dpi, plat::Point origin);
 // What the shell sends the owner of the notification-area icon with id 1:
 // a mouse message, or a balloon's (kNinBalloonUserClick), laid out as the
 // icon's version asks: under version 4 the message and the id in lParam

@@ -3,8 +3,9 @@
 // click or typing gives it to the control, disabling the control or hiding
 // the window takes it away), user actions delivered as the real window
 // delivers them, a message queue that hands out posted messages before
-// input, a timer that runs only while started, and message boxes that let
-// messages through.
+// input, a timer that runs only while started, message boxes that let
+// messages through, and the layout for the dots per inch of the monitor
+// the window is on (96 until it moves to another).
 #include "platform/toolkit.h"
 
 #include <deque>
@@ -103,6 +104,7 @@ class SimFormPeer : public plat::FormPeer {
  public:
   SimFormPeer(plat::Form& form, const plat::FormDesign& design) : form_(form), design_(design) {
     for (const auto& c : design.controls) controls_.push_back({c.value, c.caption, c.enabled});
+    LayOut(96, {});
     T().peer = this;
     T().form = &form;
     T().destroyed = false;
@@ -178,6 +180,14 @@ class SimFormPeer : public plat::FormPeer {
     T().once.erase(id);
   }
 
+  plat::WindowLayout Layout() const override { return layout_; }
+
+  // WM_DPICHANGED: laid out again for the new dpi, where Windows suggests.
+  void DpiChanged(int dpi, plat::Point suggestedOrigin) {
+    detail::Log("WM_DPICHANGED(" + std::to_string(dpi) + ")");
+    LayOut(dpi, suggestedOrigin);
+  }
+
   int IndexOf(const std::u16string& name) const {
     for (std::size_t i = 0; i < design_.controls.size(); ++i)
       if (design_.controls[i].name == name) return static_cast<int>(i);
@@ -186,12 +196,22 @@ class SimFormPeer : public plat::FormPeer {
   const plat::FormDesign& design() const { return design_; }
 
  private:
+  // The client area and the controls from the design's twips at `dpi`,
+  // each control in the font made for it.
+  void LayOut(int dpi, plat::Point origin) {
+    using plat::DesignPixels;
+    layout_ = {dpi, origin, DesignPixels(design_.clientWidth, dpi), DesignPixels(design_.clientHeight, dpi), {}};
+    for (const auto& c : design_.controls)
+      layout_.controls.push_back({DesignPixels(c.left, dpi), DesignPixels(c.top, dpi), DesignPixels(c.width, dpi),
+                                  DesignPixels(c.height, dpi), plat::DesignFontHeight(dpi)});
+  }
   ControlState& At(int i) { return controls_[static_cast<std::size_t>(i)]; }
   const ControlState& At(int i) const { return controls_[static_cast<std::size_t>(i)]; }
   plat::Form& form_;
   plat::FormDesign design_;
   const plat::Handle hwnd_ = detail::NewWindow();
   std::vector<ControlState> controls_;
+  plat::WindowLayout layout_;
   bool visible_ = false;
   int focus_ = -1;
 };
@@ -412,6 +432,10 @@ std::size_t TimerTicks() { return T().timerTicks; }
 bool WatchingKeyboard() { return T().keyboardWatched; }
 bool WatchingClipboard() { return T().clipboardWatched; }
 std::uint32_t TimerInterval() { return T().timerMs; }
+
+void WindowMovedToDpi(int dpi, plat::Point origin) {
+  if (T().peer && !T().destroyed) T().peer->DpiChanged(dpi, origin);
+}
 
 void CloseRequest() {
   if (T().form && !T().destroyed) T().form->NotifyCloseRequest();

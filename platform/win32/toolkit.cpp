@@ -26,6 +26,8 @@ constexpr wchar_t kClassName[] = L"VarnelMain";
 constexpr UINT_PTR kTimerId = 1;
 constexpr int kFirstControlId = 100;
 constexpr int kIconResource = 1;
+// Windows 10 1703's message, beyond the headers of the Windows 7 target.
+constexpr UINT kWmGetDpiScaledSize = 0x02E4;
 
 // The window's colours: black behind light-blue text for the window, its
 // labels, check boxes and option buttons; buttons and the text box keep
@@ -41,7 +43,40 @@ int ScreenDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
-int Pixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
+// The calls for a window's own dots per inch, of Windows 10 1607 and
+// later, looked up in user32 once; null where it lacks them.
+struct DpiCalls {
+  UINT(WINAPI* dpiForWindow)(HWND) = nullptr;
+  BOOL(WINAPI* adjustForDpi)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
+};
+
+const DpiCalls& Dpi() {
+  static const DpiCalls calls = [] {
+    DpiCalls c;
+    if (const HMODULE user32 = ::GetModuleHandleW(L"user32.dll")) {
+      c.dpiForWindow = reinterpret_cast<decltype(c.dpiForWindow)>(
+          reinterpret_cast<void*>(::GetProcAddress(user32, "GetDpiForWindow")));
+      c.adjustForDpi = reinterpret_cast<decltype(c.adjustForDpi)>(
+          reinterpret_cast<void*>(::GetProcAddress(user32, "AdjustWindowRectExForDpi")));
+    }
+    return c;
+  }();
+  return calls;
+}
+
+// The dots per inch of the monitor the window is on; where Windows cannot
+// tell (before Windows 10 1607), the screen's.
+int WindowDpi(HWND window) {
+  if (Dpi().dpiForWindow)
+    if (const UINT dpi = Dpi().dpiForWindow(window)) return static_cast<int>(dpi);
+  return ScreenDpi();
+}
+
+int Pixels(int twips, int dpi) { return DesignPixels(twips, dpi); }
+
+// A fixed frame with a caption and a close button: the window is a dialog,
+// so it cannot be resized, maximised or minimised to the taskbar.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
 int ShiftState() {
   int s = 0;
@@ -82,6 +117,17 @@ struct FontTraits {
   static void Close(Type h) { ::DeleteObject(h); }
 };
 
+// MS Sans Serif at 8 points, the font the layout was drawn for, at `dpi`.
+Unique<FontTraits> MakeFont(int dpi) {
+  LOGFONTW lf{};
+  lf.lfHeight = DesignFontHeight(dpi);
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfQuality = DEFAULT_QUALITY;
+  ::lstrcpynW(lf.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
+  return Unique<FontTraits>(::CreateFontIndirectW(&lf));
+}
+
 // Registered messages: the shell's, broadcast when the notification area
 // is created anew, and the one a later copy of the program sends the
 // holder of its InstanceClaim. 0 until registered.
@@ -100,23 +146,28 @@ class Win32FormPeer : public FormPeer {
     if (!icon_) icon_ = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
     smallIcon_.reset(LoadSmallIcon(instance_));
 
-    // A fixed frame with a caption and a close button: the window is a
-    // dialog, so it cannot be resized, maximised or minimised to the taskbar.
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-    RECT r{0, 0, Pixels(design.clientWidth, dpi_), Pixels(design.clientHeight, dpi_)};
-    ::AdjustWindowRectEx(&r, style, FALSE, 0);
-    const int width = r.right - r.left, height = r.bottom - r.top;
+    const SIZE size = WindowSize(dpi_);
+    const int width = size.cx, height = size.cy;
     RECT work{0, 0, 800, 600};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     // The window procedure takes this peer from the creation parameters
     // into the window's user data (WM_NCCREATE).
-    hwnd_.reset(::CreateWindowExW(0, kClassName, W(design.caption), style,
+    hwnd_.reset(::CreateWindowExW(0, kClassName, W(design.caption), kStyle,
                                   work.left + std::max(0L, (work.right - work.left - width) / 2),
                                   work.top + std::max(0L, (work.bottom - work.top - height) / 2), width, height,
                                   nullptr, nullptr, instance_, this));
     ::SendMessageW(hwnd_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     ::SendMessageW(hwnd_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     CreateControls();
+    // Laid out again, about the same centre, for the monitor it was made
+    // on, where that differs from the screen's dots per inch (its scale
+    // changed since the user signed in, or it is not the main monitor).
+    if (const int dpi = WindowDpi(hwnd_.get()); hwnd_ && dpi != dpi_) {
+      RECT r{};
+      ::GetWindowRect(hwnd_.get(), &r);
+      const SIZE scaled = WindowSize(dpi);
+      LayOut(dpi, {r.left + (r.right - r.left - scaled.cx) / 2, r.top + (r.bottom - r.top - scaled.cy) / 2});
+    }
     // Run elevated, the window would otherwise not hear these from the
     // unelevated shell and the later copies of the program.
     if (!g_taskbarCreated) g_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
@@ -198,6 +249,26 @@ class Win32FormPeer : public FormPeer {
   // class, and DefWindowProc does nothing with that message.
   void Focus(int i) override { ::SetFocus(i < 0 ? hwnd_.get() : Child(i)); }
 
+  WindowLayout Layout() const override {
+    WindowLayout layout{dpi_, {}, 0, 0, {}};
+    RECT r{};
+    ::GetWindowRect(hwnd_.get(), &r);
+    layout.origin = {r.left, r.top};
+    ::GetClientRect(hwnd_.get(), &r);
+    layout.clientWidth = r.right;
+    layout.clientHeight = r.bottom;
+    for (std::size_t i = 0; i < design_.controls.size(); ++i) {
+      const HWND child = Child(static_cast<int>(i));
+      ::GetWindowRect(child, &r);
+      ::MapWindowPoints(nullptr, hwnd_.get(), reinterpret_cast<POINT*>(&r), 2);
+      LOGFONTW lf{};
+      const auto font = reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0));
+      if (!font || !::GetObjectW(font, sizeof lf, &lf)) lf.lfHeight = 0;
+      layout.controls.push_back({r.left, r.top, r.right - r.left, r.bottom - r.top, static_cast<int>(lf.lfHeight)});
+    }
+    return layout;
+  }
+
   HWND hwnd() const { return hwnd_.get(); }
   Form& form() { return form_; }
 
@@ -269,6 +340,18 @@ class Win32FormPeer : public FormPeer {
         else
           form_.NotifyOnce(static_cast<std::uint32_t>(wp));
         return 0;
+      // Windows 10 1703 and later ask what size the window takes at a new
+      // dpi before they suggest it in WM_DPICHANGED: its frame about the
+      // design's client area, which a linear scaling would miss by the
+      // rounding of the frame and of the twips.
+      case kWmGetDpiScaledSize: *reinterpret_cast<SIZE*>(lp) = WindowSize(static_cast<int>(wp)); return TRUE;
+      // Moved to a monitor of another dpi, or its scale changed: laid out
+      // again for the new dpi where Windows suggests.
+      case WM_DPICHANGED: {
+        const auto* suggested = reinterpret_cast<const RECT*>(lp);
+        LayOut(LOWORD(wp), {suggested->left, suggested->top});
+        return 0;
+      }
       case WM_CLOSE: form_.NotifyCloseRequest(); return 0;
       case WM_QUERYENDSESSION: return TRUE;
       case WM_ENDSESSION:
@@ -304,16 +387,54 @@ class Win32FormPeer : public FormPeer {
     ::RegisterClassExW(&wc);
   }
 
+  // The window's size for the design's client area at `dpi`, its frame
+  // reckoned at that dpi where Windows can (Windows 10 1607 and later).
+  SIZE WindowSize(int dpi) const {
+    RECT r{0, 0, Pixels(design_.clientWidth, dpi), Pixels(design_.clientHeight, dpi)};
+    if (Dpi().adjustForDpi)
+      Dpi().adjustForDpi(&r, kStyle, FALSE, 0, static_cast<UINT>(dpi));
+    else
+      ::AdjustWindowRectEx(&r, kStyle, FALSE, 0);
+    return {r.right - r.left, r.bottom - r.top};
+  }
+
+  // Lays the window out for `dpi` with its frame's top left at `origin`:
+  // its client area and its controls from the design's twips, in a font
+  // made for that dpi.
+  void LayOut(int dpi, POINT origin) {
+    dpi_ = dpi;
+    const SIZE size = WindowSize(dpi);
+    ::SetWindowPos(hwnd_.get(), nullptr, origin.x, origin.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    FitClientArea();
+    Unique<FontTraits> font = MakeFont(dpi);
+    for (std::size_t i = 0; i < design_.controls.size(); ++i) {
+      const ControlDesign& c = design_.controls[i];
+      const HWND child = Child(static_cast<int>(i));
+      ::SetWindowPos(child, nullptr, Pixels(c.left, dpi), Pixels(c.top, dpi), Pixels(c.width, dpi),
+                     Pixels(c.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+      if (font) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    }
+    // The old font goes only now that no control draws with it; without a
+    // new one the controls keep it.
+    if (font) font_ = std::move(font);
+  }
+
+  // The frame Windows draws may differ from the one reckoned for the dpi
+  // (Wine draws it at the screen's dpi whatever the window's): the window
+  // then grows or shrinks by the difference, so that its client area is
+  // the design's.
+  void FitClientArea() {
+    RECT client{}, frame{};
+    ::GetClientRect(hwnd_.get(), &client);
+    const int dx = Pixels(design_.clientWidth, dpi_) - client.right;
+    const int dy = Pixels(design_.clientHeight, dpi_) - client.bottom;
+    if ((dx == 0 && dy == 0) || !::GetWindowRect(hwnd_.get(), &frame)) return;
+    ::SetWindowPos(hwnd_.get(), nullptr, 0, 0, frame.right - frame.left + dx, frame.bottom - frame.top + dy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
   void CreateControls() {
-    // MS Sans Serif at 8 points, the font the layout was drawn for, scaled
-    // with the screen's dots per inch.
-    LOGFONTW lf{};
-    lf.lfHeight = -::MulDiv(8, dpi_, 72);
-    lf.lfWeight = FW_NORMAL;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfQuality = DEFAULT_QUALITY;
-    ::lstrcpynW(lf.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
-    font_.reset(::CreateFontIndirectW(&lf));
+    font_ = MakeFont(dpi_);
 
     // Created in tab order, which is also the order Tab moves the focus in.
     std::vector<std::size_t> order(design_.controls.size());

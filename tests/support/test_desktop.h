@@ -37,6 +37,10 @@ void PostMouseMove(Hwnd window, int x, int y);
 // A user's click on the button or box of a window named `name`: the mouse's
 // press gives it the keyboard focus, its release clicks it.
 void ClickControl(Form& form, const std::u16string& name);
+// The window moves to a monitor of `dpi` dots per inch, its frame's top
+// left to `origin`: Windows tells it by WM_DPICHANGED, with the rectangle
+// it suggests there (the frame scaled with the dpi).
+void MoveToMonitorOfDpi(Form& form, int dpi, Point origin);
 
 // Graphics objects and device contexts the program holds now, where the
 // platform can tell (the simulated one can; Wine cannot).

@@ -19,6 +19,7 @@ void PostTrayReport(Hwnd, std::uint32_t id, std::uint32_t message, Point anchor)
 }
 void PostMouseMove(Hwnd, int x, int y) { sim::MouseMovePixels(x, y); }
 void ClickControl(Form&, const std::u16string& name) { sim::UserClick(name); }
+void MoveToMonitorOfDpi(Form&, int dpi, Point origin) { sim::WindowMovedToDpi(dpi, origin); }
 
 MessageBoxCatcher::MessageBoxCatcher() : first_(sim::MessageBoxes().size()) {}
 MessageBoxCatcher::~MessageBoxCatcher() = default;

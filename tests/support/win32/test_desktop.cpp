@@ -150,4 +150,14 @@ void ClickControl(Form& form, const std::u16string& name) {
   ::SendMessageW(::FindWindowExW(window, nullptr, L"Button", caption), BM_CLICK, 0, 0);
 }
 
+void MoveToMonitorOfDpi(Form& form, int dpi, Point origin) {
+  const HWND window = reinterpret_cast<HWND>(RawHandle(form.hWnd()));
+  const int was = form.peer().Layout().dpi;
+  RECT frame{};
+  ::GetWindowRect(window, &frame);
+  RECT suggested{origin.x, origin.y, origin.x + ::MulDiv(frame.right - frame.left, dpi, was),
+                 origin.y + ::MulDiv(frame.bottom - frame.top, dpi, was)};
+  ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
 }  // namespace plat::testing
