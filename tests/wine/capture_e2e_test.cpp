@@ -144,16 +144,7 @@ TEST_F(CaptureE2E, PngHoldsThePictureExactly) {
   EXPECT_EQ(files[0].substr(19), L".png");
   const std::wstring file = shots_ + L"\\" + files[0];
   ASSERT_TRUE(e2e::ReadWhenWritten(file));
-  const std::string rgb = e2e::PngPixels(file).value_or("");
-  ASSERT_EQ(rgb.size(), static_cast<std::size_t>(kWidth) * kHeight * 3);
-  int wrong = 0;
-  for (int y = 0; y < kHeight; ++y)
-    for (int x = 0; x < kWidth; ++x) {
-      const auto* px = reinterpret_cast<const std::uint8_t*>(rgb.data()) +
-                       (static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)) * 3;
-      if ((px[0] << 16 | px[1] << 8 | px[2]) != static_cast<int>(e2e::Pattern(x, y))) ++wrong;
-    }
-  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(e2e::WrongPngPixels(file, kWidth, kHeight, e2e::Pattern), 0);
   EXPECT_TRUE(e2e::WaitForLogLine(log_, Narrow(files[0].substr(0, 19)) + ".PNG"));
   PostMessageW(p->Window(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(p->WaitForExit());

@@ -26,4 +26,20 @@ inline std::optional<std::string> PngPixels(const std::wstring& file) {
   return rgb;
 }
 
+// Pixels of a PNG file that differ from the paint; all of them when the
+// file is not one of the size, or fails to read.
+inline int WrongPngPixels(const std::wstring& file, int width, int height, const Paint& paint) {
+  const std::string rgb = PngPixels(file).value_or("");
+  if (rgb.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3) return width * height;
+  int wrong = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const auto* px =
+          reinterpret_cast<const std::uint8_t*>(rgb.data()) +
+          (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3;
+      if ((px[0] << 16 | px[1] << 8 | px[2]) != static_cast<int>(paint(x, y))) ++wrong;
+    }
+  return wrong;
+}
+
 }  // namespace e2e

@@ -115,16 +115,7 @@ class TwoMonitorsE2E : public ::testing::Test {
       const double psnr = varnel::testing::Psnr(decoded->bgr, want);
       return psnr >= 40.0 ? 0 : w * h;
     }
-    const std::string rgb = e2e::PngPixels(file).value_or("");
-    if (rgb.size() != static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3) return w * h;
-    int wrong = 0;
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) {
-        const auto* px = reinterpret_cast<const std::uint8_t*>(rgb.data()) +
-                         (static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)) * 3;
-        if ((px[0] << 16 | px[1] << 8 | px[2]) != static_cast<int>(expected(x, y))) ++wrong;
-      }
-    return wrong;
+    return e2e::WrongPngPixels(file, w, h, expected);
   }
 
   std::vector<RECT> monitors_;
