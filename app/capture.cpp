@@ -76,9 +76,6 @@ std::u16string FreeName(const std::u16string& base, const char16_t* extension) {
   plat::Raise(plat::kErrFileAccess);
 }
 
-// The folder of a capture's file name.
-std::u16string FolderOf(const std::u16string& file) { return file.substr(0, file.find_last_of(u'\\')); }
-
 // Why a capture was not saved, in the user's words.
 std::u16string Reason(const plat::Error& e, const std::u16string& file) {
   if (e.number() == plat::kErrClipboardBusy) return u"The clipboard is in use by another program.";

@@ -39,4 +39,9 @@ std::u16string ResolveCaptureFolder(std::u16string_view folder, std::u16string_v
   return out.append(folder);
 }
 
+std::u16string FolderOf(std::u16string_view file) {
+  const std::size_t slash = file.find_last_of(u'\\');
+  return slash == std::u16string_view::npos ? std::u16string() : std::u16string(file.substr(0, slash));
+}
+
 }  // namespace varnel

@@ -17,4 +17,8 @@ namespace varnel {
 // The empty text stays empty: it names no folder.
 std::u16string ResolveCaptureFolder(std::u16string_view folder, std::u16string_view base);
 
+// The folder a file's full name stands in, without the last separator;
+// empty for a bare name.
+std::u16string FolderOf(std::u16string_view file);
+
 }  // namespace varnel

@@ -80,8 +80,7 @@ void Main::Capture_Report(const Capture::Report& report) {
       if (settings.AutoOpen) OpenCapture(report.file);
       break;
     case Kind::Failed: {
-      const std::u16string prompt =
-          u"The capture could not be saved as\r\n" + report.file + u"\r\n\r\n" + report.reason;
+      const std::u16string prompt = NotSavedPrompt(report.file, report.reason);
       if (report.kept != 0)
         OfferSaveAs(prompt, report.kept);
       else

@@ -111,6 +111,10 @@ class Main {
   void ShowMessage(const std::u16string& prompt, const std::u16string& title, bool showWindow) {
     messages_.Show(prompt, title, showWindow);
   }
+  // The message of a capture not written as `file`, and why.
+  static std::u16string NotSavedPrompt(const std::u16string& file, const std::u16string& reason) {
+    return u"The capture could not be saved as\r\n" + file + u"\r\n\r\n" + reason;
+  }
   // A failed capture's message with its picture kept: Save as... and
   // Close (save_as.cpp).
   void OfferSaveAs(const std::u16string& prompt, std::uint32_t kept);

@@ -34,6 +34,8 @@ class MessageQueue {
            std::vector<std::u16string> buttons, Answer answer);
   // Shows what waits, where no message is open.
   void ShowWaiting();
+  // The owner of a message opening now.
+  plat::Hwnd Owner() const;
 
  private:
   struct Message {
@@ -42,9 +44,6 @@ class MessageQueue {
     std::vector<std::u16string> buttons;  // none: OK alone
     Answer answer;
   };
-  // The owner of a message opening now.
-  plat::Hwnd Owner() const;
-
   plat::Form& form_;
   std::deque<Message> waiting_;
   bool open_ = false;  // a message is open now

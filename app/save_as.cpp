@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/capture_folder.h"
 #include "app/file_formats.h"
 #include "app/main_form.h"
 #include "platform/api.h"
@@ -27,11 +28,6 @@ std::u16string StemOf(const std::u16string& file) {
   const std::size_t name = file.find_last_of(u'\\') + 1;
   const std::size_t dot = file.rfind(u'.');
   return file.substr(name, dot == std::u16string::npos || dot < name ? std::u16string::npos : dot - name);
-}
-
-std::u16string FolderOf(const std::u16string& file) {
-  const std::size_t slash = file.find_last_of(u'\\');
-  return slash == std::u16string::npos ? std::u16string() : file.substr(0, slash);
 }
 
 char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
@@ -88,9 +84,7 @@ bool Main::SaveKeptAs(std::uint32_t kept, plat::Hwnd owner) {
     const auto why = capture_.SaveKept(kept, answer->path, *chosen);
     if (!why) return true;
     // Told over the message it belongs to, then the dialog where the user was.
-    plat::Attempt([&] {
-      plat::MsgBox(u"The capture could not be saved as\r\n" + answer->path + u"\r\n\r\n" + *why, u"Error", owner, true);
-    });
+    plat::Attempt([&] { plat::MsgBox(NotSavedPrompt(answer->path, *why), u"Error", owner, true); });
     request.folder = FolderOf(answer->path);
     request.fileName = StemOf(answer->path);
     request.type = static_cast<std::size_t>(chosen - FileFormats().data());
@@ -103,7 +97,7 @@ void Main::ExitFromIcon() {
     const std::u16string question =
         n == 1 ? u"1 capture was not saved. Exit anyway?" : count + u" captures were not saved. Exit anyway?";
     const std::vector<std::u16string> buttons{u"Yes", u"No"};
-    const plat::Hwnd owner = form_.Visible() ? form_.hWnd() : plat::Hwnd{};
+    const plat::Hwnd owner = messages_.Owner();
     std::size_t pressed = 1;
     // No is the default: an Enter pressed by habit loses nothing.
     plat::Attempt([&] { pressed = plat::TaskBox(question, u"", owner, true, buttons, 1); });
