@@ -1041,20 +1041,6 @@ int RunReader(const std::wstring& readyEvent) {
 // they are read from the Linux side: the resident anonymous memory
 // (RssAnon) of the process whose command line, as Wine sets it, holds
 // `needle`; -1 where there is none. Linux's /proc is reached through Z:.
-// The whole of a file whose size is not known beforehand (Linux's /proc
-// files report 0), read to its end.
-std::string ReadToEnd(const std::wstring& path) {
-  HANDLE h =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return {};
-  std::string bytes;
-  char chunk[4096];
-  DWORD n = 0;
-  while (::ReadFile(h, chunk, sizeof chunk, &n, nullptr) && n > 0) bytes.append(chunk, n);
-  CloseHandle(h);
-  return bytes;
-}
-
 double LinuxPrivateMiB(const char* needle) {
   WIN32_FIND_DATAA fd;
   HANDLE find = FindFirstFileA("Z:\\proc\\*", &fd);
@@ -1064,10 +1050,10 @@ double LinuxPrivateMiB(const char* needle) {
     if (fd.cFileName[0] < '0' || fd.cFileName[0] > '9') continue;
     const std::string dir = std::string("Z:\\proc\\") + fd.cFileName;
     const std::wstring cmdline(dir.begin(), dir.end());
-    std::string line = ReadToEnd(cmdline + L"\\cmdline");
+    std::string line = e2e::ReadFile(cmdline + L"\\cmdline").value_or("");
     std::replace(line.begin(), line.end(), '\0', ' ');
     if (line.find(needle) == std::string::npos) continue;
-    const std::string status = ReadToEnd(cmdline + L"\\status");
+    const std::string status = e2e::ReadFile(cmdline + L"\\status").value_or("");
     const std::size_t at = status.find("RssAnon:");
     if (at != std::string::npos) mib = std::strtod(status.c_str() + at + 8, nullptr) / 1024.0;
     break;
