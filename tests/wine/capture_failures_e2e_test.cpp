@@ -39,6 +39,18 @@ class CaptureFailuresE2E : public ::testing::Test {
     ASSERT_TRUE(e2e::PutPictureOnClipboard(640, 400));
     e2e::PressPrintScreen();
   }
+  // The message of a capture not saved in `shots`: "Error", the file and,
+  // after its extension, the reason. Null when no such box came.
+  HWND NotSavedBox(const std::wstring& shots, const std::wstring& extensionAndReason) {
+    // The first start in a new Wine session waits for the notification area.
+    HWND box = e2e::WaitForMessageBox(p_->pid(), 15000);
+    if (!box) return nullptr;
+    EXPECT_EQ(e2e::WindowText(box), L"Error");
+    const std::wstring text = e2e::MessageBoxText(box);
+    EXPECT_EQ(text.rfind(L"The capture could not be saved as\r\n" + shots + L"\\", 0), 0u) << Narrow(text);
+    EXPECT_NE(text.find(extensionAndReason), std::wstring::npos) << Narrow(text);
+    return box;
+  }
   std::wstring dir_;
   std::unique_ptr<VarnelProcess> p_;
 };
@@ -80,13 +92,8 @@ TEST_F(CaptureFailuresE2E, FullAndReadOnlyDisksAreReportedWithFileAndReason) {
     auto filler = std::make_unique<Filler>(row.disk);
     StartWith(shots);
     Capture();
-    // The first start in a new Wine session waits for the notification area.
-    HWND box = e2e::WaitForMessageBox(p_->pid(), 15000);
+    HWND box = NotSavedBox(shots, L".jpg\r\n\r\n" + row.reason);
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(e2e::WindowText(box), L"Error");
-    const std::wstring text = e2e::MessageBoxText(box);
-    EXPECT_EQ(text.rfind(L"The capture could not be saved as\r\n" + shots + L"\\", 0), 0u) << Narrow(text);
-    EXPECT_NE(text.find(L".jpg\r\n\r\n" + row.reason), std::wstring::npos) << Narrow(text);
     Sleep(300);  // ticks keep coming while the box is open: still one box
     EXPECT_EQ(e2e::CountMessageBoxes(p_->pid()), 1);
     EXPECT_TRUE(e2e::DismissMessageBox(box));
@@ -119,12 +126,8 @@ TEST_F(CaptureFailuresE2E, ACaptureAFullDiskRefusedIsSavedElsewhere) {
   StartWith(shots, "BMP");
   Capture();
 
-  HWND box = e2e::WaitForMessageBox(p_->pid(), 15000);
+  HWND box = NotSavedBox(shots, L".bmp\r\n\r\nThe disk is full.");
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(e2e::WindowText(box), L"Error");
-  const std::wstring text = e2e::MessageBoxText(box);
-  EXPECT_EQ(text.rfind(L"The capture could not be saved as\r\n" + shots + L"\\", 0), 0u) << Narrow(text);
-  EXPECT_NE(text.find(L".bmp\r\n\r\nThe disk is full."), std::wstring::npos) << Narrow(text);
   ASSERT_TRUE(e2e::PutPictureOnClipboard(32, 32, [](int, int) { return 0xFF0000u; }));  // copied meanwhile
   ASSERT_TRUE(e2e::PressDialogButton(box, L"Save as\u2026"));
 
